@@ -1,0 +1,30 @@
+# The two commands of the README.
+#   make test   installs what is missing, builds with sanitizers and runs every test
+#   make run    installs what is missing, builds and starts the program
+.PHONY: test run bench deps clean
+
+JOBS ?= $(shell nproc)
+TEST_DIR := build/test
+RUN_DIR := build/run
+BENCH_DIR := build/bench
+
+deps:
+	@scripts/install-deps
+
+test: deps
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DENGINE_SANITIZE=ON
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+run: deps
+	cmake -S . -B $(RUN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_TESTS=OFF
+	cmake --build $(RUN_DIR) -j $(JOBS)
+	$(RUN_DIR)/core/engine-info
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF -DENGINE_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	@for b in $(BENCH_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+clean:
+	rm -rf build

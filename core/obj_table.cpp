@@ -1,0 +1,89 @@
+#include "core/obj_table.h"
+
+#include <cstring>
+
+#include "core/runtime.h"
+
+namespace eng {
+
+namespace {
+
+ObjTables& R() { return Core().objects; }
+
+void Resize(ObjTableData& t, uint16_t n) {
+  // Exact growth: a new buffer of n elements, the kept ones copied, the rest zero.
+  std::vector<uint64_t> words((size_t(n) * t.elem_size + 7) / 8, 0);
+  size_t keep = size_t(n < t.count ? n : t.count) * t.elem_size;
+  if (keep) std::memcpy(words.data(), t.words.data(), keep);
+  t.words = std::move(words);
+  t.count = n;
+}
+
+}  // namespace
+
+Status ObjTableInit() {
+  R().root = true;
+  return kOk;
+}
+
+void* ObjTableSetRaw(uint16_t table, uint16_t index, const void* value, uint16_t size,
+                     const void* type) {
+  ObjTables& r = R();
+  if (!r.root || table >= kObjTables || size == 0) return nullptr;
+  auto& slot = r.tables[table];
+  if (slot && (slot->elem_size != size || slot->type != type)) return nullptr;
+  uint32_t needed = index + 1u;
+  uint32_t count = slot ? (needed > slot->count ? needed : slot->count) : needed;
+  if (count * size > kObjTableBytes) return nullptr;
+  if (!slot) {
+    slot = std::make_unique<ObjTableData>();
+    slot->elem_size = size;
+    slot->type = type;
+  }
+  if (index >= slot->count) Resize(*slot, static_cast<uint16_t>(count));
+  char* p = slot->at(index);
+  std::memmove(p, value, size);
+  return p;
+}
+
+void* ObjTableGetRaw(uint16_t table, uint16_t index, const void* type) {
+  ObjTables& r = R();
+  if (!r.root || table >= kObjTables) return nullptr;
+  auto& slot = r.tables[table];
+  if (!slot || index >= slot->count || slot->type != type) return nullptr;
+  return slot->at(index);
+}
+
+uint16_t ObjTableInfo(uint16_t table, int mode) {
+  ObjTables& r = R();
+  if (!r.root || table >= kObjTables || !r.tables[table]) return 0;
+  return mode == 0 ? r.tables[table]->count : r.tables[table]->elem_size;
+}
+
+Status ObjTableDelete(uint16_t table, uint16_t index) {
+  ObjTables& r = R();
+  if (!r.root || table >= kObjTables) return kStStructMem;
+  auto& slot = r.tables[table];
+  if (!slot || index >= slot->count) return kStStructMem;
+  ObjTableData& t = *slot;
+  size_t tail = size_t(t.count - index - 1) * t.elem_size;
+  if (tail) std::memmove(t.at(index), t.at(index + 1), tail);
+  if (t.count == 1) {
+    slot.reset();
+    return kOk;
+  }
+  Resize(t, static_cast<uint16_t>(t.count - 1));
+  return kOk;
+}
+
+void ObjTableFree(uint16_t table) {
+  if (table < kObjTables) R().tables[table].reset();
+}
+
+void ObjTableFreeAll() {
+  ObjTables& r = R();
+  for (auto& t : r.tables) t.reset();
+  r.root = false;
+}
+
+}  // namespace eng
