@@ -4,12 +4,16 @@
 // one.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
+#include "core/clock.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/obj_table.h"
 #include "core/scratch_arena.h"
+#include "core/sys_vars.h"
 
 namespace eng {
 
@@ -19,12 +23,26 @@ struct MemControl {
   bool initialised = false;
 };
 
+struct ClockState {
+  std::optional<LocalTime> fixed_local;
+  std::optional<uint64_t> virtual_ms;
+};
+
+// The system variables at their initial values.
+inline std::array<int16_t, kSysVarCount> SysVarDefaults() {
+  std::array<int16_t, kSysVarCount> v{};
+  for (uint16_t i = 0; i < kSysVarCount; ++i) v[i] = kSysVarTable[i].initial;
+  return v;
+}
+
 struct CoreRuntime {
   MemControl mem;
   ScratchArena arena;
   ErrRegister err;
   DynStrings strings;
   ObjTables objects;
+  ClockState clock;
+  std::array<int16_t, kSysVarCount> sysvars = SysVarDefaults();
 };
 
 CoreRuntime& Core();
