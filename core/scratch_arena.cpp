@@ -118,7 +118,7 @@ Status ScratchArena::KeepMany(uint16_t mark, std::initializer_list<StrPair*> pai
 }
 
 Status ScratchArena::Check(uint16_t n) const {
-  return uint32_t(capacity_) < uint32_t(current_) + n ? kStOutOfMemory : kOk;
+  return uint32_t(capacity_) < uint32_t(current_) + n ? Status{kStOutOfMemory} : kOk;
 }
 
 uint32_t ScratchArena::FreeBytes() const {
