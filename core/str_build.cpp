@@ -5,16 +5,14 @@
 
 #include "core/err_register.h"
 #include "core/scratch_arena.h"
+#include "core/str_emit.h"
 #include "core/str_search.h"
 
 namespace eng {
 
 namespace {
 
-StrPair Emit(const std::string& s) {
-  if (s.size() > kMaxText) return StrFail(kStStringTooLong);
-  return ScratchText(s);
-}
+StrPair Emit(const std::string& s) { return StrEmit(s); }
 
 // A position that may count from the end, clipped to 0..len.
 uint32_t ClipStart(int32_t pos, uint16_t len) {
@@ -27,11 +25,18 @@ uint32_t ClipStart(int32_t pos, uint16_t len) {
 
 }  // namespace
 
-StrPair StrCopy(StrPair t) { return ScratchPair(t); }
+StrPair StrCopy(StrPair t) { return t.ok() ? StrEmit(t.view()) : t; }
 
 StrPair StrConcat(StrPair a, StrPair b) {
-  Status s = ScratchConcat(a, b);
-  return s ? StrFail(s) : ScratchTop();
+  if (!a.ok()) return a;
+  if (!b.ok()) return b;
+  if (size_t(a.len) + b.len > kMaxText) return StrFail(kStStringTooLong);
+  Status s;
+  char* p = StrEmitReserve(size_t(a.len) + b.len, &s);
+  if (!p) return StrFail(s);
+  if (a.len) std::memmove(p, a.ptr, a.len);
+  if (b.len) std::memmove(p + a.len, b.ptr, b.len);
+  return ScratchTop();
 }
 
 StrPair StrJoin(StrPair a, StrPair sep, StrPair b) {
@@ -62,19 +67,21 @@ StrPair StrRepeat(StrPair t, uint16_t n) {
   if (!t.ok()) return t;
   size_t total = size_t(t.len) * n;
   if (total > kMaxText) return StrFail(kStStringTooLong);
-  char* p = ScratchReserveAddr(total, kFillLeave);
-  if (!p) return StrFail(kStOutOfMemory);
+  Status s;
+  char* p = StrEmitReserve(total, &s);
+  if (!p) return StrFail(s);
   for (uint32_t i = 0; i < n; ++i) std::memcpy(p + size_t(i) * t.len, t.ptr, t.len);
   return ScratchTop();
 }
 
-StrPair StrChar(char c) { return ScratchPair(StrPair{&c, 1}); }
+StrPair StrChar(char c) { return StrEmit(std::string_view(&c, 1)); }
 
-StrPair StrFromCCopy(const char* s) { return ScratchPair(StrFromC(s)); }
+StrPair StrFromCCopy(const char* s) { return StrCopy(StrFromC(s)); }
 
 const char* StrToC(StrPair t) {
   if (!t.ok()) return "";
-  char* p = ScratchReserveAddr(size_t(t.len) + 1, kFillLeave);
+  Status s;
+  char* p = StrEmitReserve(size_t(t.len) + 1, &s);
   if (!p) return "";
   std::memcpy(p, t.ptr, t.len);
   p[t.len] = '\0';
@@ -182,7 +189,7 @@ uint16_t StrCountOf(StrPair t, StrPair find, bool plain) {
 StrPair StrOverwrite(StrPair t, int32_t pos, StrPair bytes) {
   if (!t.ok()) return t;
   if (!bytes.ok()) return bytes;
-  StrPair copy = ScratchPair(t);
+  StrPair copy = StrCopy(t);
   if (!copy.ok()) return copy;
   Status s = StrPutAt(copy, pos, bytes);
   return s ? StrFail(s) : copy;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/scratch_arena.h"
+#include "core/str_emit.h"
 #include "core/str_search.h"
 
 namespace eng {
@@ -14,10 +15,7 @@ bool InSet(StrPair set, char c) {
   return set.ok() && set.len && std::memchr(set.ptr, c, set.len) != nullptr;
 }
 
-StrPair Emit(const std::string& s) {
-  if (s.size() > kMaxText) return StrFail(kStStringTooLong);
-  return ScratchText(s);
-}
+StrPair Emit(const std::string& s) { return StrEmit(s); }
 
 constexpr StrPair kBlanks{" \t", 2};
 
@@ -51,8 +49,9 @@ StrPair StrNormValue(StrPair t) {
 
 StrPair StrCase(StrPair t, int flag) {
   if (!t.ok()) return t;
-  char* p = ScratchReserveAddr(t.len, kFillLeave);
-  if (!p) return StrFail(kStOutOfMemory);
+  Status s;
+  char* p = StrEmitReserve(t.len, &s);
+  if (!p) return StrFail(s);
   for (uint32_t i = 0; i < t.len; ++i) p[i] = flag == 1 ? AsciiUpper(t.ptr[i]) : AsciiLower(t.ptr[i]);
   return ScratchTop();
 }

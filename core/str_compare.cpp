@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/scratch_arena.h"
+#include "core/str_emit.h"
 
 namespace eng {
 
@@ -41,8 +42,9 @@ StrPair MemSortedCopy(const void* items, uint16_t width, uint16_t n) {
   size_t total = size_t(width) * n;
   if (total > kMaxText) return StrFail(kStStringTooLong);
   if (!items && total) return StrFail(kStStrOutBound);
-  char* p = ScratchReserveAddr(total, kFillLeave);
-  if (!p) return StrFail(kStOutOfMemory);
+  Status s;
+  char* p = StrEmitReserve(total, &s);
+  if (!p) return StrFail(s);
   if (total) std::memcpy(p, items, total);
   // Neighbour exchange, stepping back after each exchange.
   char tmp[256];

@@ -4,6 +4,7 @@
 
 #include "core/err_register.h"
 #include "core/scratch_arena.h"
+#include "core/str_emit.h"
 
 namespace eng {
 
@@ -132,7 +133,7 @@ StrPair StrFormat(uint16_t limit, StrPair format, std::initializer_list<FmtArg> 
     }
   }
   if (!fits || out.str().size() > limit) return StrFail(ErrRecord(kModFormatStrings, kStStringTooLong));
-  return ScratchText(out.str());
+  return StrEmit(out.str());
 }
 
 }  // namespace eng

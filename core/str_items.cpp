@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/scratch_arena.h"
+#include "core/str_emit.h"
 #include "core/str_case.h"
 
 namespace eng {
@@ -22,10 +23,7 @@ StrPair At(StrPair list, StrSpan s) {
   return StrPair{list.ptr + s.pos, s.len};
 }
 
-StrPair Emit(const std::string& s) {
-  if (s.size() > kMaxText) return StrFail(kStStringTooLong);
-  return ScratchText(s);
-}
+StrPair Emit(const std::string& s) { return StrEmit(s); }
 
 // Leading blanks, a sign and digits, saturating at the 64-bit range.
 int64_t ReadInt64(std::string_view v) {
@@ -131,7 +129,7 @@ StrPair StrItemSetPair(StrPair list, StrPair text, char sep, int32_t n) {
   std::string out(list.view());
   if (n < 0) {
     int32_t k = -n;
-    if (k > count) return ScratchPair(list);
+    if (k > count) return StrEmit(list.view());
     StrSpan s = StrItemSpan(list, sep, static_cast<uint16_t>(k));
     if (count == 1) out.clear();
     else if (k < count) out.erase(s.pos, size_t(s.len) + 1);  // the item and the separator after it
@@ -173,7 +171,8 @@ PairArray StrArrayNew(uint16_t n) {
   constexpr size_t kAlign = alignof(StrPair);
   size_t bytes = size_t(n) * sizeof(StrPair) + kAlign;
   if (bytes > kMaxText) return {};
-  char* raw = ScratchReserveAddr(bytes, 0);
+  Status s;
+  char* raw = StrEmitReserve(bytes, &s);
   if (!raw) return {};
   uintptr_t a = (reinterpret_cast<uintptr_t>(raw) + kAlign - 1) & ~uintptr_t(kAlign - 1);
   StrPair* items = reinterpret_cast<StrPair*>(a);

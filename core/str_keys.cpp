@@ -3,7 +3,9 @@
 #include <string>
 
 #include "core/scratch_arena.h"
+#include "core/str_build.h"
 #include "core/str_case.h"
+#include "core/str_emit.h"
 
 namespace eng {
 
@@ -56,7 +58,7 @@ StrPair StrKeyFind(StrPair text, StrPair name) {
   if (!s.found()) return StrFail(kStLowFailure);
   StrPair v{text.ptr + s.pos, s.len};
   if (StrFindChar(name, '%', true) == kNotFound) v = StrUnquote(v);
-  return ScratchPair(v);
+  return StrCopy(v);
 }
 
 StrPair StrKeyGetMode(StrPair text, StrPair name, int flags) {
@@ -80,8 +82,7 @@ StrPair StrJoinKeyValue(StrPair name, StrPair value) {
   std::string s(name.view());
   s += '=';
   s.append(value.view());
-  if (s.size() > kMaxText) return StrFail(kStStringTooLong);
-  return ScratchText(s);
+  return StrEmit(s);
 }
 
 }  // namespace eng

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/err_register.h"
+#include "core/str_case.h"
 #include "tests/support/core_fixture.h"
 
 namespace eng::test {
@@ -153,6 +154,25 @@ TEST_F(StrBuildTest, AppendInPlaceKeepsWithinTheBuffer) {
   EXPECT_EQ(S(r), "<fail 168>");
   EXPECT_EQ(buf[6], 0);
   EXPECT_EQ(buf[7], '#');
+}
+
+}  // namespace
+}  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+TEST_F(StrBuildTest, AFullArenaFailsAndLeavesNothingBehind) {
+  for (int i = 0; i < 7; ++i) ASSERT_EQ(ScratchReserve(65535, kFillLeave), kOk);
+  uint16_t mark = ScratchMark(-1);
+  uint32_t top = Core().arena.top_offset();
+  // 65,532 bytes are left: anything rounding up to 65,536 does not fit.
+  EXPECT_EQ(StrError(StrRepeat(StrOf("ab"), 32767)), kStOutOfMemory);
+  EXPECT_EQ(StrError(StrCase(StrOf(std::string(65534, 'a')), 1)), kStOutOfMemory);
+  EXPECT_EQ(StrError(StrConcat(StrOf(std::string(40000, 'a')), StrOf(std::string(25534, 'b')))), kStOutOfMemory);
+  EXPECT_STREQ(StrToC(StrOf(std::string(65534, 'a'))), "");
+  EXPECT_EQ(ScratchMark(-1), mark);
+  EXPECT_EQ(Core().arena.top_offset(), top);
 }
 
 }  // namespace
