@@ -34,7 +34,7 @@ class Out {
   std::string buf_;
 };
 
-struct Spec {
+struct Conversion {
   bool left = false;
   bool zero = false;
   uint32_t width = 0;
@@ -52,7 +52,7 @@ uint32_t ReadCount(std::string_view f, size_t& i) {
   return n;
 }
 
-std::string Decimal(int64_t v, const Spec& sp, std::string& sign) {
+std::string Decimal(int64_t v, const Conversion& sp, std::string& sign) {
   uint64_t m = v < 0 ? 0 - uint64_t(v) : uint64_t(v);
   if (v < 0) sign = "-";
   std::string d;
@@ -65,7 +65,7 @@ std::string Decimal(int64_t v, const Spec& sp, std::string& sign) {
   return d;
 }
 
-bool Pad(Out& out, const Spec& sp, std::string_view sign, std::string_view body, bool numeric) {
+bool Pad(Out& out, const Conversion& sp, std::string_view sign, std::string_view body, bool numeric) {
   size_t len = sign.size() + body.size();
   size_t pad = sp.width > len ? sp.width - len : 0;
   if (sp.left) return out.Put(sign) && out.Put(body) && out.Fill(' ', pad);
@@ -91,7 +91,7 @@ StrPair StrFormat(uint16_t limit, StrPair format, std::initializer_list<FmtArg> 
       continue;
     }
     size_t start = i++;
-    Spec sp;
+    Conversion sp;
     while (i < f.size() && (f[i] == '-' || f[i] == '0')) (f[i++] == '-' ? sp.left : sp.zero) = true;
     sp.width = ReadCount(f, i);
     if (i < f.size() && f[i] == '.') {
@@ -121,7 +121,7 @@ StrPair StrFormat(uint16_t limit, StrPair format, std::initializer_list<FmtArg> 
       if (conv == 's' && sp.has_prec && t.size() > sp.prec) t = t.substr(0, sp.prec);
       fits = Pad(out, sp, {}, t, false);
     } else if (conv == 's') {
-      Spec plain = sp;
+      Conversion plain = sp;
       plain.has_prec = false;
       std::string sign;
       std::string d = Decimal(a->num, plain, sign);

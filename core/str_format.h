@@ -29,6 +29,9 @@ struct FmtArg {
   constexpr FmtArg(long v) : num(v) {}
   constexpr FmtArg(long long v) : num(v) {}
   constexpr FmtArg(unsigned v) : num(v) {}
+  // Values above the signed 64-bit range are written as their two's complement.
+  constexpr FmtArg(unsigned long v) : num(static_cast<int64_t>(v)) {}
+  constexpr FmtArg(unsigned long long v) : num(static_cast<int64_t>(v)) {}
   constexpr FmtArg(StrPair v) : is_text(true), text(v) {}
   FmtArg(std::string_view v) : is_text(true), text(StrOf(v)) {}
   FmtArg(const char* v) : is_text(true), text(StrFromC(v)) {}

@@ -34,6 +34,7 @@ TEST_F(StrFormatTest, Conversions) {
       {"%n%x%p%5q", {1, 2}, "%n%x%p%5q"},       // not ours: copied, no argument taken
       {"%x%d", {3}, "%x3"},
       {"%s", {7}, "7"},
+      {"%d/%d", {size_t(12), uint16_t(65535)}, "12/65535"},
       {"%d", {"txt"}, "txt"},
       {"end%", {}, "end%"},
       {"%s%s%s%s%s%s", {}, ""},
