@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/err_register.h"
 #include "tests/support/core_fixture.h"
@@ -43,6 +44,49 @@ TEST_F(StrItemsTest, ItemsAndCounts) {
   };
   for (const Count& c : counts) EXPECT_EQ(StrItemCount(StrOf(c.list), c.sep), c.n) << c.list;
   EXPECT_EQ(S(StrItem(StrFail(kStDataError), ',', 1)), "<fail 163>");
+}
+
+// Every list of up to 7 characters over "a", "," and the apostrophe: the
+// item operations must agree with each other.
+TEST_F(StrItemsTest, ItemOperationsAgreeOnEveryShortList) {
+  const char alphabet[] = {'a', ',', '\''};
+  for (int len = 0; len <= 7; ++len) {
+    int total = 1;
+    for (int i = 0; i < len; ++i) total *= 3;
+    for (int code = 0; code < total; ++code) {
+      std::string list;
+      for (int i = 0, c = code; i < len; ++i, c /= 3) list += alphabet[c % 3];
+      uint16_t mark = ScratchMark(-1);
+      StrPair l = StrOf(list);
+      uint16_t count = StrItemCount(l, ',');
+      PairArray a = StrSplit(l, ',');
+      ASSERT_EQ(a.count, count) << list;
+      std::vector<std::string> items;
+      for (uint16_t i = 1; i <= count; ++i) {
+        StrPair item = StrItem(l, ',', i);
+        ASSERT_EQ(S(item), S(StrArrayGet(a, i))) << list << " #" << i;
+        ASSERT_EQ(S(StrItemSetPair(l, item, ',', i)), list) << list << " #" << i;
+        items.push_back(item.str());
+      }
+      auto join = [&](size_t skip) {
+        std::string j;
+        bool first = true;
+        for (size_t k = 0; k < items.size(); ++k) {
+          if (k == skip) continue;
+          if (!first) j += ',';
+          j += items[k];
+          first = false;
+        }
+        return j;
+      };
+      ASSERT_EQ(join(items.size()), list);
+      // Deleting an item leaves the others joined as before.
+      for (uint16_t i = 1; i <= count; ++i)
+        ASSERT_EQ(S(StrItemSetPair(l, StrOf(""), ',', -i)), join(i - 1u)) << list << " #" << i;
+      ASSERT_EQ(S(StrItem(l, ',', count + 1)), "");
+      ScratchMark(mark);
+    }
+  }
 }
 
 TEST_F(StrItemsTest, SpansEndsAndRest) {
