@@ -1,6 +1,7 @@
 #include "core/str_search.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "tests/support/core_fixture.h"
@@ -37,6 +38,38 @@ TEST_F(StrSearchTest, CharSearchFollowsTheQuoteRule) {
   EXPECT_EQ(StrFindByteFrom(StrOf("'a,'b,c"), 0, ','), 2);
   EXPECT_EQ(StrFindNul(StrOf("ab'\0c"sv)), 3);
   EXPECT_EQ(StrFindChar(StrFail(kStDataError), 'a', true), kNotFound);
+}
+
+// The quote rule written out step by step: find the first quote at or after
+// s (e, or the end); search [s, e); otherwise find the same quote after e and
+// continue after it, or give up when there is none.
+uint16_t ReferenceFind(std::string_view t, size_t s, char c) {
+  while (s < t.size()) {
+    size_t e = t.find_first_of("'\"", s);
+    if (e == std::string_view::npos) e = t.size();
+    size_t p = t.substr(0, e).find(c, s);
+    if (p != std::string_view::npos) return static_cast<uint16_t>(p);
+    if (e == t.size()) return kNotFound;
+    size_t close = t.find(t[e], e + 1);
+    if (close == std::string_view::npos) return kNotFound;
+    s = close + 1;
+  }
+  return kNotFound;
+}
+
+TEST_F(StrSearchTest, QuoteRuleMatchesItsStepByStepForm) {
+  const char alphabet[] = {'a', ',', '\'', '"'};
+  for (int len = 0; len <= 6; ++len) {
+    int total = 1;
+    for (int i = 0; i < len; ++i) total *= 4;
+    for (int code = 0; code < total; ++code) {
+      std::string t;
+      for (int i = 0, c = code; i < len; ++i, c /= 4) t += alphabet[c % 4];
+      for (uint16_t s = 0; s <= len; ++s)
+        for (char c : {',', 'a'})
+          ASSERT_EQ(StrFindCharFrom(StrOf(t), s, c, false), ReferenceFind(t, s, c)) << t << " from " << s << " " << c;
+    }
+  }
 }
 
 TEST_F(StrSearchTest, AnyOfASet) {
