@@ -1,0 +1,76 @@
+#include "core/num_text.h"
+
+#include <string>
+
+#include "core/scratch_arena.h"
+
+namespace eng {
+
+namespace {
+
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Builds the digit form into `work`; 146 when the integer part and the n
+// decimals do not fit the 20 characters.
+Status NormWork(StrPair text, int n, std::string& work, uint16_t& further) {
+  work.clear();
+  further = 0;
+  if (n < 0) n = 0;
+  size_t i = 0, len = text.len;
+  while (i < len && (text.at(i) == ' ' || text.at(i) == '\t')) ++i;
+  bool neg = i < len && text.at(i) == '-';
+  if (neg) ++i;
+  std::string whole, frac;
+  while (i < len && IsDigit(text.at(i))) whole += text.ptr[i++];
+  if (i < len && text.at(i) == '.') {
+    ++i;
+    while (i < len && IsDigit(text.at(i))) frac += text.ptr[i++];
+  }
+  if (i < len && text.at(i) == 'D') {
+    ++i;
+    size_t shift = 0;
+    while (i < len && IsDigit(text.at(i))) {
+      shift = shift * 10 + (text.at(i++) - '0');
+      if (shift > kDecWorkChars) shift = kDecWorkChars + 1;  // cannot fit anyway
+    }
+    // The exponent moves the point: fraction digits join the integer part.
+    if (frac.size() < shift) frac.append(shift - frac.size(), '0');
+    whole += frac.substr(0, shift);
+    frac.erase(0, shift);
+  }
+  if ((neg ? 1 : 0) + whole.size() + static_cast<size_t>(n) > kDecWorkChars) return kStStringTooLong;
+  if (neg) work += '-';
+  work += whole;
+  std::string decimals = frac.substr(0, static_cast<size_t>(n));
+  decimals.append(static_cast<size_t>(n) - decimals.size(), '0');
+  work += decimals;
+  for (size_t k = static_cast<size_t>(n); k < frac.size() && work.size() < kDecWorkChars; ++k) {
+    work += frac[k];
+    ++further;
+  }
+  return kOk;
+}
+
+}  // namespace
+
+DecNorm DecNormText(StrPair text, int n) {
+  if (!text.ok()) return {text, 0};
+  std::string work;
+  uint16_t further = 0;
+  if (Status s = NormWork(text, n, work, further)) return {StrFail(s), 0};
+  return {ScratchText(work), further};
+}
+
+DecValue DecFromText(StrPair text) {
+  if (!text.ok()) return 0;
+  std::string work;
+  uint16_t further = 0;
+  if (NormWork(text, DecPrecis(), work, further)) return 0;
+  int64_t v = NumParse(StrOf(work));
+  if (further == 0) return v;
+  return DecDivPow10(v, further);
+}
+
+StrPair DecTextToValue(StrPair text) { return DecStoreValue(DecFromText(text)); }
+
+}  // namespace eng
