@@ -13,6 +13,7 @@
 #include "core/err_register.h"
 #include "core/obj_table.h"
 #include "core/scratch_arena.h"
+#include "core/streams.h"
 #include "core/sys_vars.h"
 
 namespace eng {
@@ -43,6 +44,7 @@ struct CoreRuntime {
   ObjTables objects;
   ClockState clock;
   std::array<int16_t, kSysVarCount> sysvars = SysVarDefaults();
+  StreamTable streams;
 };
 
 CoreRuntime& Core();
