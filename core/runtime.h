@@ -12,6 +12,7 @@
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/obj_table.h"
+#include "core/os_services.h"
 #include "core/scratch_arena.h"
 #include "core/streams.h"
 #include "core/sys_vars.h"
@@ -45,6 +46,7 @@ struct CoreRuntime {
   ClockState clock;
   std::array<int16_t, kSysVarCount> sysvars = SysVarDefaults();
   StreamTable streams;
+  SysState sys;
 };
 
 CoreRuntime& Core();

@@ -152,7 +152,9 @@ TEST_F(StreamsTest, UnreadableExistingFileIsNotTruncated) {
   Put("locked.txt", "keep me");
   ::chmod("locked.txt", 0200);  // writable, not readable
   ::chmod(".", 0777);
-  if (::geteuid() == 0) ASSERT_EQ(::chown("locked.txt", 65534, 65534), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown("locked.txt", 65534, 65534), 0);
+  }
   // Run the open as an ordinary user, so that the permission bits count.
   EXPECT_EXIT(
       {
