@@ -10,7 +10,9 @@
 
 #include "core/clock.h"
 #include "core/dyn_strings.h"
+#include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/log.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
@@ -47,6 +49,8 @@ struct CoreRuntime {
   std::array<int16_t, kSysVarCount> sysvars = SysVarDefaults();
   StreamTable streams;
   SysState sys;
+  LogState log;
+  AssertState assert_state;
 };
 
 CoreRuntime& Core();
