@@ -10,9 +10,13 @@
 
 #include "core/clock.h"
 #include "core/dyn_strings.h"
+#include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/log.h"
 #include "core/obj_table.h"
+#include "core/os_services.h"
 #include "core/scratch_arena.h"
+#include "core/streams.h"
 #include "core/sys_vars.h"
 
 namespace eng {
@@ -43,6 +47,10 @@ struct CoreRuntime {
   ObjTables objects;
   ClockState clock;
   std::array<int16_t, kSysVarCount> sysvars = SysVarDefaults();
+  StreamTable streams;
+  SysState sys;
+  LogState log;
+  AssertState assert_state;
 };
 
 CoreRuntime& Core();
