@@ -86,8 +86,11 @@ TEST_F(ModuleParmsTest, ValuesOfTheDefinitionInEffect) {
   EXPECT_EQ(S(ParmGet(kParmTitle)), "");
   EXPECT_EQ(ParmPop(), kOk);
   EXPECT_EQ(S(ParmGet(kParmCond)), "A>1");
+  // A value is a copy of its own: it outlives the definition.
+  StrPair title = ParmGet(kParmTitle);
   EXPECT_EQ(ParmPop(), kOk);
   EXPECT_EQ(DynStrCount(sl::kModuleParms), 0);
+  EXPECT_EQ(S(title), "Ventas del mes");
   EXPECT_EQ(ParmPop(), kOk);  // an empty stack stays empty
   EXPECT_EQ(DynStrCount(sl::kModuleParms), 0);
 }
