@@ -13,6 +13,8 @@
 #include "core/err_assert.h"
 #include "core/err_register.h"
 #include "core/log.h"
+#include "core/msg_box.h"
+#include "core/msg_catalog.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
@@ -51,6 +53,8 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  MsgCatalog catalog;
+  MsgBoxState msgbox;
 };
 
 CoreRuntime& Core();
