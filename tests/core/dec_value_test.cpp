@@ -146,6 +146,17 @@ TEST_F(DecValueTest, EightByteEntries) {
   EXPECT_EQ(NumAccValue(), 250);
 }
 
+TEST_F(DecValueTest, FromIntegerText) {
+  EXPECT_EQ(DecFromIntText(StrOf("12")), 1200);
+  EXPECT_EQ(DecFromIntText(StrOf(" -7x")), -700);
+  EXPECT_EQ(DecFromIntText(StrOf("12.75")), 1200);  // the integer part only
+  EXPECT_EQ(DecFromIntText(StrOf("abc")), 0);
+  EXPECT_EQ(DecFromIntText(StrOf("si")), 100);  // a truth word is 1
+  EXPECT_EQ(DecFromIntText(StrFail(kStStringTooLong)), 0);
+  SysVarSet(kVarPrecis, 0);
+  EXPECT_EQ(DecFromIntText(StrOf("12")), 12);
+}
+
 TEST_F(DecValueTest, ScalingWrapsWithoutUndefinedBehaviour) {
   EXPECT_EQ(DecMulPow10(INT64_MAX, 2), static_cast<int64_t>(uint64_t(INT64_MAX) * 100u));
   EXPECT_EQ(DecDivPow10(-150, 2), -2);
