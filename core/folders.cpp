@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/cmd_line.h"
+#include "core/def_lines.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/os_services.h"
@@ -432,8 +433,11 @@ StrPair AppStartMenuName(StrPair name) {
   if (menu.empty()) menu = Prefix() + "MENU";
   std::string first = NormalisedItem(menu, 1);
   std::string folders = Setting(sl::kAppFolder);
-  if (first.empty() ||
-      (FindFile(folders, first + ".PMT").empty() && FindFile(folders, first + ".PPN").empty()))
+  auto exists_as = [&](uint16_t kind) {
+    ScratchScope inner;
+    return !FindFile(folders, DefFileName(StrOf(first), kind).view()).empty();
+  };
+  if (first.empty() || (!exists_as(kDefKindPmt) && !exists_as(kDefKindPpn)))
     return scope.Keep(StrPair{});
   return scope.Keep(StrOf(menu));
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/err_register.h"
+#include "core/msg_catalog.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_items.h"
@@ -132,7 +133,11 @@ uint16_t HookSlotForWindow(int32_t accept_prc, StrPair steps, StrPair prcname, S
   return kHookNone;
 }
 
-void AppFunctionsSet(const AppFunctions& functions) { H().app = functions; }
+void AppFunctionsSet(const AppFunctions& functions) {
+  H().app = functions;
+  // The message look-up takes the application's texts from the same function.
+  MsgSetAppText(functions.message_text);
+}
 
 const AppFunctions& AppFunctionsGet() { return H().app; }
 

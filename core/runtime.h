@@ -12,8 +12,10 @@
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/help.h"
 #include "core/hooks.h"
 #include "core/log.h"
+#include "core/menu_pmt.h"
 #include "core/msg_box.h"
 #include "core/msg_catalog.h"
 #include "core/obj_table.h"
@@ -55,6 +57,8 @@ struct CoreRuntime {
   LogState log;
   AssertState assert_state;
   HookState hooks;
+  HelpState help;
+  MenuPmtState menu_pmt;
   MsgCatalog catalog;
   MsgBoxState msgbox;
 };
