@@ -79,7 +79,8 @@ Status MsgCatalogLoad();
 // with n 0 or 256 or more the lines are removed and nothing is added. 0, or
 // 159 when the texts do not fit the string store (the catalogue unchanged).
 Status MsgCatalogAdd(uint16_t n);
-// The catalogue text of a number; (null, 127) when no range holds it.
+// The catalogue text of a number, a view into (9, 2) that stays valid until
+// the string store changes; (null, 127) when no range holds it.
 StrPair MsgCatalogText(uint16_t number);
 // Forgets the catalogue (state 0): the next lookup looks for the file again,
 // under the language and folder then set.
