@@ -12,6 +12,7 @@
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/log.h"
 #include "core/msg_box.h"
 #include "core/msg_catalog.h"
@@ -53,6 +54,7 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  HookState hooks;
   MsgCatalog catalog;
   MsgBoxState msgbox;
 };
