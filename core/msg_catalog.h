@@ -40,10 +40,6 @@ inline constexpr uint16_t kMsgRangeSpan = 256;
 inline constexpr const char* kMsgLanguages = "EN,ES,FR,DE,IT";
 inline constexpr const char* kMsgLanguageSuffixes = "_en,_es,_fr,_de,_it";
 
-// The application's built-in texts (numbers from 1000): the text of a
-// four-digit number text, "" when the application has none.
-using MsgAppTextFn = StrPair (*)(StrPair number_text);
-
 enum class MsgCatalogState : uint8_t { kNotLooked = 0, kNone = 1, kLoaded = 2 };
 
 struct MsgRange {
@@ -58,7 +54,6 @@ struct MsgCatalog {
   std::vector<MsgRange> ranges;
   Status load_status = kOk;    // why the last load found nothing usable (0 otherwise)
   std::string file;            // the file loaded (diagnostics)
-  MsgAppTextFn app_text = nullptr;
 };
 
 // Resolves a message reference (above). The text is static, a view into the
@@ -87,8 +82,6 @@ StrPair MsgCatalogText(uint16_t number);
 void MsgCatalogReset();
 MsgCatalogState MsgCatalogCurrentState();
 Status MsgCatalogLoadStatus();
-
-void MsgSetAppText(MsgAppTextFn fn);
 
 // 1-based position of the language code (0, 4) in "EN,ES,FR,DE,IT"; 0 when absent.
 uint16_t MsgLangIndex();

@@ -5,6 +5,7 @@
 #include "core/cp1252.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/str_format.h"
 #include "core/string_lists.h"
 #include "tests/support/temp_folder.h"
@@ -48,7 +49,9 @@ StrPair AppTexts(StrPair number) {
 }
 
 TEST_F(MsgCatalogTest, ApplicationTextsFromOneThousand) {
-  MsgSetAppText(&AppTexts);
+  AppFunctions app;
+  app.message_text = &AppTexts;
+  AppFunctionsSet(app);
   EXPECT_EQ(L("1002"), "Asiento Predefinido");
   EXPECT_EQ(L("1004"), "");
   EXPECT_EQ(L("0033"), "Recuerde sus Copias de Seguridad");
