@@ -135,6 +135,24 @@ TEST_F(MsgCatalogTest, MalformedFilesLeaveTheBuiltInTexts) {
   }
 }
 
+TEST_F(MsgCatalogTest, AFileOf255LinesStillLoads) {
+  std::string lines;
+  for (int i = 1; i <= 255; ++i) lines += (i < 10 ? "000" : i < 100 ? "00" : "0") + std::to_string(i) + " m" + std::to_string(i) + "\n";
+  Put("KV_LANG_ES.MSJ", lines);
+  EXPECT_EQ(MsgCatalogLoad(), kOk);
+  EXPECT_EQ(L("0001"), "m1");
+  EXPECT_EQ(L("0255"), "m255");
+  EXPECT_EQ(L("0256"), "");  // past the range: the built-in table has no 0256
+}
+
+TEST_F(MsgCatalogTest, AddOf256LinesOrNoneRemovesThemAndAddsNothing) {
+  for (int i = 0; i < 256; ++i) DynStrPush(sl::kLineQueue, StrFromC("0012 x"));
+  EXPECT_EQ(MsgCatalogAdd(256), kOk);
+  EXPECT_EQ(DynStrCount(sl::kLineQueue), 0);
+  EXPECT_EQ(StrError(MsgCatalogText(12)), kStNoData);
+  EXPECT_EQ(MsgCatalogAdd(0), kOk);
+}
+
 TEST_F(MsgCatalogTest, CatalogueTextsAreNotRunAsFormats) {
   Put("KV_LANG_ES.MSJ", "0101 %n%s%s%s%x%p\n");
   StrPair text = MsgText("0101");
