@@ -12,6 +12,7 @@
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/fmt_locale.h"
 #include "core/log.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
@@ -51,6 +52,7 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  FmtState fmt;
 };
 
 CoreRuntime& Core();
