@@ -17,6 +17,7 @@
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
+#include "core/sort_set.h"
 #include "core/streams.h"
 #include "core/sys_vars.h"
 
@@ -53,6 +54,7 @@ struct CoreRuntime {
   LogState log;
   AssertState assert_state;
   FmtState fmt;
+  SortSetTable sort_sets;
 };
 
 CoreRuntime& Core();
