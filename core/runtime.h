@@ -13,7 +13,10 @@
 #include "core/err_assert.h"
 #include "core/err_register.h"
 #include "core/fmt_locale.h"
+#include "core/hooks.h"
 #include "core/log.h"
+#include "core/msg_box.h"
+#include "core/msg_catalog.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
@@ -55,6 +58,9 @@ struct CoreRuntime {
   AssertState assert_state;
   FmtState fmt;
   SortSetTable sort_sets;
+  HookState hooks;
+  MsgCatalog catalog;
+  MsgBoxState msgbox;
 };
 
 CoreRuntime& Core();
