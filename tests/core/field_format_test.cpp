@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/clock.h"
 #include "core/dyn_strings.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
@@ -20,6 +21,7 @@ class FieldFormatTest : public CoreTest {
   void Spanish() {
     ASSERT_EQ(DynStrSet(sl::kSettings, sl::kLocaleText, StrOf(kSpanish)), kOk);
     FmtSetLocale();
+    ASSERT_EQ(DynStrSet(sl::kSettings, sl::kLanguage, StrOf("ES")), kOk);
   }
 };
 
@@ -200,6 +202,79 @@ TEST_F(FieldFormatTest, OtherCompatConversions) {
   EXPECT_EQ(S(CompatMenuParms(2, StrOf(""))), "PL,M2");
   EXPECT_EQ(S(CompatMenuParms(3, StrOf(""))), "PL,TV");
   EXPECT_EQ(S(CompatMenuParms(2, StrOf("given"))), "given");
+}
+
+TEST_F(FieldFormatTest, StoredToDisplayByType) {
+  Spanish();
+  ClockSetFixedLocal(LocalTime{2024, 3, 5, 9, 7, 0, 0});
+  struct Case { char type; const char* stored; int32_t width; const char* want; };
+  const Case cases[] = {
+      {'L', "1", 2, "SI"},  {'L', "0", 2, "NO"},  {'L', " ", 2, "  "},  {'L', "x", 3, "NO "},
+      {'2', "    1234.5", 10, "   1234,50"},
+      {'2', "   1234567.5", 12, "  1234567,50"},
+      {'2', "  123456", 5, "*****"},           // overflow shows stars, never wrong digits
+      {'N', "   42", 5, "   42"},
+      {'D', "20240131", 8, "31-01-24"},
+      {'D', "20240131", 10, "31-01-2024"},
+      {'D', "20240131", 6, "      "},
+      {'D', "        ", 8, "05-03-24"},          // an empty date shows today
+      {'F', "        ", 8, "        "},          // but an empty F field stays blank
+      {'A', "abc", 5, "abc  "},
+      {'A', "abc", 3, "abc"},
+      {'T', "abc", -1, "abc"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(S(FmtFieldToText(c.type, StrOf(c.stored), c.width)), c.want) << c.type << " " << c.stored;
+  SysVarSet(kVarAuxStat, 64);
+  EXPECT_EQ(S(FmtFieldToText('D', StrOf("        "), 10)), "          ");
+  ClockReset();
+}
+
+TEST_F(FieldFormatTest, EnteredToStoredByType) {
+  Spanish();
+  ClockSetFixedLocal(LocalTime{2024, 3, 5, 9, 7, 0, 0});
+  struct Case { char type; const char* entered; int32_t width; const char* want; };
+  const Case cases[] = {
+      {'L', "si", 1, "1"},   {'L', "No", 1, "0"},   {'L', "x", 1, " "},    {'L', "", 1, " "},
+      {'L', "yes", 1, " "},                          // Spanish letters: "Y" is not yes
+      {'C', "12 3", 5, "12030"},                     // the padding blanks become "0" too
+      {'C', "ab", 3, "   "},
+      {'B', "1a2 b3", 6, "12 3  "},
+      {'2', "1234,5", 10, "   1234.50"},
+      {'2', "-0,5", 6, " -0.50"},
+      {'2', "12D3", 9, " 12000.00"},
+      {'N', "007", 4, "   7"},
+      {'N', "12,6", 4, "  13"},
+      {'D', "5/3/24", 8, "20240305"},
+      {'D', "050324", 8, "20240305"},
+      {'D', "31/2/24", 8, "        "},             // an invalid date is stored blank
+      {'D', "5/3/24", 6, "240305"},
+      {'A', "abcdef", 4, "abcd"},
+      {'A', "ab", -1, "ab"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(S(FmtFieldFromText(c.type, StrOf(c.entered), c.width)), c.want) << c.type << " " << c.entered;
+  EXPECT_EQ(StrError(FmtFieldFromText('2', StrOf("123456"), 5)), kStDataOutBound);
+  SysVarSet(kVarCompat, kCompatDate6);
+  EXPECT_EQ(S(FmtFieldFromText('F', StrOf("5/3/24"), 6)), "C4 3 5");
+  EXPECT_EQ(S(FmtFieldToText('F', StrOf("C4 3 5"), 10)), "05-03-2024");
+  ClockReset();
+}
+
+TEST_F(FieldFormatTest, StoredValuesSurviveDisplayAndEntry) {
+  Spanish();
+  struct Case { char type; const char* stored; int32_t width; };
+  const Case cases[] = {
+      {'2', "   1234.50", 10}, {'2', "     -0.05", 10}, {'4', " 3.1416", 7}, {'N', "  -17", 5},
+      {'L', "1", 1},         {'L', "0", 1},          {'L', " ", 1},        {'C', "00120", 5},
+      {'A', "\xD1" "and\xFA  ", 7},
+  };
+  for (const Case& c : cases) {
+    StrPair shown = FmtFieldToText(c.type, StrOf(c.stored), c.width);
+    ASSERT_TRUE(shown.ok());
+    std::string text = shown.str();
+    EXPECT_EQ(S(FmtFieldFromText(c.type, StrOf(text), c.width)), c.stored) << c.type << " [" << text << "]";
+  }
 }
 
 }  // namespace
