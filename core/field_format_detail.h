@@ -19,6 +19,9 @@ bool HasDigit(std::string_view v);
 // Blanks and tabs removed on both sides.
 std::string Trim(std::string_view v);
 NumText SplitNumber(std::string_view v);
+// A number text with "D" and a count k ("12D3", "1.5D2") with the point
+// moved k places right ("12000", "150"); others unchanged.
+std::string ExpandExponent(const std::string& t);
 // Rounded half away from zero to d decimals when it has more.
 NumText RoundNumber(const NumText& n, size_t d);
 

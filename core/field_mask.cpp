@@ -1,6 +1,7 @@
 // Edit masks: choosing between number and character masks, character masks,
 // the short form of number masks, masks from a type and width.
 #include <string>
+#include <vector>
 
 #include "core/dyn_strings.h"
 #include "core/field_format.h"
@@ -52,15 +53,24 @@ std::string fmt_detail::FmtCharMaskString(std::string_view mask, std::string_vie
       i = j;
     }
   }
+  // "\" (and "?" in order) takes the next character no place has taken yet;
+  // "?" by position marks the character it took.
   std::string out(m.size(), ' ');
+  std::vector<bool> used(value.size(), false);
   size_t next = 0;
   for (size_t i = 0; i < m.size(); ++i) {
     char c = m[i];
     if (c == '\\' || (c == '?' && !(mode & 1))) {
-      out[i] = next < value.size() ? value[next] : ' ';
-      ++next;
+      while (next < value.size() && used[next]) ++next;
+      if (next < value.size()) {
+        out[i] = value[next];
+        used[next++] = true;
+      }
     } else if (c == '?') {
-      out[i] = i < value.size() ? value[i] : ' ';
+      if (i < value.size()) {
+        out[i] = value[i];
+        used[i] = true;
+      }
     } else {
       out[i] = c;
     }

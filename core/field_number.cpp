@@ -80,6 +80,20 @@ NumText RoundNumber(const NumText& n, size_t d) {
   return r;
 }
 
+// "12D3" is 12000 and "1.5D2" 150: the count after "D" moves the point right.
+std::string ExpandExponent(const std::string& t) {
+  size_t d = t.find('D');
+  if (d == std::string::npos) return t;
+  int k = 0;
+  for (size_t i = d + 1; i < t.size() && IsDigit(t[i]) && k < 100; ++i) k = k * 10 + (t[i] - '0');
+  NumText n = SplitNumber(t.substr(0, d));
+  size_t move = std::min(static_cast<size_t>(k), n.fp.size());
+  n.ip += n.fp.substr(0, move);
+  n.fp.erase(0, move);
+  n.ip.append(static_cast<size_t>(k) - move, '0');
+  return n.fp.empty() ? n.ip : n.ip + "." + n.fp;
+}
+
 }  // namespace fmt_detail
 
 using namespace fmt_detail;
@@ -146,7 +160,7 @@ std::string FmtNumberMaskString(std::string_view mask, std::string_view value, c
   size_t last = mask.find_last_of("#0");
 
   // The value trimmed and without trailing characters that are not digits.
-  std::string v = Trim(value);
+  std::string v = ExpandExponent(Trim(value));
   while (!v.empty() && !IsDigit(v.back())) v.pop_back();
   const bool any_digit = HasDigit(v);
   const NumText num = SplitNumber(v);

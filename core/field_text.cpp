@@ -25,20 +25,6 @@ std::string NumberMask(char type, size_t width) {
   return mask;
 }
 
-// "12D3" is 12000 and "1.5D2" 150: the count after "D" moves the point right.
-std::string ExpandExponent(const std::string& t) {
-  size_t d = t.find('D');
-  if (d == std::string::npos) return t;
-  int k = 0;
-  for (size_t i = d + 1; i < t.size() && IsDigit(t[i]) && k < 100; ++i) k = k * 10 + (t[i] - '0');
-  NumText n = SplitNumber(t.substr(0, d));
-  size_t move = std::min(static_cast<size_t>(k), n.fp.size());
-  n.ip += n.fp.substr(0, move);
-  n.fp.erase(0, move);
-  n.ip.append(static_cast<size_t>(k) - move, '0');
-  return n.fp.empty() ? n.ip : n.ip + "." + n.fp;
-}
-
 }  // namespace
 
 StrPair FmtFieldToText(char type, StrPair stored, int32_t width) {

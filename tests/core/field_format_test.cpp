@@ -64,6 +64,8 @@ TEST_F(FieldFormatTest, NumberMasksInSpanish) {
       {"#", "-5", "*"},
       {"Total: ##,###.## EUR", "1234.567", "Total:  1.234,57 EUR"},
       {"0000", "42", "0042"},
+      {"######", "12D3", " 12000"},              // "D" and a count move the point
+      {"###.##", "1.5D2", "150,00"},
       {"#,###.##", "-0.004", "    0,00"},
   };
   for (const Case& c : cases)
@@ -84,6 +86,8 @@ TEST_F(FieldFormatTest, CharacterMasks) {
       {"\\?-\\?", "1234", 255, "12-34"},     // "?" taken in order when "\" comes first
       {"\\  \\", "abcdef", 255, "abcd"},     // backslash, blanks, backslash: four places
       {"(\\\\\\)", "ab", 255, "(ab )"},
+      {"?\\", "abc", 255, "ab"},          // "\" skips the character "?" took by position
+      {"\\??", "abc", 255, "abc"},
       {"no places", "123", 255, "no places"},
       {"##-##", "12a4", 255, "##-##"},        // digit places with a text: the mask itself
       {"##-\\\\", "12ab", 255, "##-12"},      // first "#" with "\": "#" is copied
