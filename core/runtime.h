@@ -13,6 +13,7 @@
 #include "core/err_assert.h"
 #include "core/err_register.h"
 #include "core/help.h"
+#include "core/fmt_locale.h"
 #include "core/hooks.h"
 #include "core/log.h"
 #include "core/menu_pmt.h"
@@ -21,6 +22,7 @@
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
+#include "core/sort_set.h"
 #include "core/streams.h"
 #include "core/sys_vars.h"
 
@@ -56,6 +58,8 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  FmtState fmt;
+  SortSetTable sort_sets;
   HookState hooks;
   HelpState help;
   MenuPmtState menu_pmt;
