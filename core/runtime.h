@@ -8,16 +8,20 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/arrays.h"
 #include "core/clock.h"
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/exp_eval.h"
+#include "core/fn_call.h"
 #include "core/log.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
 #include "core/streams.h"
 #include "core/sys_vars.h"
+#include "core/var_store.h"
 
 namespace eng {
 
@@ -51,6 +55,10 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  VarState vars;
+  DimState arrays;
+  ExpState exp;
+  FnState fn;
 };
 
 CoreRuntime& Core();
