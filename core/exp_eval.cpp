@@ -233,9 +233,8 @@ StrPair ValuePair(const Value& v, char* buf) {
 Status Assign(StrPair text, const ExpToken& t, const Value& v) {
   StrPair name = t.Operand(text);
   char buf[kDecEntryBytes];
-  if ((t.flags & kExpArrayCall) || ((t.flags & kExpFnCall) && t.fn == kFnSysArray)) {
-    return DimAssign(name, t.Args(text), ValuePair(v, buf), v.text);
-  }
+  bool element = (t.flags & kExpFnCall) ? t.fn == kFnSysArray : (t.flags & kExpArrayCall) != 0;
+  if (element) return DimAssign(name, t.Args(text), ValuePair(v, buf), v.text);
   if (t.flags & (kExpFnCall | kExpSubExpr)) return kStSyntax;
   if (t.flags & kExpField) {
     if (v.text) return FieldAssign(name, v.str);

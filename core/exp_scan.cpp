@@ -196,7 +196,7 @@ ExpToken ExpNextToken(StrPair text, uint16_t pos) {
     tok.flags = Classify(name, call);
     if (call) {
       tok.fn = ExpBuiltinIndex(StrOf(name));
-      tok.flags = static_cast<uint16_t>((tok.flags & ~kExpArrayCall) | (tok.fn ? kExpFnCall : kExpArrayCall));
+      tok.flags = static_cast<uint16_t>(tok.flags | (tok.fn ? kExpFnCall : kExpArrayCall));
     }
     tok.len = static_cast<uint16_t>(operand_end - pos);
   }
