@@ -186,6 +186,7 @@ Status DimRead(StrPair name, StrPair args) {
   }
   r = VarLookup(name);
   const DimDescriptor* d = Desc(r.index);
+  if (ix.has_initial && d->kind != kVarText) return kStIncompatibleTypes;  // a text index
   StrPair e = DimElementAddr(r.index, ix.count, ix.idx);
   if (!e.ok()) return Fail168(name);
   switch (d->kind) {
@@ -219,6 +220,7 @@ Status DimAssign(StrPair name, StrPair args, StrPair value, bool value_is_text) 
   if (ix.status) return ix.status;
   const DimDescriptor* d = Desc(r.index);
   if (!d) return kStDimStruct;
+  if (ix.has_initial) return kStIncompatibleTypes;  // indexes are numbers
   StrPair e = DimElementAddr(r.index, ix.count, ix.idx);
   if (!e.ok()) return Fail168(name);
   return StoreElement(const_cast<char*>(e.ptr), d->kind, d->elem_size, StrOf(held), value_is_text);
