@@ -396,8 +396,9 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
     ScratchText("");
     return kStNullExpression;
   }
-  if (v.info == kStAtypical && v.text) {
-    // A text function's "atypical" answer is the empty text.
+  bool atypical_text = v.info == kStAtypical && v.text;
+  if (atypical_text) {
+    // A text function's "atypical" answer is the empty text, with status 0.
     v.str = StrPair{};
     v.info = kOk;
   }
@@ -405,6 +406,7 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
   if (Status h = Hand(v, mark)) return h;
   *is_text = v.text;
   if (v.info != kOk) return v.info;
+  if (atypical_text) return kOk;
   return v.text ? 1 : 0;
 }
 
