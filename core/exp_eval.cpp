@@ -604,6 +604,17 @@ StrPair ExpFirstOperand(StrPair text, uint16_t pos) {
   return StrPair{text.ptr + pos, static_cast<uint16_t>(end - pos)};
 }
 
+uint16_t ExpListCount(StrPair text) {
+  if (!text.ok() || text.len == 0) return 0;
+  uint16_t n = 1;
+  while (n < 0xFFFF) {
+    StrPair item = ExpListItem(text, n);
+    if (item.ptr + item.len >= text.ptr + text.len) break;
+    ++n;
+  }
+  return n;
+}
+
 StrPair ExpListItem(StrPair text, uint16_t n) {
   if (!text.ok() || n == 0) return StrPair{};
   std::string_view t = text.view();

@@ -73,6 +73,8 @@ StrPair ExpMakeAssignment(StrPair name, StrPair value);
 // do not count).
 StrPair ExpFirstOperand(StrPair text, uint16_t pos);
 StrPair ExpListItem(StrPair text, uint16_t n);
+// The number of items (0 for an empty text; a trailing separator adds an empty one).
+uint16_t ExpListCount(StrPair text);
 
 // "_name(index)" and "name(args)": the array element, or hook 2.
 Status ExpCallArrayOrHook(StrPair name, StrPair args);
