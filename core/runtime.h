@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/arrays.h"
 #include "core/clock.h"
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
@@ -15,6 +16,8 @@
 #include "core/help.h"
 #include "core/fmt_locale.h"
 #include "core/hooks.h"
+#include "core/exp_eval.h"
+#include "core/fn_call.h"
 #include "core/log.h"
 #include "core/menu_pmt.h"
 #include "core/msg_box.h"
@@ -25,6 +28,7 @@
 #include "core/sort_set.h"
 #include "core/streams.h"
 #include "core/sys_vars.h"
+#include "core/var_store.h"
 
 namespace eng {
 
@@ -65,6 +69,10 @@ struct CoreRuntime {
   MenuPmtState menu_pmt;
   MsgCatalog catalog;
   MsgBoxState msgbox;
+  VarState vars;
+  DimState arrays;
+  ExpState exp;
+  FnState fn;
 };
 
 CoreRuntime& Core();
