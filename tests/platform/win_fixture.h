@@ -30,7 +30,7 @@ class WinTest : public ::testing::Test {
     if (msg == kWmKeyDown || msg == kWmKeyUp) s += " " + KeyName(static_cast<uint8_t>(w));
     if (msg == kWmChar) s += w > 32 ? " " + std::string(1, static_cast<char>(w)) : " " + std::to_string(w);
     if (msg == kWmCommand) s += " " + std::to_string(CommandId(w)) + "/" + std::to_string(CommandCode(w));
-    if (msg == kWmTimer) s += " " + std::to_string(w);
+    if (msg == kWmTimer || msg == kWmVScroll || msg == kWmHScroll) s += " " + std::to_string(w);
     return s;
   }
 
