@@ -14,6 +14,13 @@
 #include "platform/win_dump.h"
 #include "platform/win_keys.h"
 
+namespace plat {
+inline void PrintTo(const CellRect& r, std::ostream* os) {
+  *os << "cells " << r.col << "," << r.row << " " << r.cols << "x" << r.rows;
+}
+inline void PrintTo(const Rect& r, std::ostream* os) { *os << "px " << r.x << "," << r.y << " " << r.w << "x" << r.h; }
+}  // namespace plat
+
 namespace plat::test {
 
 class WinTest : public ::testing::Test {
