@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "platform/headless_driver.h"
 #include "platform/win_dump.h"
 #include "platform/win_keys.h"
+#include "platform/win_layout.h"
 
 namespace plat {
 inline void PrintTo(const CellRect& r, std::ostream* os) {
