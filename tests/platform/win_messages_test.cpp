@@ -307,3 +307,50 @@ TEST_F(MessageRules, FindChildSearchesDescendantsById) {
 
 }  // namespace
 }  // namespace plat::test
+
+namespace plat::test {
+namespace {
+
+TEST_F(MessageRules, ShiftReleasedInsideABoxDoesNotStickToTheNextKey) {
+  std::vector<std::string> tabs;
+  auto prev = std::make_shared<WndProc>();
+  *prev = ws.SetProc(e1, [&, prev](WinSystem& s, Hwnd h, uint32_t msg, uint64_t w, int64_t l) {
+    if (msg == kWmKeyDown && w == kVkTab) {
+      const bool shift = s.KeyIsDown(kVkShift);
+      tabs.push_back(shift ? "back" : "forward");
+      if (shift) {
+        MsgBoxRequest r;
+        r.text = "x";
+        r.style = MsgBoxKindStyle(0);
+        d.msgbox().Show(r);  // the Shift key goes up while the box has the focus
+      }
+      return int64_t{0};
+    }
+    return (*prev)(s, h, msg, w, l);
+  });
+  d.Run("key Shift+Tab\nanswer OK\nkey Tab\n");
+  ws.Pump();
+  EXPECT_EQ(tabs, (std::vector<std::string>{"back", "forward"}));
+  EXPECT_EQ(ws.Focus(), e1);
+}
+
+TEST_F(MessageRules, DiscardingPendingDropsPostedMessagesAndQueuedInput) {
+  d.Run(Script().Key("Shift+Tab"));
+  Msg m;
+  ASSERT_TRUE(ws.PeekMessage(m));  // the Shift key-down; the rest of the key is queued
+  ws.Post(e1, kWmUser);
+  ws.DiscardPending();
+  log.clear();
+  ws.Pump();
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(MessageRules, TheMousePositionIsTheLastPointerEvent) {
+  Drive(Script().ClickCell(5, 3));
+  EXPECT_EQ(ws.MousePos(), (Point{66, 84}));
+  Drive(Script().Click(2001));  // by id: the control's first cell
+  EXPECT_EQ(ws.MousePos(), (Point{18, 36}));
+}
+
+}  // namespace
+}  // namespace plat::test
