@@ -178,7 +178,13 @@ void WinSystem::Destroy(Hwnd h) {
       x->visible = false;
     }
   }
-  for (Hwnd t : tree) Send(t, kWmDestroy);
+  for (Hwnd t : tree) {
+    // A DESTROY handler may destroy an ancestor, which reaches this window again.
+    Window* x = Rec(t);
+    if (!x || x->destroy_sent) continue;
+    x->destroy_sent = true;
+    Send(t, kWmDestroy);
+  }
 
   // Detach and free.
   if (Window* x = Rec(h)) {

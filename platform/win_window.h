@@ -56,6 +56,7 @@ struct Window {
   uint16_t gen = 0;
   bool used = false;
   bool dying = false;
+  bool destroy_sent = false;
   WinKind kind = WinKind::kTop;
   std::string class_name;
   std::string text;

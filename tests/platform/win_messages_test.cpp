@@ -354,3 +354,23 @@ TEST_F(MessageRules, TheMousePositionIsTheLastPointerEvent) {
 
 }  // namespace
 }  // namespace plat::test
+
+namespace plat::test {
+namespace {
+
+TEST_F(MessageRules, AChildThatDestroysItsParentWhileDyingIsToldOnce) {
+  auto prev = std::make_shared<WndProc>();
+  *prev = ws.SetProc(e2, [prev, this](WinSystem& s, Hwnd h, uint32_t msg, uint64_t w, int64_t l) {
+    int64_t r = (*prev)(s, h, msg, w, l);
+    if (msg == kWmDestroy) s.Destroy(top);
+    return r;
+  });
+  ws.Destroy(e2);
+  EXPECT_EQ(Log(), "e2:DESTROY, e1:KILLFOCUS, top:DESTROY, e1:DESTROY, ok:DESTROY");
+  EXPECT_FALSE(ws.IsWindow(top));
+  EXPECT_FALSE(ws.IsWindow(e2));
+  EXPECT_TRUE(ws.TopLevels().empty());
+}
+
+}  // namespace
+}  // namespace plat::test
