@@ -57,6 +57,24 @@ enum class ShowCmd : uint8_t { kHide, kShow, kShowNoActivate, kMaximize };
 
 using TimerCallback = std::function<void(WinSystem&, Hwnd, int id)>;
 
+// Fonts: the layer keeps logical fonts as handles and answers their text
+// metrics; the grid of cells does not change with them (the cell is set once
+// through SetCellSize). A created font reports its own height and width; the
+// stock fonts report height 21 and average width 11, so that a cell taken
+// from them (width + 1, height + 3) is 12 x 24.
+struct FontSpec {
+  int height = 0;
+  int width = 0;
+  int weight = 400;
+  std::string face;
+};
+struct TextMetrics {
+  int height = 0;
+  int avg_width = 0;
+  bool operator==(const TextMetrics&) const = default;
+};
+enum StockFont : int { kSystemFont = 1, kOemFixedFont = 2 };
+
 class WinSystem {
  public:
   using StallHandler = std::function<void(WinSystem&, const std::string& report)>;
@@ -171,6 +189,17 @@ class WinSystem {
   // Moves every child by (dx, dy) pixels.
   void ScrollChildren(Hwnd h, int dx, int dy);
 
+  // ---- fonts
+  int FontCreate(const FontSpec& spec);
+  // A stock font's handle (its StockFont number).
+  static int StockFontHandle(StockFont which) { return which; }
+  // Metrics of a font; an unknown handle answers the stock metrics.
+  TextMetrics FontMetrics(int font) const;
+  const FontSpec* FontRec(int font) const;
+  // Sets a window's font and tells it (SETFONT, w = the font handle).
+  void SetFont(Hwnd h, int font);
+  int GetFont(Hwnd h) const;
+
   // ---- menus (handles from kMenuBase; a popup's handle is its item id)
   static constexpr int kMenuBase = 0x7000;
   int MenuCreate();
@@ -245,6 +274,7 @@ class WinSystem {
   std::deque<RawInput> input_;
   std::vector<Timer> timers_;
   std::vector<Menu> menus_;
+  std::vector<FontSpec> fonts_;  // handle = index + 3
   Hwnd focus_ = kNoWindow;
   Hwnd active_ = kNoWindow;
   uint8_t mods_ = 0;

@@ -47,7 +47,7 @@ enum WinMsg : uint32_t {
   kWmRButtonUp,
   kWmLButtonDblClk,
   kWmTimer,
-  kWmSetFont,  // w = font cell width, l = cell height; redraw
+  kWmSetFont,  // w = the font handle; redraw
   kWmMenuBarClick,  // to a top-level window: its menu row clicked at column w
   // Edit controls.
   kEmSetSel = 0x100,  // w = start, l = end; (0, -1) selects all, (-1, x) clears

@@ -72,6 +72,7 @@ struct Window {
   bool focus_told = false;  // has been sent SETFOCUS for the current focus
   WndProc proc;
   int menu = 0;
+  int font = 0;
   ScrollInfo hbar, vbar;
   int check = 0;
   bool pushed = false;  // buttons: highlight (pressed or set by the engine)

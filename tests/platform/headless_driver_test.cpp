@@ -133,3 +133,29 @@ TEST_F(DumpTest, TreeKindsRectanglesTextsAndFlags) {
 
 }  // namespace
 }  // namespace plat::test
+
+namespace plat::test {
+namespace {
+
+TEST(Fonts, CreatedFontsReportTheirSizeAndStockFontsGiveATwelveByTwentyFourCell) {
+  WinSystem ws;
+  int f = ws.FontCreate({21, 11, 700, "Courier New"});
+  EXPECT_EQ(ws.FontMetrics(f), (TextMetrics{21, 11}));
+  EXPECT_EQ(ws.FontRec(f)->face, "Courier New");
+  EXPECT_EQ(ws.FontMetrics(ws.FontCreate({13, 7, 400, ""})), (TextMetrics{13, 7}));
+  for (int stock : {WinSystem::StockFontHandle(kSystemFont), WinSystem::StockFontHandle(kOemFixedFont), 99}) {
+    TextMetrics m = ws.FontMetrics(stock);
+    EXPECT_EQ(m.avg_width + 1, 12);
+    EXPECT_EQ(m.height + 3, 24);
+  }
+  CreateParams p;
+  Hwnd h = ws.Create(p);
+  ws.SetFont(h, f);
+  EXPECT_EQ(ws.GetFont(h), f);
+  ws.Destroy(h);
+  ws.SetFont(h, f);  // harmless
+  EXPECT_EQ(ws.GetFont(h), 0);
+}
+
+}  // namespace
+}  // namespace plat::test
