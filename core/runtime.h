@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/clock.h"
+#include "core/dict_state.h"
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
@@ -51,6 +52,7 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  DictState dict;
 };
 
 CoreRuntime& Core();
