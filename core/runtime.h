@@ -13,6 +13,7 @@
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/log.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
@@ -52,6 +53,7 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  HookState hooks;
   DictState dict;
 };
 
