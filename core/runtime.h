@@ -15,6 +15,8 @@
 #include "core/err_register.h"
 #include "core/hooks.h"
 #include "core/log.h"
+#include "core/msg_box.h"
+#include "core/msg_catalog.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
@@ -54,6 +56,8 @@ struct CoreRuntime {
   LogState log;
   AssertState assert_state;
   HookState hooks;
+  MsgCatalog catalog;
+  MsgBoxState msgbox;
   DictState dict;
 };
 
