@@ -10,6 +10,7 @@
 
 #include "core/arrays.h"
 #include "core/clock.h"
+#include "core/dict_state.h"
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
@@ -73,6 +74,7 @@ struct CoreRuntime {
   DimState arrays;
   ExpState exp;
   FnState fn;
+  DictState dict;
 };
 
 CoreRuntime& Core();
