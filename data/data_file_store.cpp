@@ -29,6 +29,7 @@ Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& lay
     records_.Close();
     return kStPermission;
   }
+  records_.SetSoleWriter(exclusive);
   if (exclusive && !names.marker.empty()) {
     s = LockMarkerWrite(names.marker);
     if (s) {
@@ -41,6 +42,7 @@ Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& lay
     index_.Attach(&layout_, &records_, names.index);
     s = index_.Open(&rebuilt_);
     if (s) {
+      index_.Close();
       records_.Close();
       if (!marker_.empty()) LockMarkerRemove(marker_);
       marker_.clear();

@@ -24,6 +24,14 @@ void AppendLe32(std::string& out, int32_t value) {
   out.append(b, 4);
 }
 
+// A search text against a key value, as KeyCompareText against the record.
+int CompareFence(std::string_view text, const std::string& fence) {
+  size_t n = std::min(text.size(), fence.size());
+  int c = std::memcmp(text.data(), fence.data(), n);
+  if (c) return c;
+  return text.size() > fence.size() ? 1 : 0;
+}
+
 // Restores the override of a record's key source when a change ends.
 class OverrideScope {
  public:
@@ -77,40 +85,54 @@ const char* DataFileIndex::RecordOf(int32_t r) {
 // "not below", and io_error_ tells).
 uint32_t DataFileIndex::LowerBound(size_t a, std::string_view text) {
   const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-  return arrays_[a].FirstWhere([&](int32_t r) {
-    const char* rec = RecordOf(r);
-    return !rec || KeyCompareText(key, rec, text) <= 0;
-  });
+  return arrays_[a].FirstWhereFenced(
+      [&](int32_t r) {
+        const char* rec = RecordOf(r);
+        return !rec || KeyCompareText(key, rec, text) <= 0;
+      },
+      [&](const std::string& fence) { return CompareFence(text, fence) <= 0; },
+      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); });
 }
 
 // First position whose key is above the text.
 uint32_t DataFileIndex::UpperBound(size_t a, std::string_view text) {
   const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-  return arrays_[a].FirstWhere([&](int32_t r) {
-    const char* rec = RecordOf(r);
-    return !rec || KeyCompareText(key, rec, text) < 0;
-  });
+  return arrays_[a].FirstWhereFenced(
+      [&](int32_t r) {
+        const char* rec = RecordOf(r);
+        return !rec || KeyCompareText(key, rec, text) < 0;
+      },
+      [&](const std::string& fence) { return CompareFence(text, fence) < 0; },
+      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); });
+}
+
+bool DataFileIndex::FillFence(const KeyLayout& key, int32_t r, std::string& fence) {
+  const char* rec = RecordOf(r);
+  if (!rec) return false;
+  fence = key.ValueOf(rec);
+  return true;
 }
 
 Status DataFileIndex::Open(bool* rebuilt) {
   if (rebuilt) *rebuilt = false;
-  BlockFile f;
-  Status s = f.Open(path_, false, false);
-  if (s == kStFileNotFound) {
-    // A missing index is created empty; the check below decides whether
-    // that is right for the record file beside it.
-    Status c = BlockFileCreateNew(path_, "", 0);
-    if (c != kOk && c != kStFileExists) return ErrRecord(kModDataFile, kStDiskIo);
-    s = f.Open(path_, false, false);
-  }
+  file_.Close();
+  // Opened read-write and created when missing, also for read-only files;
+  // an index that cannot be written is still read.
+  Status s = file_.Open(path_, true, true);
+  if (s) s = file_.Open(path_, false, false);
   if (s) return ErrRecord(kModDataFile, kStDiskIo);
-  int64_t size = f.Size();
+  int64_t size = file_.Size();
   std::string bytes(size_t(size < 0 ? 0 : size), '\0');
-  if (size < 0 || !f.ReadAt(0, bytes.data(), bytes.size())) return ErrRecord(kModDataFile, kStDiskIo);
-  f.Close();
+  if (size < 0 || !file_.ReadAt(0, bytes.data(), bytes.size())) return ErrRecord(kModDataFile, kStDiskIo);
   if (Load(bytes) == kOk && Check() == kOk) return kOk;
   if (rebuilt) *rebuilt = true;
   return Rebuild();
+}
+
+Status DataFileIndex::Close() {
+  Status s = Save(true);
+  file_.Close();
+  return s;
 }
 
 Status DataFileIndex::Load(std::string_view bytes) {
@@ -216,7 +238,13 @@ std::string DataFileIndex::Serialize() const {
 Status DataFileIndex::Save(bool sync) {
   if (!changed_) return kOk;
   std::string bytes = Serialize();
-  if (BlockFileReplace(path_, bytes.data(), bytes.size(), sync) != kOk) return ErrRecord(kModDataFile, kStDiskIo);
+  if (sync || !file_.IsOpen()) {
+    if (BlockFileReplace(path_, bytes.data(), bytes.size(), sync) != kOk) return ErrRecord(kModDataFile, kStDiskIo);
+    // Later saves in place go to the new file.
+    if (file_.IsOpen() && file_.Open(path_, true, false) != kOk) file_.Close();
+  } else if (!file_.WriteAt(0, bytes.data(), bytes.size())) {
+    return ErrRecord(kModDataFile, kStDiskIo);
+  }
   changed_ = false;
   return kOk;
 }

@@ -7,15 +7,21 @@
 // insertion order) at 8 + 4F + 4N(k - 1), for k = 1 to K (K the key count,
 // or 1 for a file without keys). Bytes after the last array are not read.
 //
-// Key values are never stored: every comparison cuts the key out of the
-// record in the record file. One cursor (a position) is shared by all arrays
+// Key values are never stored in the file: comparisons cut the key out of the
+// record in the record file. In memory each block of an array remembers the
+// key value of its last entry (see recno_seq.h), so a search reads about
+// log2(512) records instead of log2(N). One cursor (a position) is shared by all arrays
 // and read in the array of the key the caller names.
 //
 // Room grows in steps of 64 entries: R(n) = (n div 64 + 1) x 64. When the key
 // spare (before an add) or the free spare (before a delete) is 0 the index is
 // saved and its room recomputed (a reload), so the file on disk is at most 64
-// changes behind. A save writes the whole file under a fresh name and renames
-// it over the old one; only a changed index is saved.
+// changes behind. Only a changed index is saved. The save of a reload
+// rewrites the file in place from offset 0 (bytes after the last array are
+// never read); the save of a close, and every synced save, writes the whole
+// file under a fresh name, syncs it and renames it over the old one, so a
+// closed file's index is whole and exactly as long as its arrays. A torn
+// in-place save is caught by the check of the next open.
 //
 // Opening checks the loaded index against the record file: sane counts, a
 // file long enough for them, N + F equal to the record count, every array a
@@ -44,6 +50,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/block_file.h"
 #include "core/status.h"
 #include "data/key_layout.h"
 #include "data/recno_seq.h"
@@ -85,10 +92,11 @@ class DataFileIndex {
   // 0 when the loaded index matches the record file, else 130.
   Status Check();
   Status Rebuild();
-  // Writes the whole index when changed. 130 (recorded under module 18) when
-  // the write fails.
+  // Writes the whole index when changed: in place, or (sync) replaced and
+  // synced. 130 (recorded under module 18) when the write fails.
   Status Save(bool sync);
-  Status Close() { return Save(true); }
+  // Saves (synced) and lets go of the index file.
+  Status Close();
   // Save, then regain room; the cursor stays.
   Status Reload();
   // which 0: the key arrays, 1: the free list.
@@ -130,12 +138,14 @@ class DataFileIndex {
   const char* RecordOf(int32_t r);
   uint32_t LowerBound(size_t a, std::string_view text);
   uint32_t UpperBound(size_t a, std::string_view text);
+  bool FillFence(const KeyLayout& key, int32_t r, std::string& fence);
   Status TakeNewRecNo(int64_t* r, bool* from_free);
   void ResetRoom();
 
   const DataFileLayout* layout_ = nullptr;
   DataRecordFile* records_ = nullptr;
   std::string path_;
+  BlockFile file_;  // the index file, for saves in place
   std::vector<RecNoSeq> arrays_;
   std::vector<int32_t> free_;
   uint32_t cursor_ = 0;

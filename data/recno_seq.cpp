@@ -13,6 +13,8 @@ size_t RecNoSeq::BlockOf(uint32_t pos) const {
 
 void RecNoSeq::Restart(size_t from) {
   starts_.resize(blocks_.size());
+  fences_.resize(blocks_.size());
+  fence_ok_.resize(blocks_.size());
   uint32_t p = from == 0 ? 0 : starts_[from - 1] + uint32_t(blocks_[from - 1].size());
   for (size_t i = from; i < blocks_.size(); ++i) {
     starts_[i] = p;
@@ -28,18 +30,25 @@ int32_t RecNoSeq::at(uint32_t pos) const {
 void RecNoSeq::insert(uint32_t pos, int32_t value) {
   if (blocks_.empty()) {
     blocks_.emplace_back(1, value);
-    starts_.assign(1, 0);
     size_ = 1;
+    Restart(0);
+    DropFence(0);
     return;
   }
   size_t b = pos >= size_ ? blocks_.size() - 1 : BlockOf(pos);
   std::vector<int32_t>& blk = blocks_[b];
-  blk.insert(blk.begin() + (pos - starts_[b]), value);
+  size_t at = pos - starts_[b];
+  if (at >= blk.size()) DropFence(b);  // a new last entry
+  blk.insert(blk.begin() + at, value);
   ++size_;
   if (blk.size() > kBlockMax) {
     std::vector<int32_t> tail(blk.begin() + kBlockMax / 2, blk.end());
     blk.resize(kBlockMax / 2);
     blocks_.insert(blocks_.begin() + b + 1, std::move(tail));
+    // The tail keeps the old last entry and its fence; the head has a new one.
+    fences_.insert(fences_.begin() + b + 1, fences_[b]);
+    fence_ok_.insert(fence_ok_.begin() + b + 1, fence_ok_[b]);
+    DropFence(b);
   }
   Restart(b);
 }
@@ -47,9 +56,15 @@ void RecNoSeq::insert(uint32_t pos, int32_t value) {
 void RecNoSeq::erase(uint32_t pos) {
   size_t b = BlockOf(pos);
   std::vector<int32_t>& blk = blocks_[b];
-  blk.erase(blk.begin() + (pos - starts_[b]));
+  size_t at = pos - starts_[b];
+  if (at + 1 == blk.size()) DropFence(b);  // the last entry goes
+  blk.erase(blk.begin() + at);
   --size_;
-  if (blk.empty()) blocks_.erase(blocks_.begin() + b);
+  if (blk.empty()) {
+    blocks_.erase(blocks_.begin() + b);
+    fences_.erase(fences_.begin() + b);
+    fence_ok_.erase(fence_ok_.begin() + b);
+  }
   if (b > 0) --b;
   Restart(std::min(b, blocks_.size()));
 }
@@ -57,6 +72,8 @@ void RecNoSeq::erase(uint32_t pos) {
 void RecNoSeq::clear() {
   blocks_.clear();
   starts_.clear();
+  fences_.clear();
+  fence_ok_.clear();
   size_ = 0;
 }
 
@@ -68,6 +85,7 @@ void RecNoSeq::assign(const int32_t* values, uint32_t n) {
   }
   size_ = n;
   Restart(0);
+  std::fill(fence_ok_.begin(), fence_ok_.end(), 0);
 }
 
 void RecNoSeq::AppendTo(std::string& out) const {

@@ -1,5 +1,7 @@
 #include "data/record_file.h"
 
+#include <cstring>
+
 #include "core/err_register.h"
 #include "data/key_layout.h"
 
@@ -7,19 +9,25 @@ namespace eng {
 
 Status DataRecordFile::Open(std::string_view path, uint16_t record_length, bool writable, bool create) {
   length_ = record_length;
+  sole_writer_ = false;
   spare_.assign(record_length, ' ');
   if (record_length == 0) return kStDataOutBound;
   return file_.Open(path, writable, create);
 }
 
 int64_t DataRecordFile::Count() {
-  int64_t size = file_.Size();
+  int64_t size = sole_writer_ ? file_.KnownSize() : file_.Size();
   if (size < 0 || length_ == 0) return -1;
   return size / length_;
 }
 
 Status DataRecordFile::ReadRecNo(int64_t r, char* out) {
-  if (r < 0 || !file_.ReadAt(r * int64_t(length_), out, length_)) return kStRead;
+  if (r < 0) return kStRead;
+  if (const char* p = file_.View(r * int64_t(length_), length_)) {
+    std::memcpy(out, p, length_);
+    return kOk;
+  }
+  if (!file_.ReadAt(r * int64_t(length_), out, length_)) return kStRead;
   return kOk;
 }
 

@@ -35,8 +35,11 @@ class DataRecordFile {
   uint16_t RecordLength() const { return length_; }
   BlockFile& File() { return file_; }
 
-  // Records now in the file (asks the system); -1 when that fails.
+  // Records now in the file; -1 when that cannot be asked. The system is
+  // asked each time, unless this open is the file's sole writer (held
+  // exclusively), whose own writes are all that can change the size.
   int64_t Count();
+  void SetSoleWriter(bool sole) { sole_writer_ = sole; }
   Status ReadRecNo(int64_t r, char* out);
   Status WriteRecNo(int64_t r, const char* record);
   // Marks record r deleted by writing ESC over its first byte.
@@ -48,6 +51,7 @@ class DataRecordFile {
  private:
   BlockFile file_;
   uint16_t length_ = 0;
+  bool sole_writer_ = false;
   std::vector<char> spare_;  // a record read where the mapping does not reach
 };
 
