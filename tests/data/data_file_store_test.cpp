@@ -325,7 +325,9 @@ TEST_F(DataFileStoreTest, FileOpenedExclusivelyByAnotherProcess) {
 
 // A child adds and rewrites records and reports each completed one; the
 // parent kills it at a random moment (fixed seed). The file then opens with
-// every reported record present, found by both keys.
+// every reported record present, found by both keys. Odd rounds hold the file
+// exclusively: the marker the dead process left then refuses exclusive opens
+// until it is removed, and shared opens read the file.
 TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
   std::mt19937 rng(20261210);
   int rebuilt = 0;
@@ -333,6 +335,7 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
     SCOPED_TRACE(round);
     const int kill_after = 20 + int(rng() % 400);
     const int delay_us = int(rng() % 400);
+    const uint8_t child_flags = round % 2 ? uint8_t(kOpenExclusive) : uint8_t(0);
     int pipefd[2];
     ASSERT_EQ(::pipe(pipefd), 0);
     pid_t pid = ::fork();
@@ -340,7 +343,7 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
     if (pid == 0) {
       ::close(pipefd[0]);
       DataFileStore f;
-      if (f.Open(Names(), TwoKeyLayout(), 0) != kOk) ::_exit(1);
+      if (f.Open(Names(), TwoKeyLayout(), child_flags) != kOk) ::_exit(1);
       for (int32_t i = 0;; ++i) {
         char code[16];
         std::snprintf(code, sizeof code, "%d-%06d", round, (i * 7919) % 1000003);
@@ -367,6 +370,10 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
     ASSERT_EQ(last + 1, kill_after);
 
     DataFileStore f;
+    if (child_flags) {
+      EXPECT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kStPermission);
+      std::remove("clientes.lock");
+    }
     ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), 0), kOk);
     rebuilt += f.IndexRebuilt();
     for (int32_t i = 0; i <= last; ++i) {
