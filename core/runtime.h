@@ -12,7 +12,10 @@
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/log.h"
+#include "core/msg_box.h"
+#include "core/msg_catalog.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
@@ -51,6 +54,9 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  HookState hooks;
+  MsgCatalog catalog;
+  MsgBoxState msgbox;
 };
 
 CoreRuntime& Core();
