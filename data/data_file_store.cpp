@@ -49,12 +49,13 @@ Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& lay
       return s;
     }
   }
-  flags_ = flags ? flags : uint8_t(kOpenCurrent);
+  flags_ = flags;
+  open_ = true;
   return kOk;
 }
 
 Status DataFileStore::Close() {
-  if (!flags_) return kOk;
+  if (!open_) return kOk;
   Status s = kOk;
   if (!(flags_ & kOpenNoIndex)) s = index_.Close();
   if (!(flags_ & kOpenReadOnly) || (flags_ & kOpenExclusive)) records_.Sync();
@@ -62,16 +63,19 @@ Status DataFileStore::Close() {
   if (!marker_.empty()) LockMarkerRemove(marker_);
   marker_.clear();
   flags_ = 0;
+  open_ = false;
   rebuilt_ = false;
   return s;
 }
 
 Status DataFileStore::Read(int64_t r, std::string* out) {
+  if (!open_) return kStFileNotInit;
   out->resize(layout_.record_length);
   return records_.ReadRecNo(r, out->data());
 }
 
 NdxResult DataFileStore::Locate(uint16_t key, std::string_view value, std::string* out, bool nearest) {
+  if (Status s = Writable()) return NdxResult{kNdxPastEnd, s, -1};
   NdxResult res = index_.Seek(key, value);
   if (!res.error && (res.position == kNdxFound || (nearest && res.position == kNdxBetween)))
     res.error = Read(res.recno, out);
@@ -79,6 +83,7 @@ NdxResult DataFileStore::Locate(uint16_t key, std::string_view value, std::strin
 }
 
 NdxResult DataFileStore::Move(uint16_t key, uint16_t flags, std::string* out) {
+  if (Status s = Writable()) return NdxResult{kNdxPastEnd, s, -1};
   NdxResult res = index_.Move(key, flags);
   if (res.recno >= 0 && res.position == kNdxFound) res.error = Read(res.recno, out);
   return res;
@@ -90,8 +95,9 @@ Status DataFileStore::CheckRecord(std::string_view record) const {
   return kOk;
 }
 
+// Whether the file has an index to position and change records through.
 Status DataFileStore::Writable() const {
-  if (!flags_) return kStFileNotInit;
+  if (!open_) return kStFileNotInit;
   if (flags_ & kOpenNoIndex) return kStNotAvailable;
   return kOk;
 }

@@ -22,7 +22,9 @@
 // Add, Rewrite and Delete refuse, changing nothing: a record that is not
 // exactly the record length (168); a record whose first byte is ESC (163),
 // which every reader would take for deleted; a file opened without index or
-// read-only (148, 137).
+// read-only (148, 137); a closed file (169). Locate and Move answer 148 (in
+// the error) on a file opened without index, and 169 on a closed one; such a
+// file is read in record order with Records().ReadLive.
 #pragma once
 
 #include <cstdint>
@@ -58,7 +60,7 @@ class DataFileStore {
 
   Status Open(const DataFileNames& names, const DataFileLayout& layout, uint8_t flags);
   Status Close();
-  bool IsOpen() const { return flags_ != 0; }
+  bool IsOpen() const { return open_; }
   uint8_t Flags() const { return flags_; }
   bool IndexRebuilt() const { return rebuilt_; }
 
@@ -87,6 +89,7 @@ class DataFileStore {
   DataFileIndex index_;
   std::string marker_;  // the marker this open wrote
   uint8_t flags_ = 0;
+  bool open_ = false;
   bool rebuilt_ = false;
 };
 

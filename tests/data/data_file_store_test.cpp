@@ -236,6 +236,29 @@ TEST_F(DataFileStoreTest, BadInputIsRefusedAndLosesNothing) {
   EXPECT_EQ(f.Open(Names(), bad, 0), kStDataOutBound);
 }
 
+TEST_F(DataFileStoreTest, OpenWithoutIndexReadsInRecordOrderOnly) {
+  Build(10);
+  const std::string index = Get("clientes.DIR");
+  DataFileStore f;
+  std::string out;
+  EXPECT_EQ(f.Locate(1, "R", &out).error, kStFileNotInit) << "closed";
+  EXPECT_EQ(f.Add(Rec("X"), 1, nullptr), kStFileNotInit);
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenNoIndex), kOk);
+  EXPECT_EQ(f.Locate(1, "R", &out).error, kStNotAvailable);
+  EXPECT_EQ(f.Move(1, kNdxFirst, &out).error, kStNotAvailable);
+  EXPECT_EQ(f.Add(Rec("X"), 1, nullptr), kStNotAvailable);
+  EXPECT_EQ(f.Delete(1, 1), kStNotAvailable);
+  int64_t r = -1;
+  std::vector<int64_t> seen;
+  out.resize(40);
+  for (Status s = f.Records().ReadLive(0, 0, out.data(), &r); s == kOk;
+       s = f.Records().ReadLive(r, kReadLiveNext, out.data(), &r))
+    seen.push_back(r);
+  EXPECT_EQ(seen, (std::vector<int64_t>{1, 2, 3, 4, 5, 6, 8, 9}));
+  ASSERT_EQ(f.Close(), kOk);
+  EXPECT_EQ(Get("clientes.DIR"), index);
+}
+
 TEST_F(DataFileStoreTest, ReadOnlyOpenCreatesAMissingFile) {
   DataFileStore f;
   ASSERT_EQ(f.Open(Names("nuevo"), TwoKeyLayout(), kOpenReadOnly), kOk);
