@@ -171,6 +171,14 @@ TEST_F(FieldFormatTest, CompatDatesOnlyWithTheirBit) {
     EXPECT_EQ(S(CompatDate6Read(StrOf(stored.str()))), d) << stored.str();
   }
   EXPECT_EQ(S(CompatDate6Store(StrOf("20240305"))), "C4 3 5");
+  EXPECT_EQ(S(CompatDate6Store(StrOf("C4 3 5"))), "C4 3 5");  // coding twice changes nothing
+  EXPECT_EQ(S(CompatDate6Store(StrOf("94 3 5"))), "94 3 5");
+  // Formatting a 6-character F field by type codes it from the whole date.
+  EXPECT_EQ(S(FmtFieldByType('F', StrOf("19940305"), 6)), "94 3 5");
+  EXPECT_EQ(S(FmtFieldByType('F', StrOf("20240305"), 6)), "C4 3 5");
+  EXPECT_EQ(S(FmtFieldByType('F', StrOf("20240305"), 8)), "20240305");
+  SysVarSet(kVarCompat, 0);
+  EXPECT_EQ(S(FmtFieldByType('F', StrOf("20240305"), 6)), "240305");
 }
 
 TEST_F(FieldFormatTest, CompatFieldTextDecodesOldNumbers) {
