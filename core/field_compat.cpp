@@ -68,8 +68,10 @@ StrPair CompatDate6Store(StrPair date) {
     // the digit, which reads back as 19xx.
     if (v.substr(0, 2) == "20") out[0] = static_cast<char>(out[0] + 17);
   } else if (v.size() == 6) {
-    // Already cut to 6: the century is gone, so the text is taken as coded.
+    // Already cut to 6, the century is gone: a digit is raised to its letter
+    // as the older versions did; a letter shows the text is coded already.
     out.assign(v);
+    if (IsDigit(out[0])) out[0] = static_cast<char>(out[0] + 17);
   } else {
     return date;
   }

@@ -45,8 +45,9 @@ StrPair CompatDate6Read(StrPair text);
 // date, years 2000-2099 get their decade as a letter ("A" is 0) and other
 // years keep their digit, so that every date reads back unchanged; a "0" at
 // the third or fifth character becomes a blank. A 6-character text has lost
-// its century and is taken as already coded (so a second call changes
-// nothing). FmtFieldByType codes 6-character "F" fields itself. Without the
+// its century: a first digit is raised to its letter (taken as 20xx), a
+// letter is kept. Give the 8-digit date wherever it is known;
+// FmtFieldByType codes 6-character "F" fields from it itself. Without the
 // bit: the last 6 characters of an 8-character date, other texts unchanged.
 StrPair CompatDate6Store(StrPair date);
 // A field's text for display: "F" through CompatDate6Read; an "N" field whose

@@ -172,7 +172,7 @@ TEST_F(FieldFormatTest, CompatDatesOnlyWithTheirBit) {
   }
   EXPECT_EQ(S(CompatDate6Store(StrOf("20240305"))), "C4 3 5");
   EXPECT_EQ(S(CompatDate6Store(StrOf("C4 3 5"))), "C4 3 5");  // coding twice changes nothing
-  EXPECT_EQ(S(CompatDate6Store(StrOf("94 3 5"))), "94 3 5");
+  EXPECT_EQ(S(CompatDate6Store(StrOf("240305"))), "C4 3 5");  // no century: taken as 20xx
   // Formatting a 6-character F field by type codes it from the whole date.
   EXPECT_EQ(S(FmtFieldByType('F', StrOf("19940305"), 6)), "94 3 5");
   EXPECT_EQ(S(FmtFieldByType('F', StrOf("20240305"), 6)), "C4 3 5");
