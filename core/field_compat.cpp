@@ -19,6 +19,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 CompatRange CompatRangeToLength(uint16_t start, uint16_t second) {
   if (!CompatBit(kCompatRange)) return {start, second};
+  if (second < start) return {start, 0};  // an end before the start is an empty range
   return {start, static_cast<uint16_t>(second - start + 1)};
 }
 

@@ -31,8 +31,8 @@ struct CompatRange {
   uint16_t length = 0;
 };
 
-// (start, end) -> (start, end - start + 1) while bit 1 is set; otherwise
-// the pair is (start, second) unchanged.
+// (start, end) -> (start, end - start + 1) while bit 1 is set (length 0 for
+// an end before the start); otherwise the pair is (start, second) unchanged.
 CompatRange CompatRangeToLength(uint16_t start, uint16_t second);
 
 bool CompatDate6Enabled();

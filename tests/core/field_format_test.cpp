@@ -200,6 +200,7 @@ TEST_F(FieldFormatTest, OtherCompatConversions) {
   r = CompatRangeToLength(5, 9);
   EXPECT_EQ(r.start, 5);
   EXPECT_EQ(r.length, 5);
+  EXPECT_EQ(CompatRangeToLength(9, 5).length, 0);
   EXPECT_EQ(S(CompatShortName(StrOf("C:\\DATA\\PLDICCIONARIO.DAT"))), "C:\\DATA\\PLDICCIO.DAT");
   EXPECT_EQ(S(CompatShortName(StrOf("data/a.b/longfilename"))), "data/a.b/longfile");
   EXPECT_EQ(CompatKeyMap(1, 2, 30), 30);  // nothing installed
