@@ -274,6 +274,16 @@ TEST_F(FieldFormatTest, EnteredToStoredByType) {
   ClockReset();
 }
 
+TEST_F(FieldFormatTest, DefaultLocaleAndEnglishDates) {
+  ASSERT_EQ(DynStrSet(sl::kSettings, sl::kLanguage, StrOf("EN")), kOk);
+  EXPECT_EQ(S(FmtFieldFromText('D', StrOf("5/3/24"), 8)), "20240503");
+  EXPECT_EQ(S(FmtFieldToText('D', StrOf("20240503"), 10)), "05-03-2024");
+  EXPECT_EQ(S(FmtFieldFromText('L', StrOf("y"), 1)), "1");
+  EXPECT_EQ(S(FmtFieldToText('L', StrOf("1"), 3)), "YES");
+  EXPECT_EQ(S(FmtFieldToText('2', StrOf("   1234567.5"), 12)), "  1234567.50");
+  EXPECT_EQ(S(FmtApplyMask(StrOf("##,###,###.##"), StrOf("-1234567.5"))), "-1,234,567.50");
+}
+
 TEST_F(FieldFormatTest, StoredValuesSurviveDisplayAndEntry) {
   Spanish();
   struct Case { char type; const char* stored; int32_t width; };
