@@ -15,7 +15,12 @@
 #include "core/err_register.h"
 #include "core/exp_eval.h"
 #include "core/fn_call.h"
+#include "core/help.h"
+#include "core/hooks.h"
 #include "core/log.h"
+#include "core/menu_pmt.h"
+#include "core/msg_box.h"
+#include "core/msg_catalog.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
@@ -59,6 +64,11 @@ struct CoreRuntime {
   DimState arrays;
   ExpState exp;
   FnState fn;
+  HookState hooks;
+  HelpState help;
+  MenuPmtState menu_pmt;
+  MsgCatalog catalog;
+  MsgBoxState msgbox;
 };
 
 CoreRuntime& Core();
