@@ -1,6 +1,7 @@
 #include "core/exp_eval.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,7 @@
 #include "core/field_access.h"
 #include "core/num_text.h"
 #include "core/fn_call.h"
+#include "core/hooks.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
@@ -412,8 +414,6 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
 
 }  // namespace
 
-void ExpSetLineFieldFn(ExpLineFieldFn fn) { Core().exp.line_field = fn; }
-
 Status ExpEvalText(StrPair text) {
   bool is_text;
   return EvalTextTyped(text, &is_text);
@@ -647,21 +647,21 @@ Status ExpCallArrayOrHook(StrPair name, StrPair args) {
   std::string_view base = name.view();
   if (!base.empty() && base.back() == '(') base.remove_suffix(1);
   uint16_t type = VarTypeOfName(StrOf(base));
-  ExpLineFieldFn fn = Core().exp.line_field;
   std::string value;
-  if (fn) {
+  if (HookFilled(kHookLineField)) {
     uint16_t mark = ScratchMark(-1);
     DimIndexes ix = DimEvalIndexes(args);
     if (ix.status) {
       ScratchMark(mark);
       return ix.status;
     }
-    StrPair answer = fn(StrOf(base), static_cast<int16_t>(ix.count ? ix.idx[0] : 0));
-    if (!answer.ok()) {
+    int32_t index = ix.count ? static_cast<int16_t>(ix.idx[0]) : 0;
+    std::optional<StrPair> answer = HookCallLineField(StrOf(base), index);
+    if (answer && !answer->ok()) {
       ScratchMark(mark);
-      return StrError(answer);
+      return StrError(*answer);
     }
-    value.assign(answer.view());
+    if (answer) value.assign(answer->view());
     ScratchMark(mark);
   }
   if (type == kVarText) {

@@ -60,9 +60,7 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
-  VarState vars;
   DimState arrays;
-  ExpState exp;
   FnState fn;
   HookState hooks;
   HelpState help;

@@ -1,12 +1,14 @@
 #include "core/var_store.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/arrays.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/num_text.h"
 #include "core/obj_table.h"
 #include "core/runtime.h"
@@ -60,7 +62,7 @@ DecValue DecodeNumber(StrPair value) {
 }
 
 bool IsProviderName(StrPair name) {
-  return name.len > 0 && name.ptr[0] == '_' && Core().vars.provider != nullptr;
+  return name.len > 0 && name.ptr[0] == '_' && HookFilled(kHookFieldProvider);
 }
 
 // The text constants ".lf$", ".tab$", ".pchr$", ".null$", written exactly so.
@@ -94,8 +96,6 @@ Status ProviderValueToResult(StrPair text, uint16_t type) {
 }
 
 }  // namespace
-
-void VarSetNameProvider(VarNameProvider provider) { Core().vars.provider = provider; }
 
 uint16_t VarTypeOfName(StrPair name) {
   std::string_view n = name.view();
@@ -154,8 +154,8 @@ Status VarAssign(StrPair name, StrPair value) {
       StrPair copy = ScratchPair(value);
       if (!copy.ok()) return Recorded(StrError(copy));
     }
-    StrPair answer = Core().vars.provider(name, 5);
-    Status s = StrError(answer);
+    std::optional<StrPair> answer = HookCallFieldProvider(name, 5, ScratchTop());
+    Status s = answer ? StrError(*answer) : Status{kStDataError};
     if (s != kStDataError) return Recorded(s);
   }
   VarRef r = VarLookup(name);
@@ -192,14 +192,14 @@ Status VarRead(StrPair name) {
   uint16_t type = VarTypeOfName(name);
   if (IsProviderName(name)) {
     uint16_t mark = ScratchMark(-1);
-    StrPair answer = Core().vars.provider(name, 1);
-    Status s = StrError(answer);
+    std::optional<StrPair> answer = HookCallFieldProvider(name, 1, StrPair{});
+    Status s = answer ? StrError(*answer) : Status{kStDataError};
     if (s != kStDataError) {
       if (s) {
         ScratchMark(mark);
         return s;
       }
-      std::string text(answer.view());
+      std::string text(answer->view());
       ScratchMark(mark);
       return ProviderValueToResult(StrOf(text), type);
     }

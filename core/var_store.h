@@ -13,8 +13,8 @@
 // scratch entry: a number as an 8-byte DecValue, a text as its bytes; they
 // answer 0 for a number and 1 for a text.
 //
-// Names beginning with "_" go first to the name provider (hook slot 0) when
-// one is installed; its answer 163 means "not mine".
+// Names beginning with "_" go first to the field provider of hook slot 0
+// when it is filled; its answer 163 means "not mine".
 #pragma once
 
 #include <cstdint>
@@ -49,17 +49,6 @@ struct VarScope {
   uint16_t arrays = 0;                   // elements of table 6
   uint16_t texts = 0;                    // declared text variables
 };
-
-// The provider of "_" names (hook slot 0): mode 1 reads (answer: the value as
-// a text), mode 5 assigns the current scratch result. A failure pair carries
-// a status; 163 means the name is not the provider's.
-using VarNameProvider = StrPair (*)(StrPair name, int mode);
-
-struct VarState {
-  VarNameProvider provider = nullptr;
-};
-
-void VarSetNameProvider(VarNameProvider provider);
 
 uint16_t VarTypeOfName(StrPair name);
 VarRef VarLookup(StrPair name);

@@ -9,6 +9,7 @@
 #include "core/exp_eval.h"
 #include "core/exp_scan.h"
 #include "core/field_access.h"
+#include "core/hooks.h"
 #include "core/fn_call.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
@@ -425,14 +426,14 @@ TEST_F(ExpFieldTest, AssignsTextsAndRenderedNumbers) {
 
 // --- "_name(index)" operands -------------------------------------------------
 
-StrPair FakeLineField(StrPair name, int16_t index) {
+StrPair FakeLineField(StrPair name, int32_t index) {
   return ScratchText(name.str() + ":" + std::to_string(index));
 }
 
 TEST_F(ExpTest, UnderscoreCallsGoToTheLineFieldProvider) {
   EXPECT_EQ(Eval("_LF$(3)").text, "");  // no provider: no value
   EXPECT_EQ(Eval("_LF(3)+1").text, "1");
-  ExpSetLineFieldFn(FakeLineField);
+  HookSetFn(FakeLineField, kHookLineField);
   EXPECT_EQ(Eval("_LF$(1+2)").text, "_LF$:3");
   EXPECT_EQ(Eval("_N#(2)").status, 0);
 }

@@ -4,6 +4,7 @@
 
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/obj_table.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
@@ -148,7 +149,7 @@ TEST_F(VarStoreTest, ScopeRestoreFindingShorterListFails) {
 }
 
 // A provider of "_" names answering for "_SCR" only.
-StrPair Provider(StrPair name, int mode) {
+StrPair Provider(StrPair name, uint16_t mode, StrPair) {
   static std::string stored = "41.5";
   if (name.view() != "_SCR" && name.view() != "_SCR$") return StrFail(kStDataError);
   if (mode == 5) {
@@ -159,7 +160,7 @@ StrPair Provider(StrPair name, int mode) {
 }
 
 TEST_F(VarStoreTest, UnderscoreNamesGoToTheProviderFirst) {
-  VarSetNameProvider(Provider);
+  HookSetFn(Provider, kHookFieldProvider);
   EXPECT_EQ(Var("_SCR"), "42");     // converted to the integer type of the name
   EXPECT_EQ(Var("_SCR$"), "41.5");  // a text name gets the text
   ASSERT_EQ(ExpExecute(StrOf("_SCR=7")), kOk);
