@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/arrays.h"
+#include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/exp_constants.h"
 #include "core/exp_scan.h"
@@ -17,6 +18,7 @@
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
 #include "core/str_search.h"
+#include "core/string_lists.h"
 #include "core/sys_vars.h"
 #include "core/var_store.h"
 
@@ -190,6 +192,13 @@ Status EvalOperand(StrPair text, const ExpToken& t, Value& out) {
   if (t.Empty()) {
     out.empty = true;
     out.info = kStNullExpression;
+    return kOk;
+  }
+  if ((t.flags & kExpFnCall) && t.fn == kFnSysArray && !FnBuiltinInstalled(kFnSysArray)) {
+    // Until the system-array function is installed, "_#(i)" reads the element.
+    Status s = DimRead(StrPair{op.ptr, op.len}, t.Args(text));
+    if (s >= kStFirstError) return s;
+    TakeTop(out, s == 1);
     return kOk;
   }
   if (t.flags & kExpFnCall) {
@@ -385,10 +394,8 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
   if (!s) s = EvalList(prepared, v, &fail_pos);
   if (s >= kStFirstWarning) {
     ErrSetLast(1, kModExpExec, s, s);
-    if (s >= kStFirstError) {
-      StrPair rest = prepared.ok() ? StrPair{prepared.ptr + fail_pos, static_cast<uint16_t>(prepared.len - fail_pos)}
-                                   : text;
-      ErrIncident(s, rest, true);
+    if (s >= kStFirstError && prepared.ok()) {
+      ErrIncident(s, StrPair{prepared.ptr + fail_pos, static_cast<uint16_t>(prepared.len - fail_pos)}, true);
     }
     ScratchMark(mark);
     return s;
@@ -592,6 +599,17 @@ StrPair ExpMakeAssignment(StrPair name, StrPair value) {
     i = j;
   }
   return scope.Keep(ScratchText(out));
+}
+
+Status ExpFileNumberVars() {
+  uint16_t files = DynStrCount(sl::kFileNames);
+  for (uint16_t i = 0; i < files; ++i) {
+    std::string name(DynStrGet(sl::kFileNames, i).view());
+    if (name.empty()) continue;
+    for (char& c : name) c = AsciiLower(c);
+    if (Status s = VarAssignInt(StrOf(name), i + 1)) return s;
+  }
+  return kOk;
 }
 
 StrPair ExpFirstOperand(StrPair text, uint16_t pos) {

@@ -58,6 +58,11 @@ Status ExpAssignValue(StrPair name, StrPair value, bool converted);
 // breaks as calls); an empty value of a number name is "0".
 StrPair ExpMakeAssignment(StrPair name, StrPair value);
 
+// For each file of the dictionary (string list 1, element = file number - 1),
+// in number order, the integer variable named after the file (lower-cased)
+// is assigned the file's number; the first failure stops.
+Status ExpFileNumberVars();
+
 // The first operand's text from a position, and the n-th item (from 1) of a
 // ";"/","-separated expression list (separators in parentheses and quotes
 // do not count).

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/err_register.h"
 #include "core/fn_call.h"
 #include "core/scratch_arena.h"
 #include "core/str_search.h"
@@ -132,7 +133,7 @@ StrPair ExpPrepare(StrPair text) {
       close += c == ')';
     }
   }
-  if (open != close) return StrFail(kStLoopFailure);
+  if (open != close) return StrFail(ErrIncident(kStLoopFailure, text, true));
   std::string out;
   out.reserve(t.size());
   for (size_t i = 0; i < t.size(); ++i) {
@@ -153,12 +154,15 @@ StrPair ExpPrepare(StrPair text) {
     // A run of blanks must touch an operator character (or an end of the text).
     bool before = i == 0 || ExpIsOperatorChar(t[i - 1]);
     bool after = j == t.size() || ExpIsOperatorChar(t[j]);
-    if (!before && !after) return StrFail(kStSyntax);
+    if (!before && !after) {
+      // The incident is the rest of the text after the run.
+      return StrFail(ErrIncident(kStSyntax, StrOf(t.substr(j)), true));
+    }
     i = j - 1;
   }
   if (!RewriteShorthand(out, "_ACCEPT#(", "FN#VALN(FN$TRIM(FN$PARM(_$(.envvar;.dialog);%s);'FIT'))") ||
       !RewriteShorthand(out, "_ACCEPT$(", "FN$TRIM(FN$PARM(_$(.envvar;.dialog);%s);'FIT')")) {
-    return StrFail(kStLoopFailure);
+    return StrFail(ErrIncident(kStLoopFailure, text, true));
   }
   return ScratchText(out);
 }

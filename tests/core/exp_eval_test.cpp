@@ -171,6 +171,8 @@ TEST_F(ExpTest, ErrorsAreRecordedWithTheFailingText) {
   std::string incident = ErrIncidentText().str();
   EXPECT_NE(incident.find("Y='a'*2"), std::string::npos) << incident;
   EXPECT_EQ(Var("X"), "1");  // the items before the failure ran
+  EXPECT_EQ(Eval("A=1+ B C").status, kStSyntax);
+  EXPECT_EQ(ErrIncidentText().str().substr(ErrIncidentText().len - 1), "C");
 }
 
 TEST_F(ExpTest, AssignmentsChainAndKeepTheValue) {
@@ -275,6 +277,16 @@ TEST_F(ExpTest, ListItemsAndFirstOperand) {
   EXPECT_EQ(S(ExpFirstOperand(StrOf("ABC+1"), 0)), "ABC");
   EXPECT_EQ(S(ExpFirstOperand(StrOf("F(1;2)*3"), 0)), "F(1;2)");
   EXPECT_EQ(S(ExpFirstOperand(StrOf("1+XY"), 2)), "XY");
+}
+
+TEST_F(ExpTest, FileNumberVariables) {
+  DynStrPush(sl::kFileNames, StrOf("CLIENTS"));
+  DynStrPush(sl::kFileNames, StrOf(""));
+  DynStrPush(sl::kFileNames, StrOf("invoices"));
+  ASSERT_EQ(ExpFileNumberVars(), kOk);
+  EXPECT_EQ(Eval("clients").text, "1");
+  EXPECT_EQ(Eval("invoices").text, "3");
+  EXPECT_FALSE(VarLookup(StrOf("CLIENTS")).declared());
 }
 
 TEST_F(ExpTest, PushHelpers) {
