@@ -274,13 +274,16 @@ Status VarSetStr(uint16_t index, StrPair value) {
 }
 
 uint32_t VarGetCount32() {
-  return static_cast<uint32_t>(VarGetInt(kVarCount) + 65536 * static_cast<int32_t>(VarGetInt(kVarHCount)));
+  // _COUNT signed, _HCOUNT unsigned, modulo 2^32: every 32-bit count comes back.
+  uint32_t high = static_cast<uint16_t>(VarGetInt(kVarHCount));
+  return static_cast<uint32_t>(static_cast<int32_t>(VarGetInt(kVarCount))) + 65536u * high;
 }
 
 void VarSetCount32(uint32_t count) {
   VarSetInt(kVarCount, static_cast<int16_t>(static_cast<uint16_t>(count & 0xFFFF)));
   // Rounded half up, so that the signed low half added back gives the count.
-  VarSetInt(kVarHCount, static_cast<int16_t>((count + 32768u) / 65536u));
+  uint64_t high = (uint64_t{count} + 32768u) / 65536u;
+  VarSetInt(kVarHCount, static_cast<int16_t>(static_cast<uint16_t>(high & 0xFFFF)));
 }
 
 VarScreenField VarGetScreenField(uint16_t n) {

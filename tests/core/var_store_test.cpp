@@ -109,7 +109,8 @@ TEST_F(VarStoreTest, Count32RoundTrips) {
     int16_t low;
     int16_t high;
   } cases[] = {{0, 0, 0},      {32767, 32767, 0}, {32768, -32768, 1}, {65535, -1, 1},
-               {65536, 0, 1},  {98304, -32768, 2}, {1000000, 16960, 15}};
+               {65536, 0, 1},  {98304, -32768, 2}, {1000000, 16960, 15},
+               {0x80000000u, 0, -32768}, {0xFFFFFFFFu, -1, 0}};
   for (const auto& c : cases) {
     VarSetCount32(c.count);
     EXPECT_EQ(SysVarGet(kVarCount), c.low) << c.count;
