@@ -97,7 +97,17 @@ bool RewriteShorthand(std::string& t, std::string_view mark, std::string_view tm
 
 }  // namespace
 
-bool ExpIsOperatorChar(char c) { return kOperatorChars.find(c) != std::string_view::npos; }
+namespace {
+struct OperatorCharSet {
+  bool in[256] = {};
+  constexpr OperatorCharSet() {
+    for (char c : kOperatorChars) in[static_cast<unsigned char>(c)] = true;
+  }
+};
+constexpr OperatorCharSet kOperatorSet;
+}  // namespace
+
+bool ExpIsOperatorChar(char c) { return kOperatorSet.in[static_cast<unsigned char>(c)]; }
 
 uint16_t ExpMatchParen(StrPair text, uint16_t pos) {
   std::string_view t = text.view();

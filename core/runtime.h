@@ -60,6 +60,7 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
+  VarState vars;
   DimState arrays;
   FnState fn;
   HookState hooks;

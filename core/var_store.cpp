@@ -32,19 +32,25 @@ constexpr uint16_t kListOfType(uint16_t type) {
 
 constexpr const char* kSysTextNames[kSysTextVarCount] = {"_ACUM$", "_ACUMX$", "_LTEXT$"};
 
-// Position of a name in a comma list; kVarUndeclared when absent.
-uint16_t FindName(std::string_view list, std::string_view name) {
-  uint16_t index = 0;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(',', start);
-    if (end == std::string_view::npos) end = list.size();
-    if (end - start == name.size() && list.compare(start, name.size(), name) == 0) return index;
-    if (end == list.size()) break;
-    start = end + 1;
-    ++index;
+// The position of a name in name list `list` through the runtime's index.
+uint16_t IndexedFind(uint16_t list, std::string_view name) {
+  VarState& v = Core().vars;
+  std::string_view names = DynStrGet(sl::kVarNames, list).view();
+  if (v.indexed_len[list] != names.size()) {
+    auto& index = v.index[list];
+    index.clear();
+    uint16_t n = 0;
+    size_t start = 0;
+    while (!names.empty() && start <= names.size()) {
+      size_t end = names.find(',', start);
+      if (end == std::string_view::npos) end = names.size();
+      index.emplace(std::string(names.substr(start, end - start)), n++);  // the first of a name wins
+      start = end + 1;
+    }
+    v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
-  return kVarUndeclared;
+  auto it = v.index[list].find(std::string(name));
+  return it == v.index[list].end() ? kVarUndeclared : it->second;
 }
 
 uint16_t NameCount(std::string_view list) {
@@ -110,7 +116,7 @@ VarRef VarLookup(StrPair name) {
   VarRef r;
   r.type = VarTypeOfName(name);
   if (!name.ok() || name.len == 0) return r;
-  r.index = FindName(DynStrGet(sl::kVarNames, kListOfType(r.type)).view(), name.view());
+  r.index = IndexedFind(kListOfType(r.type), name.view());
   return r;
 }
 
@@ -141,7 +147,13 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
       break;
     }
   }
+  uint32_t old_len = DynStrGet(sl::kVarNames, list).len;
   if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
+  VarState& v = Core().vars;
+  if (v.indexed_len[list] == old_len) {
+    v.index[list].emplace(std::string(name.view()), index);
+    v.indexed_len[list] = static_cast<uint32_t>(names.size());
+  }
   r.index = index;
   return r;
 }
@@ -320,6 +332,7 @@ Status VarScopeRestore(const VarScope& scope) {
       continue;
     }
     if (names.len > scope.name_len[i]) {
+      Core().vars.indexed_len[i] = 0xFFFFFFFF;  // the index is rebuilt on the next look-up
       std::string cut(names.view().substr(0, scope.name_len[i]));
       if (Status s = DynStrSet(sl::kVarNames, i, StrOf(cut)); s && !result) result = s;
     }
@@ -358,6 +371,7 @@ Status VarInitSystem() {
 }
 
 Status VarShutdown() {
+  Core().vars = VarState{};
   Status s = DimFreeAll();
   ObjTableFreeAll();
   Status t = DynStrTerm();

@@ -18,6 +18,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 #include "core/dec_value.h"
 #include "core/str_pair.h"
@@ -48,6 +50,13 @@ struct VarScope {
   uint16_t nums = 0;                     // elements of table 8
   uint16_t arrays = 0;                   // elements of table 6
   uint16_t texts = 0;                    // declared text variables
+};
+
+// A look-up index over the four name lists, rebuilt whenever a list's length
+// is not the one it was built for (the lists stay the record of the names).
+struct VarState {
+  std::unordered_map<std::string, uint16_t> index[4];
+  uint32_t indexed_len[4] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
 };
 
 uint16_t VarTypeOfName(StrPair name);

@@ -143,6 +143,17 @@ TEST_F(VarStoreTest, ScopeRestoreDropsNewNamesAndKeepsOldValues) {
   EXPECT_EQ(ObjTableInfo(kObjArrays, 0), scope.arrays);
 }
 
+TEST_F(VarStoreTest, NamesDeclaredAfterARestoreAreFound) {
+  VarScope scope = VarScopeSave();
+  ASSERT_EQ(ExpExecute(StrOf("B1$='b'")), kOk);
+  ASSERT_EQ(VarScopeRestore(scope), kOk);
+  // The same length of names as before the restore, other names.
+  ASSERT_EQ(ExpExecute(StrOf("C2$='c'")), kOk);
+  EXPECT_FALSE(VarLookup(StrOf("B1$")).declared());
+  EXPECT_EQ(Var("C2$"), "c");
+  EXPECT_EQ(VarLookup(StrOf("C2$")).index, 3);
+}
+
 TEST_F(VarStoreTest, ScopeRestoreFindingShorterListFails) {
   VarScope scope = VarScopeSave();
   scope.name_len[1] = 500;  // longer than the number list ever was
