@@ -34,8 +34,8 @@ void RunTable(const std::vector<Case>& cases) {
   }
 }
 
-// The examples the language's own description gives, with _PRECIS 2.
-TEST_F(ExpTest, DescribedExamples) {
+// Worked examples of the language, with _PRECIS 2.
+TEST_F(ExpTest, WorkedExamples) {
   RunTable({
       {"7/2", 0, "3.5"},
       {"2+3*4", 0, "14"},
