@@ -286,6 +286,10 @@ class WinSystem {
   uint64_t waits_ = 0;
 };
 
+// The stall handler of runs without a terminal (batch runs): the report goes
+// to standard error and the process ends with the status.
+WinSystem::StallHandler ExitOnStall(int status = 122);
+
 // The window system's built-in class procedure of a control kind (DefProc for
 // top-level windows).
 WndProc ClassProc(WinKind kind);

@@ -107,6 +107,20 @@ TEST(WaitingDeathTest, WithoutAHandlerAStallEndsTheProcessWithTheDump) {
       "a window waits for input and none can come(.|\n)*window \"Form\"");
 }
 
+TEST(WaitingDeathTest, ABatchRunEndsWithStatus122WhenAWindowWaits) {
+  EXPECT_EXIT(
+      {
+        WinSystem ws;  // no front end: no input can ever come
+        ws.SetStallHandler(ExitOnStall());
+        CreateParams p;
+        p.class_name = "Batch";
+        Hwnd h = ws.Create(p);
+        ws.Show(h, ShowCmd::kShow);
+        ws.RunLoop();
+      },
+      ::testing::ExitedWithCode(122), "none can come(.|\n)*window \"Batch\"");
+}
+
 TEST_F(Waiting, AScriptStepThatDoesNotFitStopsTheRun) {
   d.Run(Script().Answer(MsgAnswer::kYes));
   ws.RunLoop();
