@@ -164,8 +164,7 @@ bool Utf8ToCp1252(std::string_view in, std::string& out) {
 Script& Script::Key(std::string_view name) {
   InputEvent ev;
   if (!ParseKeyName(name, ev.vk, ev.mods)) {
-    ev.type = InputEvent::Type::kAnswer;  // never valid as a key: stops the run when reached
-    ev.answer = MsgAnswer::kFailed;
+    ev.type = InputEvent::Type::kUnknown;
     ScriptStep s = Input(ev, "key " + std::string(name) + " (unknown key)");
     steps.push_back(s);
     return *this;

@@ -111,6 +111,10 @@ bool WinSystem::RouteRaw(const RawInput& raw, Msg& m) {
 bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
   const InputEvent& ev = raw.ev;
   using T = InputEvent::Type;
+  if (ev.type == T::kUnknown) {
+    Stall("the script names a key that does not exist");
+    return false;
+  }
   if (ev.type == T::kAnswer) {
     const Window* box = Rec(active_);
     if (!box || box->class_name != kMsgBoxClass) {

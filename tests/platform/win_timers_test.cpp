@@ -128,6 +128,13 @@ TEST_F(Waiting, AScriptStepThatDoesNotFitStopsTheRun) {
   stall_report.clear();
 }
 
+TEST_F(Waiting, AnUnknownKeyStopsTheRunWhenItIsReached) {
+  d.Run(Script().Key("Hyper+Q"));
+  EXPECT_EQ(d.input().remaining(), 1u);
+  ws.RunLoop();
+  EXPECT_NE(stall_report.find("the script names a key that does not exist"), std::string::npos);
+}
+
 TEST_F(Waiting, AClickOnAMissingIdStopsTheRun) {
   d.Run(Script().Click(4242));
   ws.RunLoop();
