@@ -213,7 +213,7 @@ class WinSystem {
   const MenuItem* FindMenuItem(int menu, int id) const;
 
   // ---- hit testing (cells, as drawn)
-  enum class HitArea : uint8_t { kNone, kClient, kCaption, kMenuRow, kHScroll, kVScroll };
+  enum class HitArea : uint8_t { kNone, kClient, kCaption, kMenuRow, kCloseBox, kHScroll, kVScroll };
   struct Hit {
     Hwnd h = kNoWindow;
     HitArea area = HitArea::kNone;

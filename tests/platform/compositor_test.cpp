@@ -139,7 +139,7 @@ TEST_F(Mapping, ChildrenAreClippedToTheirParentsClientArea) {
   CreateStatic(ws, w, 0, {-24, 0, 360, 24}, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
   CreateStatic(ws, w, 0, {0, 48, 60, 48}, "down");
   CellGrid g = Compose(ws);
-  EXPECT_EQ(g.Row(2), std::string(10, ' ') + " w");
+  EXPECT_EQ(g.Row(2), std::string(10, ' ') + " w" + std::string(17, ' ') + "x");
   EXPECT_EQ(g.Row(3), std::string(10, ' ') + "23456789ABCDEFGHIJKL");
   EXPECT_EQ(g.Row(5), std::string(10, ' ') + "down");
   EXPECT_EQ(g.Row(6), "");
