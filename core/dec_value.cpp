@@ -7,6 +7,7 @@
 
 #include "core/num_text.h"
 #include "core/scratch_arena.h"
+#include "core/str_case.h"
 #include "core/sys_vars.h"
 
 namespace eng {
@@ -168,6 +169,11 @@ StrPair DecToText(DecValue value) { return DecFormat(value, DecPrecis()); }
 StrPair DecIntToText(int64_t value) { return DecFormat(value, 0); }
 
 DecValue DecFromInt(int16_t value) { return WrapMul(value, DecPow10(DecPrecis())); }
+
+DecValue DecFromIntText(StrPair text) {
+  if (!text.ok()) return 0;
+  return DecFromInt(StrToInt(text));
+}
 
 DecValue DecFromInt64(int64_t value) {
   ScratchScope scope;

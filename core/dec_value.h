@@ -77,6 +77,9 @@ StrPair DecToText(DecValue value);
 StrPair DecIntToText(int64_t value);
 
 DecValue DecFromInt(int16_t value);
+// The integer of a text (StrToInt: a truth word is 1, else sign and digits as
+// a 16-bit value) times 10^_PRECIS; 0 for a failure pair.
+DecValue DecFromIntText(StrPair text);
 // The integer through its decimal text; one too long for the number format gives 0.
 DecValue DecFromInt64(int64_t value);
 // Divided by 10^n rounding half away from zero (n up to 19; beyond, 0).

@@ -12,7 +12,7 @@ namespace eng {
 inline constexpr const char* kAssertCaption = "Assertion Fail";
 inline constexpr const char* kAssertLogName = "assertions.log";
 
-// Shows the stop box; installed by the message-box layer at start-up.
+// Replaces the stop box (by default MsgBox kind 3, the stop icon).
 using AssertBoxFn = void (*)(StrPair text, StrPair caption);
 
 struct AssertState {

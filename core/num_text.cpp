@@ -1,5 +1,6 @@
 #include "core/num_text.h"
 
+#include <cstdint>
 #include <string>
 
 #include "core/scratch_arena.h"
@@ -51,6 +52,22 @@ Status NormWork(StrPair text, int n, std::string& work, uint16_t& further) {
   return kOk;
 }
 
+// The value of the digit form; false when it lies outside the 64-bit range.
+bool WorkValue(const std::string& work, int64_t& value) {
+  size_t i = 0;
+  bool neg = !work.empty() && work[0] == '-';
+  if (neg) ++i;
+  const uint64_t limit = neg ? uint64_t(INT64_MAX) + 1u : uint64_t(INT64_MAX);
+  uint64_t v = 0;
+  for (; i < work.size(); ++i) {
+    unsigned d = static_cast<unsigned>(work[i] - '0');
+    if (v > (limit - d) / 10) return false;
+    v = v * 10 + d;
+  }
+  value = static_cast<int64_t>(neg ? 0 - v : v);
+  return true;
+}
+
 }  // namespace
 
 DecNorm DecNormText(StrPair text, int n) {
@@ -66,7 +83,8 @@ DecValue DecFromText(StrPair text) {
   std::string work;
   uint16_t further = 0;
   if (NormWork(text, DecPrecis(), work, further)) return 0;
-  int64_t v = NumParse(StrOf(work));
+  int64_t v = 0;
+  if (!WorkValue(work, v)) return 0;
   if (further == 0) return v;
   return DecDivPow10(v, further);
 }

@@ -8,7 +8,8 @@
 // The digit form holds at most 20 characters (sign included): the integer
 // part and the n decimals must fit in it, further fraction digits follow as
 // far as they fit. A number whose integer part and decimals do not fit is
-// refused with 146 and reads as 0.
+// refused with 146 and reads as 0; so does one whose digit form lies outside
+// the 64-bit range.
 #pragma once
 
 #include <cstdint>

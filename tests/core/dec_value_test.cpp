@@ -80,6 +80,32 @@ TEST_F(DecValueTest, FromText) {
   EXPECT_EQ(DecFromText(StrFail(kStStringTooLong)), 0);
 }
 
+TEST_F(DecValueTest, FromTextAtSeveralPrecisions) {
+  struct Case { int16_t precis; const char* text; int64_t want; };
+  const Case cases[] = {
+      {0, "12.5", 13},    {0, "-12.5", -13},  {0, "12.49", 12},   {0, "7D2", 700},
+      {3, "1.2345", 1235}, {3, "-0.0005", -1}, {3, "2", 2000},    {3, ".1D1", 1000},
+      {18, "1", 1000000000000000000}, {18, "0.5", 500000000000000000},
+      // The largest values of the range, and one past them: refused, read as 0.
+      {0, "9223372036854775807", INT64_MAX}, {0, "-9223372036854775808", INT64_MIN},
+      {0, "9223372036854775808", 0},         {0, "99999999999999999999", 0},
+      {2, "92233720368547758.07", INT64_MAX}, {2, "92233720368547758.08", 0},
+      {18, "10", 0},  // ten with 18 decimals is past the range
+  };
+  for (const Case& c : cases) {
+    SysVarSet(kVarPrecis, c.precis);
+    EXPECT_EQ(DecFromText(StrOf(c.text)), c.want) << c.precis << " " << c.text;
+  }
+  // Values round-trip through their text at each precision.
+  for (int16_t p : {0, 1, 2, 5, 18}) {
+    SysVarSet(kVarPrecis, p);
+    for (int64_t v : {int64_t{1}, int64_t{-1}, int64_t{123456789}, INT64_MAX, INT64_MIN + 1}) {
+      ScratchScope scope;
+      EXPECT_EQ(DecFromText(DecToText(v)), v) << p << " " << v;
+    }
+  }
+}
+
 TEST_F(DecValueTest, NormTextCountsFurtherDigits) {
   DecNorm d = DecNormText(StrOf("1.567"), 2);
   EXPECT_EQ(S(d.digits), "1567");
@@ -144,6 +170,17 @@ TEST_F(DecValueTest, EightByteEntries) {
   EXPECT_EQ(NumAccValue(), 1200);
   DecTextToValue(StrOf("2.5"));
   EXPECT_EQ(NumAccValue(), 250);
+}
+
+TEST_F(DecValueTest, FromIntegerText) {
+  EXPECT_EQ(DecFromIntText(StrOf("12")), 1200);
+  EXPECT_EQ(DecFromIntText(StrOf(" -7x")), -700);
+  EXPECT_EQ(DecFromIntText(StrOf("12.75")), 1200);  // the integer part only
+  EXPECT_EQ(DecFromIntText(StrOf("abc")), 0);
+  EXPECT_EQ(DecFromIntText(StrOf("si")), 100);  // a truth word is 1
+  EXPECT_EQ(DecFromIntText(StrFail(kStStringTooLong)), 0);
+  SysVarSet(kVarPrecis, 0);
+  EXPECT_EQ(DecFromIntText(StrOf("12")), 12);
 }
 
 TEST_F(DecValueTest, ScalingWrapsWithoutUndefinedBehaviour) {
