@@ -338,7 +338,11 @@ uint32_t DataFileIndex::PositionOf(uint16_t key, int32_t r, const char* record) 
   size_t a = ArrayIndex(key);
   const RecNoSeq& arr = arrays_[a];
   const KeyLayout& layout = layout_->Key(uint16_t(a + 1));
-  if (!record) record = RecordOf(r);
+  std::string own;  // a copy: a view of the mapping may move while searching
+  if (!record) {
+    if (const char* rec = RecordOf(r)) own.assign(rec, records_->RecordLength());
+    record = own.empty() ? nullptr : own.data();
+  }
   if (record) {
     std::string text = layout.ValueOf(record);
     OverrideScope o(override_r_, override_bytes_, r, record);
