@@ -15,7 +15,7 @@
 #include "data/lock_marker.h"
 #include "tests/data/data_file_fixture.h"
 
-namespace eng::test {
+namespace eng::test::datafile {
 namespace {
 
 class DataFileStoreTest : public DataFileTest {
@@ -452,4 +452,4 @@ TEST_F(DataFileStoreTest, FileNames) {
 }
 
 }  // namespace
-}  // namespace eng::test
+}  // namespace eng::test::datafile
