@@ -36,6 +36,23 @@ TEST_F(BlockFileTest, ReadsWritesAndTheMapping) {
   EXPECT_EQ(Get("Data.bin").substr(0, 6), "Zbcdef");
 }
 
+TEST_F(BlockFileTest, PiecesWrittenInOrderAcrossBatches) {
+  BlockFile f;
+  ASSERT_EQ(f.Open("p.bin", true, true), kOk);
+  std::vector<std::string> texts;
+  std::string expected = "HEAD";
+  for (int i = 0; i < 1300; ++i) {
+    texts.push_back(i % 7 ? std::to_string(i) + ";" : "");  // some pieces are empty
+    expected += texts.back();
+  }
+  std::vector<BlockFile::Piece> pieces;
+  for (const std::string& t : texts) pieces.push_back({t.data(), t.size()});
+  ASSERT_TRUE(f.WriteAt(0, "HEAD", 4));
+  ASSERT_TRUE(f.WritePiecesAt(4, pieces.data(), pieces.size()));
+  EXPECT_EQ(f.KnownSize(), int64_t(expected.size()));
+  EXPECT_EQ(Get("p.bin"), expected);
+}
+
 TEST_F(BlockFileTest, LocksBetweenTwoOpens) {
   Put("f.bin", "x");
   BlockFile a, b;
