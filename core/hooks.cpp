@@ -132,7 +132,9 @@ uint16_t HookSlotForWindow(int32_t accept_prc, StrPair steps, StrPair prcname, S
   return kHookNone;
 }
 
-void AppFunctionsSet(const AppFunctions& functions) { H().app = functions; }
+void AppFunctionsSet(const AppFunctions& functions) {
+  H().app = functions;
+}
 
 const AppFunctions& AppFunctionsGet() { return H().app; }
 

@@ -54,6 +54,9 @@ TEST_F(CmdLineTest, ValuesFollowTheKeyRules) {
       {"prog /RUN:X/TRACE:2", "TRACE", "2"},
       {"prog /RUN:'PrcExec demo.prx' /TRACE:3", "RUN", "PrcExec demo.prx"},
       {"prog /RUN=menu2&/TRACE=3", "RUN", "MENU2"},
+      {"prog /RUN:'x&y/z:w' /TRACE:1", "RUN", "x&y/z:w"},
+      // A bare Linux path ends at its first slash: such values must be quoted.
+      {"prog /DPATH:/srv/x", "DPATH", ""},
       {"prog -TRACE:3", "TRACE", "3"},
       {"prog --TRACE:3", "TRACE", "3"},
       // A name counts only at the start of an item.

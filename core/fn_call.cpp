@@ -1,0 +1,289 @@
+#include "core/fn_call.h"
+
+#include <string>
+#include <string_view>
+
+#include "core/dyn_strings.h"
+#include "core/err_register.h"
+#include "core/runtime.h"
+#include "core/scratch_arena.h"
+#include "core/str_case.h"
+#include "core/string_lists.h"
+#include "core/sys_vars.h"
+
+namespace eng {
+
+const char* const kFnBuiltinNames[kFnBuiltinCount] = {
+    "_#",       "FN#FLEN",  "FN#SLEN", "FN#PARM",    "FN#VALN", "FN#ACUM", "CHK#",
+    "FILEFIND", "FILEREL",  "FILELOCATE", "FILESEL", "FN$CHNG", "FN$CHRS", "FN$DATE",
+    "FN$FLDS",  "FN$MASK",  "FN$MIDS", "FN$PARM",    "FN$TRIM", "ENVELOP$", "CHK$",
+    "SORT$",    "EXEC$",    "READ$",   "WRITE",      "MACRO$",  "ENVRON$", "_$",
+    "KEY$",     "TIME$",    "IER",     "EXP$",       "SQLCHILD",
+};
+
+namespace {
+
+constexpr uint16_t kSqlStackLimit = 7;
+
+FnState& F() { return Core().fn; }
+
+// The name list in (0, 8), built from the built-in names on first use.
+StrPair NameList() {
+  StrPair list = DynStrGet(sl::kSettings, sl::kBuiltinNames);
+  if (list.len) return list;
+  std::string names;
+  for (uint16_t i = 0; i < kFnBuiltinCount; ++i) {
+    if (i) names += '\0';
+    names += kFnBuiltinNames[i];
+  }
+  DynStrSet(sl::kSettings, sl::kBuiltinNames, StrOf(names));
+  return DynStrGet(sl::kSettings, sl::kBuiltinNames);
+}
+
+uint16_t FindIn(std::string_view list, std::string_view name) {
+  uint16_t n = 1;
+  size_t start = 0;
+  for (;;) {
+    size_t end = list.find('\0', start);
+    if (end == std::string_view::npos) end = list.size();
+    if (list.substr(start, end - start) == name) return n;
+    if (end == list.size()) return 0;
+    start = end + 1;
+    ++n;
+  }
+}
+
+// How many arguments a function has evaluated before it runs.
+uint16_t EvalMode(uint16_t n) {
+  switch (n) {
+    case kFnAcum:
+    case kFnFlds: return 0;
+    case kFnChkNum:
+    case kFnChkStr:
+    case kFnExp: return 1;
+    case kFnFileRel: return 4;
+    default: return kFnAllArgs;
+  }
+}
+
+std::string NameOf(uint16_t n) {
+  std::string_view list = NameList().view();
+  uint16_t k = 1;
+  size_t start = 0;
+  while (k < n) {
+    size_t end = list.find('\0', start);
+    if (end == std::string_view::npos) return std::string();
+    start = end + 1;
+    ++k;
+  }
+  size_t end = list.find('\0', start);
+  return std::string(list.substr(start, end == std::string_view::npos ? list.npos : end - start));
+}
+
+DecValue Decode(StrPair v) {
+  if (v.len != kDecEntryBytes) return 0;
+  uint64_t u = 0;
+  for (int i = kDecEntryBytes - 1; i >= 0; --i) u = (u << 8) | v.at(static_cast<size_t>(i));
+  return static_cast<DecValue>(u);
+}
+
+}  // namespace
+
+uint16_t FnArgs::Type(uint16_t i) const {
+  if (i == 0 || i > Count()) return kFnArgNum;
+  size_t at = size_t(i - 1) * 2;
+  return static_cast<uint16_t>(types.at(at) | (types.at(at + 1) << 8));
+}
+
+uint16_t ExpBuiltinIndex(StrPair name) {
+  if (!name.ok() || name.len == 0) return 0;
+  std::string_view list = NameList().view();
+  if (uint16_t n = FindIn(list, name.view())) return n;
+  std::string upper(name.view());
+  for (char& c : upper) c = AsciiUpper(c);
+  return FindIn(list, upper);
+}
+
+Status FnInstallBuiltin(uint16_t number, FnHandler handler) {
+  if (number < 1 || number > kFnBuiltinCount) return kStDataOutBound;
+  F().builtins[number] = handler;
+  return kOk;
+}
+
+Status FnRegister(StrPair name, FnHandler handler) {
+  FnState& f = F();
+  if (f.registered >= kFnAppSlots) return kStDataOutBound;
+  if (!name.ok() || name.len == 0 || name.view().find('\0') != std::string_view::npos) return kStSyntax;
+  std::string list(NameList().view());
+  list += '\0';
+  list.append(name.view());
+  if (list.size() > kMaxText) return kStStringTooLong;
+  if (Status s = DynStrSet(sl::kSettings, sl::kBuiltinNames, StrOf(list))) return s;
+  f.app[f.registered++] = handler;
+  return kOk;
+}
+
+Status FnCallRegistered(uint16_t number, FnArgs& args) {
+  if (number < kFnFirstApp || number >= kFnFirstApp + kFnAppSlots) return kStSyntax;
+  FnHandler h = F().app[number - kFnFirstApp];
+  if (!h) return kStSyntax;
+  return h(args);
+}
+
+StrPair FnEvalArgs(ExpCursor& cursor, uint16_t how_many) {
+  std::string types;
+  uint16_t count = 0;
+  while (!cursor.AtEnd() && count < how_many) {
+    if (count == kFnMaxArgs) return StrFail(kStSyntax);  // a seventeenth argument
+    ScratchScope scope;
+    Status s = ExpEvalArgument(cursor);
+    if (s >= kStFirstError) return StrFail(s);
+    StrPair value = s == kStNullExpression ? StrPair{&kFnOmitted, 1} : ScratchTop();
+    if (Status p = DynStrPush(sl::kProcArgs, value)) return StrFail(p);
+    uint16_t type = s == 1 ? kFnArgText : kFnArgNum;
+    types += static_cast<char>(type & 0xFF);
+    types += static_cast<char>(type >> 8);
+    ++count;
+  }
+  return ScratchText(types);
+}
+
+Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text) {
+  uint16_t mark = ScratchMark(-1);
+  uint16_t depth = DynStrCount(sl::kProcArgs);
+  ExpCursor local{args, 0};
+  ExpCursor& c = cursor ? *cursor : local;
+
+  bool sql_child = n == kFnSqlChild;
+  int16_t saved_row = 0, saved_ier = 0, saved_stack = 0;
+  if (sql_child) {
+    saved_stack = SysVarGet(kVarSqlStk);
+    if (saved_stack + 1 > kSqlStackLimit) return kStStrOutBound;
+    saved_row = SysVarGet(kVarCurRow);
+    saved_ier = SysVarGet(kVarIer);
+    SysVarSet(kVarCurRow, 0);
+    SysVarSet(kVarSqlStk, static_cast<int16_t>(saved_stack + 1));
+  }
+
+  std::string name = NameOf(n);
+  FnArgs a;
+  a.number = n;
+  a.base = depth;
+  a.cursor = &c;
+  a.result_text = name.find('$') != std::string::npos;
+  Status status;
+  StrPair types = FnEvalArgs(c, n >= kFnFirstApp ? kFnAllArgs : EvalMode(n));
+  if (!types.ok()) {
+    status = StrError(types);
+  } else {
+    // The types are copied: the handler is free to release the arena above the mark.
+    std::string held(types.view());
+    ScratchMark(mark);
+    StrPair kept = ScratchText(held);
+    a.types = kept.ok() ? kept : StrPair{};
+    uint16_t inner = ScratchMark(-1);
+    if (n >= kFnFirstApp) {
+      status = FnCallRegistered(n, a);
+    } else if (n >= 1 && n <= kFnBuiltinCount && F().builtins[n]) {
+      status = F().builtins[n](a);
+    } else {
+      status = ErrIncident(kStNotAvailable, StrOf(name + "()"), true);
+    }
+    // No result left: a number 0 or an empty text.
+    if (ScratchMark(-1) == inner) {
+      if (a.result_text) ScratchText("");
+      else DecStoreValue(0);
+    }
+  }
+  if (status < kStFirstError) {
+    StrPair result = ScratchTop();
+    ScratchKeep(mark, result);
+  } else {
+    ScratchMark(mark);
+  }
+  Status pop = DynStrPopTo(sl::kProcArgs, depth);
+  if (sql_child) {
+    SysVarSet(kVarCurRow, saved_row);
+    SysVarSet(kVarIer, saved_ier);
+    SysVarSet(kVarSqlStk, saved_stack);
+  }
+  if (result_text) *result_text = a.result_text;
+  return status ? status : pop;
+}
+
+Status FnArgCount(const FnArgs& args, uint16_t min, uint16_t max) {
+  uint16_t n = args.Count();
+  return (n < min || n > max) ? Status{kStSyntax} : kOk;
+}
+
+StrPair FnPopValue() {
+  StrPair top = DynStrTop(sl::kProcArgs);
+  if (top.len == 1 && top.ptr[0] == kFnOmitted) {
+    DynStrPop(sl::kProcArgs);
+    return ScratchText("");
+  }
+  return DynStrPopValue(sl::kProcArgs);
+}
+
+FnArg FnArgValue(FnArgs& args, uint16_t i, StrPair def, uint16_t def_type) {
+  FnArg out;
+  out.value = def;
+  out.type = def_type;
+  if (i == 0 || i > args.Count()) return out;
+  uint16_t element = static_cast<uint16_t>(args.base + i - 1);
+  if (DynStrCount(sl::kProcArgs) <= element) return out;  // already taken
+  DynStrPopTo(sl::kProcArgs, static_cast<uint16_t>(element + 1));
+  StrPair v = FnPopValue();
+  if (!v.ok()) {
+    out.status = StrError(v);
+    return out;
+  }
+  out.type = args.Type(i);
+  out.omitted = out.type == kFnArgNum && v.len == 0;
+  if (!out.omitted) out.value = v;
+  return out;
+}
+
+FnIntArg FnArgInt(FnArgs& args, uint16_t i, int16_t def) {
+  FnIntArg out;
+  out.value = def;
+  FnArg a = FnArgValue(args, i, StrPair{}, kFnArgNum);
+  if (a.status) {
+    out.status = a.status;
+  } else if (a.omitted) {
+    // the default
+  } else if (a.type == kFnArgText) {
+    out.status = kStIncompatibleTypes;
+  } else {
+    out.value = static_cast<int16_t>(DecDivPow10(Decode(a.value), DecPrecis()));
+  }
+  return out;
+}
+
+StrPair FnArgStr(FnArgs& args, uint16_t i, StrPair def) {
+  FnArg a = FnArgValue(args, i, def, kFnArgText);
+  if (a.status) return StrFail(a.status);
+  if (a.omitted) return def;
+  if (a.type != kFnArgText) return StrFail(kStIncompatibleTypes);
+  return a.value;
+}
+
+Status FnArgList(FnArgs& args, int16_t* ints, StrPair* texts, uint16_t max) {
+  uint16_t n = args.Count();
+  if (n > max) return kStSyntax;
+  for (uint16_t i = n; i > 0; --i) {
+    FnArg a = FnArgValue(args, i, StrPair{}, kFnArgNum);
+    if (a.status) return a.status;
+    if (a.type == kFnArgText) {
+      if (!texts) return kStSyntax;
+      texts[i - 1] = a.value;
+      if (ints) ints[i - 1] = 0;
+    } else {
+      if (ints) ints[i - 1] = a.omitted ? 0 : static_cast<int16_t>(DecDivPow10(Decode(a.value), DecPrecis()));
+      if (texts) texts[i - 1] = StrPair{};
+    }
+  }
+  return kOk;
+}
+
+}  // namespace eng

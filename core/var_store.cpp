@@ -1,0 +1,364 @@
+#include "core/var_store.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "core/arrays.h"
+#include "core/dyn_strings.h"
+#include "core/err_register.h"
+#include "core/num_text.h"
+#include "core/obj_table.h"
+#include "core/runtime.h"
+#include "core/scratch_arena.h"
+#include "core/str_case.h"
+#include "core/string_lists.h"
+#include "core/sys_vars.h"
+
+namespace eng {
+
+namespace {
+
+constexpr uint16_t kListOfType(uint16_t type) {
+  switch (type) {
+    case kVarNum: return 1;
+    case kVarText: return 2;
+    case kVarArray: return 3;
+    default: return 0;  // integers and type 0
+  }
+}
+
+constexpr const char* kSysTextNames[kSysTextVarCount] = {"_ACUM$", "_ACUMX$", "_LTEXT$"};
+
+// Position of a name in a comma list; kVarUndeclared when absent.
+uint16_t FindName(std::string_view list, std::string_view name) {
+  uint16_t index = 0;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == std::string_view::npos) end = list.size();
+    if (end - start == name.size() && list.compare(start, name.size(), name) == 0) return index;
+    if (end == list.size()) break;
+    start = end + 1;
+    ++index;
+  }
+  return kVarUndeclared;
+}
+
+uint16_t NameCount(std::string_view list) {
+  if (list.empty()) return 0;
+  uint16_t n = 1;
+  for (char c : list) n += c == ',';
+  return n;
+}
+
+DecValue DecodeNumber(StrPair value) {
+  if (!value.ok() || value.len != kDecEntryBytes) return 0;
+  uint64_t v = 0;
+  for (int i = kDecEntryBytes - 1; i >= 0; --i) v = (v << 8) | value.at(static_cast<size_t>(i));
+  return static_cast<DecValue>(v);
+}
+
+bool IsProviderName(StrPair name) {
+  return name.len > 0 && name.ptr[0] == '_' && Core().vars.provider != nullptr;
+}
+
+// The text constants ".lf$", ".tab$", ".pchr$", ".null$", written exactly so.
+bool TextConstant(std::string_view name, std::string_view* value) {
+  if (name == ".lf$") *value = "\r\n";
+  else if (name == ".tab$") *value = "\t";
+  else if (name == ".pchr$") *value = "\\";
+  else if (name == ".null$") *value = "";
+  else return false;
+  return true;
+}
+
+Status Recorded(Status s) {
+  if (s >= kStFirstError) ErrRecord(kModVarNameAssign, s);
+  return s;
+}
+
+// The text of a provider answer converted to the name's type, as the current result.
+Status ProviderValueToResult(StrPair text, uint16_t type) {
+  if (type == kVarText) {
+    Status s = ScratchCopy(text);
+    return s ? s : Status{1};
+  }
+  if (type == kVarInt || type == kVarNum) {
+    DecValue v = DecFromText(text);
+    if (type == kVarInt) v = DecFromInt(static_cast<int16_t>(DecDivPow10(v, DecPrecis())));
+    StrPair r = DecStoreValue(v);
+    return r.ok() ? kOk : StrError(r);
+  }
+  return kStSyntax;
+}
+
+}  // namespace
+
+void VarSetNameProvider(VarNameProvider provider) { Core().vars.provider = provider; }
+
+uint16_t VarTypeOfName(StrPair name) {
+  std::string_view n = name.view();
+  if (n.find('@') != n.npos) return kVarNoValue;
+  if (n.find('(') != n.npos) return kVarArray;
+  if (n.find('$') != n.npos) return kVarText;
+  if (n.find('#') != n.npos) return kVarNum;
+  return kVarInt;
+}
+
+VarRef VarLookup(StrPair name) {
+  VarRef r;
+  r.type = VarTypeOfName(name);
+  if (!name.ok() || name.len == 0) return r;
+  r.index = FindName(DynStrGet(sl::kVarNames, kListOfType(r.type)).view(), name.view());
+  return r;
+}
+
+VarRef VarDeclare(StrPair name, uint16_t type) {
+  VarRef r;
+  r.type = type;
+  if (!name.ok() || name.len == 0 || name.view().find(',') != std::string_view::npos) return r;
+  uint16_t list = kListOfType(type);
+  std::string names(DynStrGet(sl::kVarNames, list).view());
+  uint16_t index = NameCount(names);
+  if (!names.empty()) names += ',';
+  names.append(name.view());
+  // The value slot first, so that a failure leaves the name undeclared.
+  switch (type) {
+    case kVarNum: {
+      DecValue zero = 0;
+      if (!ObjTableSet(kObjNumVars, index, zero)) return r;
+      break;
+    }
+    case kVarText:
+      if (DynStrSet(sl::kTextVarValues, index, StrPair{})) return r;
+      break;
+    case kVarArray:
+      break;  // the descriptor comes with the array's creation
+    default: {
+      int16_t zero = 0;
+      if (!ObjTableSet(kObjIntVars, index, zero)) return r;
+      break;
+    }
+  }
+  if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
+  r.index = index;
+  return r;
+}
+
+Status VarAssign(StrPair name, StrPair value) {
+  if (!value.ok()) return Recorded(StrError(value));
+  if (IsProviderName(name)) {
+    ScratchScope scope;
+    if (ScratchTop().ptr != value.ptr || ScratchTop().len != value.len) {
+      StrPair copy = ScratchPair(value);
+      if (!copy.ok()) return Recorded(StrError(copy));
+    }
+    StrPair answer = Core().vars.provider(name, 5);
+    Status s = StrError(answer);
+    if (s != kStDataError) return Recorded(s);
+  }
+  VarRef r = VarLookup(name);
+  if (r.type == kVarNoValue || r.type == kVarArray) return Recorded(kStSyntax);
+  if (!r.declared()) r = VarDeclare(name, r.type);
+  if (!r.declared()) return Recorded(kStVarName);
+  Status s = kOk;
+  switch (r.type) {
+    case kVarText: s = VarSetStr(r.index, value); break;
+    case kVarNum: s = VarSetNum(r.index, DecodeNumber(value)); break;
+    default: {
+      // Divided by the scale and rounded half away from zero; the low 16 bits kept.
+      int64_t v = DecDivPow10(DecodeNumber(value), DecPrecis());
+      s = VarSetInt(r.index, static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF)));
+      break;
+    }
+  }
+  return Recorded(s);
+}
+
+Status VarAssignInt(StrPair name, int64_t value) {
+  ScratchScope scope;
+  StrPair v = DecIntToValue(value);
+  if (!v.ok()) return StrError(v);
+  if (VarTypeOfName(name) == kVarText) {
+    StrPair text = DecIntToText(value);
+    if (!text.ok()) return StrError(text);
+    return VarAssign(name, text);
+  }
+  return VarAssign(name, v);
+}
+
+Status VarRead(StrPair name) {
+  uint16_t type = VarTypeOfName(name);
+  if (IsProviderName(name)) {
+    uint16_t mark = ScratchMark(-1);
+    StrPair answer = Core().vars.provider(name, 1);
+    Status s = StrError(answer);
+    if (s != kStDataError) {
+      if (s) {
+        ScratchMark(mark);
+        return s;
+      }
+      std::string text(answer.view());
+      ScratchMark(mark);
+      return ProviderValueToResult(StrOf(text), type);
+    }
+    ScratchMark(mark);
+  }
+  switch (type) {
+    case kVarText: {
+      std::string_view constant;
+      if (TextConstant(name.view(), &constant)) {
+        Status s = ScratchCopy(StrOf(constant));
+        return s ? s : Status{1};
+      }
+      VarRef r = VarLookup(name);
+      Status s = ScratchCopy(r.declared() ? VarGetStr(r.index) : StrPair{});
+      return s ? s : Status{1};
+    }
+    case kVarInt:
+    case kVarNum: {
+      VarRef r = VarLookup(name);
+      DecValue v = 0;
+      if (r.declared()) v = type == kVarInt ? DecFromInt(VarGetInt(r.index)) : VarGetNum(r.index);
+      StrPair p = DecStoreValue(v);
+      return p.ok() ? kOk : StrError(p);
+    }
+    default:
+      return kStSyntax;
+  }
+}
+
+int16_t VarGetInt(uint16_t index) {
+  if (index < kSysVarCount) return SysVarGet(static_cast<SysVar>(index));
+  int16_t* p = ObjTableGet<int16_t>(kObjIntVars, index);
+  return p ? *p : 0;
+}
+
+Status VarSetInt(uint16_t index, int16_t value) {
+  if (index == kVarPrecis && (value < 0 || value > 4)) return kStDataOutBound;
+  if (index < kSysVarCount) {
+    SysVarSet(static_cast<SysVar>(index), value);
+    return kOk;
+  }
+  if (index >= ObjTableInfo(kObjIntVars, 0)) return kStDataOutBound;
+  return ObjTableSet(kObjIntVars, index, value) ? kOk : Status{kStStructMem};
+}
+
+bool VarTestBits(uint16_t index, uint16_t bits) {
+  return (static_cast<uint16_t>(VarGetInt(index)) & bits) != 0;
+}
+
+bool VarSetBits(uint16_t index, uint16_t bits, bool on) {
+  uint16_t v = static_cast<uint16_t>(VarGetInt(index));
+  v = on ? (v | bits) : (v & ~bits);
+  VarSetInt(index, static_cast<int16_t>(v));
+  return VarTestBits(index, bits);
+}
+
+DecValue VarGetNum(uint16_t index) {
+  DecValue* p = ObjTableGet<DecValue>(kObjNumVars, index);
+  return p ? *p : 0;
+}
+
+Status VarSetNum(uint16_t index, DecValue value) {
+  if (index >= ObjTableInfo(kObjNumVars, 0)) return kStDataOutBound;
+  return ObjTableSet(kObjNumVars, index, value) ? kOk : Status{kStStructMem};
+}
+
+StrPair VarGetStr(uint16_t index) { return DynStrGet(sl::kTextVarValues, index); }
+
+Status VarSetStr(uint16_t index, StrPair value) {
+  if (index >= DynStrCount(sl::kTextVarValues)) return kStDataOutBound;
+  return DynStrSet(sl::kTextVarValues, index, value);
+}
+
+uint32_t VarGetCount32() {
+  return static_cast<uint32_t>(VarGetInt(kVarCount) + 65536 * static_cast<int32_t>(VarGetInt(kVarHCount)));
+}
+
+void VarSetCount32(uint32_t count) {
+  VarSetInt(kVarCount, static_cast<int16_t>(static_cast<uint16_t>(count & 0xFFFF)));
+  // Rounded half up, so that the signed low half added back gives the count.
+  VarSetInt(kVarHCount, static_cast<int16_t>((count + 32768u) / 65536u));
+}
+
+VarScreenField VarGetScreenField(uint16_t n) {
+  VarScreenField f;
+  std::string name = "_V" + std::to_string(n) + "$";
+  VarRef r = VarLookup(StrOf(name));
+  if (!r.declared()) {
+    f.status = kStScreenFieldVar;
+    return f;
+  }
+  StrPair v = VarGetStr(r.index);
+  if (v.len == 0) return f;
+  f.first = v.ptr[0];
+  f.number = StrToInt(StrPair{v.ptr + 1, static_cast<uint16_t>(v.len - 1)});
+  return f;
+}
+
+VarScope VarScopeSave() {
+  VarScope s;
+  for (uint16_t i = 0; i < 4; ++i) s.name_len[i] = DynStrGet(sl::kVarNames, i).len;
+  s.ints = ObjTableInfo(kObjIntVars, 0);
+  s.nums = ObjTableInfo(kObjNumVars, 0);
+  s.arrays = ObjTableInfo(kObjArrays, 0);
+  s.texts = NameCount(DynStrGet(sl::kVarNames, 2).view());
+  return s;
+}
+
+Status VarScopeRestore(const VarScope& scope) {
+  Status result = kOk;
+  for (uint16_t i = 0; i < 4; ++i) {
+    StrPair names = DynStrGet(sl::kVarNames, i);
+    if (names.len < scope.name_len[i]) {
+      result = kStInternal;
+      continue;
+    }
+    if (names.len > scope.name_len[i]) {
+      std::string cut(names.view().substr(0, scope.name_len[i]));
+      if (Status s = DynStrSet(sl::kVarNames, i, StrOf(cut)); s && !result) result = s;
+    }
+  }
+  while (ObjTableInfo(kObjIntVars, 0) > scope.ints) ObjTableDelete(kObjIntVars, ObjTableInfo(kObjIntVars, 0) - 1);
+  while (ObjTableInfo(kObjNumVars, 0) > scope.nums) ObjTableDelete(kObjNumVars, ObjTableInfo(kObjNumVars, 0) - 1);
+  DimFreeFrom(scope.arrays);
+  for (uint16_t i = scope.texts; i < DynStrCount(sl::kTextVarValues); ++i) {
+    if (DynStrGet(sl::kTextVarValues, i).len == 0) continue;
+    if (Status s = DynStrSet(sl::kTextVarValues, i, StrPair{}); s && !result) result = s;
+  }
+  return result;
+}
+
+Status VarInitSystem() {
+  if (!Core().strings.initialised) {
+    if (Status s = DynStrInit()) return s;
+  }
+  if (Status s = ObjTableInit()) return s;
+  for (uint16_t i = 0; i < kSysVarCount; ++i) {
+    StrPair name = StrFromC(kSysVarTable[i].name);
+    VarRef r = VarLookup(name);
+    if (!r.declared()) r = VarDeclare(name, kVarInt);
+    if (!r.declared()) return kStVarName;
+    if (r.index != i) return kStInternal;  // system variables keep their numbers
+    if (Status s = VarSetInt(i, kSysVarTable[i].initial)) return s;
+  }
+  for (uint16_t i = 0; i < kSysTextVarCount; ++i) {
+    StrPair name = StrFromC(kSysTextNames[i]);
+    VarRef r = VarLookup(name);
+    if (!r.declared()) r = VarDeclare(name, kVarText);
+    if (!r.declared()) return kStVarName;
+    if (Status s = VarSetStr(r.index, StrPair{})) return s;
+  }
+  return kOk;
+}
+
+Status VarShutdown() {
+  Status s = DimFreeAll();
+  ObjTableFreeAll();
+  Status t = DynStrTerm();
+  return t ? t : s;
+}
+
+}  // namespace eng

@@ -1,0 +1,110 @@
+// The variable store: every variable of procedures and expressions, typed by
+// a character of its name (VarTypeOfName). Names are kept as four comma lists
+// in string list 12 (0 integers and type 0, 1 numbers, 2 texts, 3 arrays); a
+// variable's index is its position in its list. Values: integers 16 bits in
+// object table 7, numbers DecValue in table 8, texts in string list 13,
+// arrays as descriptors in table 6 (core/arrays.h).
+//
+// Integers 0-43 are the system variables of core/sys_vars.h. Their values
+// live in the runtime's system-variable array, so SysVarGet/SysVarSet and
+// the store always agree; table 7 keeps placeholder elements for them.
+//
+// Operations that "make the value the current result" leave it as the newest
+// scratch entry: a number as an 8-byte DecValue, a text as its bytes; they
+// answer 0 for a number and 1 for a text.
+//
+// Names beginning with "_" go first to the name provider (hook slot 0) when
+// one is installed; its answer 163 means "not mine".
+#pragma once
+
+#include <cstdint>
+
+#include "core/dec_value.h"
+#include "core/str_pair.h"
+
+namespace eng {
+
+enum VarType : uint16_t {
+  kVarNoValue = 0,  // a name holding "@"
+  kVarInt = 2,
+  kVarText = 3,
+  kVarNum = 6,
+  kVarArray = 16,
+};
+
+inline constexpr uint16_t kVarUndeclared = 0xFFFF;
+inline constexpr uint16_t kSysTextVarCount = 3;  // _ACUM$, _ACUMX$, _LTEXT$
+
+struct VarRef {
+  uint16_t type = kVarInt;
+  uint16_t index = kVarUndeclared;
+  bool declared() const { return index != kVarUndeclared; }
+};
+
+// The extent of the store at one moment.
+struct VarScope {
+  uint16_t name_len[4] = {0, 0, 0, 0};  // text lengths of the four name lists
+  uint16_t ints = 0;                     // elements of table 7
+  uint16_t nums = 0;                     // elements of table 8
+  uint16_t arrays = 0;                   // elements of table 6
+  uint16_t texts = 0;                    // declared text variables
+};
+
+// The provider of "_" names (hook slot 0): mode 1 reads (answer: the value as
+// a text), mode 5 assigns the current scratch result. A failure pair carries
+// a status; 163 means the name is not the provider's.
+using VarNameProvider = StrPair (*)(StrPair name, int mode);
+
+struct VarState {
+  VarNameProvider provider = nullptr;
+};
+
+void VarSetNameProvider(VarNameProvider provider);
+
+uint16_t VarTypeOfName(StrPair name);
+VarRef VarLookup(StrPair name);
+// Appends the name to its list and makes its value slot; index 0xFFFF on failure.
+VarRef VarDeclare(StrPair name, uint16_t type);
+
+// Assigns a value (a text for a text variable, an 8-byte DecValue otherwise,
+// as the current result holds them) to the variable; declares it when new.
+// An integer takes the number divided by the scale, rounded half away from
+// zero, its low 16 bits kept.
+Status VarAssign(StrPair name, StrPair value);
+Status VarAssignInt(StrPair name, int64_t value);
+// Makes the variable's value the current result: 0 number, 1 text.
+Status VarRead(StrPair name);
+
+// By index. An integer index beyond the table reads 0. Setting _PRECIS
+// outside 0-4 is refused with 168 (the scale is a 16-bit number).
+int16_t VarGetInt(uint16_t index);
+Status VarSetInt(uint16_t index, int16_t value);
+bool VarTestBits(uint16_t index, uint16_t bits);
+bool VarSetBits(uint16_t index, uint16_t bits, bool on);
+DecValue VarGetNum(uint16_t index);
+Status VarSetNum(uint16_t index, DecValue value);
+StrPair VarGetStr(uint16_t index);
+Status VarSetStr(uint16_t index, StrPair value);
+
+// A 32-bit count kept in _COUNT and _HCOUNT.
+uint32_t VarGetCount32();
+void VarSetCount32(uint32_t count);
+
+struct VarScreenField {
+  char first = 0;
+  int16_t number = 0;
+  Status status = kOk;
+};
+// The text variable "_V" + n + "$" split into its first character and the
+// integer value of the rest; 181 when it is not declared.
+VarScreenField VarGetScreenField(uint16_t n);
+
+VarScope VarScopeSave();
+Status VarScopeRestore(const VarScope& scope);
+
+// Start: the string store and object tables, then the 44 integer and the 3
+// text system variables in order. End: arrays, tables, lists and arena.
+Status VarInitSystem();
+Status VarShutdown();
+
+}  // namespace eng
