@@ -4,6 +4,7 @@
 
 #include "core/cp1252.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/msg_catalog.h"
 #include "core/scratch_arena.h"
 #include "core/str_items.h"
@@ -63,6 +64,9 @@ StrPair ErrName(int code) {
     StrPair incident = ErrIncidentText();
     if (incident.ok() && !incident.empty()) return ScratchPair(incident);
   }
+  // The application module may name the statuses itself.
+  if (code >= kStDetailText && AppFunctionsGet().error_name)
+    return ScratchPair(AppCallErrorName(static_cast<Status>(code)));
   return ScratchPair(ErrCodeName(static_cast<Status>(code)));
 }
 

@@ -5,7 +5,9 @@
 //   - ErrName: -1 the recorded code ("Indefinido" when none is recorded);
 //     0 message 0005; 1-120 message 0008 ("Precaución "); 121 and 126 the
 //     incident text when it is not empty, else the status name; every other
-//     code its status name.
+//     code its status name. Status names come from the application's
+//     status-name function when one is installed (AppCallErrorName), else
+//     from ErrCodeNames.
 //   - ErrText: below 128 the name alone; from 128 message 0009 ("Error "),
 //     the name, the recorded module's name in parentheses (no blank before
 //     it) when a module is recorded, and ": " with the incident text when

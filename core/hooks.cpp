@@ -3,7 +3,6 @@
 #include <string>
 
 #include "core/err_register.h"
-#include "core/msg_catalog.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_items.h"
@@ -135,8 +134,6 @@ uint16_t HookSlotForWindow(int32_t accept_prc, StrPair steps, StrPair prcname, S
 
 void AppFunctionsSet(const AppFunctions& functions) {
   H().app = functions;
-  // The message look-up takes the application's texts from the same function.
-  MsgSetAppText(functions.message_text);
 }
 
 const AppFunctions& AppFunctionsGet() { return H().app; }

@@ -18,8 +18,7 @@
 // (menu command, close check, low-level task, status names, default language,
 // message texts). The module installs them with AppFunctionsSet; the engine
 // calls them through the AppCall* functions, which answer the engine's
-// default when one is not installed. Installing them also gives the message
-// look-up the application's message texts (MsgSetAppText).
+// default when one is not installed.
 #pragma once
 
 #include <array>

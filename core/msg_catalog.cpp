@@ -7,6 +7,7 @@
 #include "core/dec_value.h"
 #include "core/dyn_strings.h"
 #include "core/engine_messages.h"
+#include "core/hooks.h"
 #include "core/os_services.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
@@ -204,7 +205,6 @@ void MsgCatalogReset() {
 
 MsgCatalogState MsgCatalogCurrentState() { return Cat().state; }
 Status MsgCatalogLoadStatus() { return Cat().load_status; }
-void MsgSetAppText(MsgAppTextFn fn) { Cat().app_text = fn; }
 
 StrPair MsgLookup(StrPair reference) {
   if (!reference.ok()) return StrPair{};
@@ -219,12 +219,9 @@ StrPair MsgLookup(StrPair reference) {
     return reference.len > 5 ? StrPair{reference.ptr + 5, static_cast<uint16_t>(reference.len - 5)} : StrPair{};
   if (number == 0) return StrPair{};
   if (number <= 999) return EngineMessageText(number);
-  if (c.app_text) {
-    char digits[4] = {char('0' + number / 1000), char('0' + number / 100 % 10), char('0' + number / 10 % 10),
-                      char('0' + number % 10)};
-    return c.app_text(ScratchPair(StrMake(digits, 4)));
-  }
-  return StrPair{};
+  char digits[4] = {char('0' + number / 1000), char('0' + number / 100 % 10), char('0' + number / 10 % 10),
+                    char('0' + number % 10)};
+  return AppCallMessageText(ScratchPair(StrMake(digits, 4)));
 }
 
 StrPair MsgText(const char* reference) { return MsgLookup(StrFromC(reference)); }

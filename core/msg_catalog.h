@@ -40,10 +40,6 @@ inline constexpr uint16_t kMsgRangeSpan = 256;
 inline constexpr const char* kMsgLanguages = "EN,ES,FR,DE,IT";
 inline constexpr const char* kMsgLanguageSuffixes = "_en,_es,_fr,_de,_it";
 
-// The application's built-in texts (numbers from 1000): the text of a
-// four-digit number text, "" when the application has none.
-using MsgAppTextFn = StrPair (*)(StrPair number_text);
-
 enum class MsgCatalogState : uint8_t { kNotLooked = 0, kNone = 1, kLoaded = 2 };
 
 struct MsgRange {
@@ -58,7 +54,6 @@ struct MsgCatalog {
   std::vector<MsgRange> ranges;
   Status load_status = kOk;    // why the last load found nothing usable (0 otherwise)
   std::string file;            // the file loaded (diagnostics)
-  MsgAppTextFn app_text = nullptr;
 };
 
 // Resolves a message reference (above). The text is static, a view into the
@@ -79,15 +74,14 @@ Status MsgCatalogLoad();
 // with n 0 or 256 or more the lines are removed and nothing is added. 0, or
 // 159 when the texts do not fit the string store (the catalogue unchanged).
 Status MsgCatalogAdd(uint16_t n);
-// The catalogue text of a number; (null, 127) when no range holds it.
+// The catalogue text of a number, a view into (9, 2) that stays valid until
+// the string store changes; (null, 127) when no range holds it.
 StrPair MsgCatalogText(uint16_t number);
 // Forgets the catalogue (state 0): the next lookup looks for the file again,
 // under the language and folder then set.
 void MsgCatalogReset();
 MsgCatalogState MsgCatalogCurrentState();
 Status MsgCatalogLoadStatus();
-
-void MsgSetAppText(MsgAppTextFn fn);
 
 // 1-based position of the language code (0, 4) in "EN,ES,FR,DE,IT"; 0 when absent.
 uint16_t MsgLangIndex();

@@ -10,13 +10,15 @@
 
 #include "core/arrays.h"
 #include "core/clock.h"
+#include "core/dict_state.h"
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/help.h"
+#include "core/fmt_locale.h"
+#include "core/hooks.h"
 #include "core/exp_eval.h"
 #include "core/fn_call.h"
-#include "core/help.h"
-#include "core/hooks.h"
 #include "core/log.h"
 #include "core/menu_pmt.h"
 #include "core/msg_box.h"
@@ -24,6 +26,7 @@
 #include "core/obj_table.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
+#include "core/sort_set.h"
 #include "core/streams.h"
 #include "core/sys_vars.h"
 #include "core/var_store.h"
@@ -60,14 +63,17 @@ struct CoreRuntime {
   SysState sys;
   LogState log;
   AssertState assert_state;
-  VarState vars;
-  DimState arrays;
-  FnState fn;
+  FmtState fmt;
+  SortSetTable sort_sets;
   HookState hooks;
   HelpState help;
   MenuPmtState menu_pmt;
   MsgCatalog catalog;
   MsgBoxState msgbox;
+  VarState vars;
+  DimState arrays;
+  FnState fn;
+  DictState dict;
 };
 
 CoreRuntime& Core();

@@ -4,6 +4,7 @@
 
 #include "core/cp1252.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "tests/support/core_fixture.h"
 
 namespace eng::test {
@@ -52,6 +53,19 @@ TEST_F(ErrNamesTest, DetailCodesShowTheIncidentText) {
   EXPECT_EQ(S(ErrName(126)), "campo");
   EXPECT_EQ(S(ErrName(121)), "campo");
   EXPECT_EQ(S(ErrName(127)), "No hay datos");
+}
+
+StrPair AppNames(Status code) { return code == kStFileNotFound ? StrFromC("File not found") : StrPair{}; }
+
+TEST_F(ErrNamesTest, ApplicationMayNameTheStatuses) {
+  AppFunctions app;
+  app.error_name = &AppNames;
+  AppFunctionsSet(app);
+  EXPECT_EQ(S(ErrName(164)), "File not found");
+  EXPECT_EQ(S(ErrName(145)), "Indefinido");
+  EXPECT_EQ(S(ErrText(164)), "Error File not found");
+  ErrIncident(0, StrOf("campo"), false);
+  EXPECT_EQ(S(ErrName(126)), "campo");
 }
 
 TEST_F(ErrNamesTest, ErrorTextWithModuleAndIncident) {

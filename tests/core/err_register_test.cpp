@@ -24,6 +24,18 @@ TEST_F(ErrRegisterTest, FirstErrorWinsAndWarningsAreNotRecorded) {
   EXPECT_EQ(ErrLastCode(), 5);
 }
 
+TEST_F(ErrRegisterTest, OnlyErrorsFrom128AreRecordedInMode1) {
+  for (Status code : {Status{1}, Status{120}, Status{121}, Status{122}, Status{123}, Status{124},
+                      Status{125}, Status{126}, Status{127}}) {
+    ErrSetLast(1, kModStreams, code, 0);
+    EXPECT_EQ(ErrGetLast(), 0u) << code;
+  }
+  ErrSetLast(1, kModStreams, kStIncompatibleTypes, 0);
+  EXPECT_EQ(ErrLastCode(), kStIncompatibleTypes);
+  ErrSetLast(1, kModDataFile, kStLowFailure, 0);  // a later failure does not replace it
+  EXPECT_EQ(ErrGetLast(), (uint32_t(kModStreams) << 16) | kStIncompatibleTypes);
+}
+
 TEST_F(ErrRegisterTest, SetLastPairFailsWithTheCode) {
   StrPair p = StrOf("text");
   EXPECT_EQ(StrError(ErrSetLastPair(1, kModStreams, kStFileNotFound, p)), kStFileNotFound);

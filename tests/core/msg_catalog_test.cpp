@@ -5,6 +5,7 @@
 #include "core/cp1252.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/str_format.h"
 #include "core/string_lists.h"
 #include "tests/support/temp_folder.h"
@@ -48,7 +49,9 @@ StrPair AppTexts(StrPair number) {
 }
 
 TEST_F(MsgCatalogTest, ApplicationTextsFromOneThousand) {
-  MsgSetAppText(&AppTexts);
+  AppFunctions app;
+  app.message_text = &AppTexts;
+  AppFunctionsSet(app);
   EXPECT_EQ(L("1002"), "Asiento Predefinido");
   EXPECT_EQ(L("1004"), "");
   EXPECT_EQ(L("0033"), "Recuerde sus Copias de Seguridad");
@@ -130,6 +133,24 @@ TEST_F(MsgCatalogTest, MalformedFilesLeaveTheBuiltInTexts) {
     EXPECT_EQ(L("0012"), "Mensaje Informativo");
     EXPECT_EQ(L("0101"), "Contados %s registros en %s");
   }
+}
+
+TEST_F(MsgCatalogTest, AFileOf255LinesStillLoads) {
+  std::string lines;
+  for (int i = 1; i <= 255; ++i) lines += (i < 10 ? "000" : i < 100 ? "00" : "0") + std::to_string(i) + " m" + std::to_string(i) + "\n";
+  Put("KV_LANG_ES.MSJ", lines);
+  EXPECT_EQ(MsgCatalogLoad(), kOk);
+  EXPECT_EQ(L("0001"), "m1");
+  EXPECT_EQ(L("0255"), "m255");
+  EXPECT_EQ(L("0256"), "");  // past the range: the built-in table has no 0256
+}
+
+TEST_F(MsgCatalogTest, AddOf256LinesOrNoneRemovesThemAndAddsNothing) {
+  for (int i = 0; i < 256; ++i) DynStrPush(sl::kLineQueue, StrFromC("0012 x"));
+  EXPECT_EQ(MsgCatalogAdd(256), kOk);
+  EXPECT_EQ(DynStrCount(sl::kLineQueue), 0);
+  EXPECT_EQ(StrError(MsgCatalogText(12)), kStNoData);
+  EXPECT_EQ(MsgCatalogAdd(0), kOk);
 }
 
 TEST_F(MsgCatalogTest, CatalogueTextsAreNotRunAsFormats) {

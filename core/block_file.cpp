@@ -1,0 +1,215 @@
+#include "core/block_file.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/path_resolve.h"
+
+namespace eng {
+
+namespace {
+
+constexpr size_t kMinMap = size_t(1) << 20;
+
+Status OpenFailure(int err) {
+  if (err == ENOENT || err == ENOTDIR) return kStFileNotFound;
+  if (err == EACCES || err == EPERM || err == EROFS) return kStPermission;
+  return kStLowFailure;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t s = path.rfind('/');
+  if (s == std::string::npos) return ".";
+  if (s == 0) return "/";
+  return path.substr(0, s);
+}
+
+bool WriteAll(int fd, const char* p, size_t n) {
+  while (n) {
+    ssize_t w = ::write(fd, p, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    n -= size_t(w);
+  }
+  return true;
+}
+
+void SyncFolder(const std::string& folder) {
+  int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd < 0) return;
+  ::fsync(dfd);
+  ::close(dfd);
+}
+
+mode_t NewFileMode() {
+  mode_t m = ::umask(0);
+  ::umask(m);
+  return 0666 & ~m;
+}
+
+}  // namespace
+
+Status BlockFile::Open(std::string_view name, bool writable, bool create) {
+  Close();
+  ResolvedPath rp = PathResolve(name);
+  if (rp.status) return rp.status;
+  int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+  if (create) flags |= O_CREAT;
+  int fd;
+  do fd = ::open(rp.path.c_str(), flags, 0666);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) return OpenFailure(errno);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return kStLowFailure;
+  }
+  fd_ = fd;
+  path_ = rp.path;
+  known_size_ = st.st_size;
+  return kOk;
+}
+
+void BlockFile::Close() {
+  Unmap();
+  if (fd_ >= 0) ::close(fd_);  // also drops the record locks of this open
+  fd_ = -1;
+  known_size_ = 0;
+}
+
+int64_t BlockFile::Size() {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+  known_size_ = st.st_size;
+  return st.st_size;
+}
+
+bool BlockFile::ReadAt(int64_t pos, char* dst, size_t n) const {
+  if (fd_ < 0 || pos < 0) return false;
+  while (n) {
+    ssize_t r = ::pread(fd_, dst, n, pos);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    dst += r;
+    n -= size_t(r);
+    pos += r;
+  }
+  return true;
+}
+
+bool BlockFile::WriteAt(int64_t pos, const char* src, size_t n) {
+  if (fd_ < 0 || pos < 0) return false;
+  int64_t end = pos + int64_t(n);
+  while (n) {
+    ssize_t w = ::pwrite(fd_, src, n, pos);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    src += w;
+    n -= size_t(w);
+    pos += w;
+  }
+  if (end > known_size_) known_size_ = end;
+  return true;
+}
+
+bool BlockFile::Sync() { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
+
+const char* BlockFile::View(int64_t pos, size_t n) {
+  int64_t end = pos + int64_t(n);
+  if (pos < 0 || end > known_size_) return nullptr;
+  if (size_t(end) > map_len_ && !Remap(end)) return nullptr;
+  return map_ + pos;
+}
+
+// Maps well beyond the present size, so that a growing file is remapped
+// rarely; pages past the end of the file are never touched (View reads only
+// below the known size).
+bool BlockFile::Remap(int64_t need) {
+  Unmap();
+  size_t page = size_t(::sysconf(_SC_PAGESIZE));
+  size_t len = size_t(need) * 2;
+  if (len < kMinMap) len = kMinMap;
+  len = (len + page - 1) / page * page;
+  void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, fd_, 0);
+  if (p == MAP_FAILED) return false;
+  map_ = static_cast<char*>(p);
+  map_len_ = len;
+  return true;
+}
+
+void BlockFile::Unmap() {
+  if (map_) ::munmap(map_, map_len_);
+  map_ = nullptr;
+  map_len_ = 0;
+}
+
+Status BlockFile::Lock(BlockLock kind) {
+  if (fd_ < 0) return kStBadFileNumber;
+  struct flock fl = {};
+  fl.l_type = kind == BlockLock::kShared ? F_RDLCK : kind == BlockLock::kExclusive ? F_WRLCK : F_UNLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = 0;
+  fl.l_len = 0;
+  while (::fcntl(fd_, F_OFD_SETLK, &fl) != 0) {
+    if (errno == EINTR) continue;
+    return kStPermission;
+  }
+  return kOk;
+}
+
+Status BlockFileReplace(std::string_view name, const char* bytes, size_t n, bool sync) {
+  ResolvedPath rp = PathResolve(name);
+  if (rp.status) return kStLowFailure;
+  struct stat old;
+  bool had_old = ::stat(rp.path.c_str(), &old) == 0;
+  if (had_old && !S_ISREG(old.st_mode)) return kStLowFailure;
+  std::string folder = FolderOf(rp.path);
+  std::string tmpl = folder + "/.new-XXXXXX";
+  int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+  if (fd < 0) return kStLowFailure;
+  bool ok = WriteAll(fd, bytes, n);
+  if (ok) ok = ::fchmod(fd, had_old ? (old.st_mode & 07777) : NewFileMode()) == 0;
+  if (ok && sync) ok = ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok) ok = ::rename(tmpl.c_str(), rp.path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(tmpl.c_str());
+    return kStLowFailure;
+  }
+  if (sync) SyncFolder(folder);
+  return kOk;
+}
+
+Status BlockFileCreateNew(std::string_view name, const char* bytes, size_t n) {
+  ResolvedPath rp = PathResolve(name);
+  if (rp.status) return rp.status;
+  if (rp.exists) return kStFileExists;
+  int fd = ::open(rp.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? Status(kStFileExists) : OpenFailure(errno);
+  bool ok = WriteAll(fd, bytes, n);
+  if (::close(fd) != 0) ok = false;
+  if (!ok) {
+    ::unlink(rp.path.c_str());
+    return kStLowFailure;
+  }
+  return kOk;
+}
+
+bool BlockFileExists(std::string_view name) {
+  ResolvedPath rp = PathResolve(name);
+  return rp.status == kOk && rp.exists;
+}
+
+Status BlockFileRemove(std::string_view name) {
+  ResolvedPath rp = PathResolve(name);
+  if (rp.status || !rp.exists) return kStLowFailure;
+  return ::unlink(rp.path.c_str()) == 0 ? kOk : kStLowFailure;
+}
+
+}  // namespace eng

@@ -1,0 +1,84 @@
+// Positioned, unbuffered file access for the keyed data files (part of the
+// file layer, beside the numbered streams).
+//   - Reads and writes go straight to the file at a 64-bit offset (pread,
+//     pwrite): a write that returned is in the system's cache, so a process
+//     that dies afterwards loses none of it. Nothing is buffered in the
+//     process.
+//   - A read-only mapping of the file serves the many small reads of key
+//     comparisons without a system call. It is coherent with every write, ours
+//     and other processes'; only bytes below the size last seen are read
+//     through it.
+//   - Advisory locks are record locks of the open file description (shared
+//     or exclusive, never waiting), so a lock can be lowered atomically and
+//     two opens in one process exclude each other as two processes do.
+//   - BlockFileReplace rewrites a file whole: a new file under a fresh name in
+//     the same folder, then renamed over the old one; the old file stays whole
+//     until the rename.
+// Every name goes through the path resolver. Statuses: 0; 164 a file that
+// must exist does not; 175 refused (permission, or a lock another open
+// holds); 165 an exclusive creation found the file; 0xFFFF anything else.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/status.h"
+
+namespace eng {
+
+enum class BlockLock { kShared, kExclusive, kUnlock };
+
+class BlockFile {
+ public:
+  BlockFile() = default;
+  BlockFile(const BlockFile&) = delete;
+  BlockFile& operator=(const BlockFile&) = delete;
+  ~BlockFile() { Close(); }
+
+  // Opens for reading, or for reading and writing; `create` makes a missing
+  // file (with the name as written).
+  Status Open(std::string_view name, bool writable, bool create);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  const std::string& Path() const { return path_; }
+
+  // The size now on disk; -1 when it cannot be asked.
+  int64_t Size();
+  // The size last seen by Size() or extended by our own writes.
+  int64_t KnownSize() const { return known_size_; }
+
+  // Exactly n bytes at pos; false when the file ends early or a read fails.
+  bool ReadAt(int64_t pos, char* dst, size_t n) const;
+  // Whole n bytes at pos; false when not all were written.
+  bool WriteAt(int64_t pos, const char* src, size_t n);
+  bool Sync();
+
+  // The bytes [pos, pos + n) through the mapping, when they lie below the
+  // known size; null otherwise (the caller then reads with ReadAt).
+  const char* View(int64_t pos, size_t n);
+
+  Status Lock(BlockLock kind);
+
+ private:
+  bool Remap(int64_t need);
+  void Unmap();
+
+  int fd_ = -1;
+  std::string path_;
+  int64_t known_size_ = 0;
+  char* map_ = nullptr;
+  size_t map_len_ = 0;
+};
+
+// Replaces the file whole (see above); `sync` flushes the new file and the
+// folder before and after the rename. 0 or 0xFFFF.
+Status BlockFileReplace(std::string_view name, const char* bytes, size_t n, bool sync);
+// Creates a new file holding the bytes, failing with 165 when it exists.
+Status BlockFileCreateNew(std::string_view name, const char* bytes, size_t n);
+bool BlockFileExists(std::string_view name);
+// 0, or 0xFFFF when the file is absent or cannot be removed.
+Status BlockFileRemove(std::string_view name);
+
+}  // namespace eng

@@ -1,0 +1,125 @@
+#include "data/data_file_store.h"
+
+#include "core/block_file.h"
+#include "core/err_register.h"
+#include "data/lock_marker.h"
+
+namespace eng {
+
+Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& layout, uint8_t flags) {
+  Close();
+  if (!layout.Valid()) return kStDataOutBound;
+  const bool exclusive = flags & kOpenExclusive;
+  const bool read_only = (flags & kOpenReadOnly) && !exclusive;
+  if (exclusive && !names.marker.empty() && LockMarkerPresent(names.marker)) return kStPermission;
+  layout_ = layout;
+
+  Status s = records_.Open(names.records, layout_.record_length, !read_only, !read_only);
+  if (s == kStFileNotFound && read_only) {
+    // A read-only open of a missing file makes it, then reads it.
+    if (records_.Open(names.records, layout_.record_length, true, true) == kOk) records_.Close();
+    s = records_.Open(names.records, layout_.record_length, false, false);
+  }
+  if (s) {
+    ErrIncident(kStFileNotFound, StrOf(names.records), true);
+    ErrRecord(kModStreams, kStFileNotFound);
+    return kStLowFailure;
+  }
+  if (records_.File().Lock(exclusive ? BlockLock::kExclusive : BlockLock::kShared) != kOk) {
+    records_.Close();
+    return kStPermission;
+  }
+  records_.SetSoleWriter(exclusive);
+  if (exclusive && !names.marker.empty()) {
+    s = LockMarkerWrite(names.marker);
+    if (s) {
+      records_.Close();
+      return s;
+    }
+    marker_ = names.marker;
+  }
+  if (!(flags & kOpenNoIndex)) {
+    index_.Attach(&layout_, &records_, names.index);
+    s = index_.Open(&rebuilt_);
+    if (s) {
+      index_.Close();
+      records_.Close();
+      if (!marker_.empty()) LockMarkerRemove(marker_);
+      marker_.clear();
+      return s;
+    }
+  }
+  flags_ = flags;
+  open_ = true;
+  return kOk;
+}
+
+Status DataFileStore::Close() {
+  if (!open_) return kOk;
+  Status s = kOk;
+  if (!(flags_ & kOpenNoIndex)) s = index_.Close();
+  if (!(flags_ & kOpenReadOnly) || (flags_ & kOpenExclusive)) records_.Sync();
+  records_.Close();
+  if (!marker_.empty()) LockMarkerRemove(marker_);
+  marker_.clear();
+  flags_ = 0;
+  open_ = false;
+  rebuilt_ = false;
+  return s;
+}
+
+Status DataFileStore::Read(int64_t r, std::string* out) {
+  if (!open_) return kStFileNotInit;
+  out->resize(layout_.record_length);
+  return records_.ReadRecNo(r, out->data());
+}
+
+NdxResult DataFileStore::Locate(uint16_t key, std::string_view value, std::string* out, bool nearest) {
+  if (Status s = Writable()) return NdxResult{kNdxPastEnd, s, -1};
+  NdxResult res = index_.Seek(key, value);
+  if (!res.error && (res.position == kNdxFound || (nearest && res.position == kNdxBetween)))
+    res.error = Read(res.recno, out);
+  return res;
+}
+
+NdxResult DataFileStore::Move(uint16_t key, uint16_t flags, std::string* out) {
+  if (Status s = Writable()) return NdxResult{kNdxPastEnd, s, -1};
+  NdxResult res = index_.Move(key, flags);
+  if (res.recno >= 0 && res.position == kNdxFound) res.error = Read(res.recno, out);
+  return res;
+}
+
+Status DataFileStore::CheckRecord(std::string_view record) const {
+  if (record.size() != layout_.record_length) return kStDataOutBound;
+  if (record[0] == kRecordDeleted) return kStDataError;
+  return kOk;
+}
+
+// Whether the file has an index to position and change records through.
+Status DataFileStore::Writable() const {
+  if (!open_) return kStFileNotInit;
+  if (flags_ & kOpenNoIndex) return kStNotAvailable;
+  return kOk;
+}
+
+Status DataFileStore::Add(std::string_view record, uint16_t key, int64_t* recno) {
+  Status s = Writable();
+  if (!s) s = CheckRecord(record);
+  if (s) return s;
+  return index_.AddRecord(record.data(), key, recno);
+}
+
+Status DataFileStore::Rewrite(int64_t r, std::string_view record, uint16_t key) {
+  Status s = Writable();
+  if (!s) s = CheckRecord(record);
+  if (s) return s;
+  return index_.RewriteRecord(r, record.data(), key);
+}
+
+Status DataFileStore::Delete(int64_t r, uint16_t key) {
+  Status s = Writable();
+  if (s) return s;
+  return index_.DeleteRecord(r, key);
+}
+
+}  // namespace eng

@@ -1,0 +1,474 @@
+#include "data/key_index.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <numeric>
+
+#include "core/block_file.h"
+#include "core/err_register.h"
+
+namespace eng {
+
+namespace {
+
+int32_t ReadLe32(const char* p) {
+  uint32_t v = uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8 | uint32_t(uint8_t(p[2])) << 16 |
+               uint32_t(uint8_t(p[3])) << 24;
+  return int32_t(v);
+}
+
+void AppendLe32(std::string& out, int32_t value) {
+  uint32_t v = uint32_t(value);
+  char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
+  out.append(b, 4);
+}
+
+// A search text against a key value, as KeyCompareText against the record.
+int CompareFence(std::string_view text, const std::string& fence) {
+  size_t n = std::min(text.size(), fence.size());
+  int c = std::memcmp(text.data(), fence.data(), n);
+  if (c) return c;
+  return text.size() > fence.size() ? 1 : 0;
+}
+
+// Restores the override of a record's key source when a change ends.
+class OverrideScope {
+ public:
+  OverrideScope(int32_t& r, const char*& bytes, int32_t nr, const char* nbytes)
+      : r_(r), bytes_(bytes) {
+    r_ = nr;
+    bytes_ = nbytes;
+  }
+  ~OverrideScope() {
+    r_ = -1;
+    bytes_ = nullptr;
+  }
+  OverrideScope(const OverrideScope&) = delete;
+  OverrideScope& operator=(const OverrideScope&) = delete;
+
+ private:
+  int32_t& r_;
+  const char*& bytes_;
+};
+
+}  // namespace
+
+void DataFileIndex::Attach(const DataFileLayout* layout, DataRecordFile* records, std::string path) {
+  layout_ = layout;
+  records_ = records;
+  path_ = std::move(path);
+  arrays_.assign(layout_->ArrayCount(), RecNoSeq());
+  free_.clear();
+  cursor_ = 0;
+  changed_ = false;
+  ResetRoom();
+}
+
+size_t DataFileIndex::ArrayIndex(uint16_t key) const {
+  if (key >= 1 && key <= arrays_.size()) return key - 1;
+  return 0;
+}
+
+void DataFileIndex::ResetRoom() {
+  int64_t n = LiveCount(), f = FreeCount();
+  key_spare_ = NdxRoom(n) - n;
+  free_spare_ = NdxRoom(f) - f;
+}
+
+const char* DataFileIndex::RecordOf(int32_t r) {
+  if (r == override_r_ && override_bytes_) return override_bytes_;
+  return records_->View(r, &io_error_);
+}
+
+// First position whose key is not below the text (a failed read counts as
+// "not below", and io_error_ tells).
+uint32_t DataFileIndex::LowerBound(size_t a, std::string_view text) {
+  const KeyLayout& key = layout_->Key(uint16_t(a + 1));
+  return arrays_[a].FirstWhereFenced(
+      [&](int32_t r) {
+        const char* rec = RecordOf(r);
+        return !rec || KeyCompareText(key, rec, text) <= 0;
+      },
+      [&](const std::string& fence) { return CompareFence(text, fence) <= 0; },
+      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); });
+}
+
+// First position whose key is above the text.
+uint32_t DataFileIndex::UpperBound(size_t a, std::string_view text) {
+  const KeyLayout& key = layout_->Key(uint16_t(a + 1));
+  return arrays_[a].FirstWhereFenced(
+      [&](int32_t r) {
+        const char* rec = RecordOf(r);
+        return !rec || KeyCompareText(key, rec, text) < 0;
+      },
+      [&](const std::string& fence) { return CompareFence(text, fence) < 0; },
+      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); });
+}
+
+bool DataFileIndex::FillFence(const KeyLayout& key, int32_t r, std::string& fence) {
+  const char* rec = RecordOf(r);
+  if (!rec) return false;
+  fence = key.ValueOf(rec);
+  return true;
+}
+
+Status DataFileIndex::Open(bool* rebuilt) {
+  if (rebuilt) *rebuilt = false;
+  file_.Close();
+  // Opened read-write and created when missing, also for read-only files;
+  // an index that cannot be written is still read.
+  Status s = file_.Open(path_, true, true);
+  if (s) s = file_.Open(path_, false, false);
+  if (s) return ErrRecord(kModDataFile, kStDiskIo);
+  int64_t size = file_.Size();
+  std::string bytes(size_t(size < 0 ? 0 : size), '\0');
+  if (size < 0 || !file_.ReadAt(0, bytes.data(), bytes.size())) return ErrRecord(kModDataFile, kStDiskIo);
+  if (Load(bytes) == kOk && Check() == kOk) return kOk;
+  if (rebuilt) *rebuilt = true;
+  return Rebuild();
+}
+
+Status DataFileIndex::Close() {
+  Status s = Save(true);
+  file_.Close();
+  return s;
+}
+
+Status DataFileIndex::Load(std::string_view bytes) {
+  size_t k = arrays_.size();
+  for (auto& a : arrays_) a.clear();
+  free_.clear();
+  cursor_ = 0;
+  changed_ = false;
+  ResetRoom();
+  if (bytes.empty()) return kOk;  // an empty index file: F = N = 0
+  if (bytes.size() < 8) return kStDiskIo;
+  int64_t f = ReadLe32(bytes.data()), n = ReadLe32(bytes.data() + 4);
+  if (f < 0 || n < 0) return kStDiskIo;
+  if (int64_t(bytes.size()) < 8 + 4 * f + 4 * n * int64_t(k)) return kStDiskIo;
+  const char* p = bytes.data() + 8;
+  free_.resize(size_t(f));
+  for (int64_t i = 0; i < f; ++i, p += 4) free_[size_t(i)] = ReadLe32(p);
+  std::vector<int32_t> tmp(static_cast<size_t>(n));
+  for (size_t a = 0; a < k; ++a) {
+    for (int64_t i = 0; i < n; ++i, p += 4) tmp[size_t(i)] = ReadLe32(p);
+    arrays_[a].assign(tmp.data(), uint32_t(n));
+  }
+  ResetRoom();
+  return kOk;
+}
+
+Status DataFileIndex::Check() {
+  int64_t count = records_->Count();
+  if (count < 0) return kStDiskIo;
+  if (int64_t(LiveCount()) + FreeCount() != count) return kStDiskIo;
+  const uint16_t length = records_->RecordLength();
+  std::vector<char> seen(size_t(count), 0);
+  Status err = kOk;
+  for (int32_t r : free_) {
+    if (r < 0 || r >= count || seen[size_t(r)]) return kStDiskIo;
+    const char* rec = records_->View(r, &err);
+    if (!rec || rec[0] != kRecordDeleted) return kStDiskIo;
+    seen[size_t(r)] = 1;
+  }
+  std::vector<char> prev(length);
+  for (size_t a = 0; a < arrays_.size(); ++a) {
+    const KeyLayout& key = layout_->Key(uint16_t(a + 1));
+    std::vector<char> in_array(seen);
+    const RecNoSeq& arr = arrays_[a];
+    for (uint32_t i = 0; i < arr.size(); ++i) {
+      int32_t r = arr.at(i);
+      if (r < 0 || r >= count || in_array[size_t(r)]) return kStDiskIo;
+      in_array[size_t(r)] = 1;
+      const char* rec = records_->View(r, &err);
+      if (!rec || rec[0] == kRecordDeleted) return kStDiskIo;
+      if (i > 0 && KeyCompareRecords(key, prev.data(), rec) > 0) return kStDiskIo;
+      std::memcpy(prev.data(), rec, length);
+    }
+  }
+  return kOk;
+}
+
+Status DataFileIndex::Rebuild() {
+  int64_t count = records_->Count();
+  if (count < 0) return ErrRecord(kModDataFile, kStDiskIo);
+  std::vector<int32_t> live;
+  std::vector<std::string> keys;
+  free_.clear();
+  Status err = kOk;
+  for (int64_t r = 0; r < count; ++r) {
+    const char* rec = records_->View(r, &err);
+    if (!rec) return ErrRecord(kModDataFile, kStRead);
+    if (rec[0] == kRecordDeleted) free_.push_back(int32_t(r));
+    else live.push_back(int32_t(r));
+  }
+  for (size_t a = 0; a < arrays_.size(); ++a) {
+    const KeyLayout& key = layout_->Key(uint16_t(a + 1));
+    keys.assign(live.size(), std::string());
+    for (size_t i = 0; i < live.size(); ++i) {
+      const char* rec = records_->View(live[i], &err);
+      if (!rec) return ErrRecord(kModDataFile, kStRead);
+      keys[i] = key.ValueOf(rec);
+    }
+    std::vector<uint32_t> order(live.size());
+    std::iota(order.begin(), order.end(), 0u);
+    // char_traits<char> compares as unsigned bytes; stable keeps record order among equal keys.
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) { return keys[x] < keys[y]; });
+    std::vector<int32_t> sorted(live.size());
+    for (size_t i = 0; i < order.size(); ++i) sorted[i] = live[order[i]];
+    arrays_[a].assign(sorted.data(), uint32_t(sorted.size()));
+  }
+  cursor_ = 0;
+  changed_ = true;
+  ResetRoom();
+  return kOk;
+}
+
+std::string DataFileIndex::Serialize() const {
+  std::string out;
+  out.reserve(8 + 4 * (free_.size() + size_t(LiveCount()) * arrays_.size()));
+  AppendLe32(out, FreeCount());
+  AppendLe32(out, LiveCount());
+  for (int32_t r : free_) AppendLe32(out, r);
+  for (const RecNoSeq& a : arrays_) a.AppendTo(out);
+  return out;
+}
+
+Status DataFileIndex::Save(bool sync) {
+  if (!changed_) return kOk;
+  std::string bytes = Serialize();
+  if (sync || !file_.IsOpen()) {
+    if (BlockFileReplace(path_, bytes.data(), bytes.size(), sync) != kOk) return ErrRecord(kModDataFile, kStDiskIo);
+    // Later saves in place go to the new file.
+    if (file_.IsOpen() && file_.Open(path_, true, false) != kOk) file_.Close();
+  } else if (!file_.WriteAt(0, bytes.data(), bytes.size())) {
+    return ErrRecord(kModDataFile, kStDiskIo);
+  }
+  changed_ = false;
+  return kOk;
+}
+
+Status DataFileIndex::Reload() {
+  Status s = Save(false);
+  if (s) return s;
+  ResetRoom();
+  return kOk;
+}
+
+Status DataFileIndex::EnsureRoom(int which) {
+  if ((which == 0 ? key_spare_ : free_spare_) <= 0) return Reload();
+  return kOk;
+}
+
+NdxResult DataFileIndex::Search(uint16_t key, std::string_view value, bool for_insert) {
+  NdxResult res;
+  size_t a = ArrayIndex(key);
+  const RecNoSeq& arr = arrays_[a];
+  uint32_t n = arr.size();
+  if (n == 0) {
+    cursor_ = 0;
+    return res;  // 2, no record
+  }
+  std::string_view text = value.substr(0, layout_->Key(uint16_t(a + 1)).Length());
+  if (text.empty()) text = " ";
+  io_error_ = kOk;
+  uint32_t lo = LowerBound(a, text);
+  bool found = false;
+  if (lo < n) {
+    const char* rec = RecordOf(arr.at(lo));
+    found = rec && KeyCompareText(layout_->Key(uint16_t(a + 1)), rec, text) == 0;
+  }
+  uint32_t pos = lo;
+  if (found && for_insert) pos = UpperBound(a, text) - 1;
+  res.error = io_error_;
+  if (found) {
+    res.position = kNdxFound;
+    res.recno = arr.at(pos);
+  } else if (pos < n) {
+    res.position = kNdxBetween;
+    res.recno = arr.at(pos);
+  } else {
+    res.position = kNdxPastEnd;
+    res.recno = arr.at(n - 1);
+  }
+  cursor_ = pos;
+  return res;
+}
+
+NdxResult DataFileIndex::Move(uint16_t key, uint16_t flags) {
+  NdxResult res;
+  const RecNoSeq& arr = arrays_[ArrayIndex(key)];
+  int64_t n = arr.size();
+  if (n == 0) return res;  // 2, the cursor stays
+  int64_t pos = cursor_;
+  switch (flags & kNdxMoveMask) {
+    case kNdxFirst: pos = 0; break;
+    case kNdxPrevious: pos = int64_t(cursor_) - 1; break;
+    case kNdxLast: pos = n - 1; break;
+    case kNdxNext: pos = int64_t(cursor_) + 1; break;
+    default: break;
+  }
+  if (pos < 0) {
+    res.position = kNdxBetween;
+    pos = 0;
+  } else if (pos >= n) {
+    res.position = kNdxPastEnd;
+    pos = n - 1;
+  } else {
+    res.position = kNdxFound;
+  }
+  cursor_ = uint32_t(pos);
+  res.recno = arr.at(cursor_);
+  return res;
+}
+
+int32_t DataFileIndex::Current(uint16_t key) const {
+  const RecNoSeq& arr = arrays_[ArrayIndex(key)];
+  return cursor_ < arr.size() ? arr.at(cursor_) : -1;
+}
+
+std::string DataFileIndex::KeyOf(uint16_t key, int64_t r) {
+  const char* rec = records_->View(r, &io_error_);
+  if (!rec) return std::string();
+  return layout_->Key(key).ValueOf(rec);
+}
+
+uint32_t DataFileIndex::PositionOf(uint16_t key, int32_t r, const char* record) {
+  size_t a = ArrayIndex(key);
+  const RecNoSeq& arr = arrays_[a];
+  const KeyLayout& layout = layout_->Key(uint16_t(a + 1));
+  if (!record) record = RecordOf(r);
+  if (record) {
+    std::string text = layout.ValueOf(record);
+    OverrideScope o(override_r_, override_bytes_, r, record);
+    for (uint32_t p = LowerBound(a, text); p < arr.size(); ++p) {
+      int32_t e = arr.at(p);
+      if (e == r) return p;
+      const char* rec = RecordOf(e);
+      if (!rec || KeyCompareText(layout, rec, text) != 0) break;
+    }
+  }
+  return arr.Find(r);  // not where its key says: look everywhere
+}
+
+Status DataFileIndex::TakeNewRecNo(int64_t* r, bool* from_free) {
+  int64_t count = records_->Count();
+  if (count < 0) return kStRead;
+  *from_free = false;
+  while (!free_.empty()) {
+    int32_t f = free_.back();
+    free_.pop_back();
+    changed_ = true;
+    Status err = kOk;
+    const char* rec = f < count ? records_->View(f, &err) : nullptr;
+    if (rec && rec[0] == kRecordDeleted) {
+      *r = f;
+      *from_free = true;
+      return kOk;
+    }
+    // A stale free number (the record is live or beyond the file): dropped.
+  }
+  *r = count;
+  return kOk;
+}
+
+int64_t DataFileIndex::PeekNewRecNo() {
+  int64_t count = records_->Count();
+  for (size_t i = free_.size(); i-- > 0;) {
+    int32_t f = free_[i];
+    Status err = kOk;
+    const char* rec = f >= 0 && f < count ? records_->View(f, &err) : nullptr;
+    if (rec && rec[0] == kRecordDeleted) return f;
+  }
+  return count;
+}
+
+Status DataFileIndex::AddRecord(const char* record, uint16_t key, int64_t* recno) {
+  if (record[0] == kRecordDeleted) return kStDataError;
+  Status s = EnsureRoom(0);
+  if (s) return s;
+  int64_t r;
+  bool from_free;
+  s = TakeNewRecNo(&r, &from_free);
+  if (s) return s;
+  if (r > INT32_MAX) return ErrRecord(kModDataFile, kStDataOutBound);
+  s = records_->WriteRecNo(r, record);
+  if (s) {
+    if (from_free) free_.push_back(int32_t(r));
+    return s;
+  }
+  io_error_ = kOk;
+  {
+    OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
+    for (size_t a = 0; a < arrays_.size(); ++a) {
+      std::string text = layout_->Key(uint16_t(a + 1)).ValueOf(record);
+      uint32_t pos = text.empty() ? arrays_[a].size() : UpperBound(a, text);
+      arrays_[a].insert(pos, int32_t(r));
+      if (a == ArrayIndex(key)) cursor_ = pos;
+    }
+  }
+  --key_spare_;
+  changed_ = true;
+  if (recno) *recno = r;
+  return io_error_;
+}
+
+Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key) {
+  if (record[0] == kRecordDeleted) return kStDataError;
+  const uint16_t length = records_->RecordLength();
+  int64_t count = records_->Count();
+  if (r < 0 || r >= count) return kStIndexCmd;
+  std::string old(length, '\0');
+  Status s = records_->ReadRecNo(r, old.data());
+  if (s) return s;
+  if (old[0] == kRecordDeleted) return kStIndexCmd;
+  if (std::memcmp(old.data(), record, length) == 0) {
+    cursor_ = PositionOf(key, int32_t(r), record);
+    return kOk;
+  }
+  s = records_->WriteRecNo(r, record);
+  if (s) return s;
+  io_error_ = kOk;
+  for (size_t a = 0; a < arrays_.size(); ++a) {
+    const KeyLayout& layout = layout_->Key(uint16_t(a + 1));
+    if (KeyCompareRecords(layout, old.data(), record) == 0) continue;
+    uint32_t at = PositionOf(uint16_t(a + 1), int32_t(r), old.data());
+    if (at < arrays_[a].size()) arrays_[a].erase(at);
+    OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
+    arrays_[a].insert(UpperBound(a, layout.ValueOf(record)), int32_t(r));
+    changed_ = true;
+  }
+  cursor_ = PositionOf(key, int32_t(r), record);
+  return io_error_;
+}
+
+Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
+  const uint16_t length = records_->RecordLength();
+  int64_t count = records_->Count();
+  if (r < 0 || r >= count) return kStIndexCmd;
+  Status s = EnsureRoom(1);
+  if (s) return s;
+  std::string old(length, '\0');
+  s = records_->ReadRecNo(r, old.data());
+  if (s) return s;
+  if (old[0] == kRecordDeleted) return kStIndexCmd;
+  s = records_->MarkDeleted(r);
+  if (s) return s;
+  io_error_ = kOk;
+  uint32_t cursor = cursor_;
+  for (size_t a = 0; a < arrays_.size(); ++a) {
+    uint32_t at = PositionOf(uint16_t(a + 1), int32_t(r), old.data());
+    if (at >= arrays_[a].size()) continue;
+    arrays_[a].erase(at);
+    if (a == ArrayIndex(key)) cursor = at;
+  }
+  cursor_ = cursor;
+  free_.push_back(int32_t(r));
+  --free_spare_;
+  ++key_spare_;
+  changed_ = true;
+  return io_error_;
+}
+
+}  // namespace eng

@@ -1,0 +1,149 @@
+#include "platform/ctl_menu.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "platform/compositor.h"
+#include "platform/win_core.h"
+#include "platform/win_keys.h"
+#include "platform/win_layout.h"
+
+namespace plat {
+
+int MenuBarItemCol(const WinSystem& ws, int menu, size_t i) {
+  const Menu* m = ws.MenuRec(menu);
+  int col = 1;
+  if (!m) return col;
+  for (size_t k = 0; k < i && k < m->items.size(); ++k) col += static_cast<int>(m->items[k].text.size()) + 2;
+  return col;
+}
+
+int MenuBarItemAt(const WinSystem& ws, int menu, int col) {
+  const Menu* m = ws.MenuRec(menu);
+  if (!m) return -1;
+  for (size_t i = 0; i < m->items.size(); ++i) {
+    int start = MenuBarItemCol(ws, menu, i);
+    if (col >= start && col < start + static_cast<int>(m->items[i].text.size())) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void PaintMenuBar(const WinSystem& ws, int menu, CellGrid& grid, const CellRect& row, const CellRect& clip) {
+  const Menu* m = ws.MenuRec(menu);
+  if (!m) return;
+  for (size_t i = 0; i < m->items.size(); ++i) {
+    uint8_t attr = m->items[i].enabled ? kAttrReverse : (kAttrReverse | kAttrDim);
+    grid.Text(row.col + MenuBarItemCol(ws, menu, i), row.row, m->items[i].text, attr, clip);
+  }
+}
+
+namespace {
+
+struct Tracking {
+  bool done = false;
+  int picked = 0;
+  int popup_menu = 0;
+};
+
+void MoveHot(WinSystem& ws, Hwnd h, const Menu& menu, int step) {
+  Window* w = ws.Rec(h);
+  int n = static_cast<int>(menu.items.size());
+  for (int k = 1; k <= n; ++k) {
+    int i = ((w->hot_line + step * k) % n + n) % n;
+    if (menu.items[i].enabled && menu.items[i].popup == 0) {
+      w->hot_line = i;
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+int MenuTrack(WinSystem& ws, Hwnd top, int item) {
+  const Menu* bar = ws.MenuRec(ws.GetMenu(top));
+  if (!bar || item < 0 || item >= static_cast<int>(bar->items.size()) || !ws.AcceptsInput(top)) return 0;
+  const MenuItem entry = bar->items[static_cast<size_t>(item)];
+  if (!entry.enabled) return 0;
+  if (entry.popup == 0) {
+    ws.Post(top, kWmCommand, MakeCommandW(entry.id, kCmdClicked), 0);
+    return entry.id;
+  }
+  const Menu* popup = ws.MenuRec(entry.popup);
+  if (!popup || popup->items.empty()) return 0;
+
+  auto state = std::make_shared<Tracking>();
+  state->popup_menu = entry.popup;
+  const Hwnd saved_focus = ws.Focus();
+  const int cw = ws.metrics().cell_w, ch = ws.metrics().cell_h;
+  CellRect wc = WindowCells(ws, top);
+  size_t widest = 0;
+  for (const MenuItem& it : popup->items) widest = std::max(widest, it.text.size());
+
+  CreateParams p;
+  p.kind = WinKind::kTop;
+  p.class_name = kMenuPopupClass;
+  p.style = kWsPopup;
+  p.owner = top;
+  p.x = (wc.col + MenuBarItemCol(ws, ws.GetMenu(top), static_cast<size_t>(item)) - 1) * cw;
+  p.y = (wc.row + 1) * ch;
+  p.w = static_cast<int>(widest + 2) * cw;
+  p.h = static_cast<int>(popup->items.size()) * ch;
+  p.proc = [state](WinSystem& ws2, Hwnd h, uint32_t msg, uint64_t w, int64_t l) -> int64_t {
+    const Menu* menu = ws2.MenuRec(state->popup_menu);
+    Window* rec = ws2.Rec(h);
+    if (!menu || !rec) return 0;
+    auto pick = [&](int line) {
+      if (line < 0 || line >= static_cast<int>(menu->items.size())) return;
+      const MenuItem& it = menu->items[static_cast<size_t>(line)];
+      if (!it.enabled || it.popup != 0) return;
+      state->picked = it.id;
+      state->done = true;
+    };
+    switch (msg) {
+      case kWmKeyDown:
+        if (w == kVkUp) MoveHot(ws2, h, *menu, -1);
+        else if (w == kVkDown) MoveHot(ws2, h, *menu, 1);
+        else if (w == kVkReturn) pick(rec->hot_line);
+        else if (w == kVkEscape) state->done = true;
+        return 0;
+      case kWmLButtonDown:
+        pick(PointFromL(l).y / ws2.metrics().cell_h);
+        return 0;
+      case kWmActivate:
+        if (w == 0) state->done = true;
+        return 0;
+      case kWmClose:
+        state->done = true;
+        return 0;
+      default:
+        return WinSystem::DefProc(ws2, h, msg, w, l);
+    }
+  };
+  Hwnd h = ws.Create(p);
+  if (!h) return 0;
+  Window* rec = ws.Rec(h);
+  for (const MenuItem& it : popup->items) rec->lines.push_back(" " + it.text);
+  rec->hot_line = -1;
+  MoveHot(ws, h, *popup, 1);
+  ws.Show(h, ShowCmd::kShow);
+
+  Msg m;
+  bool quit = false;
+  while (!state->done && ws.IsWindow(h)) {
+    if (!ws.GetMessage(m)) {
+      quit = true;
+      break;
+    }
+    ws.TranslateMessage(m);
+    ws.DispatchMessage(m);
+  }
+  ws.Destroy(h);
+  if (quit && !ws.stalled()) ws.PostQuit(static_cast<int>(static_cast<int64_t>(m.w)));
+  if (ws.IsWindow(top) && ws.AcceptsInput(top) && ws.Active() == kNoWindow) ws.Activate(top, saved_focus);
+  else if (ws.IsWindow(top) && ws.Active() == top && ws.IsWindow(saved_focus)) ws.SetFocus(saved_focus);
+  if (state->picked) ws.Post(top, kWmCommand, MakeCommandW(state->picked, kCmdClicked), 0);
+  return state->picked;
+}
+
+}  // namespace plat

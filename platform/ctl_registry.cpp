@@ -1,0 +1,22 @@
+// The class procedure of each built-in window kind.
+#include "platform/ctl_button.h"
+#include "platform/ctl_edit.h"
+#include "platform/ctl_static.h"
+#include "platform/win_core.h"
+
+namespace plat {
+
+WndProc ClassProc(WinKind kind) {
+  switch (kind) {
+    case WinKind::kEdit: return &EditProc;
+    case WinKind::kButton:
+    case WinKind::kCheckBox:
+    case WinKind::kBitmapButton:
+    case WinKind::kOwnerDrawButton: return &ButtonProc;
+    case WinKind::kStatic: return &StaticProc;
+    case WinKind::kTop: break;
+  }
+  return &WinSystem::DefProc;
+}
+
+}  // namespace plat

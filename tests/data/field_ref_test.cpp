@@ -1,0 +1,107 @@
+// Field references "NAME{file}": parsing, assignment, and the expression
+// evaluator's access to fields through the installed table.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/err_register.h"
+#include "core/field_access.h"
+#include "core/sys_vars.h"
+#include "data/field_ref.h"
+#include "data/record_buffer.h"
+#include "tests/support/data_fixture.h"
+
+namespace eng::test {
+namespace {
+
+class FieldRefTest : public DataFixtureTest {
+ protected:
+  void SetUp() override {
+    DataFixtureTest::SetUp();
+    for (uint16_t f = 1; f <= fx::kFileCount; ++f) ASSERT_EQ(BufInit(f), kOk);
+    SysVarSet(kVarCurFil, fx::kClientes);
+  }
+};
+
+TEST_F(FieldRefTest, ReferencesResolveFileAndField) {
+  struct Case {
+    const char* ref;
+    Status status;
+    uint16_t file, field;
+  };
+  const Case cases[] = {
+      {"CODE{}", kOk, 1, 1},
+      {"CODE{1}", kOk, 1, 1},
+      {"CODE{clientes}", kOk, 1, 1},
+      {"CODE{CLIENTES}", kOk, 1, 1},
+      {"AMT{movs}", kOk, 2, 4},
+      {"3{2}", kOk, 2, 3},
+      {"{1}", kOk, 1, 0},
+      {"CODE{0}", kStFileOutBound, 0, 0},
+      {"CODE{31}", kStFileOutBound, 0, 0},
+      {"CODE{5}", kStFileOutBound, 0, 0},
+      {"CODE{nofile}", kStFileOutBound, 0, 0},
+      {"code{1}", kStSyntax, 1, 0},
+      {"NOPE{1}", kStSyntax, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ref);
+    DictFieldRefResult r = DictFieldRef(StrOf(c.ref));
+    EXPECT_EQ(r.status, c.status);
+    if (c.status == kOk) {
+      EXPECT_EQ(r.file, c.file);
+      EXPECT_EQ(r.field, c.field);
+      EXPECT_EQ(r.desc.field, c.field);
+    }
+  }
+  EXPECT_EQ(DictFieldRef(StrOf("DATE{movs}")).desc.type, 'D');
+  EXPECT_EQ(DictFieldRef(StrOf("DATE{movs}")).desc.offset, 13);
+}
+
+TEST_F(FieldRefTest, MalformedReferencesAre147WithTheReferenceAsIncident) {
+  for (const char* ref : {"CODE", "}CODE{", "CODE{1}x", "CODE}1{", "CODE{1"}) {
+    SCOPED_TRACE(ref);
+    ErrIncident(kOk, StrPair{}, false);
+    EXPECT_EQ(DictFieldRef(StrOf(ref)).status, kStSyntax);
+    EXPECT_EQ(ErrIncidentText().str(), std::string("Field:") + ref);
+  }
+}
+
+TEST_F(FieldRefTest, EmptyFieldPartIsRefusedOnUse) {
+  DictFieldRefResult r = DictFieldRef(StrOf("{1}"));
+  EXPECT_EQ(r.status, kOk);
+  EXPECT_EQ(DictCheckField(r.file, r.field), kStDataOutBound);
+  EXPECT_EQ(BufAssignFieldRef(StrOf("{1}"), StrOf("x")), kStDataOutBound);
+}
+
+TEST_F(FieldRefTest, CurrentFileOutOfRangeIs161) {
+  SysVarSet(kVarCurFil, 0);
+  EXPECT_EQ(DictFieldRef(StrOf("CODE{}")).status, kStFileOutBound);
+}
+
+TEST_F(FieldRefTest, AssignWritesTheCurrentRecord) {
+  ASSERT_EQ(BufAssignFieldRef(StrOf("CITY{clientes}"), StrOf("Madrid")), kOk);
+  EXPECT_EQ(S(BufFieldText(1, 3, kBufCurrent)), "Madrid" + std::string(14, ' '));
+  EXPECT_EQ(BufAssignFieldRef(StrOf("CITY{9}"), StrOf("x")), kStFileOutBound);
+}
+
+TEST_F(FieldRefTest, ExpressionsReachFieldsThroughTheInstalledTable) {
+  FieldAccessInstall(nullptr);
+  char type = 0;
+  EXPECT_EQ(FieldTypeOf(StrOf("CODE{}"), &type), kStFileOutBound);
+  DataInstallFieldAccess();
+  ASSERT_EQ(FieldAssign(StrOf("NAME{1}"), StrOf("Lucia")), kOk);
+  std::string value;
+  ASSERT_EQ(FieldRead(StrOf("NAME{clientes}"), &value, &type), kOk);
+  EXPECT_EQ(value, "Lucia" + std::string(25, ' '));
+  EXPECT_EQ(type, 'A');
+  ASSERT_EQ(FieldTypeOf(StrOf("AMT{2}"), &type), kOk);
+  EXPECT_EQ(type, '2');
+  EXPECT_EQ(FieldTypeOf(StrOf("9{2}"), &type), kStDataOutBound);
+  EXPECT_EQ(FieldRead(StrOf("NAME"), &value, &type), kStSyntax);
+  EXPECT_EQ(FieldAssign(StrOf("NAME{0}"), StrOf("x")), kStFileOutBound);
+  FieldAccessInstall(nullptr);
+}
+
+}  // namespace
+}  // namespace eng::test
