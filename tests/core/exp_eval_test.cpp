@@ -211,6 +211,7 @@ TEST_F(ExpTest, ConditionIntegerNumberAndTextForms) {
   EXPECT_EQ(ExpEvalCond(StrOf("0.01")), 1);
   EXPECT_EQ(ExpEvalCond(StrOf("2<1")), 0);
   EXPECT_EQ(ExpEvalCond(StrOf("A B")), kStSyntax);
+  EXPECT_EQ(ExpEvalCond(StrOf("'a'+1")), kStIncompatibleTypes);
   EXPECT_EQ(ExpEvalInt(StrOf("7/2")), 4);
   EXPECT_EQ(ExpEvalInt(StrOf("-7/2")), -4);
   EXPECT_EQ(ExpEvalInt(StrOf("A B")), 0);
