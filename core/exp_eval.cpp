@@ -1,20 +1,24 @@
 #include "core/exp_eval.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/arrays.h"
+#include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/exp_constants.h"
 #include "core/exp_scan.h"
 #include "core/field_access.h"
 #include "core/num_text.h"
 #include "core/fn_call.h"
+#include "core/hooks.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
 #include "core/str_search.h"
+#include "core/string_lists.h"
 #include "core/sys_vars.h"
 #include "core/var_store.h"
 
@@ -188,6 +192,13 @@ Status EvalOperand(StrPair text, const ExpToken& t, Value& out) {
   if (t.Empty()) {
     out.empty = true;
     out.info = kStNullExpression;
+    return kOk;
+  }
+  if ((t.flags & kExpFnCall) && t.fn == kFnSysArray && !FnBuiltinInstalled(kFnSysArray)) {
+    // Until the system-array function is installed, "_#(i)" reads the element.
+    Status s = DimRead(StrPair{op.ptr, op.len}, t.Args(text));
+    if (s >= kStFirstError) return s;
+    TakeTop(out, s == 1);
     return kOk;
   }
   if (t.flags & kExpFnCall) {
@@ -383,10 +394,8 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
   if (!s) s = EvalList(prepared, v, &fail_pos);
   if (s >= kStFirstWarning) {
     ErrSetLast(1, kModExpExec, s, s);
-    if (s >= kStFirstError) {
-      StrPair rest = prepared.ok() ? StrPair{prepared.ptr + fail_pos, static_cast<uint16_t>(prepared.len - fail_pos)}
-                                   : text;
-      ErrIncident(s, rest, true);
+    if (s >= kStFirstError && prepared.ok()) {
+      ErrIncident(s, StrPair{prepared.ptr + fail_pos, static_cast<uint16_t>(prepared.len - fail_pos)}, true);
     }
     ScratchMark(mark);
     return s;
@@ -411,8 +420,6 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
 }
 
 }  // namespace
-
-void ExpSetLineFieldFn(ExpLineFieldFn fn) { Core().exp.line_field = fn; }
 
 Status ExpEvalText(StrPair text) {
   bool is_text;
@@ -594,6 +601,17 @@ StrPair ExpMakeAssignment(StrPair name, StrPair value) {
   return scope.Keep(ScratchText(out));
 }
 
+Status ExpFileNumberVars() {
+  uint16_t files = DynStrCount(sl::kFileNames);
+  for (uint16_t i = 0; i < files; ++i) {
+    std::string name(DynStrGet(sl::kFileNames, i).view());
+    if (name.empty()) continue;
+    for (char& c : name) c = AsciiLower(c);
+    if (Status s = VarAssignInt(StrOf(name), i + 1)) return s;
+  }
+  return kOk;
+}
+
 StrPair ExpFirstOperand(StrPair text, uint16_t pos) {
   if (!text.ok() || pos >= text.len) return StrPair{};
   ExpToken t = ExpNextToken(text, pos);
@@ -647,21 +665,21 @@ Status ExpCallArrayOrHook(StrPair name, StrPair args) {
   std::string_view base = name.view();
   if (!base.empty() && base.back() == '(') base.remove_suffix(1);
   uint16_t type = VarTypeOfName(StrOf(base));
-  ExpLineFieldFn fn = Core().exp.line_field;
   std::string value;
-  if (fn) {
+  if (HookFilled(kHookLineField)) {
     uint16_t mark = ScratchMark(-1);
     DimIndexes ix = DimEvalIndexes(args);
     if (ix.status) {
       ScratchMark(mark);
       return ix.status;
     }
-    StrPair answer = fn(StrOf(base), static_cast<int16_t>(ix.count ? ix.idx[0] : 0));
-    if (!answer.ok()) {
+    int32_t index = ix.count ? static_cast<int16_t>(ix.idx[0]) : 0;
+    std::optional<StrPair> answer = HookCallLineField(StrOf(base), index);
+    if (answer && !answer->ok()) {
       ScratchMark(mark);
-      return StrError(answer);
+      return StrError(*answer);
     }
-    value.assign(answer.view());
+    if (answer) value.assign(answer->view());
     ScratchMark(mark);
   }
   if (type == kVarText) {

@@ -28,16 +28,6 @@ struct ExpCursor {
   bool AtEnd() const { return pos >= text.len; }
 };
 
-// The provider of "_name(index)" operands (hook slot 2): the text of a line
-// field, converted to the type of the name's variable. None installed: the
-// operand has no value (0, or the empty text for a "$" name).
-using ExpLineFieldFn = StrPair (*)(StrPair name, int16_t index);
-void ExpSetLineFieldFn(ExpLineFieldFn fn);
-
-struct ExpState {
-  ExpLineFieldFn line_field = nullptr;
-};
-
 Status ExpEvalText(StrPair text);
 // For the effect: statuses below 128 become 0.
 Status ExpExecute(StrPair text);
@@ -68,6 +58,11 @@ Status ExpAssignValue(StrPair name, StrPair value, bool converted);
 // breaks as calls); an empty value of a number name is "0".
 StrPair ExpMakeAssignment(StrPair name, StrPair value);
 
+// For each file of the dictionary (string list 1, element = file number - 1),
+// in number order, the integer variable named after the file (lower-cased)
+// is assigned the file's number; the first failure stops.
+Status ExpFileNumberVars();
+
 // The first operand's text from a position, and the n-th item (from 1) of a
 // ";"/","-separated expression list (separators in parentheses and quotes
 // do not count).
@@ -76,7 +71,10 @@ StrPair ExpListItem(StrPair text, uint16_t n);
 // The number of items (0 for an empty text; a trailing separator adds an empty one).
 uint16_t ExpListCount(StrPair text);
 
-// "_name(index)" and "name(args)": the array element, or hook 2.
+// "name(args)": the array element. "_name(args)": the line-field function of
+// hook slot 2 with the first index, its text converted to the type of the
+// name (without its "("); with the slot empty the operand has no value (0,
+// or the empty text for a "$" name).
 Status ExpCallArrayOrHook(StrPair name, StrPair args);
 
 // 10^_PRECIS in 16 bits.

@@ -116,8 +116,10 @@ void PaintTop(const WinSystem& ws, Hwnd h, CellGrid& grid) {
     if (w->menu) {
       PaintMenuBar(ws, w->menu, grid, row, Intersect(screen, row));
     } else {
-      grid.Text(outer.col + 1, outer.row, w->text, kAttrReverse, Intersect(screen, row));
+      grid.Text(outer.col + 1, outer.row, w->text, kAttrReverse,
+                Intersect(screen, {row.col, row.row, row.cols - ((w->style & kWsSysMenu) ? 2 : 0), 1}));
     }
+    if (w->style & kWsSysMenu) grid.Put(outer.col + outer.cols - 1, outer.row, 'x', kAttrReverse, screen);
   }
   CellRect client = ClientCells(ws, h);
   CellRect clip = Intersect(screen, client);

@@ -566,6 +566,14 @@ std::string WinSystem::StallReport(std::string_view why) const {
   return out;
 }
 
+WinSystem::StallHandler ExitOnStall(int status) {
+  return [status](WinSystem&, const std::string& report) {
+    std::fwrite(report.data(), 1, report.size(), stderr);
+    std::fflush(stderr);
+    std::exit(status);
+  };
+}
+
 void WinSystem::Stall(std::string_view why) {
   stalled_ = true;
   std::string report = StallReport(why);

@@ -87,6 +87,7 @@ TEST_F(ArraysTest, SystemArrayIsCreatedOnce) {
   ASSERT_EQ(DimRead(StrOf("_#("), StrOf("5")), kOk);
   EXPECT_EQ(NumAccValue(), 400);
   EXPECT_EQ(Eval("_#(257)=1").status, kStDataOutBound);
+  EXPECT_EQ(Eval("_#(5)+_#(256)").text, "6");  // read as elements while no function is installed
   EXPECT_TRUE(DimDeclareSystem(StrOf("_#")));
   EXPECT_FALSE(DimDeclareSystem(StrOf("_$")));
 }
