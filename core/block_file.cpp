@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -115,6 +116,48 @@ bool BlockFile::WriteAt(int64_t pos, const char* src, size_t n) {
     pos += w;
   }
   if (end > known_size_) known_size_ = end;
+  return true;
+}
+
+bool BlockFile::WritePiecesAt(int64_t pos, const Piece* pieces, size_t count) {
+  if (fd_ < 0 || pos < 0) return false;
+  constexpr size_t kBatch = 512;  // below every system's IOV_MAX
+  struct iovec iov[kBatch];
+  size_t i = 0;
+  while (i < count) {
+    size_t n = 0;
+    size_t bytes = 0;
+    for (; i < count && n < kBatch; ++i) {
+      if (!pieces[i].size) continue;
+      iov[n].iov_base = const_cast<void*>(pieces[i].data);
+      iov[n].iov_len = pieces[i].size;
+      bytes += pieces[i].size;
+      ++n;
+    }
+    if (!n) break;
+    ssize_t w;
+    do w = ::pwritev(fd_, iov, int(n), pos);
+    while (w < 0 && errno == EINTR);
+    if (w < 0) return false;
+    if (size_t(w) != bytes) {
+      // A short write: the rest piece by piece.
+      size_t skip = size_t(w);
+      int64_t at = pos + w;
+      for (size_t k = 0; k < n; ++k) {
+        if (skip >= iov[k].iov_len) {
+          skip -= iov[k].iov_len;
+          continue;
+        }
+        const char* p = static_cast<const char*>(iov[k].iov_base) + skip;
+        size_t len = iov[k].iov_len - skip;
+        skip = 0;
+        if (!WriteAt(at, p, len)) return false;
+        at += int64_t(len);
+      }
+    }
+    pos += int64_t(bytes);
+    if (pos > known_size_) known_size_ = pos;
+  }
   return true;
 }
 

@@ -53,6 +53,13 @@ class BlockFile {
   bool ReadAt(int64_t pos, char* dst, size_t n) const;
   // Whole n bytes at pos; false when not all were written.
   bool WriteAt(int64_t pos, const char* src, size_t n);
+  // The pieces one after another from pos, as one write where the system
+  // allows; false when not all were written.
+  struct Piece {
+    const void* data;
+    size_t size;
+  };
+  bool WritePiecesAt(int64_t pos, const Piece* pieces, size_t count);
   bool Sync();
 
   // The bytes [pos, pos + n) through the mapping, when they lie below the

@@ -1,20 +1,25 @@
 #include "core/exp_eval.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/arrays.h"
+#include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/exp_constants.h"
 #include "core/exp_scan.h"
 #include "core/field_access.h"
+#include "core/field_format.h"
 #include "core/num_text.h"
 #include "core/fn_call.h"
+#include "core/hooks.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
 #include "core/str_search.h"
+#include "core/string_lists.h"
 #include "core/sys_vars.h"
 #include "core/var_store.h"
 
@@ -188,6 +193,13 @@ Status EvalOperand(StrPair text, const ExpToken& t, Value& out) {
   if (t.Empty()) {
     out.empty = true;
     out.info = kStNullExpression;
+    return kOk;
+  }
+  if ((t.flags & kExpFnCall) && t.fn == kFnSysArray && !FnBuiltinInstalled(kFnSysArray)) {
+    // Until the system-array function is installed, "_#(i)" reads the element.
+    Status s = DimRead(StrPair{op.ptr, op.len}, t.Args(text));
+    if (s >= kStFirstError) return s;
+    TakeTop(out, s == 1);
     return kOk;
   }
   if (t.flags & kExpFnCall) {
@@ -383,10 +395,8 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
   if (!s) s = EvalList(prepared, v, &fail_pos);
   if (s >= kStFirstWarning) {
     ErrSetLast(1, kModExpExec, s, s);
-    if (s >= kStFirstError) {
-      StrPair rest = prepared.ok() ? StrPair{prepared.ptr + fail_pos, static_cast<uint16_t>(prepared.len - fail_pos)}
-                                   : text;
-      ErrIncident(s, rest, true);
+    if (s >= kStFirstError && prepared.ok()) {
+      ErrIncident(s, StrPair{prepared.ptr + fail_pos, static_cast<uint16_t>(prepared.len - fail_pos)}, true);
     }
     ScratchMark(mark);
     return s;
@@ -411,8 +421,6 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
 }
 
 }  // namespace
-
-void ExpSetLineFieldFn(ExpLineFieldFn fn) { Core().exp.line_field = fn; }
 
 Status ExpEvalText(StrPair text) {
   bool is_text;
@@ -503,9 +511,16 @@ Status ExpEvalArgument(ExpCursor& cursor) {
 }
 
 Status ExpAssignValue(StrPair name, StrPair value, bool converted) {
-  (void)converted;  // number texts are read as plain decimals either way
   if (!name.ok() || !value.ok()) return kStIncompatibleTypes;
   ScratchScope scope;
+  // A typed number (locale separators) is reduced to a plain decimal first.
+  auto number = [&](StrPair v) {
+    if (!converted) {
+      v = FmtNumberText(v);
+      if (!v.ok()) return v;
+    }
+    return DecTextToValue(v);
+  };
   std::string_view n = name.view();
   size_t open = n.find('(');
   if (open != n.npos) {
@@ -516,7 +531,7 @@ Status ExpAssignValue(StrPair name, StrPair value, bool converted) {
     std::string_view base = n.substr(0, open);
     bool text_kind = VarTypeOfName(StrOf(base)) == kVarText;
     if (text_kind) return scope.Release(DimAssign(array, args, value, true));
-    StrPair num = DecTextToValue(value);
+    StrPair num = number(value);
     if (!num.ok()) return scope.Release(StrError(num));
     return scope.Release(DimAssign(array, args, num, false));
   }
@@ -525,7 +540,7 @@ Status ExpAssignValue(StrPair name, StrPair value, bool converted) {
       return scope.Release(VarAssign(name, value));
     case kVarInt:
     case kVarNum: {
-      StrPair num = DecTextToValue(value);
+      StrPair num = number(value);
       if (!num.ok()) return scope.Release(StrError(num));
       return scope.Release(VarAssign(name, num));
     }
@@ -594,6 +609,17 @@ StrPair ExpMakeAssignment(StrPair name, StrPair value) {
   return scope.Keep(ScratchText(out));
 }
 
+Status ExpFileNumberVars() {
+  uint16_t files = DynStrCount(sl::kFileNames);
+  for (uint16_t i = 0; i < files; ++i) {
+    std::string name(DynStrGet(sl::kFileNames, i).view());
+    if (name.empty()) continue;
+    for (char& c : name) c = AsciiLower(c);
+    if (Status s = VarAssignInt(StrOf(name), i + 1)) return s;
+  }
+  return kOk;
+}
+
 StrPair ExpFirstOperand(StrPair text, uint16_t pos) {
   if (!text.ok() || pos >= text.len) return StrPair{};
   ExpToken t = ExpNextToken(text, pos);
@@ -647,21 +673,21 @@ Status ExpCallArrayOrHook(StrPair name, StrPair args) {
   std::string_view base = name.view();
   if (!base.empty() && base.back() == '(') base.remove_suffix(1);
   uint16_t type = VarTypeOfName(StrOf(base));
-  ExpLineFieldFn fn = Core().exp.line_field;
   std::string value;
-  if (fn) {
+  if (HookFilled(kHookLineField)) {
     uint16_t mark = ScratchMark(-1);
     DimIndexes ix = DimEvalIndexes(args);
     if (ix.status) {
       ScratchMark(mark);
       return ix.status;
     }
-    StrPair answer = fn(StrOf(base), static_cast<int16_t>(ix.count ? ix.idx[0] : 0));
-    if (!answer.ok()) {
+    int32_t index = ix.count ? static_cast<int16_t>(ix.idx[0]) : 0;
+    std::optional<StrPair> answer = HookCallLineField(StrOf(base), index);
+    if (answer && !answer->ok()) {
       ScratchMark(mark);
-      return StrError(answer);
+      return StrError(*answer);
     }
-    value.assign(answer.view());
+    if (answer) value.assign(answer->view());
     ScratchMark(mark);
   }
   if (type == kVarText) {

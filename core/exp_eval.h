@@ -28,16 +28,6 @@ struct ExpCursor {
   bool AtEnd() const { return pos >= text.len; }
 };
 
-// The provider of "_name(index)" operands (hook slot 2): the text of a line
-// field, converted to the type of the name's variable. None installed: the
-// operand has no value (0, or the empty text for a "$" name).
-using ExpLineFieldFn = StrPair (*)(StrPair name, int16_t index);
-void ExpSetLineFieldFn(ExpLineFieldFn fn);
-
-struct ExpState {
-  ExpLineFieldFn line_field = nullptr;
-};
-
 Status ExpEvalText(StrPair text);
 // For the effect: statuses below 128 become 0.
 Status ExpExecute(StrPair text);
@@ -61,12 +51,18 @@ StrPair ExpEvalIfString(StrPair text);
 Status ExpEvalArgument(ExpCursor& cursor);
 
 // Assigns a value given as a text to a variable or an array element ("A(3)").
-// With converted false a number text is first reduced to a plain decimal.
+// With converted false a typed number text ("1.234,5") is first reduced to a
+// plain decimal.
 Status ExpAssignValue(StrPair name, StrPair value, bool converted);
 // The statement "name=value" that assigns the value back exactly: a text is
 // quoted (pieces joined by "+" when it holds both quote characters, line
 // breaks as calls); an empty value of a number name is "0".
 StrPair ExpMakeAssignment(StrPair name, StrPair value);
+
+// For each file of the dictionary (string list 1, element = file number - 1),
+// in number order, the integer variable named after the file (lower-cased)
+// is assigned the file's number; the first failure stops.
+Status ExpFileNumberVars();
 
 // The first operand's text from a position, and the n-th item (from 1) of a
 // ";"/","-separated expression list (separators in parentheses and quotes
@@ -76,7 +72,10 @@ StrPair ExpListItem(StrPair text, uint16_t n);
 // The number of items (0 for an empty text; a trailing separator adds an empty one).
 uint16_t ExpListCount(StrPair text);
 
-// "_name(index)" and "name(args)": the array element, or hook 2.
+// "name(args)": the array element. "_name(args)": the line-field function of
+// hook slot 2 with the first index, its text converted to the type of the
+// name (without its "("); with the slot empty the operand has no value (0,
+// or the empty text for a "$" name).
 Status ExpCallArrayOrHook(StrPair name, StrPair args);
 
 // 10^_PRECIS in 16 bits.

@@ -7,6 +7,7 @@
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/exp_eval.h"
+#include "core/folders.h"
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
 #include "core/str_search.h"
@@ -20,6 +21,7 @@ namespace {
 // The file's text with line breaks as ";" and the name it was found by; an
 // empty name when it exists nowhere.
 struct Found {
+  std::string expanded;  // the name with its percent-sign macros expanded
   std::string name;
   std::string text;
   Status status = kOk;
@@ -27,34 +29,26 @@ struct Found {
 
 Found FindAndRead(StrPair file) {
   Found f;
-  std::vector<std::string> candidates{file.str()};
-  std::string_view folders = DynStrGet(sl::kSettings, sl::kAppFolder).view();
-  size_t start = 0;
-  while (start < folders.size()) {
-    size_t end = folders.find(',', start);
-    if (end == folders.npos) end = folders.size();
-    std::string folder(folders.substr(start, end - start));
-    if (!folder.empty()) {
-      char last = folder.back();
-      if (last != '/' && last != '\\') folder += '/';
-      candidates.push_back(folder + file.str());
-    }
-    start = end + 1;
+  ScratchScope scope;
+  StrPair expanded = AppPathKinds(file);
+  if (!expanded.ok()) {
+    f.status = StrError(expanded);
+    return f;
   }
-  for (const std::string& name : candidates) {
-    ScratchScope scope;
-    StrPair text = StrmReadText(StrOf(name), StrOf(";"));
-    if (text.ok()) {
-      f.name = name;
-      f.text = text.str();
-      return f;
-    }
-    if (StrError(text) != kStLowFailure) {
-      f.status = StrError(text);  // found but unreadable as a whole (too long)
-      f.name = name;
-      return f;
-    }
+  f.expanded = expanded.str();
+  StrPair found = PathFindFile(DynStrGet(sl::kSettings, sl::kAppFolder), expanded);
+  if (!found.ok()) {
+    f.status = StrError(found);
+    return f;
   }
+  if (found.len == 0) return f;
+  f.name = found.str();
+  StrPair text = StrmReadText(found, StrOf(";"));
+  if (!text.ok()) {
+    f.status = StrError(text) == kStLowFailure ? Status{kStFileIo} : StrError(text);
+    return f;
+  }
+  f.text = text.str();
   return f;
 }
 
@@ -100,7 +94,7 @@ Status ExpLoadParmFile(StrPair file, int mode) {
   if (f.name.empty()) {
     if (mode != 1) return kOk;
     ErrSetLast(1, kModExpExec, kStFileNotFound, kStFileNotFound);
-    return ErrIncident(kStFileNotFound, file, true);
+    return ErrIncident(kStFileNotFound, StrOf(f.expanded), true);
   }
   if (f.text.empty()) return kOk;
   return ExpExecute(StrOf(f.text));
@@ -111,7 +105,7 @@ Status ExpSaveParmFile(StrPair file, StrPair items) {
   if (!items.ok()) return StrError(items);
   Found old = FindAndRead(file);
   if (old.status) return old.status;
-  std::string target = old.name.empty() ? file.str() : old.name;
+  std::string target = old.name.empty() ? old.expanded : old.name;
   std::vector<std::string> seen;
   std::string out;
   auto add = [&](std::string_view name, std::string_view text) {

@@ -1,10 +1,11 @@
 // Parameter files: texts of NAME=expression items, one or more a line, run
 // as one expression list (line breaks read as ";").
 //
-// ExpLoadParmFile finds the file as given, then in each folder of the
-// application folder list (string element (0, 5), a ","-list), and executes
+// ExpLoadParmFile expands the percent-sign macros of the name, finds the file
+// as given, then in each folder of the application folder list (string
+// element (0, 5), a ","-list), and executes
 // it. A missing or empty file is skipped (0); with mode 1 a missing file is
-// 164 with the file name as incident text.
+// 164 with the expanded file name as incident text.
 //
 // ExpSaveParmFile rewrites a file from a ","-list of new items ("NAME=expr"
 // or "NAME") followed by the file's old items: only the first item of each

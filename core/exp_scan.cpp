@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/err_register.h"
 #include "core/fn_call.h"
 #include "core/scratch_arena.h"
 #include "core/str_search.h"
@@ -96,7 +97,17 @@ bool RewriteShorthand(std::string& t, std::string_view mark, std::string_view tm
 
 }  // namespace
 
-bool ExpIsOperatorChar(char c) { return kOperatorChars.find(c) != std::string_view::npos; }
+namespace {
+struct OperatorCharSet {
+  bool in[256] = {};
+  constexpr OperatorCharSet() {
+    for (char c : kOperatorChars) in[static_cast<unsigned char>(c)] = true;
+  }
+};
+constexpr OperatorCharSet kOperatorSet;
+}  // namespace
+
+bool ExpIsOperatorChar(char c) { return kOperatorSet.in[static_cast<unsigned char>(c)]; }
 
 uint16_t ExpMatchParen(StrPair text, uint16_t pos) {
   std::string_view t = text.view();
@@ -132,7 +143,7 @@ StrPair ExpPrepare(StrPair text) {
       close += c == ')';
     }
   }
-  if (open != close) return StrFail(kStLoopFailure);
+  if (open != close) return StrFail(ErrIncident(kStLoopFailure, text, true));
   std::string out;
   out.reserve(t.size());
   for (size_t i = 0; i < t.size(); ++i) {
@@ -153,12 +164,15 @@ StrPair ExpPrepare(StrPair text) {
     // A run of blanks must touch an operator character (or an end of the text).
     bool before = i == 0 || ExpIsOperatorChar(t[i - 1]);
     bool after = j == t.size() || ExpIsOperatorChar(t[j]);
-    if (!before && !after) return StrFail(kStSyntax);
+    if (!before && !after) {
+      // The incident is the rest of the text after the run.
+      return StrFail(ErrIncident(kStSyntax, StrOf(t.substr(j)), true));
+    }
     i = j - 1;
   }
   if (!RewriteShorthand(out, "_ACCEPT#(", "FN#VALN(FN$TRIM(FN$PARM(_$(.envvar;.dialog);%s);'FIT'))") ||
       !RewriteShorthand(out, "_ACCEPT$(", "FN$TRIM(FN$PARM(_$(.envvar;.dialog);%s);'FIT')")) {
-    return StrFail(kStLoopFailure);
+    return StrFail(ErrIncident(kStLoopFailure, text, true));
   }
   return ScratchText(out);
 }

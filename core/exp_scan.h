@@ -70,7 +70,8 @@ struct ExpToken {
   bool Empty() const { return len == 0 && !(flags & kExpSubExpr); }
 };
 
-// The prepared text as a new scratch entry, or a failure pair (129, 147).
+// The prepared text as a new scratch entry, or a failure pair (129 with the
+// text as incident text, 147 with the rest after the offending blanks).
 StrPair ExpPrepare(StrPair text);
 // Reads one step from pos (status 129 for an unmatched "(", 147 for text
 // after a closing parenthesis or an operator that does not exist).

@@ -19,6 +19,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 CompatRange CompatRangeToLength(uint16_t start, uint16_t second) {
   if (!CompatBit(kCompatRange)) return {start, second};
+  if (second < start) return {start, 0};  // an end before the start is an empty range
   return {start, static_cast<uint16_t>(second - start + 1)};
 }
 
@@ -68,6 +69,8 @@ StrPair CompatDate6Store(StrPair date) {
     // the digit, which reads back as 19xx.
     if (v.substr(0, 2) == "20") out[0] = static_cast<char>(out[0] + 17);
   } else if (v.size() == 6) {
+    // Already cut to 6, the century is gone: a digit is raised to its letter
+    // as the older versions did; a letter shows the text is coded already.
     out.assign(v);
     if (IsDigit(out[0])) out[0] = static_cast<char>(out[0] + 17);
   } else {

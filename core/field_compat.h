@@ -31,8 +31,8 @@ struct CompatRange {
   uint16_t length = 0;
 };
 
-// (start, end) -> (start, end - start + 1) while bit 1 is set; otherwise
-// the pair is (start, second) unchanged.
+// (start, end) -> (start, end - start + 1) while bit 1 is set (length 0 for
+// an end before the start); otherwise the pair is (start, second) unchanged.
 CompatRange CompatRangeToLength(uint16_t start, uint16_t second);
 
 bool CompatDate6Enabled();
@@ -43,8 +43,11 @@ StrPair CompatDate6Expand(StrPair text);
 StrPair CompatDate6Read(StrPair text);
 // The 6-character stored form of a date while bit 4 is set: from an 8-digit
 // date, years 2000-2099 get their decade as a letter ("A" is 0) and other
-// years keep their digit; a 6-character text has its first character raised
-// by 17. A "0" at the third or fifth character becomes a blank. Without the
+// years keep their digit, so that every date reads back unchanged; a "0" at
+// the third or fifth character becomes a blank. A 6-character text has lost
+// its century: a first digit is raised to its letter (taken as 20xx), a
+// letter is kept. Give the 8-digit date wherever it is known;
+// FmtFieldByType codes 6-character "F" fields from it itself. Without the
 // bit: the last 6 characters of an 8-character date, other texts unchanged.
 StrPair CompatDate6Store(StrPair date);
 // A field's text for display: "F" through CompatDate6Read; an "N" field whose

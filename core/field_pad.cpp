@@ -83,6 +83,9 @@ StrPair FmtPadField(char type, StrPair value, int32_t width) {
 StrPair FmtFieldByType(char type, StrPair value, int32_t width) {
   if (!value.ok()) return value;
   char t = AsciiUpperType(type);
+  // A 6-character "F" field is letter-coded from the whole date, while the
+  // century is still known.
+  if (t == 'F' && width == 6 && value.len == 8 && CompatDate6Enabled()) return CompatDate6Store(value);
   if (!(t >= '1' && t <= '9')) return FmtPadField(t, value, width);
   if (width < 0) return ScratchPair(value);
   if (BadWidth(width)) return StrFail(kStStringTooLong);

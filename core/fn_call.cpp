@@ -110,6 +110,10 @@ Status FnInstallBuiltin(uint16_t number, FnHandler handler) {
   return kOk;
 }
 
+bool FnBuiltinInstalled(uint16_t number) {
+  return number >= 1 && number <= kFnBuiltinCount && F().builtins[number] != nullptr;
+}
+
 Status FnRegister(StrPair name, FnHandler handler) {
   FnState& f = F();
   if (f.registered >= kFnAppSlots) return kStDataOutBound;

@@ -65,6 +65,7 @@ struct FnState {
 
 // The registration point of the built-in functions (1-33).
 Status FnInstallBuiltin(uint16_t number, FnHandler handler);
+bool FnBuiltinInstalled(uint16_t number);
 // Registers an application function under the next number 34 + k; 168 when
 // the 16 slots are used (the name list is then unchanged).
 Status FnRegister(StrPair name, FnHandler handler);

@@ -66,15 +66,14 @@ struct CoreRuntime {
   AssertState assert_state;
   FmtState fmt;
   SortSetTable sort_sets;
+  VarState vars;
+  DimState arrays;
+  FnState fn;
   HookState hooks;
   HelpState help;
   MenuPmtState menu_pmt;
   MsgCatalog catalog;
   MsgBoxState msgbox;
-  VarState vars;
-  DimState arrays;
-  ExpState exp;
-  FnState fn;
   DictState dict;
   ExecState exec;
 };

@@ -223,4 +223,19 @@ Status SortHandleFree(StrPair handle) {
   return kOk;
 }
 
+Status SortHandleInsert(StrPair handle, StrPair value) {
+  SortSet* set = SortHandleGet(handle);
+  return set ? SortSetInsert(value, *set) : Status{kStDataError};
+}
+
+Status SortHandleMove(StrPair handle, uint16_t move) {
+  SortSet* set = SortHandleGet(handle);
+  return set ? SortSetMove(move, *set) : Status{kStDataError};
+}
+
+StrPair SortHandleItem(StrPair handle, uint16_t move) {
+  SortSet* set = SortHandleGet(handle);
+  return set ? SortSetItem(move, *set) : StrFail(kStDataError);
+}
+
 }  // namespace eng

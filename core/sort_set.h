@@ -86,5 +86,10 @@ StrPair SortHandleNew(uint16_t a, uint16_t b, uint8_t flags);
 SortSet* SortHandleGet(StrPair handle);
 // Frees the set of a handle; 163 when the handle names no set.
 Status SortHandleFree(StrPair handle);
+// SortSetInsert, SortSetMove and SortSetItem on the set of a handle; a
+// handle that names no set gives 163 ((null, 163) for the item).
+Status SortHandleInsert(StrPair handle, StrPair value);
+Status SortHandleMove(StrPair handle, uint16_t move);
+StrPair SortHandleItem(StrPair handle, uint16_t move);
 
 }  // namespace eng

@@ -1,12 +1,14 @@
 #include "core/var_store.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/arrays.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/num_text.h"
 #include "core/obj_table.h"
 #include "core/runtime.h"
@@ -30,19 +32,25 @@ constexpr uint16_t kListOfType(uint16_t type) {
 
 constexpr const char* kSysTextNames[kSysTextVarCount] = {"_ACUM$", "_ACUMX$", "_LTEXT$"};
 
-// Position of a name in a comma list; kVarUndeclared when absent.
-uint16_t FindName(std::string_view list, std::string_view name) {
-  uint16_t index = 0;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(',', start);
-    if (end == std::string_view::npos) end = list.size();
-    if (end - start == name.size() && list.compare(start, name.size(), name) == 0) return index;
-    if (end == list.size()) break;
-    start = end + 1;
-    ++index;
+// The position of a name in name list `list` through the runtime's index.
+uint16_t IndexedFind(uint16_t list, std::string_view name) {
+  VarState& v = Core().vars;
+  std::string_view names = DynStrGet(sl::kVarNames, list).view();
+  if (v.indexed_len[list] != names.size()) {
+    auto& index = v.index[list];
+    index.clear();
+    uint16_t n = 0;
+    size_t start = 0;
+    while (!names.empty() && start <= names.size()) {
+      size_t end = names.find(',', start);
+      if (end == std::string_view::npos) end = names.size();
+      index.emplace(std::string(names.substr(start, end - start)), n++);  // the first of a name wins
+      start = end + 1;
+    }
+    v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
-  return kVarUndeclared;
+  auto it = v.index[list].find(std::string(name));
+  return it == v.index[list].end() ? kVarUndeclared : it->second;
 }
 
 uint16_t NameCount(std::string_view list) {
@@ -60,7 +68,7 @@ DecValue DecodeNumber(StrPair value) {
 }
 
 bool IsProviderName(StrPair name) {
-  return name.len > 0 && name.ptr[0] == '_' && Core().vars.provider != nullptr;
+  return name.len > 0 && name.ptr[0] == '_' && HookFilled(kHookFieldProvider);
 }
 
 // The text constants ".lf$", ".tab$", ".pchr$", ".null$", written exactly so.
@@ -95,8 +103,6 @@ Status ProviderValueToResult(StrPair text, uint16_t type) {
 
 }  // namespace
 
-void VarSetNameProvider(VarNameProvider provider) { Core().vars.provider = provider; }
-
 uint16_t VarTypeOfName(StrPair name) {
   std::string_view n = name.view();
   if (n.find('@') != n.npos) return kVarNoValue;
@@ -110,7 +116,7 @@ VarRef VarLookup(StrPair name) {
   VarRef r;
   r.type = VarTypeOfName(name);
   if (!name.ok() || name.len == 0) return r;
-  r.index = FindName(DynStrGet(sl::kVarNames, kListOfType(r.type)).view(), name.view());
+  r.index = IndexedFind(kListOfType(r.type), name.view());
   return r;
 }
 
@@ -141,7 +147,13 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
       break;
     }
   }
+  uint32_t old_len = DynStrGet(sl::kVarNames, list).len;
   if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
+  VarState& v = Core().vars;
+  if (v.indexed_len[list] == old_len) {
+    v.index[list].emplace(std::string(name.view()), index);
+    v.indexed_len[list] = static_cast<uint32_t>(names.size());
+  }
   r.index = index;
   return r;
 }
@@ -154,8 +166,8 @@ Status VarAssign(StrPair name, StrPair value) {
       StrPair copy = ScratchPair(value);
       if (!copy.ok()) return Recorded(StrError(copy));
     }
-    StrPair answer = Core().vars.provider(name, 5);
-    Status s = StrError(answer);
+    std::optional<StrPair> answer = HookCallFieldProvider(name, 5, ScratchTop());
+    Status s = answer ? StrError(*answer) : Status{kStDataError};
     if (s != kStDataError) return Recorded(s);
   }
   VarRef r = VarLookup(name);
@@ -192,14 +204,14 @@ Status VarRead(StrPair name) {
   uint16_t type = VarTypeOfName(name);
   if (IsProviderName(name)) {
     uint16_t mark = ScratchMark(-1);
-    StrPair answer = Core().vars.provider(name, 1);
-    Status s = StrError(answer);
+    std::optional<StrPair> answer = HookCallFieldProvider(name, 1, StrPair{});
+    Status s = answer ? StrError(*answer) : Status{kStDataError};
     if (s != kStDataError) {
       if (s) {
         ScratchMark(mark);
         return s;
       }
-      std::string text(answer.view());
+      std::string text(answer->view());
       ScratchMark(mark);
       return ProviderValueToResult(StrOf(text), type);
     }
@@ -274,13 +286,16 @@ Status VarSetStr(uint16_t index, StrPair value) {
 }
 
 uint32_t VarGetCount32() {
-  return static_cast<uint32_t>(VarGetInt(kVarCount) + 65536 * static_cast<int32_t>(VarGetInt(kVarHCount)));
+  // _COUNT signed, _HCOUNT unsigned, modulo 2^32: every 32-bit count comes back.
+  uint32_t high = static_cast<uint16_t>(VarGetInt(kVarHCount));
+  return static_cast<uint32_t>(static_cast<int32_t>(VarGetInt(kVarCount))) + 65536u * high;
 }
 
 void VarSetCount32(uint32_t count) {
   VarSetInt(kVarCount, static_cast<int16_t>(static_cast<uint16_t>(count & 0xFFFF)));
   // Rounded half up, so that the signed low half added back gives the count.
-  VarSetInt(kVarHCount, static_cast<int16_t>((count + 32768u) / 65536u));
+  uint64_t high = (uint64_t{count} + 32768u) / 65536u;
+  VarSetInt(kVarHCount, static_cast<int16_t>(static_cast<uint16_t>(high & 0xFFFF)));
 }
 
 VarScreenField VarGetScreenField(uint16_t n) {
@@ -317,6 +332,7 @@ Status VarScopeRestore(const VarScope& scope) {
       continue;
     }
     if (names.len > scope.name_len[i]) {
+      Core().vars.indexed_len[i] = 0xFFFFFFFF;  // the index is rebuilt on the next look-up
       std::string cut(names.view().substr(0, scope.name_len[i]));
       if (Status s = DynStrSet(sl::kVarNames, i, StrOf(cut)); s && !result) result = s;
     }
@@ -355,6 +371,7 @@ Status VarInitSystem() {
 }
 
 Status VarShutdown() {
+  Core().vars = VarState{};
   Status s = DimFreeAll();
   ObjTableFreeAll();
   Status t = DynStrTerm();

@@ -13,11 +13,13 @@
 // scratch entry: a number as an 8-byte DecValue, a text as its bytes; they
 // answer 0 for a number and 1 for a text.
 //
-// Names beginning with "_" go first to the name provider (hook slot 0) when
-// one is installed; its answer 163 means "not mine".
+// Names beginning with "_" go first to the field provider of hook slot 0
+// when it is filled; its answer 163 means "not mine".
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 #include "core/dec_value.h"
 #include "core/str_pair.h"
@@ -50,16 +52,12 @@ struct VarScope {
   uint16_t texts = 0;                    // declared text variables
 };
 
-// The provider of "_" names (hook slot 0): mode 1 reads (answer: the value as
-// a text), mode 5 assigns the current scratch result. A failure pair carries
-// a status; 163 means the name is not the provider's.
-using VarNameProvider = StrPair (*)(StrPair name, int mode);
-
+// A look-up index over the four name lists, rebuilt whenever a list's length
+// is not the one it was built for (the lists stay the record of the names).
 struct VarState {
-  VarNameProvider provider = nullptr;
+  std::unordered_map<std::string, uint16_t> index[4];
+  uint32_t indexed_len[4] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
 };
-
-void VarSetNameProvider(VarNameProvider provider);
 
 uint16_t VarTypeOfName(StrPair name);
 VarRef VarLookup(StrPair name);

@@ -237,6 +237,16 @@ std::string DataFileIndex::Serialize() const {
 
 Status DataFileIndex::Save(bool sync) {
   if (!changed_) return kOk;
+  if (!sync && file_.IsOpen() && std::endian::native == std::endian::little) {
+    // In place, straight from the arrays' blocks.
+    const int32_t head[2] = {FreeCount(), LiveCount()};
+    std::vector<BlockFile::Piece> pieces{{head, sizeof head}, {free_.data(), free_.size() * 4}};
+    for (const RecNoSeq& a : arrays_)
+      for (const auto& b : a.Blocks()) pieces.push_back({b.data(), b.size() * 4});
+    if (!file_.WritePiecesAt(0, pieces.data(), pieces.size())) return ErrRecord(kModDataFile, kStDiskIo);
+    changed_ = false;
+    return kOk;
+  }
   std::string bytes = Serialize();
   if (sync || !file_.IsOpen()) {
     if (BlockFileReplace(path_, bytes.data(), bytes.size(), sync) != kOk) return ErrRecord(kModDataFile, kStDiskIo);
@@ -338,7 +348,11 @@ uint32_t DataFileIndex::PositionOf(uint16_t key, int32_t r, const char* record) 
   size_t a = ArrayIndex(key);
   const RecNoSeq& arr = arrays_[a];
   const KeyLayout& layout = layout_->Key(uint16_t(a + 1));
-  if (!record) record = RecordOf(r);
+  std::string own;  // a copy: a view of the mapping may move while searching
+  if (!record) {
+    if (const char* rec = RecordOf(r)) own.assign(rec, records_->RecordLength());
+    record = own.empty() ? nullptr : own.data();
+  }
   if (record) {
     std::string text = layout.ValueOf(record);
     OverrideScope o(override_r_, override_bytes_, r, record);

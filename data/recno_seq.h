@@ -29,6 +29,8 @@ class RecNoSeq {
   void assign(const int32_t* values, uint32_t n);
   // Appends the entries as 32-bit little-endian values.
   void AppendTo(std::string& out) const;
+  // The blocks in order, for writing them where the host is little-endian.
+  const std::vector<std::vector<int32_t>>& Blocks() const { return blocks_; }
   // The first position holding value, scanning from `from`; size() when absent.
   uint32_t Find(int32_t value, uint32_t from = 0) const;
 

@@ -36,7 +36,7 @@ Buffer Open(uint16_t file, uint16_t field = kDictAnyField) {
   return b;
 }
 
-// Start and length of a part; length 0xFFFF... never: parts 1, 2 and 3 only.
+// Start and length of part 1, 2 or 3; false for any other part.
 bool PartRange(const Buffer& b, uint16_t part, uint32_t* start, uint32_t* len) {
   switch (part) {
     case kBufCurrent: *start = 0; *len = b.length; return true;

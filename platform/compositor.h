@@ -1,7 +1,8 @@
 // The compositor: draws every shown window into a grid of character cells.
 //
 // Top-level windows are drawn bottom to top: the frame row (the caption, or
-// the menu bar for a window with a menu), the client area, the children in
+// the menu bar for a window with a menu, and an "x" close box at its right
+// end for windows with a system menu), the client area, the children in
 // drawing order clipped to their parent's client area, and the scroll bars.
 // The caret is the focused edit's caret cell. Cells hold code page 1252 bytes
 // and an attribute (reverse video for captions, menus, selections and pushed

@@ -164,8 +164,7 @@ bool Utf8ToCp1252(std::string_view in, std::string& out) {
 Script& Script::Key(std::string_view name) {
   InputEvent ev;
   if (!ParseKeyName(name, ev.vk, ev.mods)) {
-    ev.type = InputEvent::Type::kAnswer;  // never valid as a key: stops the run when reached
-    ev.answer = MsgAnswer::kFailed;
+    ev.type = InputEvent::Type::kUnknown;
     ScriptStep s = Input(ev, "key " + std::string(name) + " (unknown key)");
     steps.push_back(s);
     return *this;
@@ -243,6 +242,13 @@ Script& Script::Menu(int id) {
   return *this;
 }
 
+Script& Script::Close() {
+  InputEvent ev;
+  ev.type = InputEvent::Type::kClose;
+  steps.push_back(Input(ev, "close"));
+  return *this;
+}
+
 bool Script::Parse(std::string_view text, Script& out, std::string& error) {
   int line_no = 0;
   while (!text.empty()) {
@@ -287,6 +293,9 @@ bool Script::Parse(std::string_view text, Script& out, std::string& error) {
       MsgAnswer ans;
       ok = ParseAnswer(arg, ans);
       if (ok) out.Answer(ans);
+    } else if (verb == "close") {
+      ok = arg.empty();
+      if (ok) out.Close();
     } else if (verb == "menu") {
       ok = arg.substr(0, 3) == "id=" && ParseInt(arg.substr(3), a);
       if (ok) out.Menu(a);

@@ -10,6 +10,7 @@
 //   wait 400ms
 //   answer Yes                (OK, Cancel, Yes, No, Retry)
 //   menu id=1501
+//   close                     (the active window's close box)
 // HeadlessFrontEnd hands the steps to the window system in order. Waits
 // advance its virtual clock (a timer deadline inside a wait splits it). When
 // the window system waits and the script is exhausted, Wait answers false and
@@ -52,6 +53,8 @@ class Script {
   Script& Wait(uint64_t ms);
   Script& Answer(MsgAnswer answer);
   Script& Menu(int id);
+  // The active window's close box.
+  Script& Close();
 
   // Parses the text format; false with a message naming the line on error.
   static bool Parse(std::string_view text, Script& out, std::string& error);

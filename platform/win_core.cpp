@@ -77,6 +77,10 @@ std::string_view KindName(WinKind kind) {
     case WinKind::kStatic: return "static";
     case WinKind::kBitmapButton: return "bitmapbutton";
     case WinKind::kOwnerDrawButton: return "ownerdraw";
+    case WinKind::kListBox: return "listbox";
+    case WinKind::kComboBox: return "combobox";
+    case WinKind::kListView: return "listview";
+    case WinKind::kProgress: return "progress";
   }
   return "?";
 }
@@ -560,6 +564,14 @@ std::string WinSystem::StallReport(std::string_view why) const {
   out += "\n";
   out += DumpWindows(*this);
   return out;
+}
+
+WinSystem::StallHandler ExitOnStall(int status) {
+  return [status](WinSystem&, const std::string& report) {
+    std::fwrite(report.data(), 1, report.size(), stderr);
+    std::fflush(stderr);
+    std::exit(status);
+  };
 }
 
 void WinSystem::Stall(std::string_view why) {

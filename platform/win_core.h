@@ -213,7 +213,7 @@ class WinSystem {
   const MenuItem* FindMenuItem(int menu, int id) const;
 
   // ---- hit testing (cells, as drawn)
-  enum class HitArea : uint8_t { kNone, kClient, kCaption, kMenuRow, kHScroll, kVScroll };
+  enum class HitArea : uint8_t { kNone, kClient, kCaption, kMenuRow, kCloseBox, kHScroll, kVScroll };
   struct Hit {
     Hwnd h = kNoWindow;
     HitArea area = HitArea::kNone;
@@ -285,6 +285,10 @@ class WinSystem {
   uint64_t dispatched_ = 0;
   uint64_t waits_ = 0;
 };
+
+// The stall handler of runs without a terminal (batch runs): the report goes
+// to standard error and the process ends with the status.
+WinSystem::StallHandler ExitOnStall(int status = 122);
 
 // The window system's built-in class procedure of a control kind (DefProc for
 // top-level windows).

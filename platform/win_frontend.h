@@ -29,6 +29,8 @@ struct InputEvent {
     kDblClick,
     kAnswer,     // the answer to the open message box
     kMenuPick,   // a menu item id, picked from the active window's menu
+    kClose,      // the active window's close box
+    kUnknown,    // a step the script could not name (an unknown key): stops the run
   };
   Type type = Type::kKey;
   uint8_t vk = 0;

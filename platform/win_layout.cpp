@@ -80,7 +80,10 @@ WinSystem::Hit WinSystem::HitTest(Point p) const {
     CellRect outer = WindowCells(*this, *it);
     if (!outer.Contains(col, row)) continue;
     CellRect client = ClientCells(*this, *it);
-    if (FrameTop(*it) > 0 && row == outer.row) return {*it, w->menu ? HitArea::kMenuRow : HitArea::kCaption};
+    if (FrameTop(*it) > 0 && row == outer.row) {
+      if ((w->style & kWsSysMenu) && col == outer.col + outer.cols - 1) return {*it, HitArea::kCloseBox};
+      return {*it, w->menu ? HitArea::kMenuRow : HitArea::kCaption};
+    }
     if (w->vbar.shown && col >= client.col + client.cols && row < client.row + client.rows)
       return {*it, HitArea::kVScroll};
     if (w->hbar.shown && row >= client.row + client.rows && col < client.col + client.cols)

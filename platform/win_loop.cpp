@@ -111,6 +111,18 @@ bool WinSystem::RouteRaw(const RawInput& raw, Msg& m) {
 bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
   const InputEvent& ev = raw.ev;
   using T = InputEvent::Type;
+  if (ev.type == T::kUnknown) {
+    Stall("the script names a key that does not exist");
+    return false;
+  }
+  if (ev.type == T::kClose) {
+    if (!AcceptsInput(active_)) {
+      Stall("the script closes the active window, but none is active");
+      return false;
+    }
+    m = Msg{active_, kWmClose, 0, 0};
+    return true;
+  }
   if (ev.type == T::kAnswer) {
     const Window* box = Rec(active_);
     if (!box || box->class_name != kMsgBoxClass) {
@@ -162,6 +174,10 @@ bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
     case HitArea::kNone:
     case HitArea::kCaption:
       return false;
+    case HitArea::kCloseBox:
+      if (ev.type != T::kClick) return false;
+      m = Msg{top, kWmClose, 0, 0};
+      return true;
     case HitArea::kMenuRow: {
       if (ev.type != T::kClick) return false;
       CellRect wc = WindowCells(*this, top);

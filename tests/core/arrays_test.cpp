@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/arrays.h"
+#include "core/fn_call.h"
 #include "core/obj_table.h"
 #include "core/var_store.h"
 #include "tests/support/exp_fixture.h"
@@ -72,6 +73,23 @@ TEST_F(ArraysTest, TextArrayWidthComesFromItsOwnArguments) {
   EXPECT_EQ(Desc("W$(")->elem_size, 2);
 }
 
+Status CountArgs(FnArgs& a) {
+  std::string seen;
+  for (uint16_t i = a.Count(); i > 0; --i) {
+    FnArg v = FnArgValue(a, i, StrPair{}, kFnArgText);
+    seen = (v.type == kFnArgText ? v.value.str() : std::string("#")) + "|" + seen;
+  }
+  a.result_text = true;
+  StrPair r = ScratchText(seen);
+  return r.ok() ? kOk : StrError(r);
+}
+
+TEST_F(ArraysTest, ReadCreatedTextArrayLeavesTheCallsArguments) {
+  ASSERT_EQ(FnRegister(StrOf("SEEN$"), CountArgs), kOk);
+  EXPECT_EQ(Eval("SEEN$('outer';W$(1;'xy');'last')").text, "outer|xy|last|");
+  EXPECT_EQ(Desc("W$(")->elem_size, 2);
+}
+
 TEST_F(ArraysTest, SystemArrayIsCreatedOnce) {
   ASSERT_EQ(ExpExecute(StrOf("_#(5)=1.5")), kOk);
   const DimDescriptor* d = Desc("_#(");
@@ -87,6 +105,7 @@ TEST_F(ArraysTest, SystemArrayIsCreatedOnce) {
   ASSERT_EQ(DimRead(StrOf("_#("), StrOf("5")), kOk);
   EXPECT_EQ(NumAccValue(), 400);
   EXPECT_EQ(Eval("_#(257)=1").status, kStDataOutBound);
+  EXPECT_EQ(Eval("_#(5)+_#(256)").text, "6");  // read as elements while no function is installed
   EXPECT_TRUE(DimDeclareSystem(StrOf("_#")));
   EXPECT_FALSE(DimDeclareSystem(StrOf("_$")));
 }

@@ -9,6 +9,7 @@
 #include "core/exp_eval.h"
 #include "core/exp_scan.h"
 #include "core/field_access.h"
+#include "core/hooks.h"
 #include "core/fn_call.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
@@ -33,8 +34,8 @@ void RunTable(const std::vector<Case>& cases) {
   }
 }
 
-// The examples the language's own description gives, with _PRECIS 2.
-TEST_F(ExpTest, DescribedExamples) {
+// Worked examples of the language, with _PRECIS 2.
+TEST_F(ExpTest, WorkedExamples) {
   RunTable({
       {"7/2", 0, "3.5"},
       {"2+3*4", 0, "14"},
@@ -170,6 +171,8 @@ TEST_F(ExpTest, ErrorsAreRecordedWithTheFailingText) {
   std::string incident = ErrIncidentText().str();
   EXPECT_NE(incident.find("Y='a'*2"), std::string::npos) << incident;
   EXPECT_EQ(Var("X"), "1");  // the items before the failure ran
+  EXPECT_EQ(Eval("A=1+ B C").status, kStSyntax);
+  EXPECT_EQ(ErrIncidentText().str().substr(ErrIncidentText().len - 1), "C");
 }
 
 TEST_F(ExpTest, AssignmentsChainAndKeepTheValue) {
@@ -208,6 +211,7 @@ TEST_F(ExpTest, ConditionIntegerNumberAndTextForms) {
   EXPECT_EQ(ExpEvalCond(StrOf("0.01")), 1);
   EXPECT_EQ(ExpEvalCond(StrOf("2<1")), 0);
   EXPECT_EQ(ExpEvalCond(StrOf("A B")), kStSyntax);
+  EXPECT_EQ(ExpEvalCond(StrOf("'a'+1")), kStIncompatibleTypes);
   EXPECT_EQ(ExpEvalInt(StrOf("7/2")), 4);
   EXPECT_EQ(ExpEvalInt(StrOf("-7/2")), -4);
   EXPECT_EQ(ExpEvalInt(StrOf("A B")), 0);
@@ -274,6 +278,16 @@ TEST_F(ExpTest, ListItemsAndFirstOperand) {
   EXPECT_EQ(S(ExpFirstOperand(StrOf("ABC+1"), 0)), "ABC");
   EXPECT_EQ(S(ExpFirstOperand(StrOf("F(1;2)*3"), 0)), "F(1;2)");
   EXPECT_EQ(S(ExpFirstOperand(StrOf("1+XY"), 2)), "XY");
+}
+
+TEST_F(ExpTest, FileNumberVariables) {
+  DynStrPush(sl::kFileNames, StrOf("CLIENTS"));
+  DynStrPush(sl::kFileNames, StrOf(""));
+  DynStrPush(sl::kFileNames, StrOf("invoices"));
+  ASSERT_EQ(ExpFileNumberVars(), kOk);
+  EXPECT_EQ(Eval("clients").text, "1");
+  EXPECT_EQ(Eval("invoices").text, "3");
+  EXPECT_FALSE(VarLookup(StrOf("CLIENTS")).declared());
 }
 
 TEST_F(ExpTest, PushHelpers) {
@@ -352,8 +366,10 @@ TEST_F(ExpTest, AssignmentTextsForNumbers) {
 TEST_F(ExpTest, AssignValueByTypeOfName) {
   EXPECT_EQ(ExpAssignValue(StrOf("T$"), StrOf("abc"), true), kOk);
   EXPECT_EQ(Var("T$"), "abc");
-  EXPECT_EQ(ExpAssignValue(StrOf("N#"), StrOf("1.234"), false), kOk);
+  EXPECT_EQ(ExpAssignValue(StrOf("N#"), StrOf("1.234"), true), kOk);
   EXPECT_EQ(Var("N#"), "1.23");
+  EXPECT_EQ(ExpAssignValue(StrOf("N#"), StrOf("  0012.50 "), false), kOk);  // a typed number
+  EXPECT_EQ(Var("N#"), "12.5");
   EXPECT_EQ(ExpAssignValue(StrOf("I"), StrOf("2.5"), true), kOk);
   EXPECT_EQ(Var("I"), "3");
   Eval("V(3)");
@@ -425,14 +441,14 @@ TEST_F(ExpFieldTest, AssignsTextsAndRenderedNumbers) {
 
 // --- "_name(index)" operands -------------------------------------------------
 
-StrPair FakeLineField(StrPair name, int16_t index) {
+StrPair FakeLineField(StrPair name, int32_t index) {
   return ScratchText(name.str() + ":" + std::to_string(index));
 }
 
 TEST_F(ExpTest, UnderscoreCallsGoToTheLineFieldProvider) {
   EXPECT_EQ(Eval("_LF$(3)").text, "");  // no provider: no value
   EXPECT_EQ(Eval("_LF(3)+1").text, "1");
-  ExpSetLineFieldFn(FakeLineField);
+  HookSetFn(FakeLineField, kHookLineField);
   EXPECT_EQ(Eval("_LF$(1+2)").text, "_LF$:3");
   EXPECT_EQ(Eval("_N#(2)").status, 0);
 }

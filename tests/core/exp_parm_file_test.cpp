@@ -68,6 +68,15 @@ TEST_F(ParmFileTest, FoundAlongTheApplicationFolders) {
   EXPECT_FALSE(Has("q.prc"));
 }
 
+TEST_F(ParmFileTest, NamesHoldPercentSignMacros) {
+  DynStrSet(sl::kSettings, sl::kIdentity, StrOf("PLMRQV13:Norvique"));
+  Put("PLx.prc", "M=3");
+  ASSERT_EQ(ExpLoadParmFile(StrOf("%APNAME%x.prc"), 1), kOk);
+  EXPECT_EQ(Var("M"), "3");
+  EXPECT_EQ(ExpLoadParmFile(StrOf("%APNAME%y.prc"), 1), kStFileNotFound);
+  EXPECT_NE(ErrIncidentText().str().find("PLy.prc"), std::string::npos);
+}
+
 TEST_F(ParmFileTest, SaveWritesNewItemsFirstAndKeepsTheFirstOfEachName) {
   Put("p.dat", "A=5;C=2\r\nD$='keep'");
   ASSERT_EQ(ExpExecute(StrOf("x=0")), kOk);

@@ -171,6 +171,14 @@ TEST_F(FieldFormatTest, CompatDatesOnlyWithTheirBit) {
     EXPECT_EQ(S(CompatDate6Read(StrOf(stored.str()))), d) << stored.str();
   }
   EXPECT_EQ(S(CompatDate6Store(StrOf("20240305"))), "C4 3 5");
+  EXPECT_EQ(S(CompatDate6Store(StrOf("C4 3 5"))), "C4 3 5");  // coding twice changes nothing
+  EXPECT_EQ(S(CompatDate6Store(StrOf("240305"))), "C4 3 5");  // no century: taken as 20xx
+  // Formatting a 6-character F field by type codes it from the whole date.
+  EXPECT_EQ(S(FmtFieldByType('F', StrOf("19940305"), 6)), "94 3 5");
+  EXPECT_EQ(S(FmtFieldByType('F', StrOf("20240305"), 6)), "C4 3 5");
+  EXPECT_EQ(S(FmtFieldByType('F', StrOf("20240305"), 8)), "20240305");
+  SysVarSet(kVarCompat, 0);
+  EXPECT_EQ(S(FmtFieldByType('F', StrOf("20240305"), 6)), "240305");
 }
 
 TEST_F(FieldFormatTest, CompatFieldTextDecodesOldNumbers) {
@@ -192,6 +200,7 @@ TEST_F(FieldFormatTest, OtherCompatConversions) {
   r = CompatRangeToLength(5, 9);
   EXPECT_EQ(r.start, 5);
   EXPECT_EQ(r.length, 5);
+  EXPECT_EQ(CompatRangeToLength(9, 5).length, 0);
   EXPECT_EQ(S(CompatShortName(StrOf("C:\\DATA\\PLDICCIONARIO.DAT"))), "C:\\DATA\\PLDICCIO.DAT");
   EXPECT_EQ(S(CompatShortName(StrOf("data/a.b/longfilename"))), "data/a.b/longfile");
   EXPECT_EQ(CompatKeyMap(1, 2, 30), 30);  // nothing installed
@@ -263,6 +272,16 @@ TEST_F(FieldFormatTest, EnteredToStoredByType) {
   EXPECT_EQ(S(FmtFieldFromText('F', StrOf("5/3/24"), 6)), "C4 3 5");
   EXPECT_EQ(S(FmtFieldToText('F', StrOf("C4 3 5"), 10)), "05-03-2024");
   ClockReset();
+}
+
+TEST_F(FieldFormatTest, DefaultLocaleAndEnglishDates) {
+  ASSERT_EQ(DynStrSet(sl::kSettings, sl::kLanguage, StrOf("EN")), kOk);
+  EXPECT_EQ(S(FmtFieldFromText('D', StrOf("5/3/24"), 8)), "20240503");
+  EXPECT_EQ(S(FmtFieldToText('D', StrOf("20240503"), 10)), "05-03-2024");
+  EXPECT_EQ(S(FmtFieldFromText('L', StrOf("y"), 1)), "1");
+  EXPECT_EQ(S(FmtFieldToText('L', StrOf("1"), 3)), "YES");
+  EXPECT_EQ(S(FmtFieldToText('2', StrOf("   1234567.5"), 12)), "  1234567.50");
+  EXPECT_EQ(S(FmtApplyMask(StrOf("##,###,###.##"), StrOf("-1234567.5"))), "-1,234,567.50");
 }
 
 TEST_F(FieldFormatTest, StoredValuesSurviveDisplayAndEntry) {

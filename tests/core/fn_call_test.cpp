@@ -143,6 +143,32 @@ TEST_F(FnCallTest, PartlyEvaluatedFunctionsReadTheRestRaw) {
   EXPECT_EQ(Eval("CHK#(1;'yes';'no')").text, "yes");
 }
 
+// Reports how many arguments were evaluated and the raw rest of the text.
+Status RawRest(FnArgs& a) {
+  ExpCursor& c = *a.cursor;
+  std::string rest(c.text.view().substr(c.pos));
+  a.result_text = true;
+  return Keep(ScratchText(std::to_string(a.Count()) + "|" + rest));
+}
+
+TEST_F(FnCallTest, EvaluationModesByFunction) {
+  for (uint16_t n : {kFnAcum, kFnFlds, kFnChkStr, kFnExp, kFnFileRel, kFnMids}) FnInstallBuiltin(n, RawRest);
+  struct {
+    const char* call;
+    const char* seen;
+  } cases[] = {
+      {"FN#ACUM(I;I;1;4)", "0|I;I;1;4"},      // none evaluated
+      {"FN$FLDS(X=1;2)", "0|X=1;2"},
+      {"CHK$(1;'a';X=2)", "1|'a';X=2"},       // the first only
+      {"EXP$(2;X=3)", "1|X=3"},
+      {"FILEREL(1;2;3;4;X=5;6)", "4|X=5;6"},  // the first four
+      {"FN$MIDS(1;2;3)", "3|"},               // all
+  };
+  for (const auto& c : cases) EXPECT_EQ(Eval(c.call).text, c.seen) << c.call;
+  EXPECT_FALSE(VarLookup(StrOf("X")).declared());
+  EXPECT_EQ(DynStrCount(sl::kProcArgs), 0);
+}
+
 TEST_F(FnCallTest, OmittedArgumentsTakeDefaultsBeforeTypeChecks) {
   ASSERT_EQ(FnRegister(StrOf("DEF"), Defaults), kOk);
   EXPECT_EQ(Eval("DEF()").text, "dflt:7");

@@ -127,6 +127,20 @@ TEST_F(SortSetTest, HandlesSurviveGrowthAndRefuseStaleOrForgedTexts) {
                              "SORTSET:9:1", "sortset:0:2", "\x01\x02\x03\x04\x05\x06\x07\x08"})
     EXPECT_EQ(SortHandleGet(StrOf(forged)), nullptr) << forged;
   EXPECT_NE(SortHandleGet(reused), nullptr);
+  EXPECT_EQ(SortHandleInsert(StrOf(copy), StrOf("a")), kStDataError);
+  EXPECT_EQ(SortHandleMove(StrOf(copy), kSortFirst), kStDataError);
+  EXPECT_EQ(StrError(SortHandleItem(StrOf(copy), 0)), kStDataError);
+}
+
+TEST_F(SortSetTest, HandleOperationsWorkOnTheTableSet) {
+  const std::string h = SortHandleNew(3, 3, kSortUnique | kSortDescending).str();
+  for (const char* v : {"b", "c", "a", "c"}) SortHandleInsert(StrOf(h), StrOf(v));
+  EXPECT_EQ(SortHandleInsert(StrOf(h), StrOf("b")), kStDuplicate);
+  EXPECT_EQ(SortHandleMove(StrOf(h), kSortFirst), kOk);
+  EXPECT_EQ(S(SortHandleItem(StrOf(h), 0)), "c  ");
+  EXPECT_EQ(S(SortHandleItem(StrOf(h), kSortNext)), "b  ");
+  EXPECT_EQ(S(SortHandleItem(StrOf(h), kSortNext)), "a  ");
+  EXPECT_EQ(SortHandleMove(StrOf(h), kSortNext), kStEndOfData);
 }
 
 TEST_F(SortSetTest, HandleTableIsBounded) {

@@ -4,6 +4,7 @@
 
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
+#include "core/hooks.h"
 #include "core/obj_table.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
@@ -108,7 +109,8 @@ TEST_F(VarStoreTest, Count32RoundTrips) {
     int16_t low;
     int16_t high;
   } cases[] = {{0, 0, 0},      {32767, 32767, 0}, {32768, -32768, 1}, {65535, -1, 1},
-               {65536, 0, 1},  {98304, -32768, 2}, {1000000, 16960, 15}};
+               {65536, 0, 1},  {98304, -32768, 2}, {1000000, 16960, 15},
+               {0x80000000u, 0, -32768}, {0xFFFFFFFFu, -1, 0}};
   for (const auto& c : cases) {
     VarSetCount32(c.count);
     EXPECT_EQ(SysVarGet(kVarCount), c.low) << c.count;
@@ -141,6 +143,17 @@ TEST_F(VarStoreTest, ScopeRestoreDropsNewNamesAndKeepsOldValues) {
   EXPECT_EQ(ObjTableInfo(kObjArrays, 0), scope.arrays);
 }
 
+TEST_F(VarStoreTest, NamesDeclaredAfterARestoreAreFound) {
+  VarScope scope = VarScopeSave();
+  ASSERT_EQ(ExpExecute(StrOf("B1$='b'")), kOk);
+  ASSERT_EQ(VarScopeRestore(scope), kOk);
+  // The same length of names as before the restore, other names.
+  ASSERT_EQ(ExpExecute(StrOf("C2$='c'")), kOk);
+  EXPECT_FALSE(VarLookup(StrOf("B1$")).declared());
+  EXPECT_EQ(Var("C2$"), "c");
+  EXPECT_EQ(VarLookup(StrOf("C2$")).index, 3);
+}
+
 TEST_F(VarStoreTest, ScopeRestoreFindingShorterListFails) {
   VarScope scope = VarScopeSave();
   scope.name_len[1] = 500;  // longer than the number list ever was
@@ -148,7 +161,7 @@ TEST_F(VarStoreTest, ScopeRestoreFindingShorterListFails) {
 }
 
 // A provider of "_" names answering for "_SCR" only.
-StrPair Provider(StrPair name, int mode) {
+StrPair Provider(StrPair name, uint16_t mode, StrPair) {
   static std::string stored = "41.5";
   if (name.view() != "_SCR" && name.view() != "_SCR$") return StrFail(kStDataError);
   if (mode == 5) {
@@ -159,7 +172,7 @@ StrPair Provider(StrPair name, int mode) {
 }
 
 TEST_F(VarStoreTest, UnderscoreNamesGoToTheProviderFirst) {
-  VarSetNameProvider(Provider);
+  HookSetFn(Provider, kHookFieldProvider);
   EXPECT_EQ(Var("_SCR"), "42");     // converted to the integer type of the name
   EXPECT_EQ(Var("_SCR$"), "41.5");  // a text name gets the text
   ASSERT_EQ(ExpExecute(StrOf("_SCR=7")), kOk);

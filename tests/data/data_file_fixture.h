@@ -9,7 +9,7 @@
 #include "data/data_file_store.h"
 #include "tests/support/temp_folder.h"
 
-namespace eng::test {
+namespace eng::test::datafile {
 
 inline std::string Pad(std::string s, size_t n) {
   s.resize(n, ' ');
@@ -58,4 +58,4 @@ class DataFileTest : public TempFolderTest {
   static std::string Code(const std::string& record) { return record.substr(0, 10); }
 };
 
-}  // namespace eng::test
+}  // namespace eng::test::datafile

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <set>
 
@@ -15,7 +16,7 @@
 #include "data/lock_marker.h"
 #include "tests/data/data_file_fixture.h"
 
-namespace eng::test {
+namespace eng::test::datafile {
 namespace {
 
 class DataFileStoreTest : public DataFileTest {
@@ -259,6 +260,31 @@ TEST_F(DataFileStoreTest, OpenWithoutIndexReadsInRecordOrderOnly) {
   EXPECT_EQ(Get("clientes.DIR"), index);
 }
 
+TEST_F(DataFileStoreTest, IndexThatCannotBeReadOrWritten) {
+  Build(5);
+  const std::string recs = Get("clientes.FD");
+  // An index that cannot be opened: 130 under module 18, nothing left behind.
+  std::remove("clientes.DIR");
+  std::filesystem::create_directory("clientes.DIR");
+  DataFileStore f;
+  ErrSetLast(2, 0, 0, 0);
+  EXPECT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kStDiskIo);
+  EXPECT_EQ(ErrLastCode(), kStDiskIo);
+  EXPECT_EQ(ErrLastModule(), kModDataFile);
+  EXPECT_FALSE(Has("clientes.lock")) << "the failed open removed its marker";
+  EXPECT_FALSE(f.IsOpen());
+  std::filesystem::remove("clientes.DIR");
+
+  // A save that cannot write: 130, and the records stay as they were.
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), 0), kOk);
+  ASSERT_TRUE(f.IndexRebuilt());
+  std::filesystem::remove("clientes.DIR");
+  std::filesystem::create_directory("clientes.DIR");
+  EXPECT_EQ(f.Close(), kStDiskIo);
+  EXPECT_EQ(Get("clientes.FD"), recs);
+  std::filesystem::remove("clientes.DIR");
+}
+
 TEST_F(DataFileStoreTest, ReadOnlyOpenCreatesAMissingFile) {
   DataFileStore f;
   ASSERT_EQ(f.Open(Names("nuevo"), TwoKeyLayout(), kOpenReadOnly), kOk);
@@ -452,4 +478,4 @@ TEST_F(DataFileStoreTest, FileNames) {
 }
 
 }  // namespace
-}  // namespace eng::test
+}  // namespace eng::test::datafile

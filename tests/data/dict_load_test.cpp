@@ -226,6 +226,15 @@ TEST_F(DictLoadTest, MalformedDictionariesGiveTheirStatuses) {
   }
 }
 
+TEST_F(DictLoadTest, LinesOfUpTo512BytesAreRead) {
+  std::string rel = "61:" + std::string(509, 'r');
+  ASSERT_EQ(Load(Lines({"01**01A", rel})), kOk);
+  EXPECT_EQ(DictRelationText(1).len, 509);
+  Fresh();
+  EXPECT_EQ(Load(Lines({"01**01A", rel + "r"})), kStStringTooLong);
+  EXPECT_NE(ErrIncidentText().view().find("PLDICC.DAT"), std::string_view::npos);
+}
+
 TEST_F(DictLoadTest, RecordLongerThanABufferCanHoldIsRefused) {
   std::string dicc = Lines({"01**01A"});
   for (int i = 0; i < 33; ++i) dicc += Field("01", 999, 'A', "F" + std::to_string(i)) + "\r\n";

@@ -8,7 +8,7 @@
 #include "data/key_index.h"
 #include "tests/data/data_file_fixture.h"
 
-namespace eng::test {
+namespace eng::test::datafile {
 namespace {
 
 std::string Le32(int32_t v) {
@@ -296,4 +296,4 @@ TEST_F(KeyIndexTest, EqualKeysAfterRewriteStayFindable) {
 }
 
 }  // namespace
-}  // namespace eng::test
+}  // namespace eng::test::datafile

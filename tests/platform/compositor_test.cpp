@@ -81,6 +81,17 @@ TEST_F(Mapping, WorkedExamplesOfTheEngineGeometry) {
   for (const Case& c : cases) EXPECT_EQ(Rel(c.px), c.cells) << c.what;
 }
 
+TEST_F(Mapping, TheSnapshotShowsControlsWhereTheMappingPutsThem) {
+  CreateStatic(ws, main, 4005, {1 + 4 * 12, 1 + 2 * 24, 84, 24}, "Nombre:", kSsRight);  // column 5, row 3
+  CreateEdit(ws, main, 2001, {12 * 13 - 14, 1 + 2 * 24, 294, 24}, 0, "ACME");        // field at column 13
+  CreateButton(ws, main, 3100, {781, 541, 144, 24}, "Ok");
+  CellGrid g = Compose(ws);
+  // Client row 2 is screen row 3 (below the menu row).
+  EXPECT_EQ(g.Row(3), "    Nombre: ACME");
+  EXPECT_EQ(g.Row(24), std::string(65, ' ') + "[    Ok    ]");
+  EXPECT_EQ(g.Row(0), " Archivo");
+}
+
 TEST_F(Mapping, ACascadeOffsetMovesAWindowByWholeCells) {
   Hwnd w = Top("w", {0, 0, 480, 264});
   Hwnd label = CreateStatic(ws, w, 0, {25, 1, 60, 24}, "abc");
@@ -128,7 +139,7 @@ TEST_F(Mapping, ChildrenAreClippedToTheirParentsClientArea) {
   CreateStatic(ws, w, 0, {-24, 0, 360, 24}, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
   CreateStatic(ws, w, 0, {0, 48, 60, 48}, "down");
   CellGrid g = Compose(ws);
-  EXPECT_EQ(g.Row(2), std::string(10, ' ') + " w");
+  EXPECT_EQ(g.Row(2), std::string(10, ' ') + " w" + std::string(17, ' ') + "x");
   EXPECT_EQ(g.Row(3), std::string(10, ' ') + "23456789ABCDEFGHIJKL");
   EXPECT_EQ(g.Row(5), std::string(10, ' ') + "down");
   EXPECT_EQ(g.Row(6), "");

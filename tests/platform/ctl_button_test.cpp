@@ -143,7 +143,7 @@ class MenuBar : public Controls {
 };
 
 TEST_F(MenuBar, TheMenuRowReplacesTheCaption) {
-  EXPECT_EQ(RowText(0), " Archivo  Ayuda");
+  EXPECT_EQ(RowText(0), " Archivo  Ayuda" + std::string(24, ' ') + "x");
   EXPECT_EQ(ws.FrameTop(top), 24);
   EXPECT_EQ(ws.FrameAdjust(kWsCaption, true), (Rect{0, 24, 0, 24}));
 }
@@ -192,6 +192,30 @@ TEST_F(MenuBar, AScriptedPickNeedsAnEnabledItemOfTheActiveWindow) {
   ws.MenuEnableItem(bar, 1501, false);
   Drive(Script().Menu(1501));
   EXPECT_NE(report.find("picks menu item 1501"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace plat::test
+
+namespace plat::test {
+namespace {
+
+TEST_F(Controls, TheCloseBoxAndTheScriptedCloseSendCloseToTheWindow) {
+  EXPECT_EQ(RowText(0), " form" + std::string(34, ' ') + "x");
+  Drive(Script().ClickCell(38, 0));  // the caption: nothing
+  EXPECT_EQ(Log(), "");
+  Drive(Script().ClickCell(39, 0));
+  EXPECT_EQ(Log(), "form:CLOSE, form:KILLFOCUS, form:DESTROY");
+  Hwnd other = Top("other", {0, 0, 240, 96});
+  ws.Show(other, ShowCmd::kShow);
+  log.clear();
+  d.Run("close\n");
+  ws.Pump();
+  EXPECT_EQ(Log(), "other:CLOSE, other:KILLFOCUS, other:DESTROY");
+  std::string report;
+  ws.SetStallHandler([&](WinSystem&, const std::string& r) { report = r; });
+  Drive(Script().Close());
+  EXPECT_NE(report.find("the script closes the active window, but none is active"), std::string::npos);
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ click id=3100
   std::string rows;
   for (int r = 6; r <= 13; ++r) rows += g.Row(r).substr(std::min<size_t>(20, g.Row(r).size())) + "|\n";
   EXPECT_EQ(rows,
-            " Alta de clientes|\n"
+            " Alta de clientes                      x|\n"
             " Nombre: ACME S.L. y C\xED" "a|\n"
             "Importe:        150|\n"
             " Activo: [X]|\n"

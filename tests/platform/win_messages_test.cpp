@@ -374,3 +374,28 @@ TEST_F(MessageRules, AChildThatDestroysItsParentWhileDyingIsToldOnce) {
 
 }  // namespace
 }  // namespace plat::test
+
+namespace plat::test {
+namespace {
+
+TEST_F(MessageRules, AButtonWhoseCommandClosesTheFormEndsCleanly) {
+  auto prev = std::make_shared<WndProc>();
+  *prev = ws.SetProc(top, [prev](WinSystem& s, Hwnd h, uint32_t msg, uint64_t w, int64_t l) {
+    if (msg == kWmCommand && CommandId(w) == 3100) {
+      s.Destroy(h);
+      s.PostQuit(4);
+      return int64_t{0};
+    }
+    return (*prev)(s, h, msg, w, l);
+  });
+  d.Run(Script().Type("a").Click(3100).Type("b"));
+  EXPECT_EQ(ws.RunLoop(), 4);
+  EXPECT_FALSE(ws.IsWindow(top));
+  EXPECT_FALSE(ws.IsWindow(ok));
+  // Input after the close has nowhere to go and is dropped.
+  EXPECT_TRUE(ws.Pump());
+  EXPECT_EQ(d.input().remaining(), 0u);
+}
+
+}  // namespace
+}  // namespace plat::test

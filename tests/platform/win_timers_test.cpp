@@ -107,11 +107,32 @@ TEST(WaitingDeathTest, WithoutAHandlerAStallEndsTheProcessWithTheDump) {
       "a window waits for input and none can come(.|\n)*window \"Form\"");
 }
 
+TEST(WaitingDeathTest, ABatchRunEndsWithStatus122WhenAWindowWaits) {
+  EXPECT_EXIT(
+      {
+        WinSystem ws;  // no front end: no input can ever come
+        ws.SetStallHandler(ExitOnStall());
+        CreateParams p;
+        p.class_name = "Batch";
+        Hwnd h = ws.Create(p);
+        ws.Show(h, ShowCmd::kShow);
+        ws.RunLoop();
+      },
+      ::testing::ExitedWithCode(122), "none can come(.|\n)*window \"Batch\"");
+}
+
 TEST_F(Waiting, AScriptStepThatDoesNotFitStopsTheRun) {
   d.Run(Script().Answer(MsgAnswer::kYes));
   ws.RunLoop();
   EXPECT_NE(stall_report.find("the script answers a message box, but none is open"), std::string::npos);
   stall_report.clear();
+}
+
+TEST_F(Waiting, AnUnknownKeyStopsTheRunWhenItIsReached) {
+  d.Run(Script().Key("Hyper+Q"));
+  EXPECT_EQ(d.input().remaining(), 1u);
+  ws.RunLoop();
+  EXPECT_NE(stall_report.find("the script names a key that does not exist"), std::string::npos);
 }
 
 TEST_F(Waiting, AClickOnAMissingIdStopsTheRun) {
