@@ -16,6 +16,7 @@
 #include "core/exp_scan.h"
 #include "core/fn_call.h"
 #include "core/log.h"
+#include "core/macros.h"
 #include "core/obj_table.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
@@ -96,10 +97,7 @@ Status RunHandler(ExecRun& run) {
 
 }  // namespace
 
-StrPair ExecExpandText(StrPair text) {
-  // Text macros are expanded here once the macro layer is in place.
-  return ScratchPair(text);
-}
+StrPair ExecExpandText(StrPair text) { return MacroExpand(text, kMacroInQuotes); }
 
 StrPair ExecStatementText(const ExecProcBody& body, uint16_t index, bool expand) {
   if (index >= body.texts.size()) return ScratchText("");
