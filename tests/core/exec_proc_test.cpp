@@ -312,6 +312,10 @@ TEST_F(ExecChainTest, HandlerArguments) {
   }
   EXPECT_EQ(a.Int(8), 0);
   EXPECT_EQ(S(a.Text(8)), "") << "a missing argument";
+  // Handler statements are macro-expanded afresh at each execution, quotes included.
+  Globals("N=1");
+  ASSERT_EQ(Run("DO_WHILE N<3\nFILESCAN 'f[N*10].txt'\nN=N+1\nLOOP"), kOk) << S(ErrIncidentText());
+  EXPECT_EQ(S(seen_.args.Text(1)), "f20.txt");
   std::string many = "FILESCAN 1";
   for (int i = 0; i < 15; ++i) many += ",1";
   EXPECT_EQ(Run(many), kOk) << "16 arguments";
