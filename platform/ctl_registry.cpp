@@ -2,6 +2,7 @@
 #include "platform/ctl_button.h"
 #include "platform/ctl_edit.h"
 #include "platform/ctl_list.h"
+#include "platform/ctl_progress.h"
 #include "platform/ctl_static.h"
 #include "platform/win_core.h"
 
@@ -17,8 +18,8 @@ WndProc ClassProc(WinKind kind) {
     case WinKind::kStatic: return &StaticProc;
     case WinKind::kListBox: return &ListBoxProc;
     case WinKind::kComboBox:
-    case WinKind::kListView:
-    case WinKind::kProgress: break;
+    case WinKind::kListView: break;
+    case WinKind::kProgress: return &ProgressProc;
     case WinKind::kTop: break;
   }
   return &WinSystem::DefProc;
