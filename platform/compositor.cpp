@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ctl_button.h"
+#include "platform/ctl_combo.h"
 #include "platform/ctl_edit.h"
 #include "platform/ctl_list.h"
 #include "platform/ctl_progress.h"
@@ -72,7 +73,7 @@ void PaintControl(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& c
     case WinKind::kOwnerDrawButton: PaintButton(ws, h, grid, cells, clip); break;
     case WinKind::kStatic: PaintStatic(ws, h, grid, cells, clip); break;
     case WinKind::kListBox: PaintListBox(ws, h, grid, cells, clip); break;
-    case WinKind::kComboBox:
+    case WinKind::kComboBox: PaintCombo(ws, h, grid, cells, clip); break;
     case WinKind::kListView: break;
     case WinKind::kProgress: PaintProgress(ws, h, grid, cells, clip); break;
     case WinKind::kTop: break;

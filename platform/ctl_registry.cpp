@@ -1,5 +1,6 @@
 // The class procedure of each built-in window kind.
 #include "platform/ctl_button.h"
+#include "platform/ctl_combo.h"
 #include "platform/ctl_edit.h"
 #include "platform/ctl_list.h"
 #include "platform/ctl_progress.h"
@@ -17,7 +18,7 @@ WndProc ClassProc(WinKind kind) {
     case WinKind::kOwnerDrawButton: return &ButtonProc;
     case WinKind::kStatic: return &StaticProc;
     case WinKind::kListBox: return &ListBoxProc;
-    case WinKind::kComboBox:
+    case WinKind::kComboBox: return &ComboProc;
     case WinKind::kListView: break;
     case WinKind::kProgress: return &ProgressProc;
     case WinKind::kTop: break;
