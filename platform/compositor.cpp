@@ -6,6 +6,7 @@
 #include "platform/ctl_combo.h"
 #include "platform/ctl_edit.h"
 #include "platform/ctl_list.h"
+#include "platform/ctl_listview.h"
 #include "platform/ctl_progress.h"
 #include "platform/ctl_menu.h"
 #include "platform/ctl_static.h"
@@ -74,7 +75,7 @@ void PaintControl(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& c
     case WinKind::kStatic: PaintStatic(ws, h, grid, cells, clip); break;
     case WinKind::kListBox: PaintListBox(ws, h, grid, cells, clip); break;
     case WinKind::kComboBox: PaintCombo(ws, h, grid, cells, clip); break;
-    case WinKind::kListView: break;
+    case WinKind::kListView: PaintListView(ws, h, grid, cells, clip); break;
     case WinKind::kProgress: PaintProgress(ws, h, grid, cells, clip); break;
     case WinKind::kTop: break;
   }

@@ -3,6 +3,7 @@
 #include "platform/ctl_combo.h"
 #include "platform/ctl_edit.h"
 #include "platform/ctl_list.h"
+#include "platform/ctl_listview.h"
 #include "platform/ctl_progress.h"
 #include "platform/ctl_static.h"
 #include "platform/win_core.h"
@@ -19,7 +20,7 @@ WndProc ClassProc(WinKind kind) {
     case WinKind::kStatic: return &StaticProc;
     case WinKind::kListBox: return &ListBoxProc;
     case WinKind::kComboBox: return &ComboProc;
-    case WinKind::kListView: break;
+    case WinKind::kListView: return &ListViewProc;
     case WinKind::kProgress: return &ProgressProc;
     case WinKind::kTop: break;
   }
