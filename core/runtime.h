@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "core/arrays.h"
@@ -76,6 +77,10 @@ struct CoreRuntime {
   MsgBoxState msgbox;
   DictState dict;
   ExecState exec;
+  // The data layer's own state (its open files), owned here so that a fresh
+  // runtime starts with every file closed; declared last so that it goes
+  // first, closing its files while the rest of the runtime still stands.
+  std::shared_ptr<void> data_layer;
 };
 
 CoreRuntime& Core();
