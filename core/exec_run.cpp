@@ -152,7 +152,7 @@ Status ExecRunFlow(ExecRun& run) {
         run.position = e.target;
         break;
       case kExecGosub:
-        if (run.gosub_depth >= kExecGosubDepth) return ErrIncident(kStProcStack, StrOf("GOSUB"), true);
+        if (run.gosub_depth >= kExecGosubDepth) return kStProcStack;
         run.gosub[run.gosub_depth++] = run.position;
         run.position = e.target;
         break;

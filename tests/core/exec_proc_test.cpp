@@ -427,7 +427,20 @@ TEST_F(ExecChainTest, MessageAndWait) {
   EXPECT_EQ(Run("WAIT 'KEY'"), kStSyntax) << "keys are the window layer's";
 }
 
-// --- Context restore -------------------------------------------------------
+// --- Progress pump and context restore -------------------------------------
+
+int g_pumps = 0;
+Status CancelOnThirdPump() { return ++g_pumps >= 3 ? Status{kStCancelled} : Status{kOk}; }
+
+TEST_F(ExecProcTest, CancelInTheProgressWindowStopsTheRun) {
+  ExecServices sv;
+  sv.progress_pump = &CancelOnThirdPump;
+  ExecSetServices(sv);
+  g_pumps = 0;
+  Globals("R=0");
+  EXPECT_EQ(Run("R=1\nR=2\nR=3\nR=4"), kStCancelled);
+  EXPECT_EQ(Var("R"), "2");
+}
 
 int g_winopen = 0;
 int g_scope_restores = 0;
