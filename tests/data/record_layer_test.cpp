@@ -446,6 +446,18 @@ TEST_F(RecordLayerTest, SavedControlBlockAndBufferArePutBack) {
   EXPECT_EQ(Cur(kClientes), Cli("B", "Bruna", "Avila"));
 }
 
+TEST_F(RecordLayerTest, ReopenKeepsTheRecordInTheBuffer) {
+  OpenClientes();
+  ASSERT_EQ(DataFileLocate(kClientes, 1, StrOf("B"), 0), 0);
+  EXPECT_EQ(DataFileReopen(kClientes, 0), kOk);
+  EXPECT_EQ(DataFileReopen(kClientes, kStUserCheck), kStUserCheck);
+  EXPECT_EQ(Cur(kClientes), Cli("B", "Bruno", "Avila"));
+  EXPECT_EQ(DataFileMove(kClientes, 0x10), 0);
+  EXPECT_EQ(Code(kClientes), Pad("C", 10));
+  ASSERT_EQ(DataFileClose(kClientes), kOk);
+  EXPECT_EQ(DataFileReopen(kClientes, 0), kStFileIo);
+}
+
 TEST(DataFileCommandTest, FlagWordsAndWordIndexes) {
   EXPECT_EQ(DataFileCmdFlags(kCmdNxt), 0x0F12);
   EXPECT_EQ(DataFileCmdFlags(kCmdDel), 0x0642);
