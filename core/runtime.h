@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/app_state.h"
 #include "core/arrays.h"
 #include "core/clock.h"
 #include "core/dict_state.h"
@@ -74,6 +75,7 @@ struct CoreRuntime {
   MsgCatalog catalog;
   MsgBoxState msgbox;
   DictState dict;
+  AppState app;
 };
 
 CoreRuntime& Core();
