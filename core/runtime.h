@@ -15,6 +15,7 @@
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/exec_state.h"
 #include "core/help.h"
 #include "core/fmt_locale.h"
 #include "core/hooks.h"
@@ -75,6 +76,7 @@ struct CoreRuntime {
   MsgCatalog catalog;
   MsgBoxState msgbox;
   DictState dict;
+  ExecState exec;
   AppState app;
 };
 
