@@ -174,6 +174,29 @@ TEST_F(AppStartTest, ShortPrefixGoesOnWhenPhaseTwoSucceeds) {
   EXPECT_EQ(g_seen.identity_at_phase2, "P");
 }
 
+TEST_F(AppStartTest, TraceOptionShowsTheAboutBoxOnlyWithoutBit16) {
+  WriteApplication();
+  box_.Queue(MsgAnswer::kOk);
+  ASSERT_EQ(Start("/TRACE:256"), kOk) << BoxText(0);
+  EXPECT_EQ(box_.log().size(), 1u);
+  EXPECT_EQ(SysVarGet(kVarTrace), 257);
+  EXPECT_EQ(SessionStateCheck(0), kOk);
+
+  CoreRuntimeReset();
+  MemSetLimits(kArenaProgramKb, 0xFFFF);
+  MsgBoxSetService(&box_);
+  box_.ClearLog();
+  ASSERT_EQ(Start("/TRACE:272"), kOk) << BoxText(0);
+  EXPECT_TRUE(box_.log().empty());
+}
+
+TEST_F(AppStartTest, OptionalDictionaryFlagLetsTheStartGoOnWithoutOne) {
+  Put("PLCLCFIX.DAT", "FIXED$='yes'\r\n");
+  ASSERT_EQ(Start("", kStartLoadDict | kStartDictOptional), kOk) << BoxText(0);
+  EXPECT_EQ(g_seen.files_at_phase2, 0);
+  EXPECT_EQ(Get("PLFSTAT.DAT"), "1");
+}
+
 TEST_F(AppStartTest, MissingRequiredConfigurationFileStopsTheStart) {
   CopyDataFixture(dir_);
   box_.Queue(MsgAnswer::kOk);
