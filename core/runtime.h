@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/app_state.h"
 #include "core/arrays.h"
 #include "core/clock.h"
 #include "core/dict_state.h"
@@ -77,6 +78,7 @@ struct CoreRuntime {
   MsgBoxState msgbox;
   DictState dict;
   ExecState exec;
+  AppState app;
   // The data layer's own state (its open files), owned here so that a fresh
   // runtime starts with every file closed; declared last so that it goes
   // first, closing its files while the rest of the runtime still stands.
