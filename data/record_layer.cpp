@@ -147,14 +147,14 @@ Status DataFileReopen(uint16_t file, Status status) {
   uint16_t f = 0;
   if (Status st = Resolve(file, &f)) return status ? status : st;
   DataFileSlot& s = DataFileSlotOf(f);
-  if (!s.store.IsOpen()) return status ? status : kStFileIo;
+  if (!s.store.IsOpen()) return status ? status : Status{kStFileIo};
   const uint8_t flags = s.store.Flags();
   const DataFileCtrlBlock kept = s.ctrl;
   s.store.Close();
   Status st = s.store.Open(s.names, LayoutOf(f), flags);
   if (st) {
     DataFileCtrlReset(f);
-    return status ? status : kStFileIo;
+    return status ? status : Status{kStFileIo};
   }
   s.ctrl = kept;
   return status;
