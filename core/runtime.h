@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "core/arrays.h"
@@ -14,6 +15,7 @@
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/exec_state.h"
 #include "core/help.h"
 #include "core/fmt_locale.h"
 #include "core/hooks.h"
@@ -74,6 +76,11 @@ struct CoreRuntime {
   MsgCatalog catalog;
   MsgBoxState msgbox;
   DictState dict;
+  ExecState exec;
+  // The data layer's own state (its open files), owned here so that a fresh
+  // runtime starts with every file closed; declared last so that it goes
+  // first, closing its files while the rest of the runtime still stands.
+  std::shared_ptr<void> data_layer;
 };
 
 CoreRuntime& Core();

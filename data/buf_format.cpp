@@ -1,20 +1,11 @@
 #include "data/buf_format.h"
 
-#include <string>
-
-#include "core/scratch_arena.h"
-#include "core/str_build.h"
-#include "core/str_case.h"
-
-#if __has_include("core/field_format.h")
 #include "core/field_compat.h"
 #include "core/field_format.h"
-#define ENGINE_HAS_FIELD_FORMAT 1
-#endif
+#include "core/scratch_arena.h"
+#include "core/str_case.h"
 
 namespace eng {
-
-#ifdef ENGINE_HAS_FIELD_FORMAT
 
 StrPair BufFormatForField(char type, StrPair value, uint16_t width) {
   ScratchScope scope;
@@ -35,28 +26,5 @@ StrPair BufReadConvert(char type, StrPair stored) {
   if (!out.ok()) return out;
   return scope.Keep(out);
 }
-
-#else
-
-// Until the field formatter is part of the core: texts left-aligned, numbers
-// right-aligned, both cut or blank-padded to the width.
-StrPair BufFormatForField(char type, StrPair value, uint16_t width) {
-  if (!value.ok()) return value;
-  bool number = type == 'N' || (type >= '1' && type <= '9') || type == 'L';
-  std::string v(number ? StrTrim(value, 3).view() : value.view());
-  std::string out;
-  if (number) {
-    if (v.size() > width) return StrFail(kStDataOutBound);
-    out = std::string(width - v.size(), ' ') + v;
-  } else {
-    out = v.substr(0, width);
-    out.resize(width, ' ');
-  }
-  return ScratchText(out);
-}
-
-StrPair BufReadConvert(char, StrPair stored) { return StrCopy(stored); }
-
-#endif
 
 }  // namespace eng

@@ -18,13 +18,13 @@
 
 #include "core/status.h"
 #include "core/str_pair.h"
+#include "data/key_layout.h"  // kRecordDeleted
 
 namespace eng {
 
 inline constexpr uint16_t kBufCurrent = 1;
 inline constexpr uint16_t kBufSaved = 2;
 inline constexpr uint16_t kBufBoth = 3;
-inline constexpr char kRecordDeleted = 27;
 
 // Sets the buffer to 2L blanks.
 Status BufInit(uint16_t file);

@@ -3,6 +3,7 @@
 
 #include "core/err_register.h"
 #include "core/sys_vars.h"
+#include "data/dict_layout.h"
 #include "tests/support/data_fixture.h"
 
 namespace eng::test {
@@ -160,6 +161,26 @@ TEST_F(DictQueryTest, RelationTagsMatchOnlyAtAnItemStart) {
   EXPECT_EQ(S(DictRelationExpr(fx::kTotales, 4, 1)), "A{}&&B{}");
   EXPECT_EQ(DictDefineRelation(5, StrOf("x")), kStBadFileNumber);
   EXPECT_EQ(DictDefineRelation(0, StrOf("x")), kStBadFileNumber);
+}
+
+}  // namespace
+}  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+TEST_F(DictQueryTest, LayoutForTheRecordFile) {
+  DataFileLayout l = DictFileLayout(fx::kMovs);
+  EXPECT_EQ(l.record_length, 31);
+  ASSERT_EQ(l.keys.size(), 2u);
+  EXPECT_EQ(l.keys[1].count, 3);
+  EXPECT_EQ(l.keys[1].parts[0].offset, 13);
+  EXPECT_EQ(l.keys[1].parts[2].length, 3);
+  EXPECT_EQ(l.keys[1].Length(), 21u);
+  EXPECT_TRUE(l.Valid());
+  for (uint16_t f = 1; f <= fx::kFileCount; ++f) EXPECT_TRUE(DictFileLayout(f).Valid()) << f;
+  EXPECT_EQ(DictFileLayout(9).record_length, 0);
+  EXPECT_TRUE(DictFileLayout(9).keys.empty());
 }
 
 }  // namespace

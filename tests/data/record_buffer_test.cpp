@@ -191,3 +191,62 @@ TEST_F(RecordBufferTest, BlankAndSetKeyOnlyWithFlag1) {
 
 }  // namespace
 }  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+class BufFieldFormatTest : public DataFixtureTest {
+ protected:
+  void SetUp() override {
+    DataFixtureTest::SetUp();
+    // A file of the types whose stored forms differ from plain padding.
+    ASSERT_EQ(DictDefineFile(0, StrOf("forms"), StrOf("")), kOk);
+    ASSERT_EQ(DictDefineField(StrOf("AMT"), 10, '2'), kOk);
+    ASSERT_EQ(DictDefineField(StrOf("FDATE"), 6, 'F'), kOk);
+    ASSERT_EQ(DictDefineField(StrOf("NUM"), 6, 'N'), kOk);
+    ASSERT_EQ(DictDefineField(StrOf("DIGITS"), 5, 'C'), kOk);
+    ASSERT_EQ(BufInit(kForms), kOk);
+  }
+  static constexpr uint16_t kForms = fx::kFileCount + 1;
+};
+
+TEST_F(BufFieldFormatTest, NumbersTakeTheirTypesMask) {
+  struct Case {
+    uint16_t field;
+    const char* value;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {1, "12.5", "     12.50"},
+      {1, "-3", "     -3.00"},
+      {1, "1.005", "      1.01"},  // rounded half away from zero
+      {3, " 42 ", "    42"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    ASSERT_EQ(BufSetField(kForms, c.field, StrOf(c.value)), kOk);
+    EXPECT_EQ(S(BufFieldText(kForms, c.field, kBufCurrent)), c.stored);
+  }
+}
+
+TEST_F(BufFieldFormatTest, SixCharacterDatesAreLetterCodedOnlyWithTheCompatBit) {
+  ASSERT_EQ(BufSetField(kForms, 2, StrOf("20240305")), kOk);
+  EXPECT_EQ(S(BufFieldText(kForms, 2, kBufCurrent)), "240305");
+  EXPECT_EQ(S(BufGetField(kForms, 2)), "240305");
+
+  SysVarSet(kVarCompat, 4);
+  ASSERT_EQ(BufSetField(kForms, 2, StrOf("20240305")), kOk);
+  std::string stored = S(BufFieldText(kForms, 2, kBufCurrent));
+  EXPECT_EQ(stored.substr(0, 2), "C4");  // the decade digit 2 as its letter
+  EXPECT_EQ(S(BufGetField(kForms, 2)), "20240305");
+}
+
+TEST_F(BufFieldFormatTest, CodedIntegersAreReadBackWithTheCompatBit) {
+  ASSERT_EQ(BufStore(kForms, kBufCurrent, StrOf(std::string(16, ' ') + "D7    ")), kOk);
+  EXPECT_EQ(S(BufGetField(kForms, 3)), "D7    ");
+  SysVarSet(kVarCompat, 4);
+  EXPECT_EQ(S(BufGetField(kForms, 3)), "13");  // 7 exclusive-or 10
+}
+
+}  // namespace
+}  // namespace eng::test
