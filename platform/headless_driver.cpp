@@ -1,5 +1,6 @@
 #include "platform/headless_driver.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -249,13 +250,73 @@ Script& Script::Close() {
   return *this;
 }
 
+Script& Script::PressCell(int col, int row) {
+  steps.push_back(Input(ClickEvent(InputEvent::Type::kPress, CellCentre(col, row)),
+                        "press cell=" + std::to_string(col) + "," + std::to_string(row)));
+  return *this;
+}
+
+Script& Script::MoveCell(int col, int row) {
+  steps.push_back(Input(ClickEvent(InputEvent::Type::kMove, CellCentre(col, row)),
+                        "move cell=" + std::to_string(col) + "," + std::to_string(row)));
+  return *this;
+}
+
+Script& Script::ReleaseCell(int col, int row) {
+  steps.push_back(Input(ClickEvent(InputEvent::Type::kRelease, CellCentre(col, row)),
+                        "release cell=" + std::to_string(col) + "," + std::to_string(row)));
+  return *this;
+}
+
+Script& Script::DragCell(int col, int row, int to_col, int to_row) {
+  return PressCell(col, row).MoveCell(to_col, to_row).ReleaseCell(to_col, to_row);
+}
+
+Script& Script::ExpectText(int id, std::string_view text) {
+  ScriptStep s;
+  s.check = ScriptStep::Check::kText;
+  s.id = id;
+  s.expected = std::string(text);
+  s.text = "expect text id=" + std::to_string(id) + " \"" + s.expected + "\"";
+  steps.push_back(s);
+  return *this;
+}
+
+Script& Script::ExpectFocus(int id) {
+  ScriptStep s;
+  s.check = ScriptStep::Check::kFocus;
+  s.id = id;
+  s.text = "expect focus id=" + std::to_string(id);
+  steps.push_back(s);
+  return *this;
+}
+
+Script& Script::Snapshot(std::string_view rows, int first_row) {
+  ScriptStep s;
+  s.check = ScriptStep::Check::kSnapshot;
+  s.row = first_row;
+  s.expected = std::string(rows);
+  if (s.expected.empty() || s.expected.back() != '\n') s.expected += '\n';
+  s.text = first_row < 0 ? "snapshot" : "snapshot row=" + std::to_string(first_row);
+  steps.push_back(s);
+  return *this;
+}
+
 bool Script::Parse(std::string_view text, Script& out, std::string& error) {
   int line_no = 0;
-  while (!text.empty()) {
+  auto next_line = [&]() {
     size_t nl = text.find('\n');
     std::string_view line = Trim(text.substr(0, nl));
     text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
     ++line_no;
+    return line;
+  };
+  auto fail = [&](int at, std::string_view line) {
+    error = "script line " + std::to_string(at) + ": cannot read \"" + std::string(line) + "\"";
+    return false;
+  };
+  while (!text.empty()) {
+    std::string_view line = next_line();
     if (line.empty() || line.front() == '#') continue;
     size_t sp = line.find(' ');
     std::string_view verb = line.substr(0, sp);
@@ -299,11 +360,62 @@ bool Script::Parse(std::string_view text, Script& out, std::string& error) {
     } else if (verb == "menu") {
       ok = arg.substr(0, 3) == "id=" && ParseInt(arg.substr(3), a);
       if (ok) out.Menu(a);
+    } else if (verb == "press" || verb == "move" || verb == "release") {
+      InputEvent::Type type = verb == "press" ? InputEvent::Type::kPress
+                              : verb == "move" ? InputEvent::Type::kMove
+                                               : InputEvent::Type::kRelease;
+      Point p;
+      if (arg.substr(0, 5) == "cell=") {
+        ok = ParsePair(arg.substr(5), a, b);
+        p = CellCentre(a, b);
+      } else if (arg.substr(0, 3) == "px=") {
+        ok = ParsePair(arg.substr(3), a, b);
+        p = {a, b};
+      }
+      if (ok) out.steps.push_back(Input(ClickEvent(type, p), std::string(line)));
+    } else if (verb == "drag") {
+      size_t to = arg.find(" to=");
+      int c = 0, r = 0;
+      ok = arg.substr(0, 5) == "cell=" && to != std::string_view::npos && ParsePair(arg.substr(5, to - 5), a, b) &&
+           ParsePair(arg.substr(to + 4), c, r);
+      if (ok) out.DragCell(a, b, c, r);
+    } else if (verb == "expect") {
+      std::string_view what = arg.substr(0, arg.find(' '));
+      std::string_view rest = what.size() < arg.size() ? Trim(arg.substr(what.size())) : std::string_view();
+      if (what == "focus") {
+        ok = rest.substr(0, 3) == "id=" && ParseInt(rest.substr(3), a);
+        if (ok) out.ExpectFocus(a);
+      } else if (what == "text" && rest.substr(0, 3) == "id=") {
+        size_t sp = rest.find(' ');
+        std::string value;
+        ok = sp != std::string_view::npos && ParseInt(rest.substr(3, sp - 3), a) && ParseQuoted(rest.substr(sp), value);
+        if (ok) out.ExpectText(a, value);
+      }
+    } else if (verb == "snapshot") {
+      int first = -1;
+      ok = arg.empty() || (arg.substr(0, 4) == "row=" && ParseInt(arg.substr(4), first));
+      if (!ok) return fail(line_no, line);
+      const int start = line_no;
+      std::string rows;
+      bool ended = false;
+      while (!text.empty()) {
+        std::string_view row = next_line();
+        if (row == "end") {
+          ended = true;
+          break;
+        }
+        std::string converted;
+        if (row.empty() || row.front() != '|' || !Utf8ToCp1252(row.substr(1), converted)) return fail(line_no, row);
+        rows += converted;
+        rows += '\n';
+      }
+      if (!ended) {
+        error = "script line " + std::to_string(start) + ": the snapshot has no \"end\"";
+        return false;
+      }
+      out.Snapshot(rows, first);
     }
-    if (!ok) {
-      error = "script line " + std::to_string(line_no) + ": cannot read \"" + std::string(line) + "\"";
-      return false;
-    }
+    if (!ok) return fail(line_no, line);
   }
   return true;
 }
@@ -314,7 +426,101 @@ void HeadlessFrontEnd::Append(const Script& script) {
   steps_.insert(steps_.end(), script.steps.begin(), script.steps.end());
 }
 
+namespace {
+
+// A byte string with control characters escaped, for failure reasons.
+std::string Shown(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 32) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string WithoutTrailingBlanks(std::string_view s) {
+  size_t end = s.find_last_not_of(' ');
+  return std::string(end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1));
+}
+
+// The window with the id: in the active window first, then from the top of
+// the stacking order down.
+Hwnd FindById(const WinSystem& ws, int id) {
+  if (Hwnd h = ws.FindChild(ws.Active(), id)) return h;
+  const auto& z = ws.TopLevels();
+  for (auto it = z.rbegin(); it != z.rend(); ++it) {
+    if (Hwnd h = ws.FindChild(*it, id)) return h;
+  }
+  return kNoWindow;
+}
+
+}  // namespace
+
+std::string HeadlessFrontEnd::RunCheck(const ScriptStep& step) const {
+  if (!ws_) return "no window system to check";
+  switch (step.check) {
+    case ScriptStep::Check::kNone:
+      return {};
+    case ScriptStep::Check::kText: {
+      Hwnd h = FindById(*ws_, step.id);
+      if (!h) return "no window has id " + std::to_string(step.id);
+      std::string found = ws_->GetText(h);
+      if (found == step.expected) return {};
+      return "the text is \"" + Shown(found) + "\"";
+    }
+    case ScriptStep::Check::kFocus: {
+      Hwnd f = ws_->Focus();
+      if (!ws_->IsWindow(f)) return "no window has the focus";
+      if (ws_->Id(f) == step.id) return {};
+      return "the focus is on id=" + std::to_string(ws_->Id(f)) + " (" + ws_->Rec(f)->class_name + ")";
+    }
+    case ScriptStep::Check::kSnapshot: {
+      CellGrid grid = Compose(*ws_);
+      std::vector<std::string> want;
+      for (size_t at = 0; at < step.expected.size();) {
+        size_t nl = step.expected.find('\n', at);
+        if (nl == std::string::npos) nl = step.expected.size();
+        want.push_back(WithoutTrailingBlanks(std::string_view(step.expected).substr(at, nl - at)));
+        at = nl + 1;
+      }
+      const int first = step.row < 0 ? 0 : step.row;
+      int last = first + static_cast<int>(want.size());  // one past the last row compared
+      if (step.row < 0) last = std::max(last, grid.rows());
+      std::string diff;
+      for (int r = first; r < last; ++r) {
+        size_t i = static_cast<size_t>(r - first);
+        std::string expected = i < want.size() ? want[i] : std::string();
+        std::string found = r < grid.rows() ? grid.Row(r) : std::string();
+        if (r >= grid.rows() && i < want.size()) found = "(no such row)";
+        if (expected == found) continue;
+        diff += "\n  row " + std::to_string(r) + " expected |" + Shown(expected) + "\n  row " + std::to_string(r) +
+                " found    |" + Shown(found);
+      }
+      if (diff.empty()) return {};
+      return "the grid differs:" + diff;
+    }
+  }
+  return {};
+}
+
 bool HeadlessFrontEnd::Poll(InputEvent& ev) {
+  // Checks run here: everything the earlier steps caused has been handled.
+  while (!steps_.empty() && steps_.front().check != ScriptStep::Check::kNone) {
+    ScriptStep step = steps_.front();
+    steps_.pop_front();
+    log_.push_back(step.text);
+    std::string why = RunCheck(step);
+    if (why.empty()) continue;
+    failures_.push_back(step.text + ": " + why);
+    if (ws_) ws_->Stall("the script's check failed: " + failures_.back());
+    return false;
+  }
   if (steps_.empty() || steps_.front().wait) return false;
   ev = steps_.front().ev;
   log_.push_back(steps_.front().text);
@@ -343,7 +549,7 @@ bool HeadlessFrontEnd::Wait(uint64_t deadline_ms) {
 
 // ---------------------------------------------------------------- driver
 
-HeadlessDriver::HeadlessDriver(Metrics metrics) : ws_(&input_, metrics), msgbox_(ws_) {}
+HeadlessDriver::HeadlessDriver(Metrics metrics) : ws_(&input_, metrics), msgbox_(ws_) { input_.Attach(&ws_); }
 
 void HeadlessDriver::Run(std::string_view script_text) {
   Script s;

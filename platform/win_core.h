@@ -11,6 +11,12 @@
 //   that has the focus then (mouse input: the window under the point). A key
 //   becomes KEYDOWN, then (translated by the loop) CHAR, then KEYUP.
 //   Modified keys come with a KEYDOWN and KEYUP of Shift or Ctrl around them.
+// - Pointer: a click is LBUTTONDOWN then LBUTTONUP to the window under the
+//   point. A separate press and release do the same, the release going to the
+//   window pressed. On a scroll bar of a top-level window the arrows and the
+//   track send line and page codes; dragging the thumb sends THUMBTRACK with
+//   the track position (l, and the bar's track) whenever it changes, and the
+//   release sends THUMBPOSITION, then ENDSCROLL.
 // - Disabled or hidden windows, and children of disabled windows, get no
 //   input. A message to a window destroyed meanwhile is dropped.
 // - Quit ends the loop that fetches it. A loop with nothing to do waits in the
@@ -19,6 +25,9 @@
 //   loop ends.
 // - SetFocus sets the focus, then sends KILLFOCUS to the old window and
 //   SETFOCUS to the new; a focus change made from those handlers wins.
+// - Stacking: a new top-level window goes on top; raising or activating a
+//   window brings the windows it owns along above it, so an owned window is
+//   never buried under its owner.
 // - Destroy: owned windows first, then DESTROY to the window and to its
 //   children depth-first; nothing is activated in its place.
 #pragma once
@@ -174,6 +183,8 @@ class WinSystem {
   // the window is active already and the focus is inside it, the focus stays.
   bool Activate(Hwnd top, Hwnd focus_to = kNoWindow);
   Hwnd Active() const { return active_; }
+  // Puts a top-level window on top of the stacking order, with the windows it
+  // owns above it in their order: owned windows always stay above their owner.
   void Raise(Hwnd top);
 
   // ---- timers (front end's clock)
@@ -252,12 +263,24 @@ class WinSystem {
     TimerCallback cb;
   };
 
+  // A scroll-bar thumb being dragged: the window, the bar, the cell the drag
+  // started in, the thumb's cell then, and the last track position sent.
+  struct ThumbDrag {
+    Hwnd top = kNoWindow;
+    bool vert = false;
+    int grab_cell = 0;
+    int grab_thumb = 0;
+    int track = 0;
+  };
+
   enum class Take : uint8_t { kNone, kMessage, kDropped };
   bool Fetch(Msg& m, bool block);
   Take TakeInput(Msg& m);
   void ExpandInput(const InputEvent& ev);
   bool RouteRaw(const RawInput& raw, Msg& m);
   bool RouteClick(const RawInput& raw, Msg& m);
+  bool RoutePointer(const RawInput& raw, Msg& m);
+  bool TrackThumb(Point screen, bool release, Msg& m);
   bool DueTimer(Msg& m);
   uint64_t NextDeadline() const;
   void DestroyTree(Hwnd h);
@@ -279,6 +302,8 @@ class WinSystem {
   Hwnd active_ = kNoWindow;
   uint8_t mods_ = 0;
   Point mouse_;
+  ThumbDrag drag_;                 // drag_.top set while a thumb is dragged
+  Hwnd pressed_ = kNoWindow;       // the window a press went to, until the release
   int next_timer_id_ = 0x1000;
   StallHandler stall_;
   bool stalled_ = false;

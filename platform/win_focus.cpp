@@ -1,5 +1,6 @@
 // Focus and activation of the window system.
 #include <algorithm>
+#include <vector>
 
 #include "platform/win_core.h"
 
@@ -48,10 +49,32 @@ Hwnd WinSystem::SetFocus(Hwnd h) {
 }
 
 void WinSystem::Raise(Hwnd top) {
-  auto it = std::find(z_order_.begin(), z_order_.end(), top);
-  if (it == z_order_.end()) return;
-  z_order_.erase(it);
-  z_order_.push_back(top);
+  if (std::find(z_order_.begin(), z_order_.end(), top) == z_order_.end()) return;
+  // The window goes to the top together with every window it owns, directly
+  // or through other owned windows, each keeping its place relative to the
+  // others: an owned window always stays above its owner. Since every owned
+  // window lies above its owner already, one pass from the bottom up finds
+  // the whole family.
+  std::vector<Hwnd> family{top};
+  std::vector<Hwnd> rest;
+  rest.reserve(z_order_.size());
+  auto in_family = [&](Hwnd h) { return std::find(family.begin(), family.end(), h) != family.end(); };
+  bool seen_top = false;
+  for (Hwnd z : z_order_) {
+    if (z == top) {
+      seen_top = true;
+      continue;
+    }
+    const Window* w = Rec(z);
+    if (seen_top && w && in_family(w->owner)) {
+      family.push_back(z);
+    } else {
+      rest.push_back(z);
+    }
+  }
+  // family[0] is the window itself; the owned ones follow in stacking order.
+  rest.insert(rest.end(), family.begin(), family.end());
+  z_order_ = std::move(rest);
 }
 
 bool WinSystem::Activate(Hwnd top, Hwnd focus_to) {

@@ -27,6 +27,9 @@ struct InputEvent {
     kClick,      // left click: at a screen point, or on a control id
     kRightClick,
     kDblClick,
+    kPress,      // left button pressed at a screen point (a drag starts)
+    kMove,       // the pointer moved to a screen point
+    kRelease,    // left button released at a screen point
     kAnswer,     // the answer to the open message box
     kMenuPick,   // a menu item id, picked from the active window's menu
     kClose,      // the active window's close box
@@ -38,7 +41,7 @@ struct InputEvent {
   int typed = -1;
   bool by_id = false;
   int id = 0;        // control id (kClick by id) or menu item id
-  Point point;       // screen pixels (kClick at a point)
+  Point point;       // screen pixels (kClick at a point, kPress, kMove, kRelease)
   MsgAnswer answer = MsgAnswer::kFailed;
 };
 

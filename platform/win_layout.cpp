@@ -53,6 +53,16 @@ int ScrollThumbCell(const ScrollInfo& s, int len) {
   return 1 + static_cast<int>((static_cast<long>(s.pos) - s.min) * (track - 1) / range);
 }
 
+int ScrollPosForThumbCell(const ScrollInfo& s, int len, int cell) {
+  const int track = len - 2;
+  if (track <= 1) return s.pos;
+  const long range = static_cast<long>(s.max) - s.min;
+  if (range <= 0) return s.min;
+  const long k = std::clamp(cell, 1, track) - 1;
+  // Inverse of ScrollThumbCell's floor: the first position that lands in cell k + 1.
+  return s.min + static_cast<int>((k * range + track - 2) / (track - 1));
+}
+
 namespace {
 
 Hwnd HitChild(const WinSystem& ws, Hwnd parent, int col, int row, CellRect clip) {

@@ -37,5 +37,9 @@ struct ScrollInfo;
 // The cell of a bar's thumb (counting the arrow cell at 0) on a bar len cells
 // long; -1 when the bar has no room for one.
 int ScrollThumbCell(const ScrollInfo& s, int len);
+// The position whose thumb is drawn in the cell (clamped to the track): the
+// lowest such position, so ScrollThumbCell gives the cell back. The bar's own
+// position when the track has a single cell.
+int ScrollPosForThumbCell(const ScrollInfo& s, int len, int cell);
 
 }  // namespace plat

@@ -148,6 +148,8 @@ bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
     return true;
   }
 
+  if (ev.type == T::kMove || ev.type == T::kRelease) return RoutePointer(raw, m);
+
   Hwnd target = kNoWindow;
   HitArea area = HitArea::kClient;
   Point screen = ev.point;
@@ -171,6 +173,7 @@ bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
   }
   mouse_ = screen;
   mods_ = ev.mods;
+  if (ev.type == T::kPress) pressed_ = kNoWindow;
   if (!Rec(target) || !AcceptsInput(target)) return false;
   Hwnd top = TopLevelOf(target);
   if (top != active_ || !IsDescendant(top, focus_)) Activate(top);
@@ -193,7 +196,7 @@ bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
     }
     case HitArea::kVScroll:
     case HitArea::kHScroll: {
-      if (ev.type != T::kClick) return false;
+      if (ev.type != T::kClick && ev.type != T::kPress) return false;
       bool vert = area == HitArea::kVScroll;
       CellRect cc = ClientCells(*this, top);
       const ScrollInfo s = GetScrollInfo(top, vert ? kSbVert : kSbHorz);
@@ -205,7 +208,15 @@ bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
       else if (cell >= len - 1) code = kSbLineDown;
       else if (cell < thumb) code = kSbPageUp;
       else if (cell > thumb) code = kSbPageDown;
-      else return false;
+      else if (ev.type == T::kPress) {
+        // Pressed on the thumb: the drag follows the pointer until the release.
+        drag_ = ThumbDrag{top, vert, cell, thumb, s.pos};
+        Window* tw = Rec(top);
+        (vert ? tw->vbar : tw->hbar).track = s.pos;
+        return false;
+      } else {
+        return false;
+      }
       m = Msg{top, vert ? kWmVScroll : kWmHScroll, code, 0};
       return true;
     }
@@ -228,12 +239,79 @@ bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
     return true;
   }
   m = Msg{target, kWmLButtonDown, ev.mods, at};
+  if (ev.type == T::kPress) {
+    pressed_ = target;  // the release goes here, wherever it happens
+    return true;
+  }
   if (ev.type == T::kDblClick) {
     input_.push_front(follow(kWmLButtonUp));
     input_.push_front(follow(kWmLButtonDblClk));
     input_.push_front(follow(kWmLButtonUp));
   } else {
     input_.push_front(follow(kWmLButtonUp));
+  }
+  return true;
+}
+
+namespace {
+
+int FloorDiv(int v, int d) { return v >= 0 ? v / d : -((-v + d - 1) / d); }
+
+}  // namespace
+
+bool WinSystem::RoutePointer(const RawInput& raw, Msg& m) {
+  const InputEvent& ev = raw.ev;
+  const bool release = ev.type == InputEvent::Type::kRelease;
+  mouse_ = ev.point;
+  mods_ = ev.mods;
+  if (drag_.top != kNoWindow) return TrackThumb(ev.point, release, m);
+  if (!release) return false;  // moves matter only while a thumb is dragged
+  Hwnd target = pressed_;
+  pressed_ = kNoWindow;
+  if (!Rec(target) || !AcceptsInput(target)) return false;
+  Point origin = ClientToScreen(target, {0, 0});
+  m = Msg{target, kWmLButtonUp, ev.mods, MakePointL(ev.point.x - origin.x, ev.point.y - origin.y)};
+  return true;
+}
+
+bool WinSystem::TrackThumb(Point screen, bool release, Msg& m) {
+  const ThumbDrag d = drag_;
+  if (release) drag_ = ThumbDrag{};
+  Window* w = Rec(d.top);
+  if (!w || !AcceptsInput(d.top) || !(d.vert ? w->vbar : w->hbar).shown) {
+    // The window or its bar went away under the drag.
+    drag_ = ThumbDrag{};
+    return false;
+  }
+  ScrollInfo& bar = d.vert ? w->vbar : w->hbar;
+  CellRect cc = ClientCells(*this, d.top);
+  int len = d.vert ? cc.rows : cc.cols;
+  int cell = d.vert ? FloorDiv(screen.y, metrics_.cell_h) - cc.row : FloorDiv(screen.x, metrics_.cell_w) - cc.col;
+  int pos = ScrollPosForThumbCell(bar, len, d.grab_thumb + cell - d.grab_cell);
+  bar.track = pos;
+  const uint32_t msg = d.vert ? kWmVScroll : kWmHScroll;
+  auto follow = [&](uint16_t code) {
+    RawInput r;
+    r.msg = msg;
+    r.w = code;
+    r.l = pos;
+    r.target = d.top;
+    return r;
+  };
+  if (!release) {
+    if (pos == d.track) return false;
+    drag_.track = pos;
+    m = Msg{d.top, msg, kSbThumbTrack, pos};
+    return true;
+  }
+  // The release: a last THUMBTRACK when the thumb moved since the previous
+  // one, then THUMBPOSITION and ENDSCROLL.
+  input_.push_front(follow(kSbEndScroll));
+  if (pos != d.track) {
+    input_.push_front(follow(kSbThumbPosition));
+    m = Msg{d.top, msg, kSbThumbTrack, pos};
+  } else {
+    m = Msg{d.top, msg, kSbThumbPosition, pos};
   }
   return true;
 }

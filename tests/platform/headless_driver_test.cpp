@@ -119,15 +119,16 @@ TEST_F(DumpTest, TreeKindsRectanglesTextsAndFlags) {
   ws.Pump();
   (void)p;
   (void)hidden;
-  // Bottom to top: showing the form raised it over the hidden window.
+  // Bottom to top: showing the form raised it, and the window it owns stays
+  // above it, hidden or not.
   EXPECT_EQ(d.Dump(),
-            "window \"Other\" id=0 px=0,0 120x48 cells=0,0 10x2 \"Other\" hidden owner=\"Form\"\n"
             "window \"Form\" id=0 px=24,48 480x264 cells=2,2 40x11 \"Clientes\" active\n"
             "  static \"static\" id=4165 px=0,0 72x24 cells=2,3 6x1 \"C\xF3" "digo:\"\n"
             "  edit \"edit\" id=2001 px=84,0 120x24 cells=9,3 10x1 \"12\" focus right number limit=6 caret=1 sel=1-2\n"
             "  edit \"edit\" id=2002 px=84,24 120x24 cells=9,4 10x1 \"**\" password\n"
             "  checkbox \"checkbox\" id=2003 px=84,48 48x24 cells=9,5 4x1 \"\" check=1\n"
             "  button \"button\" id=3100 px=84,72 72x24 cells=9,6 6x1 \"Ok\" disabled\n"
+            "window \"Other\" id=0 px=0,0 120x48 cells=0,0 10x2 \"Other\" hidden owner=\"Form\"\n"
             "active: window \"Form\" \"Clientes\"; focus: edit \"edit\" id=2001\n");
 }
 
