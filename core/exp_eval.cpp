@@ -11,6 +11,7 @@
 #include "core/exp_constants.h"
 #include "core/exp_scan.h"
 #include "core/field_access.h"
+#include "core/field_format.h"
 #include "core/num_text.h"
 #include "core/fn_call.h"
 #include "core/hooks.h"
@@ -510,9 +511,16 @@ Status ExpEvalArgument(ExpCursor& cursor) {
 }
 
 Status ExpAssignValue(StrPair name, StrPair value, bool converted) {
-  (void)converted;  // number texts are read as plain decimals either way
   if (!name.ok() || !value.ok()) return kStIncompatibleTypes;
   ScratchScope scope;
+  // A typed number (locale separators) is reduced to a plain decimal first.
+  auto number = [&](StrPair v) {
+    if (!converted) {
+      v = FmtNumberText(v);
+      if (!v.ok()) return v;
+    }
+    return DecTextToValue(v);
+  };
   std::string_view n = name.view();
   size_t open = n.find('(');
   if (open != n.npos) {
@@ -523,7 +531,7 @@ Status ExpAssignValue(StrPair name, StrPair value, bool converted) {
     std::string_view base = n.substr(0, open);
     bool text_kind = VarTypeOfName(StrOf(base)) == kVarText;
     if (text_kind) return scope.Release(DimAssign(array, args, value, true));
-    StrPair num = DecTextToValue(value);
+    StrPair num = number(value);
     if (!num.ok()) return scope.Release(StrError(num));
     return scope.Release(DimAssign(array, args, num, false));
   }
@@ -532,7 +540,7 @@ Status ExpAssignValue(StrPair name, StrPair value, bool converted) {
       return scope.Release(VarAssign(name, value));
     case kVarInt:
     case kVarNum: {
-      StrPair num = DecTextToValue(value);
+      StrPair num = number(value);
       if (!num.ok()) return scope.Release(StrError(num));
       return scope.Release(VarAssign(name, num));
     }

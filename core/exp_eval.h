@@ -51,7 +51,8 @@ StrPair ExpEvalIfString(StrPair text);
 Status ExpEvalArgument(ExpCursor& cursor);
 
 // Assigns a value given as a text to a variable or an array element ("A(3)").
-// With converted false a number text is first reduced to a plain decimal.
+// With converted false a typed number text ("1.234,5") is first reduced to a
+// plain decimal.
 Status ExpAssignValue(StrPair name, StrPair value, bool converted);
 // The statement "name=value" that assigns the value back exactly: a text is
 // quoted (pieces joined by "+" when it holds both quote characters, line

@@ -14,6 +14,7 @@
 #include "core/dyn_strings.h"
 #include "core/err_assert.h"
 #include "core/err_register.h"
+#include "core/exec_state.h"
 #include "core/help.h"
 #include "core/fmt_locale.h"
 #include "core/hooks.h"
@@ -74,6 +75,7 @@ struct CoreRuntime {
   MsgCatalog catalog;
   MsgBoxState msgbox;
   DictState dict;
+  ExecState exec;
 };
 
 CoreRuntime& Core();

@@ -4,6 +4,7 @@
 
 #include "platform/ctl_button.h"
 #include "platform/ctl_edit.h"
+#include "platform/ctl_list.h"
 #include "platform/ctl_menu.h"
 #include "platform/ctl_static.h"
 #include "platform/win_core.h"
@@ -69,6 +70,10 @@ void PaintControl(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& c
     case WinKind::kBitmapButton:
     case WinKind::kOwnerDrawButton: PaintButton(ws, h, grid, cells, clip); break;
     case WinKind::kStatic: PaintStatic(ws, h, grid, cells, clip); break;
+    case WinKind::kListBox: PaintListBox(ws, h, grid, cells, clip); break;
+    case WinKind::kComboBox:
+    case WinKind::kListView:
+    case WinKind::kProgress: break;
     case WinKind::kTop: break;
   }
 }

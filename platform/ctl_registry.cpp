@@ -1,6 +1,7 @@
 // The class procedure of each built-in window kind.
 #include "platform/ctl_button.h"
 #include "platform/ctl_edit.h"
+#include "platform/ctl_list.h"
 #include "platform/ctl_static.h"
 #include "platform/win_core.h"
 
@@ -14,6 +15,10 @@ WndProc ClassProc(WinKind kind) {
     case WinKind::kBitmapButton:
     case WinKind::kOwnerDrawButton: return &ButtonProc;
     case WinKind::kStatic: return &StaticProc;
+    case WinKind::kListBox: return &ListBoxProc;
+    case WinKind::kComboBox:
+    case WinKind::kListView:
+    case WinKind::kProgress: break;
     case WinKind::kTop: break;
   }
   return &WinSystem::DefProc;

@@ -77,6 +77,10 @@ std::string_view KindName(WinKind kind) {
     case WinKind::kStatic: return "static";
     case WinKind::kBitmapButton: return "bitmapbutton";
     case WinKind::kOwnerDrawButton: return "ownerdraw";
+    case WinKind::kListBox: return "listbox";
+    case WinKind::kComboBox: return "combobox";
+    case WinKind::kListView: return "listview";
+    case WinKind::kProgress: return "progress";
   }
   return "?";
 }

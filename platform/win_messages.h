@@ -62,6 +62,10 @@ enum WinMsg : uint32_t {
   kBmSetState,  // w = 1 pushed highlight, 0 normal
   kBmGetState,
   kBmSetValue,  // owner-drawn: w = the stored state value
+  // List boxes, combo boxes and list views: to the parent, w = MakeCommandW(vk,
+  // caret row), l = the control; answer -2 when the parent handled the key,
+  // -1 to let the control handle it.
+  kWmVKeyToItem = 0x160,
   // Message box internals.
   kMbAnswer = 0x180,  // w = the answer (scripted)
   // First number free for the engine's own messages.
@@ -76,6 +80,9 @@ enum CmdCode : uint16_t {
   kCmdClicked = 0,     // button click or menu pick
   kCmdDblClick = 2,    // list double click
   kCmdSelEndOk = 9,    // combo selection confirmed
+  kCmdSelChange = 1,   // list or combo selection changed
+  kCmdDropDown = 7,    // combo list opened
+  kCmdSelEndCancel = 10,  // combo list closed without a choice
 };
 
 // Scroll codes.

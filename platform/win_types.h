@@ -45,6 +45,10 @@ enum class WinKind : uint8_t {
   kStatic,
   kBitmapButton,
   kOwnerDrawButton,
+  kListBox,
+  kComboBox,
+  kListView,
+  kProgress,
 };
 
 // Style bits (our own numbering). The first group applies to every window,
@@ -73,6 +77,14 @@ enum WinStyle : uint32_t {
   kSsCenter = 1u << 17,
   kSsBanner = 1u << 18,  // grey panel with white centred lines
   kSsSunken = 1u << 19,
+
+  kLbsNotify = 1u << 16,    // list box: selection and double-click commands to the parent
+  kLbsWantKeys = 1u << 17,  // list box: keys offered to the parent first (kWmVKeyToItem)
+
+  kCbsDropDown = 1u << 16,  // combo box: an edit field over a list that opens
+  kCbsSimple = 1u << 17,    // combo box: the list always shown below the field
+
+  kLvsGridLines = 1u << 16, // list view: lines between the rows
 };
 
 // Pixel metrics: the font cell, the work area in cells and the scroll-bar

@@ -52,6 +52,30 @@ struct Menu {
   std::vector<MenuItem> items;
 };
 
+// List boxes, combo boxes and list views: rows of texts (one per column),
+// the selected row, the focused (caret) row and the first row shown.
+struct ListColumn {
+  std::string heading;
+  int width = 0;  // pixels
+  bool right = false;
+};
+struct ListState {
+  std::vector<std::vector<std::string>> rows;
+  std::vector<ListColumn> columns;  // list views
+  int sel = -1;    // -1: none
+  int caret = 0;
+  int top = 0;
+  int item_height = 0;  // pixels; 0: one cell
+  bool dropped = false;  // drop-down combo box: its list is open
+  uint32_t text_color = 0;        // list views: 0x00BBGGRR
+  uint32_t back_color = 0xFFFFFF;
+};
+struct ProgressState {
+  int min = 0;
+  int max = 100;
+  int pos = 0;
+};
+
 struct Window {
   uint16_t gen = 0;
   bool used = false;
@@ -84,6 +108,8 @@ struct Window {
   // the top, the hot one highlighted.
   std::vector<std::string> lines;
   int hot_line = -1;
+  ListState list;
+  ProgressState progress;
 };
 
 }  // namespace plat

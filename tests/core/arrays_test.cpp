@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/arrays.h"
+#include "core/fn_call.h"
 #include "core/obj_table.h"
 #include "core/var_store.h"
 #include "tests/support/exp_fixture.h"
@@ -69,6 +70,23 @@ TEST_F(ArraysTest, TextArrayWidthComesFromItsOwnArguments) {
   // A read-created text array inside a call's arguments does not take the
   // call's other arguments as its initial value.
   EXPECT_EQ(Eval("'a'+W$(2;'xy')+'b'").text, "axyb");
+  EXPECT_EQ(Desc("W$(")->elem_size, 2);
+}
+
+Status CountArgs(FnArgs& a) {
+  std::string seen;
+  for (uint16_t i = a.Count(); i > 0; --i) {
+    FnArg v = FnArgValue(a, i, StrPair{}, kFnArgText);
+    seen = (v.type == kFnArgText ? v.value.str() : std::string("#")) + "|" + seen;
+  }
+  a.result_text = true;
+  StrPair r = ScratchText(seen);
+  return r.ok() ? kOk : StrError(r);
+}
+
+TEST_F(ArraysTest, ReadCreatedTextArrayLeavesTheCallsArguments) {
+  ASSERT_EQ(FnRegister(StrOf("SEEN$"), CountArgs), kOk);
+  EXPECT_EQ(Eval("SEEN$('outer';W$(1;'xy');'last')").text, "outer|xy|last|");
   EXPECT_EQ(Desc("W$(")->elem_size, 2);
 }
 

@@ -211,6 +211,7 @@ TEST_F(ExpTest, ConditionIntegerNumberAndTextForms) {
   EXPECT_EQ(ExpEvalCond(StrOf("0.01")), 1);
   EXPECT_EQ(ExpEvalCond(StrOf("2<1")), 0);
   EXPECT_EQ(ExpEvalCond(StrOf("A B")), kStSyntax);
+  EXPECT_EQ(ExpEvalCond(StrOf("'a'+1")), kStIncompatibleTypes);
   EXPECT_EQ(ExpEvalInt(StrOf("7/2")), 4);
   EXPECT_EQ(ExpEvalInt(StrOf("-7/2")), -4);
   EXPECT_EQ(ExpEvalInt(StrOf("A B")), 0);
@@ -365,8 +366,10 @@ TEST_F(ExpTest, AssignmentTextsForNumbers) {
 TEST_F(ExpTest, AssignValueByTypeOfName) {
   EXPECT_EQ(ExpAssignValue(StrOf("T$"), StrOf("abc"), true), kOk);
   EXPECT_EQ(Var("T$"), "abc");
-  EXPECT_EQ(ExpAssignValue(StrOf("N#"), StrOf("1.234"), false), kOk);
+  EXPECT_EQ(ExpAssignValue(StrOf("N#"), StrOf("1.234"), true), kOk);
   EXPECT_EQ(Var("N#"), "1.23");
+  EXPECT_EQ(ExpAssignValue(StrOf("N#"), StrOf("  0012.50 "), false), kOk);  // a typed number
+  EXPECT_EQ(Var("N#"), "12.5");
   EXPECT_EQ(ExpAssignValue(StrOf("I"), StrOf("2.5"), true), kOk);
   EXPECT_EQ(Var("I"), "3");
   Eval("V(3)");

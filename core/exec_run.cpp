@@ -1,0 +1,479 @@
+#include "core/exec_run.h"
+
+#include <string>
+#include <string_view>
+
+#include "core/dec_value.h"
+#include "core/dict_state.h"
+#include "core/dyn_strings.h"
+#include "core/err_register.h"
+#include "core/exec_args.h"
+#include "core/exec_compile.h"
+#include "core/exec_handlers.h"
+#include "core/exec_keywords.h"
+#include "core/exp_eval.h"
+#include "core/exp_parm_file.h"
+#include "core/exp_scan.h"
+#include "core/fn_call.h"
+#include "core/log.h"
+#include "core/obj_table.h"
+#include "core/runtime.h"
+#include "core/scratch_arena.h"
+#include "core/string_lists.h"
+#include "core/str_items.h"
+#include "core/sys_vars.h"
+#include "core/var_store.h"
+
+namespace eng {
+
+namespace {
+
+ExecState& X() { return Core().exec; }
+
+std::string_view Trim(std::string_view t) {
+  while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+  return t;
+}
+
+StrPair TextOf(const ExecRun& run, uint16_t i) {
+  const std::string& t = run.body->texts[i];
+  return StrMake(t.data(), t.size());
+}
+
+// The value of an expression statement, kept as the function's result.
+void KeepResult(ExecRun& run, Status s) {
+  if (s == 1) {
+    run.result_text = true;
+    run.result.assign(ScratchTop().view());
+  } else if (s == 0) {
+    run.result_text = false;
+    run.result = ExecNumberText(NumAccValue(), DecPrecis());
+  }
+}
+
+// The 8-byte little-endian number of a list-35 entry; 0 for another length.
+int64_t DecodeLe(StrPair raw) {
+  if (raw.len != kDecEntryBytes) return 0;
+  uint64_t v = 0;
+  for (int b = 7; b >= 0; --b) v = (v << 8) | raw.at(static_cast<size_t>(b));
+  return static_cast<int64_t>(v);
+}
+
+// The items of a ","-list, trimmed.
+std::vector<std::string_view> SplitNames(std::string_view list) {
+  std::vector<std::string_view> names;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == list.npos) end = list.size();
+    names.push_back(Trim(list.substr(start, end - start)));
+    start = end + 1;
+  }
+  return names;
+}
+
+// The index of the entry point `name` in a body; 0xFFFF when it has none.
+uint16_t EntryOf(const ExecProcBody& body, std::string_view name) {
+  std::vector<std::string_view> names = SplitNames(body.entry_names);
+  for (size_t i = 0; i < names.size() && i < body.entry_indexes.size(); ++i)
+    if (names[i] == name) return body.entry_indexes[i];
+  return 0xFFFF;
+}
+
+Status RunHandler(ExecRun& run) {
+  uint16_t i = run.last;
+  uint16_t code = run.body->entries[i].code;
+  ScratchScope scope;
+  StrPair text = ExecExpandText(TextOf(run, i));
+  if (!text.ok()) return StrError(text);
+  ExecArgs args;
+  if (Status s = ExecEvalArgs(text, &args)) return s;
+  ExecHandler h = ExecHandlerFrom(0);
+  if (!h) return kStNotAvailable;
+  return h(code, args);
+}
+
+}  // namespace
+
+StrPair ExecExpandText(StrPair text) {
+  // Text macros are expanded here once the macro layer is in place.
+  return ScratchPair(text);
+}
+
+StrPair ExecStatementText(const ExecProcBody& body, uint16_t index, bool expand) {
+  if (index >= body.texts.size()) return ScratchText("");
+  StrPair t = StrOf(body.texts[index]);
+  return expand ? ExecExpandText(t) : ScratchPair(t);
+}
+
+void ExecTraceLine(const ExecProcBody& body, uint16_t index) {
+  if (!SysVarHas(kVarTrace, kTraceProcedure) || index >= body.entries.size()) return;
+  std::string line = std::to_string(index + 1);
+  line += '\t';
+  line += ExecKeywordName(body.entries[index].code);
+  line += ' ';
+  line += body.texts[index];
+  line += "\r\n";
+  LogProcTrace(StrOf(line));
+}
+
+Status ExecRunFlow(ExecRun& run) {
+  const ExecProcBody& body = *run.body;
+  const uint16_t count = static_cast<uint16_t>(body.entries.size());
+  const uint16_t mark = ScratchMark(-1);
+  for (;;) {
+    uint16_t i = run.position;
+    uint16_t code = i < count ? body.entries[i].code : kExecEnd;
+    if (i < count) ExecTraceLine(body, i);
+    if (code == kExecEnd) {
+      run.ended = true;
+      run.last = i;
+      if (run.flags & kExecRunFunction) {
+        if (Status s = DynStrPush(sl::kReturnBuffer, StrOf(run.result))) return s;
+      }
+      return kOk;
+    }
+    ScratchMark(mark);
+    if (X().services.progress_pump) {
+      Status p = X().services.progress_pump();
+      if (p == kStCancelled) return p;
+    }
+    run.last = i;
+    if (code >= kExecFirstHandlerCode) return kOk;
+    ++run.position;
+    const ExecStatementEntry& e = body.entries[i];
+    switch (code) {
+      case kExecExpression: {
+        Status s = ExpEvalText(TextOf(run, i));
+        if (s >= kStFirstError) return s;
+        KeepResult(run, s);
+        break;
+      }
+      case kExecGoto:
+        run.position = e.target;
+        break;
+      case kExecGosub:
+        if (run.gosub_depth >= kExecGosubDepth) return ErrIncident(kStProcStack, StrOf("GOSUB"), true);
+        run.gosub[run.gosub_depth++] = run.position;
+        run.position = e.target;
+        break;
+      case kExecCall: {
+        Status s = ExecCallProc(TextOf(run, i));
+        if (s) return s;
+        break;
+      }
+      case kExecReturn:
+        if (run.gosub_depth == 0) {
+          run.position = count;  // the procedure ends
+          break;
+        }
+        run.position = run.gosub[--run.gosub_depth];
+        break;
+      case kExecLoop:
+        run.position = e.target;
+        break;
+      case kExecLoopWhile:
+      case kExecLoopUntil: {
+        Status c = ExpEvalCond(TextOf(run, i));
+        if (c >= kStFirstWarning) return c;
+        if ((c == 1) == (code == kExecLoopWhile)) run.position = e.target;
+        break;
+      }
+      case kExecElse:
+        run.position = e.target;
+        break;
+      case kExecIf:
+      case kExecIfTrue:
+      case kExecDoWhile:
+      case kExecIfFalse:
+      case kExecDoUntil: {
+        Status c = ExpEvalCond(TextOf(run, i));
+        if (c >= kStFirstWarning) return c;
+        bool jump_when_true = code == kExecIfFalse || code == kExecDoUntil;
+        if ((c == 1) == jump_when_true) run.position = e.target;
+        break;
+      }
+      case kExecLocalVars: {
+        Status s = ExecLocalVars(TextOf(run, i));
+        if (s) return s;
+        break;
+      }
+      default:  // ENDIF, DO
+        break;
+    }
+  }
+}
+
+ExecContextMark ExecNoteContext() {
+  ExecContextMark m;
+  m.open_states = DynStrCount(sl::kOpenStates);
+  m.files = Core().dict.file_count;
+  const ExecServices& sv = X().services;
+  m.progress = sv.progress_active && sv.progress_active();
+  return m;
+}
+
+Status ExecRestoreContext(const ExecContextMark& mark) {
+  const ExecServices sv = X().services;
+  Status result = kOk;
+  if (sv.grid_reset) sv.grid_reset();
+  if (sv.open_state_restore) {
+    while (DynStrCount(sl::kOpenStates) > mark.open_states) {
+      uint16_t before = DynStrCount(sl::kOpenStates);
+      Status s = sv.open_state_restore();
+      if (s && !result) result = s;
+      if (s || DynStrCount(sl::kOpenStates) >= before) break;
+    }
+  }
+  if (sv.struct_scope_restore) {
+    // Only scopes pushed since: an empty stack restores nothing.
+    while (Core().dict.file_count > mark.files && Core().dict.scope_depth > 0) {
+      uint8_t before = Core().dict.scope_depth;
+      Status s = sv.struct_scope_restore();
+      if (s && !result) result = s;
+      if (s || Core().dict.scope_depth >= before) break;
+    }
+  }
+  if (!mark.progress && sv.progress_active && sv.progress_active() && sv.progress_close) sv.progress_close();
+  if (sv.winopen_close) {
+    for (int guard = 0; guard < 1000; ++guard) {
+      Status s = sv.winopen_close();
+      if (s == kStDataOutBound) break;
+      if (s) {
+        if (!result) result = s;
+        break;
+      }
+    }
+  }
+  return result;
+}
+
+Status ExecRunStatements(uint16_t procedure, uint16_t flags) {
+  ExecProc* rec = ExecProcGet(procedure);
+  if (!rec) return kStStructMem;
+  ExecRun run;
+  run.body = ExecProcBodyOf(procedure);
+  if (!run.body) return kStStructMem;
+  run.position = rec->position;
+  run.flags = flags;
+  ExecContextMark mark = ExecNoteContext();
+  const uint16_t scratch = ScratchMark(-1);
+
+  Status status = kOk;
+  for (;;) {
+    ErrSetLast(2, 0, 0, 0);
+    status = ExecRunFlow(run);
+    if (status || run.ended) break;
+    ++run.position;
+    status = RunHandler(run);
+    if (status) break;
+  }
+  ScratchMark(scratch);
+  if (status <= kStFirstError && (flags & kExecRunRestore)) {
+    Status r = ExecRestoreContext(mark);
+    if (!status) status = r;
+  }
+  if (status) {
+    ErrSetLast(1, kModMemAcums, status, status);
+    const ExecProcBody& body = *run.body;
+    uint16_t i = run.last;
+    std::string incident = "Line: " + std::to_string(static_cast<uint32_t>(i) + 1) + " (+ remmarks):\r\n";
+    if (i < body.entries.size()) {
+      incident += ExecKeywordName(body.entries[i].code);
+      incident += ' ';
+      incident += body.texts[i];
+    } else {
+      incident += ' ';
+    }
+    ErrIncident(status, StrOf(incident), true);
+  }
+  return status;
+}
+
+Status ExecRunFunction(StrPair name, StrPair file, uint16_t flags) {
+  VarScope scope = VarScopeSave();
+  std::string entry(Trim(name.view()));
+  Status status = kOk;
+  uint16_t loaded = 0xFFFF;
+  bool has_file = !file.empty() && !Trim(file.view()).empty();
+  if (has_file) {
+    std::string f(Trim(file.view()));
+    uint16_t r = ExecLoadProc(StrOf(f));
+    if (r >= kExecMaxProcs) status = r;
+    else loaded = r;
+  } else if (entry.empty()) {
+    status = kStSyntax;
+  }
+
+  if (!status) {
+    uint16_t found = 0xFFFF, start = 0;
+    for (uint16_t k = ExecProcCount(); k-- > 0;) {
+      auto body = ExecProcBodyOf(k);
+      if (!body) continue;
+      if (entry.empty()) {
+        found = k;
+        break;
+      }
+      uint16_t at = EntryOf(*body, entry);
+      if (at != 0xFFFF) {
+        found = k;
+        start = at;
+        break;
+      }
+    }
+    if (found == 0xFFFF) {
+      status = ErrIncident(kStSyntax, StrOf(entry), true);
+    } else {
+      ExecProc* rec = ExecProcGet(found);
+      rec->position = start;
+      uint16_t run_flags = static_cast<uint16_t>((flags & kExecRunFunction) | (entry.empty() ? kExecRunRestore : 0));
+      status = ExecRunStatements(found, run_flags);
+    }
+    if (loaded != 0xFFFF) {
+      // Whoever loads a procedure unloads it: the file this call loaded.
+      Status u = ExecUnloadProc(loaded);
+      if (!status) status = u;
+    }
+  }
+  if (flags & 1) {
+    Status r = VarScopeRestore(scope);
+    if (!status) status = r;
+  }
+  return status;
+}
+
+Status ExecRunMenuProc(StrPair command, void (*callback)()) {
+  std::string cmd(command.view());
+  if (callback) callback();
+  std::vector<std::string> items;
+  {
+    size_t start = 0;
+    while (start <= cmd.size()) {
+      size_t end = cmd.find(',', start);
+      if (end == cmd.npos) end = cmd.size();
+      items.emplace_back(Trim(std::string_view(cmd).substr(start, end - start)));
+      start = end + 1;
+    }
+  }
+  for (size_t k = 2; k < items.size(); ++k) {
+    if (items[k].empty()) continue;
+    ScratchScope scope;
+    if (ExpLoadParmFile(StrOf(items[k]), 1)) break;
+  }
+  std::vector<std::string> files;
+  {
+    const std::string& f = items[0];
+    size_t start = 0;
+    while (start <= f.size()) {
+      size_t end = f.find(';', start);
+      if (end == f.npos) end = f.size();
+      files.emplace_back(Trim(std::string_view(f).substr(start, end - start)));
+      start = end + 1;
+    }
+  }
+  const uint16_t noted = ExecProcCount();
+  Status status = kOk;
+  for (size_t k = files.size(); k-- > 1;) {
+    if (files[k].empty()) continue;
+    uint16_t r = ExecLoadProc(StrOf(files[k]));
+    if (r >= kExecMaxProcs) {
+      status = r;
+      break;
+    }
+  }
+  if (!status) {
+    std::string entry = items.size() > 1 ? items[1] : std::string();
+    status = ExecRunFunction(StrOf(entry), StrOf(files[0]), 1);
+  }
+  while (ExecProcCount() > noted) ExecUnloadProc(static_cast<uint16_t>(ExecProcCount() - 1));
+  if (X().services.pump_messages) X().services.pump_messages();
+  return status;
+}
+
+Status ExecCallProc(StrPair text) {
+  std::string_view t = Trim(text.view());
+  size_t blank = t.find_first_of(" \t");
+  std::string target(t.substr(0, blank));
+  std::string arglist(blank == t.npos ? std::string_view() : Trim(t.substr(blank)));
+
+  std::vector<std::string_view> items = SplitNames(target);
+  auto literal_or_text = [](std::string_view item) -> std::string {
+    if (item.empty()) return std::string();
+    ScratchScope scope;
+    StrPair v = ExpEvalIfString(StrOf(item));
+    return v.ok() ? std::string(v.view()) : std::string(item);
+  };
+  std::string name = literal_or_text(items.size() > 0 ? items[0] : std::string_view());
+  std::string file = literal_or_text(items.size() > 1 ? items[1] : std::string_view());
+  bool restore = true;
+  if (items.size() > 2 && !items[2].empty()) {
+    ScratchScope scope;
+    restore = ExpEvalInt(StrOf(items[2])) != 0;
+  }
+
+  // The depth before the arguments: the callee must take exactly those.
+  const uint16_t depth = DynStrCount(sl::kProcArgs);
+  Status status = kOk;
+  if (!arglist.empty()) {
+    ScratchScope scope;
+    StrPair prepared = ExpPrepare(StrOf(arglist));
+    if (!prepared.ok()) {
+      status = StrError(prepared);
+    } else {
+      ExpCursor cursor{prepared, 0};
+      StrPair types = FnEvalArgs(cursor, kFnAllArgs);
+      if (!types.ok()) {
+        status = StrError(types);
+      } else {
+        for (uint16_t k = 0; k * 2 + 1 < types.len; ++k) {
+          uint16_t kind = static_cast<uint16_t>(types.at(k * 2u) | (types.at(k * 2u + 1) << 8));
+          X().arg_kinds[static_cast<uint16_t>(depth + k)] = kind;
+        }
+      }
+    }
+  }
+  if (!status) {
+    status = ExecRunFunction(StrOf(name), StrOf(file), restore ? 1 : 0);
+    if (!status && DynStrCount(sl::kProcArgs) != depth)
+      status = ErrIncident(kStSyntax, StrOf("LOCALVARS"), true);
+  }
+  if (DynStrCount(sl::kProcArgs) > depth) DynStrPopTo(sl::kProcArgs, depth);
+  X().arg_kinds.erase(X().arg_kinds.lower_bound(depth), X().arg_kinds.end());
+  return status;
+}
+
+Status ExecLocalVars(StrPair names) {
+  std::vector<std::string_view> list = SplitNames(names.view());
+  for (size_t k = list.size(); k-- > 0;) {
+    StrPair name = StrOf(list[k]);
+    uint16_t type = VarTypeOfName(name);
+    if (name.empty() || type == kVarArray || type == kVarNoValue) return kStIncompatibleTypes;
+    uint16_t count = DynStrCount(sl::kProcArgs);
+    if (count == 0) return ErrIncident(kStSyntax, StrOf("LOCALVARS"), true);
+    const uint16_t top = static_cast<uint16_t>(count - 1);
+    auto kind_it = X().arg_kinds.find(top);
+    uint16_t kind = kind_it == X().arg_kinds.end() ? kFnArgText : kind_it->second;
+    ScratchScope scope;
+    StrPair raw = ScratchPair(DynStrTop(sl::kProcArgs));
+    if (!raw.ok()) return StrError(raw);
+    bool omitted = raw.len == 1 && raw.ptr[0] == kFnOmitted;
+    StrPair value;
+    if (type == kVarText) {
+      if (omitted) value = ScratchText("");
+      else if (kind == kFnArgNum) value = ScratchText(ExecNumberText(DecodeLe(raw), DecPrecis()));
+      else value = raw;
+    } else {
+      if (omitted) value = DecStoreValue(0);
+      else if (kind == kFnArgText) value = ExpPushDecimal(raw) ? DecStoreValue(0) : ScratchTop();
+      else value = raw;
+    }
+    Status s = VarAssign(name, value);
+    if (s) return s;
+    DynStrPop(sl::kProcArgs);
+    if (kind_it != X().arg_kinds.end()) X().arg_kinds.erase(kind_it);
+  }
+  return kOk;
+}
+
+}  // namespace eng

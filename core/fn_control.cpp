@@ -1,0 +1,122 @@
+// Control built-ins: the lazy conditionals CHK# and CHK$, MACRO$, EXP$,
+// ENVRON$ and SQLCHILD.
+#include <string>
+
+#include "core/cmd_line.h"
+#include "core/dyn_strings.h"
+#include "core/exp_eval.h"
+#include "core/fn_builtins_detail.h"
+#include "core/macros.h"
+#include "core/scratch_arena.h"
+#include "core/str_build.h"
+#include "core/str_case.h"
+#include "core/string_lists.h"
+
+namespace eng::fn {
+
+namespace {
+
+constexpr int kMacroEvaluate = 8;
+
+// Argument 1 is evaluated; only the chosen one of the raw arguments 2 and 3
+// is evaluated. A result of the other kind gives 125.
+Status Check(FnArgs& a, bool want_text) {
+  FnArg cond = FnArgValue(a, 1, StrPair{}, kFnArgNum);
+  if (cond.status) return cond.status;
+  if (cond.type == kFnArgText) return kStIncompatibleTypes;
+  bool holds = !cond.omitted && NumOf(cond.value) != 0;
+  StrPair rest = RawRest(a);
+  StrPair branch = ExpListItem(rest, holds ? 1 : 2);
+  if (a.cursor) a.cursor->pos = a.cursor->text.len;  // the rest is taken
+  a.result_text = want_text;
+  if (!branch.ok() || StrTrim(branch, 3).len == 0) {
+    return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
+  }
+  std::string held(branch.view());
+  Status s = ExpEvalText(StrOf(held));
+  if (s == kStNullExpression) return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
+  if (s >= kStFirstWarning) return s;
+  bool is_text = s == 1;
+  if (is_text != want_text) {
+    // The result keeps the function's kind: the empty text or 0.
+    if (Status r = want_text ? ResultText(a, std::string()) : ResultNum(a, 0)) return r;
+    return kStAtypical;
+  }
+  return s > 1 ? s : kOk;
+}
+
+Status ChkNum(FnArgs& a) { return Check(a, false); }
+Status ChkStr(FnArgs& a) { return Check(a, true); }
+
+Status Macro(FnArgs& a) {
+  if (Status s = FnArgCount(a, 1, 3)) return s;
+  StrPair list = FnArgStr(a, 3, StrPair{});
+  if (!list.ok()) return StrError(list);
+  std::string held_list(list.view());
+  FnIntArg flags = FnArgInt(a, 2, 0);
+  if (flags.status) return flags.status;
+  StrPair text = FnArgStr(a, 1, StrPair{});
+  if (!text.ok()) return StrError(text);
+  StrPair expanded = (flags.value & kMacroLookup) ? MacroExpandList(text, StrOf(held_list))
+                                                  : MacroExpand(text, flags.value & 0xFF);
+  if (!expanded.ok()) return StrError(expanded);
+  if (!(flags.value & kMacroEvaluate)) return ResultText(a, expanded);
+  std::string expr(StrTrim(expanded, 3).view());
+  Status s = ExpEvalText(StrOf(expr));
+  if (s >= kStFirstWarning) return s;
+  a.result_text = s == 1;
+  return s > 1 ? s : kOk;
+}
+
+// The template with "$k_" replaced by the source text of the k-th raw argument.
+Status Exp(FnArgs& a) {
+  StrPair rest = RawRest(a);
+  if (a.cursor) a.cursor->pos = a.cursor->text.len;
+  std::string held_rest(rest.ok() ? rest.view() : std::string_view());
+  StrPair tmpl = FnArgStr(a, 1, StrPair{});
+  if (!tmpl.ok()) return StrError(tmpl);
+  std::string out(tmpl.view());
+  uint16_t count = ExpListCount(StrOf(held_rest));
+  for (uint16_t k = 1; k <= count; ++k) {
+    std::string key = "$" + std::to_string(k) + "_";
+    std::string source(StrTrim(ExpListItem(StrOf(held_rest), k), 3).view());
+    std::string next;
+    size_t at = 0;
+    for (size_t found; (found = out.find(key, at)) != std::string::npos; at = found + key.size()) {
+      next.append(out, at, found - at);
+      next += source;
+    }
+    next.append(out, at, std::string::npos);
+    if (next.size() > kMaxText) return kStStringTooLong;
+    out.swap(next);
+  }
+  return ResultText(a, out);
+}
+
+// Element 2 or more: the shared text (0, element); otherwise the command-line
+// option of that name.
+Status Environ(FnArgs& a) {
+  if (Status s = FnArgCount(a, 1, 2)) return s;
+  FnIntArg element = FnArgInt(a, 2, 1);
+  if (element.status) return element.status;
+  StrPair name = FnArgStr(a, 1, StrPair{});
+  if (!name.ok()) return StrError(name);
+  if (element.value >= 2) return ResultText(a, DynStrGet(sl::kSettings, static_cast<uint16_t>(element.value)));
+  StrPair v = CmdValueByName(name);
+  return ResultText(a, v.ok() ? v : StrPair{});
+}
+
+Status SqlChild(FnArgs& a) { return ResultInt(a, 0); }
+
+}  // namespace
+
+void InstallControl() {
+  FnInstallBuiltin(kFnChkNum, ChkNum);
+  FnInstallBuiltin(kFnChkStr, ChkStr);
+  FnInstallBuiltin(kFnMacro, Macro);
+  FnInstallBuiltin(kFnExp, Exp);
+  FnInstallBuiltin(kFnEnviron, Environ);
+  FnInstallBuiltin(kFnSqlChild, SqlChild);
+}
+
+}  // namespace eng::fn

@@ -1,0 +1,147 @@
+// The terminal front end end to end: the demo program runs inside a private
+// tmux server; keys go in with send-keys and the captured pane is checked.
+// The test is skipped only when tmux cannot start. Every wait has a deadline.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace plat {
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+class TermEndToEnd : public ::testing::Test {
+ protected:
+  std::string socket_;
+  std::string dir_;
+  bool started_ = false;
+
+  // Runs a tmux command on the private server (bounded by timeout); its output.
+  std::string Tmux(const std::string& args, int* status = nullptr) {
+    std::string cmd = "timeout 10 tmux -L " + socket_ + " " + args + " 2>&1";
+    std::string out;
+    if (std::FILE* p = popen(cmd.c_str(), "r")) {
+      char buf[4096];
+      size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+      int rc = pclose(p);
+      if (status) *status = rc;
+    } else if (status) {
+      *status = -1;
+    }
+    return out;
+  }
+
+  std::string Pane() { return Tmux("capture-pane -p -t demo"); }
+
+  // Waits until the pane shows the text; false after the deadline.
+  bool WaitFor(const std::string& text, int ms = 5000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+      if (Pane().find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  void Keys(const std::string& keys) { Tmux("send-keys -t demo " + keys); }
+  void Literal(const std::string& text) { Tmux("send-keys -t demo -l " + Quote(text)); }
+
+  void SetUp() override {
+    char tmpl[] = "/tmp/term-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    socket_ = "term-e2e-" + std::to_string(getpid());
+    const std::string program = std::string("env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=xterm-256color ") +
+                                Quote(TERM_DEMO_PATH) + " --out " + Quote(dir_ + "/out.txt");
+    int status = 0;
+    std::string out = Tmux("-f /dev/null new-session -d -s demo -x 80 -y 25 " + Quote(program), &status);
+    if (status != 0) GTEST_SKIP() << "tmux cannot start: " << out;
+    started_ = true;
+  }
+
+  void TearDown() override {
+    if (started_) Tmux("kill-server");
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+  std::string OutFile() {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < end) {
+      std::ifstream f(dir_ + "/out.txt");
+      std::stringstream ss;
+      ss << f.rdbuf();
+      if (ss.str().find('\n') != std::string::npos) return ss.str();
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
+  }
+};
+
+TEST_F(TermEndToEnd, FormTypingFocusListAndMessageBox) {
+  // The form is drawn, the name field has the focus.
+  ASSERT_TRUE(WaitFor("Demostraci\xC3\xB3n de controles")) << Pane();
+  ASSERT_TRUE(WaitFor("foco=2000")) << Pane();
+  EXPECT_NE(Pane().find("[ Aviso  ]"), std::string::npos);
+
+  // Typing, with a letter outside ASCII: it arrives as byte F1 and shows as typed.
+  Literal("Pe\xC3\xB1" "a");
+  ASSERT_TRUE(WaitFor("nombre=50 65 F1 61")) << Pane();
+  EXPECT_NE(Pane().find("Nombre:    Pe\xC3\xB1" "a"), std::string::npos) << Pane();
+
+  // Tab moves the focus: amount, check box, list.
+  Keys("Tab");
+  ASSERT_TRUE(WaitFor("foco=2001")) << Pane();
+  Keys("Tab Tab");
+  ASSERT_TRUE(WaitFor("foco=3350")) << Pane();
+  // Shift+Tab goes back and Tab forth again.
+  Keys("BTab");
+  ASSERT_TRUE(WaitFor("foco=2002")) << Pane();
+  Keys("Tab");
+  ASSERT_TRUE(WaitFor("foco=3350")) << Pane();
+
+  // A list choice: Down twice from no selection is the second row.
+  Keys("Down Down Enter");
+  ASSERT_TRUE(WaitFor("lista=Dos")) << Pane();
+
+  // The message box: "Aviso" asks, the answer No (Right moves to it) is reported.
+  Keys("Tab Enter");
+  ASSERT_TRUE(WaitFor("Todo en orden?")) << Pane();
+  Keys("Right Enter");
+  ASSERT_TRUE(WaitFor("respuesta=No")) << Pane();
+  EXPECT_EQ(Pane().find("Todo en orden?"), std::string::npos) << Pane();
+
+  // Esc asks whether to leave; the letter S answers Yes and the program ends.
+  Keys("Escape");
+  ASSERT_TRUE(WaitFor("Salir de la demostraci\xC3\xB3n?")) << Pane();
+  Keys("s");
+  EXPECT_EQ(OutFile(), "foco=3101 nombre=50 65 F1 61 lista=Dos respuesta=Si\n");
+}
+
+TEST_F(TermEndToEnd, MouseClickChoosesAndCaptionIsTheTitle) {
+  ASSERT_TRUE(WaitFor("foco=2000")) << Pane();
+  // The pane title is the main window's caption.
+  EXPECT_EQ(Tmux("display-message -p -t demo '#{pane_title}'"), "Demostraci\xC3\xB3n de controles\n");
+  // A double click on the list's third row (column 12, row 8 of the pane)
+  // focuses the list and takes the row. tmux sends the SGR mouse report.
+  Keys("-l " + Quote("\x1b[<0;13;9M\x1b[<0;13;9m\x1b[<0;13;9M\x1b[<0;13;9m"));
+  ASSERT_TRUE(WaitFor("lista=Tres")) << Pane();
+  EXPECT_NE(Pane().find("foco=3350"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace plat
