@@ -26,6 +26,7 @@
 #include "core/msg_catalog.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
+#include "core/relup_state.h"
 #include "core/scratch_arena.h"
 #include "core/sort_set.h"
 #include "core/streams.h"
@@ -75,6 +76,7 @@ struct CoreRuntime {
   MsgCatalog catalog;
   MsgBoxState msgbox;
   DictState dict;
+  RelUpdState relup;
   ExecState exec;
 };
 
