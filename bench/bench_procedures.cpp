@@ -12,6 +12,7 @@
 #include "core/dyn_strings.h"
 #include "core/exec_compile.h"
 #include "core/exec_run.h"
+#include "core/exp_eval.h"
 #include "core/obj_table.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
@@ -56,6 +57,11 @@ void ProcedureLoop(benchmark::State& state) {
   std::filesystem::remove(file);
   if (proc >= kExecMaxProcs) {
     state.SkipWithError("the procedure does not compile");
+    return;
+  }
+  // One run first: the branch must have been taken in every other round.
+  if (ExecRunStatements(proc, 0) != kOk || ExpEvalInt(StrOf("J")) != kRounds / 2) {
+    state.SkipWithError("the procedure does not run as written");
     return;
   }
   for (auto _ : state) {

@@ -16,6 +16,7 @@
 #include "core/exp_scan.h"
 #include "core/fn_call.h"
 #include "core/log.h"
+#include "core/macros.h"
 #include "core/obj_table.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
@@ -96,10 +97,7 @@ Status RunHandler(ExecRun& run) {
 
 }  // namespace
 
-StrPair ExecExpandText(StrPair text) {
-  // Text macros are expanded here once the macro layer is in place.
-  return ScratchPair(text);
-}
+StrPair ExecExpandText(StrPair text) { return MacroExpand(text, kMacroInQuotes); }
 
 StrPair ExecStatementText(const ExecProcBody& body, uint16_t index, bool expand) {
   if (index >= body.texts.size()) return ScratchText("");
@@ -124,7 +122,7 @@ Status ExecRunFlow(ExecRun& run) {
   const uint16_t mark = ScratchMark(-1);
   for (;;) {
     uint16_t i = run.position;
-    uint16_t code = i < count ? body.entries[i].code : kExecEnd;
+    uint16_t code = i < count ? body.entries[i].code : uint16_t{kExecEnd};
     if (i < count) ExecTraceLine(body, i);
     if (code == kExecEnd) {
       run.ended = true;
@@ -154,7 +152,7 @@ Status ExecRunFlow(ExecRun& run) {
         run.position = e.target;
         break;
       case kExecGosub:
-        if (run.gosub_depth >= kExecGosubDepth) return ErrIncident(kStProcStack, StrOf("GOSUB"), true);
+        if (run.gosub_depth >= kExecGosubDepth) return kStProcStack;
         run.gosub[run.gosub_depth++] = run.position;
         run.position = e.target;
         break;
@@ -453,7 +451,7 @@ Status ExecLocalVars(StrPair names) {
     if (count == 0) return ErrIncident(kStSyntax, StrOf("LOCALVARS"), true);
     const uint16_t top = static_cast<uint16_t>(count - 1);
     auto kind_it = X().arg_kinds.find(top);
-    uint16_t kind = kind_it == X().arg_kinds.end() ? kFnArgText : kind_it->second;
+    uint16_t kind = kind_it == X().arg_kinds.end() ? uint16_t{kFnArgText} : kind_it->second;
     ScratchScope scope;
     StrPair raw = ScratchPair(DynStrTop(sl::kProcArgs));
     if (!raw.ok()) return StrError(raw);

@@ -68,7 +68,8 @@ Status ExecRestoreContext(const ExecContextMark& mark);
 void ExecTraceLine(const ExecProcBody& body, uint16_t index);
 // Statement text n (from 0), macro-expanded when asked; a new scratch entry.
 StrPair ExecStatementText(const ExecProcBody& body, uint16_t index, bool expand);
-// The macro expansion of a handler statement's text; a new scratch entry.
+// The macro expansion of a handler statement's text (brackets inside quotes
+// count too); a new scratch entry.
 StrPair ExecExpandText(StrPair text);
 
 }  // namespace eng

@@ -10,6 +10,7 @@
 #include "core/scratch_arena.h"
 #include "core/str_build.h"
 #include "core/str_case.h"
+#include "core/str_keys.h"
 #include "core/string_lists.h"
 
 namespace eng::fn {
@@ -93,8 +94,8 @@ Status Exp(FnArgs& a) {
   return ResultText(a, out);
 }
 
-// Element 2 or more: the shared text (0, element); otherwise the command-line
-// option of that name.
+// Element 2 or more: the shared text (0, element); otherwise the raw value of
+// the command-line option of that name.
 Status Environ(FnArgs& a) {
   if (Status s = FnArgCount(a, 1, 2)) return s;
   FnIntArg element = FnArgInt(a, 2, 1);
@@ -102,7 +103,9 @@ Status Environ(FnArgs& a) {
   StrPair name = FnArgStr(a, 1, StrPair{});
   if (!name.ok()) return StrError(name);
   if (element.value >= 2) return ResultText(a, DynStrGet(sl::kSettings, static_cast<uint16_t>(element.value)));
-  StrPair v = CmdValueByName(name);
+  // The option's value as given: unquoted, not trimmed or upper-cased.
+  std::string held(name.view());
+  StrPair v = StrKeyGetMode(CmdLineGet(), StrOf(held), kKeyUnquoted);
   return ResultText(a, v.ok() ? v : StrPair{});
 }
 

@@ -6,8 +6,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
+#include "core/app_state.h"
 #include "core/arrays.h"
 #include "core/clock.h"
 #include "core/dict_state.h"
@@ -78,6 +80,11 @@ struct CoreRuntime {
   DictState dict;
   RelUpdState relup;
   ExecState exec;
+  AppState app;
+  // The data layer's own state (its open files), owned here so that a fresh
+  // runtime starts with every file closed; declared last so that it goes
+  // first, closing its files while the rest of the runtime still stands.
+  std::shared_ptr<void> data_layer;
 };
 
 CoreRuntime& Core();

@@ -3,8 +3,11 @@
 #include <algorithm>
 
 #include "platform/ctl_button.h"
+#include "platform/ctl_combo.h"
 #include "platform/ctl_edit.h"
 #include "platform/ctl_list.h"
+#include "platform/ctl_listview.h"
+#include "platform/ctl_progress.h"
 #include "platform/ctl_menu.h"
 #include "platform/ctl_static.h"
 #include "platform/win_core.h"
@@ -71,9 +74,9 @@ void PaintControl(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& c
     case WinKind::kOwnerDrawButton: PaintButton(ws, h, grid, cells, clip); break;
     case WinKind::kStatic: PaintStatic(ws, h, grid, cells, clip); break;
     case WinKind::kListBox: PaintListBox(ws, h, grid, cells, clip); break;
-    case WinKind::kComboBox:
-    case WinKind::kListView:
-    case WinKind::kProgress: break;
+    case WinKind::kComboBox: PaintCombo(ws, h, grid, cells, clip); break;
+    case WinKind::kListView: PaintListView(ws, h, grid, cells, clip); break;
+    case WinKind::kProgress: PaintProgress(ws, h, grid, cells, clip); break;
     case WinKind::kTop: break;
   }
 }

@@ -72,11 +72,25 @@ int MenuTrack(WinSystem& ws, Hwnd top, int item) {
   const Menu* popup = ws.MenuRec(entry.popup);
   if (!popup || popup->items.empty()) return 0;
 
+  CellRect wc = WindowCells(ws, top);
+  const int col = wc.col + MenuBarItemCol(ws, ws.GetMenu(top), static_cast<size_t>(item)) - 1;
+  const int picked = MenuPopupRun(ws, top, entry.popup, col, wc.row + 1);
+  if (picked) ws.Post(top, kWmCommand, MakeCommandW(picked, kCmdClicked), 0);
+  return picked;
+}
+
+int PopupMenuTrack(WinSystem& ws, Hwnd owner, int menu, Point screen_px) {
+  const int cw = ws.metrics().cell_w, ch = ws.metrics().cell_h;
+  return MenuPopupRun(ws, ws.TopLevelOf(owner), menu, screen_px.x / cw, screen_px.y / ch);
+}
+
+int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row) {
+  const Menu* popup = ws.MenuRec(popup_menu);
+  if (!popup || popup->items.empty()) return 0;
   auto state = std::make_shared<Tracking>();
-  state->popup_menu = entry.popup;
+  state->popup_menu = popup_menu;
   const Hwnd saved_focus = ws.Focus();
   const int cw = ws.metrics().cell_w, ch = ws.metrics().cell_h;
-  CellRect wc = WindowCells(ws, top);
   size_t widest = 0;
   for (const MenuItem& it : popup->items) widest = std::max(widest, it.text.size());
 
@@ -85,10 +99,14 @@ int MenuTrack(WinSystem& ws, Hwnd top, int item) {
   p.class_name = kMenuPopupClass;
   p.style = kWsPopup;
   p.owner = top;
-  p.x = (wc.col + MenuBarItemCol(ws, ws.GetMenu(top), static_cast<size_t>(item)) - 1) * cw;
-  p.y = (wc.row + 1) * ch;
-  p.w = static_cast<int>(widest + 2) * cw;
-  p.h = static_cast<int>(popup->items.size()) * ch;
+  // Inside the work area: moved left and up when it would pass the edges.
+  const int cols = static_cast<int>(widest + 2), rows = static_cast<int>(popup->items.size());
+  col = std::max(0, std::min(col, ws.metrics().cols - cols));
+  row = std::max(0, std::min(row, ws.metrics().rows - rows));
+  p.x = col * cw;
+  p.y = row * ch;
+  p.w = cols * cw;
+  p.h = rows * ch;
   p.proc = [state](WinSystem& ws2, Hwnd h, uint32_t msg, uint64_t w, int64_t l) -> int64_t {
     const Menu* menu = ws2.MenuRec(state->popup_menu);
     Window* rec = ws2.Rec(h);
@@ -110,6 +128,17 @@ int MenuTrack(WinSystem& ws, Hwnd top, int item) {
       case kWmLButtonDown:
         pick(PointFromL(l).y / ws2.metrics().cell_h);
         return 0;
+      case kWmCommand: {  // a scripted pick by id
+        int line = -1;
+        for (size_t i = 0; i < menu->items.size(); ++i)
+          if (menu->items[i].id == CommandId(w) && menu->items[i].popup == 0) line = static_cast<int>(i);
+        if (line < 0 || !menu->items[static_cast<size_t>(line)].enabled) {
+          ws2.Stall("the script picks menu item " + std::to_string(CommandId(w)) + ", which the open menu does not offer");
+          return 0;
+        }
+        pick(line);
+        return 0;
+      }
       case kWmActivate:
         if (w == 0) state->done = true;
         return 0;
@@ -142,7 +171,6 @@ int MenuTrack(WinSystem& ws, Hwnd top, int item) {
   if (quit && !ws.stalled()) ws.PostQuit(static_cast<int>(static_cast<int64_t>(m.w)));
   if (ws.IsWindow(top) && ws.AcceptsInput(top) && ws.Active() == kNoWindow) ws.Activate(top, saved_focus);
   else if (ws.IsWindow(top) && ws.Active() == top && ws.IsWindow(saved_focus)) ws.SetFocus(saved_focus);
-  if (state->picked) ws.Post(top, kWmCommand, MakeCommandW(state->picked, kCmdClicked), 0);
   return state->picked;
 }
 

@@ -34,4 +34,13 @@ void PaintMenuBar(const WinSystem& ws, int menu, CellGrid& grid, const CellRect&
 // picked, 0 when dismissed.
 int MenuTrack(WinSystem& ws, Hwnd top, int item);
 
+// A popup menu at a point (screen pixels; moved inside the work area when it
+// would pass an edge), owned by the window's top-level window: the same
+// keys, clicks and scripted picks as a menu bar's popup. Returns the command
+// id chosen, 0 when dismissed; it posts nothing, the caller acts on the id.
+int PopupMenuTrack(WinSystem& ws, Hwnd owner, int menu, Point screen_px);
+// The popup of menu popup_menu with its top-left cell at (col, row), owned by
+// top; the id chosen or 0.
+int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row);
+
 }  // namespace plat

@@ -1,7 +1,10 @@
 // The class procedure of each built-in window kind.
 #include "platform/ctl_button.h"
+#include "platform/ctl_combo.h"
 #include "platform/ctl_edit.h"
 #include "platform/ctl_list.h"
+#include "platform/ctl_listview.h"
+#include "platform/ctl_progress.h"
 #include "platform/ctl_static.h"
 #include "platform/win_core.h"
 
@@ -16,9 +19,9 @@ WndProc ClassProc(WinKind kind) {
     case WinKind::kOwnerDrawButton: return &ButtonProc;
     case WinKind::kStatic: return &StaticProc;
     case WinKind::kListBox: return &ListBoxProc;
-    case WinKind::kComboBox:
-    case WinKind::kListView:
-    case WinKind::kProgress: break;
+    case WinKind::kComboBox: return &ComboProc;
+    case WinKind::kListView: return &ListViewProc;
+    case WinKind::kProgress: return &ProgressProc;
     case WinKind::kTop: break;
   }
   return &WinSystem::DefProc;

@@ -133,6 +133,12 @@ bool WinSystem::RouteClick(const RawInput& raw, Msg& m) {
     return true;
   }
   if (ev.type == T::kMenuPick) {
+    // An open popup menu takes the pick itself.
+    const Window* act = Rec(active_);
+    if (act && act->class_name == "Menu" && AcceptsInput(active_)) {
+      m = Msg{active_, kWmCommand, MakeCommandW(ev.id, kCmdClicked), 0};
+      return true;
+    }
     const MenuItem* item = AcceptsInput(active_) ? FindMenuItem(GetMenu(active_), ev.id) : nullptr;
     if (!item || !item->enabled) {
       Stall("the script picks menu item " + std::to_string(ev.id) + ", which the active window does not offer");

@@ -14,8 +14,11 @@
 #include <vector>
 
 #include "platform/ctl_button.h"
+#include "platform/ctl_combo.h"
 #include "platform/ctl_edit.h"
 #include "platform/ctl_list.h"
+#include "platform/ctl_listview.h"
+#include "platform/ctl_progress.h"
 #include "platform/ctl_msgbox.h"
 #include "platform/ctl_static.h"
 #include "platform/term_frontend.h"
@@ -143,6 +146,26 @@ struct Demo {
     Hwnd list = CreateListBox(ws, form, kList, {X(12), Y(5), X(16), Y(4)});
     for (const char* item : {"Uno", "Dos", "Tres", "Cuatro", "Cinco", "Seis"}) ListBoxAdd(ws, list, item);
     Keys(list);
+    CreateStatic(ws, form, 0, {X(30), Y(5), X(10), Y(1)}, "Salida:");
+    Hwnd combo = CreateCombo(ws, form, 3500, {X(38), Y(5), X(10), Y(4)}, kCbsSimple);
+    for (const char* item : {"CON", "LPT1", "PDF", "TXT"}) ComboAdd(ws, combo, item);
+    Keys(combo);
+    Hwnd grid = CreateListView(ws, form, 3200, {X(50), Y(1), X(28), Y(5)});
+    LvInsertColumn(ws, grid, 0, "Cuenta", X(14), false);
+    LvInsertColumn(ws, grid, 1, "Importe", X(12), true);
+    const char* rows[][2] = {{"4300", "1.250,00"}, {"5720", "980,50"}, {"7000", "12,00"}, {"6290", "75,10"}};
+    for (auto& r : rows) {
+      int i = LvAddRow(ws, grid);
+      LvSetCell(ws, grid, i, 0, r[0]);
+      LvSetCell(ws, grid, i, 1, r[1]);
+    }
+    Keys(grid);
+    CreateStatic(ws, form, 0, {X(30), Y(10), X(10), Y(1)}, "Progreso:");
+    Hwnd bar = CreateProgress(ws, form, 3600, {X(40), Y(10), X(20), Y(1)});
+    ProgressSetRange(ws, bar, 0, 4);
+    ProgressSetPos(ws, bar, 3);
+    Hwnd banner = CreateStatic(ws, form, 0, {X(50), Y(7), X(28), Y(2)}, "Aviso fijo\r\nsobre el resto", kSsBanner);
+    ws.BringChildToTop(banner);
     Keys(CreateButton(ws, form, kWarn, {X(12), Y(11), X(10), Y(1)}, "Aviso"));
     Keys(CreateButton(ws, form, kQuit, {X(24), Y(11), X(10), Y(1)}, "Salir"));
     CreateStatic(ws, form, kStatus, {X(1), Y(13), X(78), Y(1)}, "");

@@ -312,6 +312,10 @@ TEST_F(ExecChainTest, HandlerArguments) {
   }
   EXPECT_EQ(a.Int(8), 0);
   EXPECT_EQ(S(a.Text(8)), "") << "a missing argument";
+  // Handler statements are macro-expanded afresh at each execution, quotes included.
+  Globals("N=1");
+  ASSERT_EQ(Run("DO_WHILE N<3\nFILESCAN 'f[N*10].txt'\nN=N+1\nLOOP"), kOk) << S(ErrIncidentText());
+  EXPECT_EQ(S(seen_.args.Text(1)), "f20.txt");
   std::string many = "FILESCAN 1";
   for (int i = 0; i < 15; ++i) many += ",1";
   EXPECT_EQ(Run(many), kOk) << "16 arguments";
@@ -423,7 +427,20 @@ TEST_F(ExecChainTest, MessageAndWait) {
   EXPECT_EQ(Run("WAIT 'KEY'"), kStSyntax) << "keys are the window layer's";
 }
 
-// --- Context restore -------------------------------------------------------
+// --- Progress pump and context restore -------------------------------------
+
+int g_pumps = 0;
+Status CancelOnThirdPump() { return ++g_pumps >= 3 ? Status{kStCancelled} : Status{kOk}; }
+
+TEST_F(ExecProcTest, CancelInTheProgressWindowStopsTheRun) {
+  ExecServices sv;
+  sv.progress_pump = &CancelOnThirdPump;
+  ExecSetServices(sv);
+  g_pumps = 0;
+  Globals("R=0");
+  EXPECT_EQ(Run("R=1\nR=2\nR=3\nR=4"), kStCancelled);
+  EXPECT_EQ(Var("R"), "2");
+}
 
 int g_winopen = 0;
 int g_scope_restores = 0;

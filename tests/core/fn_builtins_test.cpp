@@ -322,7 +322,7 @@ TEST_F(FnBuiltinTest, LazyConditionals) {
 }
 
 TEST_F(FnBuiltinTest, MacrosTemplatesAndEnvironment) {
-  ASSERT_EQ(CmdLineStore(StrOf("\"/p/prog\" /TRACE:3 /NAME:'Mixed Case'")), kOk);
+  ASSERT_EQ(CmdLineStore(StrOf("\"/p/prog\" /TRACE:3 /NAME:'Mixed Case' /LOW:abc")), kOk);
   DynStrSet(sl::kSettings, sl::kTitle, StrOf("The title"));
   Run("B$='[1+1]'");
   Check({
@@ -343,6 +343,7 @@ TEST_F(FnBuiltinTest, MacrosTemplatesAndEnvironment) {
       {"ENVRON$('x';3)", 1, "The title"},
       {"ENVRON$('TRACE')", 1, "3"},
       {"ENVRON$('NAME')", 1, "Mixed Case"},
+      {"ENVRON$('LOW')", 1, "abc"},  // as given, not upper-cased
       {"ENVRON$('NOPE')", 1, ""},
       {"ENVRON$()", kStSyntax, ""},
       {"SQLCHILD(1;'a')", 0, ""},
@@ -372,6 +373,10 @@ TEST_F(FnBuiltinTest, ApplicationFunctionsMixWithBuiltins) {
       {"FN$MIDS(APPJOIN$('q');1;1)+APPJOIN$('r';CHK#(1;2;0))", 1, "qr|r|"},
       {"APPJOIN$(1)", kStIncompatibleTypes, ""},
   });
+}
+
+TEST_F(FnBuiltinTest, RecordAndFileFunctionsAreNotAvailableYet) {
+  Check({{"FILEFIND('x')", kStNotAvailable, ""}, {"READ$('x')", kStNotAvailable, ""}, {"IER()", kStNotAvailable, ""}});
 }
 
 }  // namespace

@@ -118,6 +118,11 @@ TEST_F(TermEndToEnd, FormTypingFocusListAndMessageBox) {
   Keys("Down Down Enter");
   ASSERT_TRUE(WaitFor("lista=Dos")) << Pane();
 
+  // On through the combo box and the list view to "Aviso".
+  Keys("Tab");
+  ASSERT_TRUE(WaitFor("foco=3500")) << Pane();
+  Keys("Tab");
+  ASSERT_TRUE(WaitFor("foco=3200")) << Pane();
   // The message box: "Aviso" asks, the answer No (Right moves to it) is reported.
   Keys("Tab Enter");
   ASSERT_TRUE(WaitFor("Todo en orden?")) << Pane();
