@@ -28,6 +28,7 @@
 #include "core/msg_catalog.h"
 #include "core/obj_table.h"
 #include "core/os_services.h"
+#include "core/relup_state.h"
 #include "core/scratch_arena.h"
 #include "core/sort_set.h"
 #include "core/streams.h"
@@ -77,6 +78,7 @@ struct CoreRuntime {
   MsgCatalog catalog;
   MsgBoxState msgbox;
   DictState dict;
+  RelUpdState relup;
   ExecState exec;
   AppState app;
   // The data layer's own state (its open files), owned here so that a fresh

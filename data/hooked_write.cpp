@@ -1,0 +1,70 @@
+#include "data/hooked_write.h"
+
+#include <string>
+
+#include "core/scratch_arena.h"
+#include "core/sys_vars.h"
+#include "data/dict_query.h"
+#include "data/record_buffer.h"
+#include "data/record_layer.h"
+#include "data/relup_rules.h"
+
+namespace eng {
+
+Status DataFileWriteHooked(uint16_t flags, uint16_t file, StrPair slot_list, StrPair test) {
+  if (!slot_list.ok()) return StrError(slot_list);
+  uint16_t f = DictFileNumber(file);
+  ScratchScope scope;
+  uint16_t op = flags & kWriteOpMask;
+  bool is_add = (flags & kPassNew) && !(flags & kPassOld);
+  if (flags & kWriteCheckEmpty) {
+    Status empty = DataFileIsBlankRecord(f, test);
+    if (empty >= kStFirstError) return empty;
+    // An empty record is skipped whole: no write and no pass, so that no
+    // rule takes back the effect of a record that stays on disk.
+    if (empty) return kOk;
+    if (is_add && !SysVarHas(kVarUpStat, kUpStatDuplicates)) {
+      std::string key(BufFileKeyValue(f, 1).view());
+      Status found = DataFileSeekRead(f, 1, StrOf(key), 0);
+      if (found == kOk) return kStDuplicate;
+      if (found >= kStFirstError) return found;
+    }
+  }
+  // The record as read before the change: the record layer refreshes the
+  // saved copy when it writes, but the -1 pass must see the old record.
+  StrPair saved = BufRecord(f, kBufSaved);
+  if (!saved.ok()) return StrError(saved);
+  std::string before(saved.view());
+  Status written = kOk;
+  if (op == kWriteAdd) written = DataFileAddRecord(f);
+  else if (op == kWriteRewrite) written = DataFileUpdateRecord(f);
+  if (written) return written;
+
+  std::string rules;
+  if (!(flags & kWriteNoRules)) {
+    StrPair text = RelRuleText(f, slot_list);
+    if (!text.ok()) return StrError(text);
+    rules.assign(text.view());
+  }
+  Status first = kOk;
+  if (flags & kPassOld) {
+    if (op == kWriteDelete) {
+      // A delete that failed changed nothing: its effect is not taken back.
+      if (Status s = DataFileDelete(f, 0)) return s;
+    }
+    if (!(flags & kWriteNoRules)) {
+      std::string after(BufRecord(f, kBufSaved).view());
+      if (Status s = BufStore(f, kBufSaved, StrOf(before))) return s;
+      first = DataFileRunTrigger(kPassOld, f, StrOf(rules));
+      Status put = BufStore(f, kBufSaved, StrOf(after));
+      if (!first) first = put;
+    }
+  }
+  if ((flags & kPassNew) && !(flags & kWriteNoRules)) {
+    Status s = DataFileRunTrigger(kPassNew, f, StrOf(rules));
+    if (!first) first = s;
+  }
+  return first;
+}
+
+}  // namespace eng

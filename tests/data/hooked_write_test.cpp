@@ -1,0 +1,115 @@
+// The hooked record write on the shared fixture: the duplicate-key refusal,
+// and a total kept by a rule that stays right through add, rewrite and delete.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/dyn_strings.h"
+#include "core/exp_eval.h"
+#include "core/field_access.h"
+#include "core/scratch_arena.h"
+#include "core/string_lists.h"
+#include "core/sys_vars.h"
+#include "core/var_store.h"
+#include "data/field_ref.h"
+#include "data/hooked_write.h"
+#include "data/record_buffer.h"
+#include "data/record_layer.h"
+#include "data/relup_rules.h"
+#include "tests/support/data_fixture.h"
+
+namespace eng::test {
+namespace {
+
+class HookedWriteTest : public DataFixtureTest {
+ protected:
+  void SetUp() override {
+    DataFixtureTest::SetUp();
+    ASSERT_EQ(VarInitSystem(), kOk);
+    DataInstallFieldAccess();
+    ASSERT_EQ(DynStrSet(sl::kSettings, sl::kIdentity, StrOf("PLMRQV13:Norvique")), kOk);
+    Put("PLRELUP.DAT", "0200T=T+_SGN*AMT{2}\r\n");
+    Status open = DataFileOpen(fx::kMovs, 8);
+    ASSERT_TRUE(open == 0 || open == 2) << open;
+    ASSERT_EQ(RelUpdLoad(fx::kMovs, StrOf("")), kOk);
+    ASSERT_EQ(ExpExecute(StrOf("T=0")), kOk);
+  }
+  void TearDown() override {
+    DataFileClose(fx::kMovs);
+    FieldAccessInstall(nullptr);
+    DataFixtureTest::TearDown();
+  }
+  static void NewLine(const char* code, const char* line, const char* amt) {
+    ASSERT_EQ(DataFileMove(fx::kMovs, 1), 3);
+    ASSERT_EQ(BufSetField(fx::kMovs, 1, StrOf(code)), kOk);
+    ASSERT_EQ(BufSetField(fx::kMovs, 2, StrOf(line)), kOk);
+    ASSERT_EQ(BufSetField(fx::kMovs, 4, StrOf(amt)), kOk);
+  }
+  // Key 1 of a line as the buffer forms it.
+  static std::string Key(const char* code, const char* line) {
+    NewLine(code, line, "0");
+    ScratchScope scope;
+    return BufFileKeyValue(fx::kMovs, 1).str();
+  }
+  static std::string Total() {
+    ScratchScope scope;
+    return S(ExpEvalStr(StrOf("T")));
+  }
+  static std::string AmtOnDisk(const std::string& key) {
+    ScratchScope scope;
+    if (DataFileLocate(fx::kMovs, 1, StrOf(key), 0) != 0) return "<none>";
+    return S(ExpEvalStr(StrOf("AMT{2}")));
+  }
+};
+
+TEST_F(HookedWriteTest, TotalStaysRightThroughAddRewriteDelete) {
+  const std::string a = Key("A", "1"), c = Key("C", "1");
+  NewLine("A", "1", "10");
+  ASSERT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  EXPECT_EQ(Total(), "10");
+  NewLine("B", "1", "7");
+  ASSERT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  EXPECT_EQ(Total(), "17");
+
+  // Rewrite A to 25: -10 over the saved copy, then +25; the disk holds 25.
+  ASSERT_EQ(DataFileLocate(fx::kMovs, 1, StrOf(a), 0), 0);
+  ASSERT_EQ(BufSetField(fx::kMovs, 4, StrOf("25")), kOk);
+  ASSERT_EQ(DataFileWriteHooked(kWriteRewrite, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  EXPECT_EQ(Total(), "32");
+  EXPECT_EQ(AmtOnDisk(a), "25");
+
+  // Delete A: its 25 taken back.
+  ASSERT_EQ(DataFileWriteHooked(kWriteDelete, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  EXPECT_EQ(Total(), "7");
+  EXPECT_EQ(AmtOnDisk(a), "<none>");
+
+  // Rules switched off: written, total unchanged.
+  SysVarSet(kVarUpStat, 0);
+  NewLine("C", "1", "10");
+  ASSERT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  EXPECT_EQ(Total(), "7");
+  EXPECT_EQ(AmtOnDisk(c), "10");
+}
+
+TEST_F(HookedWriteTest, DuplicateKeyRefusedAndEmptyRecordsSkipped) {
+  const std::string a = Key("A", "1");
+  NewLine("A", "1", "10");
+  ASSERT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  NewLine("A", "1", "99");
+  EXPECT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kStDuplicate);
+  EXPECT_EQ(Total(), "10");
+  EXPECT_EQ(AmtOnDisk(a), "10");
+  // A blank key 1: nothing written, no rule.
+  NewLine("", "", "5");
+  EXPECT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  EXPECT_EQ(Total(), "10");
+  // A rewrite judged empty by its test is skipped whole, rules included.
+  ASSERT_EQ(DataFileLocate(fx::kMovs, 1, StrOf(a), 0), 0);
+  ASSERT_EQ(BufSetField(fx::kMovs, 4, StrOf("40")), kOk);
+  EXPECT_EQ(DataFileWriteHooked(kWriteRewrite | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("'same'")), kOk);
+  EXPECT_EQ(Total(), "10");
+  EXPECT_EQ(AmtOnDisk(a), "10");
+}
+
+}  // namespace
+}  // namespace eng::test
