@@ -174,6 +174,7 @@ std::string RunFileDialog(WinSystem& ws, const FileDlgRequest& r) {
     }
     if (r.save && !r.default_ext.empty() && !full.has_extension()) full += "." + r.default_ext;
     if (!r.save && !fs::is_regular_file(full, ec)) return;  // open wants an existing file
+    if (r.save && !fs::is_directory(full.parent_path(), ec)) return;  // and save an existing folder
     answer = full.lexically_normal().string();
     dlg.Finish(true);
   };

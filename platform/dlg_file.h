@@ -9,8 +9,8 @@
 // Enter or a double click on a folder opens it. Enter in the name field (or
 // the OK button) takes the name: a name with wildcards becomes the filter, a
 // folder opens, otherwise the path is the answer. On save a name without an
-// extension gets the default one; open needs an existing file (else the
-// dialog stays). Esc, Cancel or the close box answer an empty text. The
+// extension gets the default one; open needs an existing file and save an
+// existing folder (else the dialog stays). Esc, Cancel or the close box answer an empty text. The
 // process's current folder is never changed.
 #pragma once
 

@@ -96,6 +96,8 @@ TEST_F(FileDlgTest, AnswersFromTheScript) {
       {"save keeps a typed extension", true, "type \"nuevo.txt\"\nkey Enter", At("nuevo.txt")},
       {"a typed pattern filters, a name then answers", true, "type \"*.txt\"\nkey Enter\ntype \"x\"\nkey Enter",
        At("x.PDF")},
+      {"save into a missing folder stays open", true, "type \"nada/nuevo\"\nkey Enter\nkey Esc", ""},
+      {"save into a subfolder typed with the name", true, "type \"zeta/nuevo\"\nkey Enter", At("zeta/nuevo.PDF")},
       {"Esc cancels", true, "type \"nuevo\"\nkey Esc", ""},
       {"the Cancel button", true, "type \"nuevo\"\nclick id=2", ""},
       {"the close box", false, "close", ""},

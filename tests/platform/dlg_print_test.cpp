@@ -75,6 +75,16 @@ TEST_F(PrintDlgTest, ADoubleClickOnARowChoosesIt) {
   EXPECT_EQ(stall_report, "");
 }
 
+TEST_F(PrintDlgTest, AQuitWhileOpenCancelsAndReachesTheOuterLoop) {
+  WhileOpen([&] { ws.PostQuit(5); });
+  d.Run(Script().Wait(20));
+  EXPECT_EQ(RunPrintDialog(ws, Printers()), -1);
+  EXPECT_EQ(ws.TopLevels().size(), 1u);
+  EXPECT_TRUE(ws.IsEnabled(top));
+  EXPECT_EQ(ws.RunLoop(), 5);
+  EXPECT_EQ(stall_report, "");
+}
+
 TEST_F(PrintDlgTest, NoPrintersAnswersAtOnceWithoutOpening) {
   PrintDlgRequest r = Printers();
   r.printers.clear();
