@@ -20,20 +20,6 @@ std::string DictFileList(int kind) {
   return out;
 }
 
-DataFileLayout DictDataFileLayout(uint16_t file) {
-  DataFileLayout layout;
-  layout.record_length = DictRecordLength(file);
-  for (uint16_t k = 1; k <= DictKeyCount(file); ++k) {
-    DictKeyLayout d = DictKeyParts(file, k);
-    KeyLayout key;
-    key.count = d.count;
-    for (uint16_t i = 0; i < d.count && i < kKeyPartsMax; ++i)
-      key.parts[i] = KeyPart{d.parts.part[i].offset, d.parts.part[i].length};
-    layout.keys.push_back(key);
-  }
-  return layout;
-}
-
 DataFileNames DictDataFileNames(uint16_t file) {
   return DataFileNames{DictFilePath(file, kPathRecords), DictFilePath(file, kPathIndex), DictFilePath(file, kPathName)};
 }

@@ -7,6 +7,7 @@
 #include "core/scratch_arena.h"
 #include "core/sys_vars.h"
 #include "data/data_file_path.h"
+#include "data/dict_layout.h"
 #include "data/dict_query.h"
 #include "data/lock_marker.h"
 #include "data/record_buffer.h"
@@ -22,20 +23,6 @@ constexpr uint16_t kUpTriggers = 1;    // _UPSTAT: relational-update rules on
 Status Resolve(uint16_t file, uint16_t* f) {
   *f = DictFileNumber(file);
   return DictCheckField(*f, kDictAnyField);
-}
-
-DataFileLayout LayoutOf(uint16_t f) {
-  DataFileLayout l;
-  l.record_length = DictRecordLength(f);
-  for (uint16_t k = 1; k <= DictKeyCount(f); ++k) {
-    DictKeyLayout d = DictKeyParts(f, k);
-    KeyLayout key;
-    key.count = d.count;
-    for (uint16_t i = 0; i < d.count && i < kKeyPartsMax; ++i)
-      key.parts[i] = KeyPart{d.parts.part[i].offset, d.parts.part[i].length};
-    l.keys.push_back(key);
-  }
-  return l;
 }
 
 DataFileNames NamesOf(uint16_t f) {
@@ -127,7 +114,7 @@ Status DataFileOpen(uint16_t file, uint8_t flags) {
   DataFileClose(f);
   s.names = NamesOf(f);
   if (s.names.records.empty() || s.names.index.empty()) return kStLowFailure;
-  Status st = s.store.Open(s.names, LayoutOf(f), flags & (kOpenReadOnly | kOpenExclusive | kOpenNoIndex));
+  Status st = s.store.Open(s.names, DictFileLayout(f), flags & (kOpenReadOnly | kOpenExclusive | kOpenNoIndex));
   if (st) return st;
   s.ctrl.open_flags = flags;
   s.ctrl.data_stream = f;
@@ -151,7 +138,7 @@ Status DataFileReopen(uint16_t file, Status status) {
   const uint8_t flags = s.store.Flags();
   const DataFileCtrlBlock kept = s.ctrl;
   s.store.Close();
-  Status st = s.store.Open(s.names, LayoutOf(f), flags);
+  Status st = s.store.Open(s.names, DictFileLayout(f), flags);
   if (st) {
     DataFileCtrlReset(f);
     return status ? status : Status{kStFileIo};

@@ -26,7 +26,7 @@ uint32_t StampOf(StrPair path) { return SysFileTime(path, 2, 0); }
 // Rebuilds one dictionary file's key index from its record file.
 Status RebuildFile(uint16_t file) {
   DataFileNames names = DictDataFileNames(file);
-  DataFileLayout layout = DictDataFileLayout(file);
+  DataFileLayout layout = DictFileLayout(file);
   std::string marker = names.marker;
   // Take the exclusive lock without looking at the marker: a marker that
   // survives while nobody holds the file is the interrupted session's.

@@ -96,30 +96,14 @@ void PaintButton(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& ce
 
 Hwnd CreateButton(WinSystem& ws, Hwnd parent, int id, Rect r, std::string_view text, WinKind kind,
                   uint32_t style) {
-  CreateParams p;
-  p.kind = kind;
-  p.parent = parent;
-  p.id = id;
-  p.x = r.x;
-  p.y = r.y;
-  p.w = r.w;
-  p.h = r.h;
-  p.style = style | kWsVisible | kWsTabStop;
+  CreateParams p = ChildParams(kind, parent, id, r, style | kWsVisible | kWsTabStop);
   p.text = text;
   return ws.Create(p);
 }
 
 Hwnd CreateBitmapButton(WinSystem& ws, Hwnd parent, int id, Rect r, std::string_view image,
                         std::string_view text) {
-  CreateParams p;
-  p.kind = WinKind::kBitmapButton;
-  p.parent = parent;
-  p.id = id;
-  p.x = r.x;
-  p.y = r.y;
-  p.w = r.w;
-  p.h = r.h;
-  p.style = kWsVisible | kWsTabStop;
+  CreateParams p = ChildParams(WinKind::kBitmapButton, parent, id, r, kWsVisible | kWsTabStop);
   p.text = text;
   p.image = image;
   return ws.Create(p);

@@ -13,12 +13,10 @@ namespace plat {
 namespace {
 
 Window* Combo(WinSystem& ws, Hwnd h) {
-  Window* w = ws.Rec(h);
-  return w && w->kind == WinKind::kComboBox ? w : nullptr;
+  return ws.RecOf(h, WinKind::kComboBox);
 }
 const Window* Combo(const WinSystem& ws, Hwnd h) {
-  const Window* w = ws.Rec(h);
-  return w && w->kind == WinKind::kComboBox ? w : nullptr;
+  return ws.RecOf(h, WinKind::kComboBox);
 }
 
 bool ListShown(const Window& w) { return (w.style & kCbsSimple) || w.list.dropped; }
@@ -144,15 +142,7 @@ void PaintCombo(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& cel
 }
 
 Hwnd CreateCombo(WinSystem& ws, Hwnd parent, int id, Rect r, uint32_t style) {
-  CreateParams p;
-  p.kind = WinKind::kComboBox;
-  p.parent = parent;
-  p.id = id;
-  p.x = r.x;
-  p.y = r.y;
-  p.w = r.w;
-  p.h = r.h;
-  p.style = style | kWsVisible | kWsTabStop;
+  CreateParams p = ChildParams(WinKind::kComboBox, parent, id, r, style | kWsVisible | kWsTabStop);
   return ws.Create(p);
 }
 

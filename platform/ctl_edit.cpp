@@ -253,15 +253,7 @@ bool EditCaretPoint(const WinSystem& ws, Point& p) {
 }
 
 Hwnd CreateEdit(WinSystem& ws, Hwnd parent, int id, Rect r, uint32_t style, std::string_view text) {
-  CreateParams p;
-  p.kind = WinKind::kEdit;
-  p.parent = parent;
-  p.id = id;
-  p.x = r.x;
-  p.y = r.y;
-  p.w = r.w;
-  p.h = r.h;
-  p.style = style | kWsVisible | kWsTabStop;
+  CreateParams p = ChildParams(WinKind::kEdit, parent, id, r, style | kWsVisible | kWsTabStop);
   p.text = text;
   return ws.Create(p);
 }

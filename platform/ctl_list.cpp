@@ -56,6 +56,16 @@ void ListScrollToCaret(ListState& list, int rows_shown) {
   list.top = std::clamp(list.top, 0, std::max(0, n - 1));
 }
 
+bool ListSelectRow(ListState& list, int row, int rows_shown) {
+  if (row < -1 || row >= static_cast<int>(list.rows.size())) return false;
+  list.sel = row;
+  if (row >= 0) {
+    list.caret = row;
+    ListScrollToCaret(list, rows_shown);
+  }
+  return true;
+}
+
 int64_t ListBoxProc(WinSystem& ws, Hwnd h, uint32_t msg, uint64_t wp, int64_t lp) {
   Window* w = ws.Rec(h);
   if (!w) return 0;
@@ -112,15 +122,7 @@ void PaintListBox(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& c
 }
 
 Hwnd CreateListBox(WinSystem& ws, Hwnd parent, int id, Rect r, uint32_t style) {
-  CreateParams p;
-  p.kind = WinKind::kListBox;
-  p.parent = parent;
-  p.id = id;
-  p.x = r.x;
-  p.y = r.y;
-  p.w = r.w;
-  p.h = r.h;
-  p.style = style | kWsVisible | kWsTabStop;
+  CreateParams p = ChildParams(WinKind::kListBox, parent, id, r, style | kWsVisible | kWsTabStop);
   return ws.Create(p);
 }
 
@@ -158,13 +160,7 @@ int ListBoxGetSel(const WinSystem& ws, Hwnd h) {
 
 bool ListBoxSetSel(WinSystem& ws, Hwnd h, int index) {
   Window* w = ListRec(ws, h);
-  if (!w || index < -1 || index >= static_cast<int>(w->list.rows.size())) return false;
-  w->list.sel = index;
-  if (index >= 0) {
-    w->list.caret = index;
-    ListScrollToCaret(w->list, RowsShown(ws, h));
-  }
-  return true;
+  return w && ListSelectRow(w->list, index, RowsShown(ws, h));
 }
 
 int ListBoxCaret(const WinSystem& ws, Hwnd h) {

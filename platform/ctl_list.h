@@ -46,5 +46,8 @@ int ListBoxItemHeight(const WinSystem& ws, Hwnd h);
 bool ListMoveByKey(ListState& list, uint8_t vk, int rows_shown);
 // Keeps the caret row inside the rows shown.
 void ListScrollToCaret(ListState& list, int rows_shown);
+// Selects a row (-1: none) from code, moving the caret to it and scrolling it
+// into view; false, and nothing changes, for a row that does not exist.
+bool ListSelectRow(ListState& list, int row, int rows_shown);
 
 }  // namespace plat

@@ -13,12 +13,10 @@ namespace plat {
 namespace {
 
 Window* Lv(WinSystem& ws, Hwnd h) {
-  Window* w = ws.Rec(h);
-  return w && w->kind == WinKind::kListView ? w : nullptr;
+  return ws.RecOf(h, WinKind::kListView);
 }
 const Window* Lv(const WinSystem& ws, Hwnd h) {
-  const Window* w = ws.Rec(h);
-  return w && w->kind == WinKind::kListView ? w : nullptr;
+  return ws.RecOf(h, WinKind::kListView);
 }
 
 // Rows of data shown below the heading.
@@ -106,15 +104,7 @@ void PaintListView(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& 
 }
 
 Hwnd CreateListView(WinSystem& ws, Hwnd parent, int id, Rect r, uint32_t style) {
-  CreateParams p;
-  p.kind = WinKind::kListView;
-  p.parent = parent;
-  p.id = id;
-  p.x = r.x;
-  p.y = r.y;
-  p.w = r.w;
-  p.h = r.h;
-  p.style = style | kWsVisible | kWsTabStop;
+  CreateParams p = ChildParams(WinKind::kListView, parent, id, r, style | kWsVisible | kWsTabStop);
   return ws.Create(p);
 }
 
@@ -185,13 +175,7 @@ int LvGetSel(const WinSystem& ws, Hwnd h) {
 
 bool LvSetSel(WinSystem& ws, Hwnd h, int row) {
   Window* w = Lv(ws, h);
-  if (!w || row < -1 || row >= static_cast<int>(w->list.rows.size())) return false;
-  w->list.sel = row;
-  if (row >= 0) {
-    w->list.caret = row;
-    ListScrollToCaret(w->list, RowsShown(ws, h));
-  }
-  return true;
+  return w && ListSelectRow(w->list, row, RowsShown(ws, h));
 }
 
 int LvFocused(const WinSystem& ws, Hwnd h) {

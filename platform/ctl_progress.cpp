@@ -10,12 +10,10 @@ namespace plat {
 namespace {
 
 Window* Bar(WinSystem& ws, Hwnd h) {
-  Window* w = ws.Rec(h);
-  return w && w->kind == WinKind::kProgress ? w : nullptr;
+  return ws.RecOf(h, WinKind::kProgress);
 }
 const Window* Bar(const WinSystem& ws, Hwnd h) {
-  const Window* w = ws.Rec(h);
-  return w && w->kind == WinKind::kProgress ? w : nullptr;
+  return ws.RecOf(h, WinKind::kProgress);
 }
 
 }  // namespace
@@ -62,16 +60,7 @@ void PaintProgress(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& 
 }
 
 Hwnd CreateProgress(WinSystem& ws, Hwnd parent, int id, Rect r) {
-  CreateParams p;
-  p.kind = WinKind::kProgress;
-  p.parent = parent;
-  p.id = id;
-  p.x = r.x;
-  p.y = r.y;
-  p.w = r.w;
-  p.h = r.h;
-  p.style = kWsVisible;
-  return ws.Create(p);
+  return ws.Create(ChildParams(WinKind::kProgress, parent, id, r, kWsVisible));
 }
 
 }  // namespace plat

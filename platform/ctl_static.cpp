@@ -53,15 +53,7 @@ void PaintStatic(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& ce
 }
 
 Hwnd CreateStatic(WinSystem& ws, Hwnd parent, int id, Rect r, std::string_view text, uint32_t style) {
-  CreateParams p;
-  p.kind = WinKind::kStatic;
-  p.parent = parent;
-  p.id = id;
-  p.x = r.x;
-  p.y = r.y;
-  p.w = r.w;
-  p.h = r.h;
-  p.style = style | kWsVisible;
+  CreateParams p = ChildParams(WinKind::kStatic, parent, id, r, style | kWsVisible);
   p.text = text;
   return ws.Create(p);
 }

@@ -38,6 +38,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/win_frontend.h"
@@ -58,6 +59,21 @@ struct CreateParams {
   WndProc proc;  // top-level windows: their procedure (default: DefProc)
   std::string_view image;  // bitmap buttons
 };
+
+// The parameters of a control of the given kind at r in its parent's client
+// area; the caller adds visibility, tab stop, text and the rest.
+inline CreateParams ChildParams(WinKind kind, Hwnd parent, int id, Rect r, uint32_t style) {
+  CreateParams p;
+  p.kind = kind;
+  p.parent = parent;
+  p.id = id;
+  p.x = r.x;
+  p.y = r.y;
+  p.w = r.w;
+  p.h = r.h;
+  p.style = style;
+  return p;
+}
 
 // The class name of message-box windows; scripted answers go to them.
 inline constexpr std::string_view kMsgBoxClass = "MsgBox";
@@ -116,6 +132,12 @@ class WinSystem {
 
   const Window* Rec(Hwnd h) const;
   Window* Rec(Hwnd h);
+  // The record of a live window of that kind; null for any other window.
+  const Window* RecOf(Hwnd h, WinKind kind) const {
+    const Window* w = Rec(h);
+    return w && w->kind == kind ? w : nullptr;
+  }
+  Window* RecOf(Hwnd h, WinKind kind) { return const_cast<Window*>(std::as_const(*this).RecOf(h, kind)); }
 
   Hwnd Parent(Hwnd h) const;
   Hwnd Owner(Hwnd h) const;

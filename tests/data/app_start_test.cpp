@@ -271,7 +271,7 @@ TEST_F(SessionRecoveryTest, AcceptingRecoveryRebuildsEveryDataFile) {
   }
   DataFileNames n = DictDataFileNames(fx::kClientes);
   DataFileStore store;
-  ASSERT_EQ(store.Open(n, DictDataFileLayout(fx::kClientes), kOpenReadOnly), kOk);
+  ASSERT_EQ(store.Open(n, DictFileLayout(fx::kClientes), kOpenReadOnly), kOk);
   EXPECT_FALSE(store.IndexRebuilt());
   EXPECT_EQ(store.Index().LiveCount(), 1);
 }
@@ -282,7 +282,7 @@ TEST_F(SessionRecoveryTest, RecoveryLeavesAFileAnotherProgramHoldsAlone) {
   ASSERT_EQ(LoadDataFixture(), kOk);
   DataFileNames n = DictDataFileNames(fx::kMovs);
   DataFileStore other;
-  ASSERT_EQ(other.Open(n, DictDataFileLayout(fx::kMovs), kOpenExclusive), kOk);
+  ASSERT_EQ(other.Open(n, DictFileLayout(fx::kMovs), kOpenExclusive), kOk);
   EXPECT_EQ(SessionRecover(), kStPermission);
   EXPECT_TRUE(LockMarkerPresent(n.marker));
   EXPECT_TRUE(box_.log().empty());  // no "completed" message

@@ -20,18 +20,18 @@ TEST_F(DictFilePathTest, NamesAndLayoutFromTheDictionary) {
   EXPECT_EQ(DictFileList(kPathRecords),
             lead + "clientes.FD," + lead + "movs.FD," + lead + "totales.FD," + lead + "params.FD");
 
-  DataFileLayout movs = DictDataFileLayout(fx::kMovs);
+  DataFileLayout movs = DictFileLayout(fx::kMovs);
   EXPECT_EQ(movs.record_length, 31);
   ASSERT_EQ(movs.keys.size(), 2u);
   EXPECT_EQ(movs.keys[1].count, 3);
   EXPECT_EQ(movs.keys[1].parts[0].offset, 13);
   EXPECT_EQ(movs.keys[1].Length(), 21u);
-  EXPECT_EQ(DictDataFileLayout(fx::kParams).keys.size(), 1u) << "the automatic key";
+  EXPECT_EQ(DictFileLayout(fx::kParams).keys.size(), 1u) << "the automatic key";
 
   // Records added through the dictionary's layout are found by both keys.
   if (!folder.empty()) std::filesystem::create_directories(folder);
   DataFileStore f;
-  ASSERT_EQ(f.Open(DictDataFileNames(fx::kClientes), DictDataFileLayout(fx::kClientes), kOpenExclusive), kOk);
+  ASSERT_EQ(f.Open(DictDataFileNames(fx::kClientes), DictFileLayout(fx::kClientes), kOpenExclusive), kOk);
   EXPECT_TRUE(Has("clientes.lock"));
   auto rec = [](std::string code, std::string name, std::string city) {
     code.resize(10, ' ');
