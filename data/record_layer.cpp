@@ -147,43 +147,57 @@ Status DataFileReopen(uint16_t file, Status status) {
   return status;
 }
 
-Status DataFileLocate(uint16_t file, uint16_t key, StrPair value, uint16_t flags) {
+namespace {
+
+// A value sought in a file's key: the file, its slot, the key made current
+// and where the value stands in it.
+struct KeySeek {
   uint16_t f = 0;
-  if (Status st = Resolve(file, &f)) return st;
-  if (!value.ok()) return value.len;
-  DataFileSlot& s = DataFileSlotOf(f);
-  if (Status st = Indexed(s)) return st;
-  DataFileSetKeyNumber(f, key);
+  DataFileSlot* s = nullptr;
   uint16_t k = 0;
-  if (Status st = CurrentKey(f, &k)) return st;
-  NdxResult r = s.store.Index().Seek(k, value.view());
-  if (r.error) return r.error;
-  if (r.recno >= 0 && (r.position == kNdxFound || (r.position == kNdxBetween && (flags & 2)))) {
-    if (Status st = ReadInto(f, s, r.recno, kBufBoth)) return st;
+  NdxResult r;
+};
+
+Status SeekOnKey(uint16_t file, uint16_t key, StrPair value, KeySeek* out) {
+  if (Status st = Resolve(file, &out->f)) return st;
+  if (!value.ok()) return value.len;
+  out->s = &DataFileSlotOf(out->f);
+  if (Status st = Indexed(*out->s)) return st;
+  DataFileSetKeyNumber(out->f, key);
+  if (Status st = CurrentKey(out->f, &out->k)) return st;
+  out->r = out->s->store.Index().Seek(out->k, value.view());
+  return out->r.error;
+}
+
+// A seek that gives a record to read: an exact match, or with `between` the
+// record that follows a value standing between two keys.
+bool SeekHit(const NdxResult& r, bool between) {
+  return r.recno >= 0 && (r.position == kNdxFound || (r.position == kNdxBetween && between));
+}
+
+}  // namespace
+
+Status DataFileLocate(uint16_t file, uint16_t key, StrPair value, uint16_t flags) {
+  KeySeek q;
+  if (Status st = SeekOnKey(file, key, value, &q)) return st;
+  if (SeekHit(q.r, flags & 2)) {
+    if (Status st = ReadInto(q.f, *q.s, q.r.recno, kBufBoth)) return st;
   } else if (flags & 1) {
-    s.ctrl.recno = -1;
-    if (Status st = BufBlankAndSetKey(f, k, value, 1)) return st;
+    q.s->ctrl.recno = -1;
+    if (Status st = BufBlankAndSetKey(q.f, q.k, value, 1)) return st;
   }
-  s.ctrl.last_status = r.position;
-  return r.position;
+  q.s->ctrl.last_status = q.r.position;
+  return q.r.position;
 }
 
 Status DataFileSeekRead(uint16_t file, uint16_t key, StrPair value, uint16_t part) {
-  uint16_t f = 0;
-  if (Status st = Resolve(file, &f)) return st;
-  if (!value.ok()) return value.len;
-  DataFileSlot& s = DataFileSlotOf(f);
-  if (Status st = Indexed(s)) return st;
-  DataFileSetKeyNumber(f, key);
-  uint16_t k = 0;
-  if (Status st = CurrentKey(f, &k)) return st;
-  NdxResult r = s.store.Index().Seek(k, value.view());
-  if (r.error) return r.error;
+  KeySeek q;
+  if (Status st = SeekOnKey(file, key, value, &q)) return st;
   part &= kBufBoth;
-  if (part && r.recno >= 0 && (r.position == kNdxFound || (r.position == kNdxBetween && (part & 2)))) {
-    if (Status st = ReadInto(f, s, r.recno, part)) return st;
+  if (part && SeekHit(q.r, part & 2)) {
+    if (Status st = ReadInto(q.f, *q.s, q.r.recno, part)) return st;
   }
-  return r.position;
+  return q.r.position;
 }
 
 Status DataFileMove(uint16_t file, uint16_t flags) {
@@ -213,7 +227,7 @@ Status DataFileMove(uint16_t file, uint16_t flags) {
   }
   NdxResult r = ix.Move(k, move);
   if (r.error) return r.error;
-  if (r.recno >= 0 && (r.position == kNdxFound || (r.position == kNdxBetween && (flags & 2)))) {
+  if (SeekHit(r, flags & 2)) {
     if (Status st = ReadInto(f, s, r.recno, kBufBoth)) return st;
   } else {
     Blank(f, s);
