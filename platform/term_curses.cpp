@@ -217,7 +217,8 @@ bool TermFrontEnd::Open(std::string& error, const char* device) {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGWINCH, &sa, &m.old_winch);
   }
-  m.WriteRaw("\x1b[?1000h\x1b[?1006h");  // mouse presses, SGR coordinates
+  // Mouse presses and releases, motion while a button is held, SGR coordinates.
+  m.WriteRaw("\x1b[?1000h\x1b[?1002h\x1b[?1006h");
   m.ApplySize();
   return true;
 }
@@ -225,7 +226,7 @@ bool TermFrontEnd::Open(std::string& error, const char* device) {
 void TermFrontEnd::Close() {
   Impl& m = *impl_;
   if (m.screen) {
-    m.WriteRaw("\x1b[?1006l\x1b[?1000l");
+    m.WriteRaw("\x1b[?1006l\x1b[?1002l\x1b[?1000l");
     curs_set(1);
     endwin();
     delscreen(m.screen);

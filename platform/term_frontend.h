@@ -14,8 +14,8 @@
 // whenever a loop finds nothing to do, so the screen is current whenever the
 // program waits for the user.
 // Input: the bytes the terminal sends, decoded by TermInputDecoder (keys,
-// UTF-8 letters as code page 1252 bytes, mouse clicks, byte 29 passed
-// through). A resize of the terminal changes the window system's work area
+// UTF-8 letters as code page 1252 bytes, mouse clicks and drags from
+// button-event tracking, byte 29 passed through). A resize of the terminal changes the window system's work area
 // to the new size and redraws.
 // Wait answers false once the terminal is gone (hang-up): no input can come.
 // The terminal library is used by this front end alone.
