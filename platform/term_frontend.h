@@ -7,8 +7,10 @@
 //
 // Output: Render composes the attached window system's windows and draws the
 // cells, code page 1252 converted to the terminal's Unicode, with colours for
-// captions, menus, selections and pushed buttons, and the caret at the
-// focused edit's caret cell. The caption of the main window (the lowest
+// captions, menus, selections and pushed buttons, the cells' own colours
+// (list views, banners) through colour pairs made as they are first needed
+// (attributes alone on a terminal without colours or out of pairs), and the
+// caret at the focused edit's caret cell. The caption of the main window (the lowest
 // shown top-level window: the one with the menu bar in the programs) goes to
 // the terminal's title, control characters left out. Rendering happens
 // whenever a loop finds nothing to do, so the screen is current whenever the
