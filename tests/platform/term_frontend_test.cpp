@@ -16,7 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/ctl_listview.h"
+#include "platform/ctl_static.h"
 #include "platform/term_frontend.h"
+#include "platform/win_core.h"
 
 namespace plat {
 namespace {
@@ -111,6 +114,54 @@ TEST_F(TermFrontEndTest, AsksForButtonEventTrackingAndDeliversDrags) {
   const std::string teardown = Output();
   EXPECT_NE(teardown.find("\x1b[?1002l"), std::string::npos);
   EXPECT_NE(teardown.find("\x1b[?1006l"), std::string::npos);
+}
+
+// A list view's own colours come out as the terminal's colour sequences, and
+// as reverse video alone where the terminal has no colours.
+TEST_F(TermFrontEndTest, CellColoursBecomeColourPairsOrAttributes) {
+  struct Case {
+    const char* term;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+  } cases[] = {
+      // Black (30) on bright white (107); the banner bright white (97) on dark grey (100).
+      {"xterm-256color", {"\x1b[30m", "\x1b[107m", "\x1b[97m", "\x1b[100m"}, {}},
+      // Eight colours: the bright ones are their dark forms, bold in front.
+      {"xterm", {"\x1b[30m", "\x1b[47m", "\x1b[37m", "\x1b[40m"}, {"\x1b[107m", "\x1b[100m"}},
+      {"vt100", {"4300", "Aviso"}, {"\x1b[30m", "\x1b[47m", "\x1b[107m", "\x1b[4"}},
+  };
+  for (const auto& c : cases) {
+    setenv("TERM", c.term, 1);
+    TermFrontEnd fe;
+    std::string error;
+    if (!fe.Open(error, slave_.c_str())) {
+      ADD_FAILURE() << c.term << ": " << error;
+      continue;
+    }
+    Output();
+    WinSystem ws(&fe);
+    fe.Attach(&ws);
+    CreateParams p;
+    p.class_name = "Form";
+    p.text = "Form";
+    p.style = kWsCaption;
+    p.w = 960;
+    p.h = 600;
+    Hwnd form = ws.Create(p);
+    Hwnd lv = CreateListView(ws, form, 3200, {0, 0, 480, 96});
+    LvInsertColumn(ws, lv, 0, "Cuenta", 240, false);
+    LvSetCell(ws, lv, LvAddRow(ws, lv), 0, "4300");
+    LvSetColors(ws, lv, 0x000000, 0xFFE0E0);
+    CreateStatic(ws, form, 0, {600, 0, 240, 48}, "Aviso", kSsBanner);
+    ws.Show(form, ShowCmd::kShow);
+    fe.Render();
+    const std::string out = Output();
+    for (const auto& want : c.present) EXPECT_NE(out.find(want), std::string::npos) << c.term << ": " << testing::PrintToString(want);
+    for (const auto& not_want : c.absent)
+      EXPECT_EQ(out.find(not_want), std::string::npos) << c.term << ": " << testing::PrintToString(not_want);
+    fe.Close();
+    Output();
+  }
 }
 
 }  // namespace
