@@ -95,6 +95,8 @@ Status SelCollect(uint16_t slot, uint16_t file, uint16_t key, StrPair from, StrP
   if (!to.ok()) return StrError(to);
   if (!condition.ok()) return StrError(condition);
   SelSlot& s = State().slots[slot];
+  // Another file's live selection is never overwritten.
+  if (s.in_use && s.owner != f && FileHolds(s.owner, slot)) return kStDataOutBound;
   Clear(s);
   s.in_use = true;
   s.owner = f;

@@ -11,7 +11,8 @@
 //                all eight are in use), SelCollect into it; on failure the
 //                file's current selection is none (the stack stays pushed,
 //                as the free that follows expects).
-//   SelCollect   locates DataFileKeyAfterPrefix(from, mode) with flag 2 and
+//   SelCollect   fills one slot (168 when it holds another file's live
+//                selection): locates DataFileKeyAfterPrefix(from, mode) with flag 2 and
 //                collects, while the count is below the maximum, the records
 //                up to the to-value that satisfy the condition, in key order
 //                (the located record is tested first). 0 with the buffer on

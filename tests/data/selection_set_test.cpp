@@ -78,9 +78,11 @@ TEST_F(SelectionSetTest, EveryOneOfTheEightSlotsIsUsableAtOnce) {
   ASSERT_EQ(Build(kMovs, "", ""), kOk);
   ASSERT_EQ(Build(kTotales, "T", "T"), kOk);
   ASSERT_EQ(Build(kTotales, "", ""), kOk);
-  // A ninth is refused, even for a file without a selection.
+  // A ninth is refused, even for a file without a selection, and no slot
+  // of another file can be filled for it.
   EXPECT_EQ(Build(kParams, "", ""), kStDataOutBound);
   EXPECT_EQ(SelCount(kParams), 0);
+  EXPECT_EQ(SelCollect(0, kParams, 1, StrOf(""), StrOf(""), 10, 3, StrOf("")), kStDataOutBound);
 
   EXPECT_EQ(Selected(kClientes), (std::vector<std::string>{"C001", "C003", "C005"}));
   EXPECT_EQ(Selected(kMovs), (std::vector<std::string>{"A", "B"}));
