@@ -126,6 +126,11 @@ TEST_F(SelectionSetTest, AFourthNestedSelectionIsRefused) {
   EXPECT_EQ(Selected(kClientes), std::vector<std::string>{"C003"});
   // Index out of range, and a key without parts.
   EXPECT_EQ(SelGoto(kClientes, kBufBoth, 1), kStDataOutBound);
+  // A record deleted since the build is not read back as if it were live.
+  ASSERT_EQ(DataFileLocate(kClientes, 1, StrOf("C003"), 0), 0);
+  ASSERT_EQ(DataFileDelete(kClientes, 0), kOk);
+  EXPECT_EQ(SelGoto(kClientes, kBufBoth, 0), kStEndOfData);
+  EXPECT_EQ(SelFieldText(kClientes, 0, 1), "");
   EXPECT_EQ(SelBuild(kClientes, 9, StrOf(""), StrOf(""), 10, 3, StrOf("")), kStDataError);
   EXPECT_EQ(DataFileKeyNumber(kClientes), 1);
 }
