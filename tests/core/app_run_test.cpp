@@ -52,6 +52,14 @@ Status FakeMenuCommand(StrPair command) {
   return g_menu_answer;
 }
 
+// An application's action callback: its check before every command refuses
+// the second one (another program wrote the session state file).
+int g_commands = 0;
+Status CheckingCallback(uint32_t verb_and_status, StrPair rest) {
+  if (++g_commands == 2) return kStNetwork;
+  return AppVerbDispatch(verb_and_status, rest);
+}
+
 class AppRunTest : public TempFolderTest {
  protected:
   void SetUp() override {
@@ -101,6 +109,22 @@ TEST_F(AppRunTest, InputScriptStopsAtTheFirstFailingCommand) {
   // The failure was shown as an error and no main window opened.
   ASSERT_EQ(box_.log().size(), 1u);
   EXPECT_EQ(box_.log()[0].kind, 3);
+  EXPECT_TRUE(g_calls.empty());
+}
+
+TEST_F(AppRunTest, InputLinesPassTheApplicationsActionCallback) {
+  WindowLayer();
+  g_commands = 0;
+  AppSetActionCallback(&CheckingCallback);
+  Put("in.txt", "ExpEval A=1\nExpEval B=1\nExpEval R=1\n");
+  CommandLine("/INPUT:'in.txt'");
+  box_.Queue(MsgAnswer::kOk);
+  EXPECT_EQ(AppRunMenu(StrOf("P2MENU")), kStNetwork);
+  EXPECT_EQ(g_commands, 2);
+  EXPECT_EQ(Var("A"), "1");
+  EXPECT_EQ(Var("B"), "0");
+  EXPECT_EQ(Var("R"), "0");
+  EXPECT_EQ(SysVarGet(kVarInHnd), 0);
   EXPECT_TRUE(g_calls.empty());
 }
 
