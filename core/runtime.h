@@ -9,7 +9,9 @@
 #include <memory>
 #include <optional>
 
+#include "core/app_run.h"
 #include "core/app_state.h"
+#include "core/app_verbs.h"
 #include "core/arrays.h"
 #include "core/clock.h"
 #include "core/dict_state.h"
@@ -83,6 +85,8 @@ struct CoreRuntime {
   AppState app;
   // The data layer's selection slots (record-number lists), fresh with the runtime.
   std::shared_ptr<void> selections;
+  AppVerbState verbs;
+  AppRunState run;
   // The data layer's own state (its open files), owned here so that a fresh
   // runtime starts with every file closed; declared last so that it goes
   // first, closing its files while the rest of the runtime still stands.
