@@ -20,6 +20,7 @@
 #include "data/file_ctrl.h"
 #include "data/record_buffer.h"
 #include "data/record_layer.h"
+#include "data/related_records.h"
 
 namespace eng {
 
@@ -119,6 +120,36 @@ Status FileLocate(FnArgs& a) {
   return StatusResult(a, st);
 }
 
+// FILEREL(file a; file b; relation; flags) statements: the related records
+// of b, or hook 3's work while statistics steps run.
+Status FileRel(FnArgs& a) {
+  if (Status s = FnArgCount(a, 3, 4)) return s;
+  std::string_view rest = fn::RawRest(a).view();
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
+  const std::string statements(rest);
+  FnIntArg flags = FnArgInt(a, 4, 0);
+  if (flags.status) return flags.status;
+  FnIntArg relation = FnArgInt(a, 3, 0);
+  if (relation.status) return relation.status;
+  FnIntArg file_b = FnArgInt(a, 2, 0);
+  if (file_b.status) return file_b.status;
+  FnIntArg file_a = FnArgInt(a, 1, 0);
+  if (file_a.status) return file_a.status;
+  uint16_t fl = uint16_t(flags.value);
+  const int16_t last_key = SysVarGet(kVarLastKey);
+  if ((fl & 2) && !(fl & 0x10) && last_key != 29 && last_key != 23) fl &= uint16_t(~2u);
+  fl |= 1;
+  const uint16_t fa = DictFileNumber(uint16_t(file_a.value));
+  const uint16_t fb = DictFileNumber(uint16_t(file_b.value));
+  Status st;
+  std::optional<Status> hooked;
+  if ((fl & 4) && SysVarHas(kVarUpStat, 4))
+    hooked = HookCallRelFetch(fa, fb, uint16_t(relation.value), fl, StrOf(statements));
+  st = hooked ? *hooked : DataFileRelFetch(fa, fb, uint16_t(relation.value), fl, StrOf(statements));
+  return StatusResult(a, st);
+}
+
 // KEY$(file; key; part; parts).
 Status KeyText(FnArgs& a) {
   if (Status s = FnArgCount(a, 0, 4)) return s;
@@ -208,6 +239,7 @@ void InstallRecords() {
   FnInstallBuiltin(kFnFlen, &Flen);
   FnInstallBuiltin(kFnFileFind, &FileFind);
   FnInstallBuiltin(kFnFileLocate, &FileLocate);
+  FnInstallBuiltin(kFnFileRel, &FileRel);
   FnInstallBuiltin(kFnKey, &KeyText);
   FnInstallBuiltin(kFnIer, &Ier);
   FnInstallBuiltin(kFnFlds, &Flds);

@@ -178,6 +178,53 @@ TEST_F(RecordBuiltinsTest, RcUpdateIsNotAvailableAndBadSpecsFail) {
   EXPECT_EQ(Run("RC_INSERT 'FN$CHRS(65)'\n"), kStIncompatibleTypes);
 }
 
+TEST_F(RecordBuiltinsTest, FileRelFetchesAndCreatesRelatedRecords) {
+  ASSERT_EQ(Run("FILELOCATE('NEW';2)\nCODE{2}='A'\nN_LINE{2}=1\nAMT{2}=10\nRC_INSERT '2'\n"), kOk);
+  // movs 3R1K1=CODE{}: the total of the line's code, created with flag 4 and
+  // updated by the raw statements that follow the fourth argument.
+  EXPECT_EQ(Num("FILEREL(2;3;1;4;TOTAL{3}=TOTAL{3}+AMT{2})"), 0);
+  EXPECT_EQ(SysVarGet(kVarRelRes), 4);
+  EXPECT_EQ(TotalCodeOf("A"), "A         ");
+  EXPECT_EQ(Text("TOTAL{3}"), "10");
+  EXPECT_EQ(Num("FILEREL(2;3;1;4;TOTAL{3}=TOTAL{3}+AMT{2};TOTAL{3}=TOTAL{3}*2)"), 0);
+  EXPECT_EQ(Text("TOTAL{3}"), "40");
+  EXPECT_EQ(Num("FN#FLEN(3)"), 1);
+  EXPECT_EQ(Num("FILEREL(2;3;9)"), kFailed - kStDataError) << "no such relation";
+}
+
+TEST_F(RecordBuiltinsTest, FileRelAdjustsItsFlagsAndLeavesScansToHook3) {
+  static uint16_t seen;
+  static std::string statements;
+  HookSetFn(static_cast<HookRelFetchFn>([](uint16_t a, uint16_t b, uint16_t c, uint16_t flags, StrPair text) -> Status {
+              seen = flags;
+              statements = text.str();
+              return a == 2 && b == 3 && c == 1 ? Status{7} : Status{kStDataError};
+            }),
+            kHookRelFetch);
+  SysVarSet(kVarUpStat, 1 | 4);
+  struct Case {
+    const char* expr;
+    int16_t last_key;
+    uint16_t flags;
+  };
+  for (const Case& c : {Case{"FILEREL(2;3;1;6;X=1)", 0, 5}, Case{"FILEREL(2;3;1;6;X=1)", 23, 7},
+                        Case{"FILEREL(2;3;1;6;X=1)", 29, 7}, Case{"FILEREL(2;3;1;22;X=1)", 0, 0x17}}) {
+    SysVarSet(kVarLastKey, c.last_key);
+    seen = 0;
+    EXPECT_EQ(Num(c.expr), 7) << c.expr;
+    EXPECT_EQ(seen, c.flags) << c.expr << " _LASTKEY " << c.last_key;
+    EXPECT_EQ(statements, "X=1");
+  }
+  // Without flag 4, or outside statistics steps, the fetch is the data layer's.
+  seen = 0;
+  EXPECT_EQ(Num("FILEREL(2;3;1;2)"), 2);
+  EXPECT_EQ(seen, 0);
+  SysVarSet(kVarUpStat, 1);
+  EXPECT_EQ(Num("FILEREL(2;3;1;4)"), 0);
+  EXPECT_EQ(seen, 0);
+  EXPECT_EQ(SysVarGet(kVarRelRes), 4) << "the data layer created the total";
+}
+
 TEST_F(RecordBuiltinsTest, KeyAndIerReadTheBuffersAndControlBlocks) {
   EXPECT_EQ(SysVarGet(kVarCurFil), 0);
   EXPECT_EQ(Text("KEY$()"), "");
