@@ -293,6 +293,32 @@ TEST_F(RecordBuiltinsTest, ReadWriteAndStreams) {
   EXPECT_EQ(Get("w.txt"), "Xbcd");
 }
 
+TEST_F(RecordBuiltinsTest, ProcedureReadsAStreamToItsEndAndStoresEachLine) {
+  Put("lines.txt", "C1;Ana\r\nC2;Bruno\r\nC1;Ana Maria\r\n");
+  ASSERT_EQ(DataFileOpen(fx::kClientes, 8), 2);
+  ASSERT_EQ(Exec("N=0"), 0);
+  // Each line: the customer found or added, its name written with the hooked write.
+  ASSERT_EQ(Run("S=FILESEL('lines.txt';8)\n"
+                "DO_UNTIL READ$(S;-1;0)==FN$CHRS(26)\n"
+                "L$=READ$(S;-1)\n"
+                "FILEFIND(FN$PARM(L$;1;59);1;1;5)\n"
+                "NAME{1}=FN$PARM(L$;2;59)\n"
+                "RC_WRITE '1'\n"
+                "N=N+1\n"
+                "LOOP\n"
+                "FILESEL(S)\n"
+                "WRITE('count.txt';-3;'records: '+FN$CHRS(48+FN#FLEN('clientes')))\n"),
+            kOk)
+      << S(ErrIncidentText());
+  EXPECT_EQ(Num("N"), 3);
+  EXPECT_EQ(Get("count.txt"), "records: 2");
+  ScratchScope scope;
+  ASSERT_EQ(DataFileLocate(fx::kClientes, 1, StrOf("C1"), 0), 0);
+  EXPECT_EQ(S(BufFieldText(fx::kClientes, 2, kBufCurrent)), "Ana Maria" + std::string(21, ' '));
+  ASSERT_EQ(DataFileLocate(fx::kClientes, 1, StrOf("C2"), 0), 0);
+  EXPECT_EQ(S(BufFieldText(fx::kClientes, 2, kBufCurrent)), "Bruno" + std::string(25, ' '));
+}
+
 TEST_F(RecordBuiltinsTest, WriteAndExecParameterFiles) {
   Put("p.dat", "A=5;C=2");
   EXPECT_EQ(Num("WRITE('p.dat';-2;\"A=1,B$='x'\")"), 0);
