@@ -113,6 +113,9 @@ TEST_F(RecordBuiltinsTest, FileFindAddsOnlyWithFlag4AndRunsNoRules) {
   // An empty value adds nothing.
   EXPECT_EQ(Num("FILEFIND('';3;1;4)"), 1);
   EXPECT_EQ(Num("FN#FLEN('totales')"), 3);
+  // A closed file counts what its record file holds.
+  ASSERT_EQ(DataFileClose(fx::kTotales), kOk);
+  EXPECT_EQ(Num("FN#FLEN('TOTALES')"), 3);
 }
 
 TEST_F(RecordBuiltinsTest, FileFindFlag8MovesFirstThenNextWithinTheBound) {
