@@ -92,6 +92,7 @@ Status Write(FnArgs& a) {
   if (pos.status) return pos.status;
   FnArg dest = FnArgValue(a, 1, StrOf(""), kFnArgText);
   if (dest.status) return dest.status;
+  if (dest.omitted) return kStSyntax;
   Status st;
   if (!IsText(dest)) {
     const int64_t number = fn::WholeOf(dest.value);

@@ -273,6 +273,8 @@ TEST_F(RecordBuiltinsTest, ReadWriteAndStreams) {
   EXPECT_EQ(Text("READ$('missing.txt')"), "");
   EXPECT_EQ(Num("FN#FLEN('t.txt')"), 7);
   EXPECT_EQ(Num("FN#FLEN('missing.txt')"), 0);
+  EXPECT_EQ(Eval("WRITE(;0;'x')"), kStSyntax) << "no destination";
+  EXPECT_EQ(Eval("WRITE('t.txt';0)"), kStSyntax) << "exactly three arguments";
 
   ASSERT_EQ(Exec("S=FILESEL('t.txt';8)"), 0);
   const int64_t stream = Num("S");
