@@ -81,6 +81,8 @@ struct CoreRuntime {
   RelUpdState relup;
   ExecState exec;
   AppState app;
+  // The data layer's selection slots (record-number lists), fresh with the runtime.
+  std::shared_ptr<void> selections;
   // The data layer's own state (its open files), owned here so that a fresh
   // runtime starts with every file closed; declared last so that it goes
   // first, closing its files while the rest of the runtime still stands.
