@@ -43,6 +43,12 @@ bool ServedThroughService(uint16_t verb) {
   }
 }
 
+// A verb whose layer has not installed its service: not available, with the
+// verb named in the incident text.
+Status ServiceMissing(uint16_t verb) {
+  return ErrIncident(kStNotAvailable, StrOf(AppVerbs[verb - 1]), false);
+}
+
 constexpr std::string_view kCommandTrim = " \t\r\n";
 
 // The common exit of a window handler when the window layer has installed
@@ -142,7 +148,7 @@ Status AppVerbDispatch(uint32_t verb_and_status, StrPair rest) {
     case kVerbCopy:
     case kVerbFileTrans:
       if (AppVerbFn fn = Services().verbs[verb]) return fn(rest);
-      return AppVerbNotServed();
+      return ServiceMissing(verb);
     default:
       return AppVerbNotServed();
   }

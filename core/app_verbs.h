@@ -19,8 +19,9 @@
 // incident text. The verbs whose work lies in a higher layer (AcceptRun,
 // MantAux, Report, Reorg, Copy, FileTrans, FontSet) go through a per-verb
 // service that the layer installs (AppVerbServiceSet); until then AcceptRun,
-// Report, Reorg, Copy and FileTrans answer 163 with message 0031, FontSet
-// answers 0, and MantAux runs its core half (AppMantAuxParms). The Copy
+// Report, Reorg, Copy and FileTrans answer 148 (not available) with the
+// verb's name as the incident text, FontSet answers 0, and MantAux runs its
+// core half (AppMantAuxParms). The Copy
 // service reads its argument as an integer (0 backup, 1 restore); Reorg's
 // argument is not used.
 //

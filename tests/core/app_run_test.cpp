@@ -96,7 +96,7 @@ class AppRunTest : public TempFolderTest {
 
 TEST_F(AppRunTest, InputScriptStopsAtTheFirstFailingCommand) {
   WindowLayer();
-  Put("in.txt", "ExpEval A=1,H=_INHND\r\n\r\nReport x\r\nExpEval B=1\r\n");
+  Put("in.txt", "ExpEval A=1,H=_INHND\r\n\r\nMenu x\r\nExpEval B=1\r\n");
   CommandLine("/INPUT:'in.txt'");
   box_.Queue(MsgAnswer::kOk);
   EXPECT_EQ(AppRunMenu(StrOf("P2MENU")), kStDataError);
@@ -230,7 +230,7 @@ TEST_F(AppRunTest, MainWindowActions) {
   f.task_close = &FakeTaskClose;
   AppFunctionsSet(f);
   ASSERT_EQ(DynStrSet(sl::kMenuCommands, 3, StrOf("ExpEval A=9")), kOk);
-  ASSERT_EQ(DynStrSet(sl::kMenuCommands, 4, StrOf("Report LISTADO")), kOk);
+  ASSERT_EQ(DynStrSet(sl::kMenuCommands, 4, StrOf("Menu LISTADO")), kOk);
 
   // A menu item the application leaves to the engine runs as a command.
   EXPECT_EQ(AppMainWinAction(kActMenuItem | (3 << 8)), kOk);

@@ -141,13 +141,21 @@ TEST_F(AppVerbsTest, ParsesVerbAndRest) {
 }
 
 TEST_F(AppVerbsTest, UnservedVerbsAndFailedParsesGive163WithMessage0031) {
-  const char* commands[] = {"report x", "Menu x",     "Accept x",     "MantMain x", "MantAuto x", "MantMovs x",
-                            "LnManMain x", "LnNavMain x", "Perform x", "WizzSelect x", "AcceptRun CLI,1",
-                            "Report LIST", "Reorg",       "Copy 0",     "FileTrans T1"};
+  const char* commands[] = {"report x",    "Menu x",      "Accept x",  "MantMain x",  "MantAuto x",
+                            "MantMovs x",  "LnManMain x", "LnNavMain x", "Perform x", "WizzSelect x"};
   for (const char* command : commands) {
     ErrIncident(0, StrPair{}, false);
     EXPECT_EQ(Dispatch(command), kStDataError) << command;
     EXPECT_EQ(Incident(), "Proceso no definido") << command;
+  }
+  // Verbs whose layer has not installed its service yet are not available,
+  // and the incident text names the verb.
+  const char* waiting[][2] = {{"AcceptRun CLI,1", "AcceptRun"}, {"Report LIST", "Report"}, {"Reorg", "Reorg"},
+                              {"Copy 0", "Copy"},               {"FileTrans T1", "FileTrans"}};
+  for (const auto& w : waiting) {
+    ErrIncident(0, StrPair{}, false);
+    EXPECT_EQ(Dispatch(w[0]), kStNotAvailable) << w[0];
+    EXPECT_EQ(Incident(), w[1]) << w[0];
   }
   // A verb number beyond the table.
   EXPECT_EQ(AppVerbDispatch(AppVerbWord(20, kOk), StrPair{}), kStDataError);
@@ -169,7 +177,7 @@ TEST_F(AppVerbsTest, HigherLayersPlugInTheirVerbs) {
   EXPECT_EQ(g_served, (std::vector<std::string>{"Report[LISTADO]", "FontSet"}));
 
   EXPECT_EQ(AppVerbServiceSet(kVerbReport, nullptr), kOk);
-  EXPECT_EQ(Dispatch("Report,LISTADO"), kStDataError);
+  EXPECT_EQ(Dispatch("Report,LISTADO"), kStNotAvailable);
 }
 
 TEST_F(AppVerbsTest, ExpEvalAndHelp) {
