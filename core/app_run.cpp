@@ -17,13 +17,12 @@
 #include "core/streams.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
+#include "core/var_store.h"
 
 namespace eng {
 namespace {
 
 const AppRunServices& Services() { return Core().run.services; }
-
-void SetBits(SysVar v, uint16_t bits) { SysVarSet(v, static_cast<int16_t>(SysVarBits(v) | bits)); }
 
 // Reads and runs the command lines of an open stream; the first failure ends.
 Status RunScriptLines(uint16_t stream) {
@@ -69,7 +68,7 @@ Status AppRunMain(StrPair menu) {
         if (command.empty()) {
           status = AppMainWindow(menu);
         } else {
-          SetBits(kVarScrStat, kScrStatRunCommand);
+          VarSetBits(kVarScrStat, kScrStatRunCommand, true);
           status = AppRunCommand(StrOf(command), AppVerbDispatch);
         }
       }
@@ -106,7 +105,7 @@ Status AppRunInputScript() {
 Status AppMainWindow(StrPair menu) {
   const AppRunServices& svc = Services();
   if (!svc.main_window) return kOk;
-  SetBits(kVarScrStat, kScrStatMainWindow);
+  VarSetBits(kVarScrStat, kScrStatMainWindow, true);
   return svc.main_window(menu);
 }
 
