@@ -256,12 +256,22 @@ TEST_F(AppRunTest, MainWindowActions) {
   box_.Queue(MsgAnswer::kNo);
   EXPECT_EQ(AppMainWinAction(kActCloseRequest), 0);
   EXPECT_EQ(g_calls, std::vector<std::string>{"close[-1]"});
+  // With a second screen loaded the close is refused and nothing closes.
+  ObjTableSet<int>(kObjScreens, 0, 0);
+  ObjTableSet<int>(kObjScreens, 1, 1);
+  box_.ClearLog();
+  box_.Queue(MsgAnswer::kOk);
+  EXPECT_EQ(AppMainWinAction(kActCloseRequest), 0);
+  EXPECT_EQ(g_calls, std::vector<std::string>{"close[-1]"});
+  ASSERT_EQ(box_.log().size(), 1u);
+  EXPECT_EQ(box_.log()[0].text, "Aun hay ventanas abiertas (2 Pantallas, 0 Ventanas)");
+  ObjTableFree(kObjScreens);
   // Help without a help index says so and answers 0.
   box_.Queue(MsgAnswer::kOk);
   EXPECT_EQ(AppMainWinAction(kActHelp), kOk);
   // Other classes are not handled here.
   EXPECT_EQ(AppMainWinAction(40), kStDataError);
-  EXPECT_EQ(box_.log().size(), 3u);
+  EXPECT_EQ(box_.log().size(), 2u);
 }
 
 }  // namespace
