@@ -33,6 +33,8 @@ Status RunScriptLines(uint16_t stream) {
     if (n == kStrmTooLong) return kStStringTooLong;
     if (n < 0) return kStDiskIo;
     StrPair command = StrTrimSet(StrMake(line.data(), size_t(n)), 3, StrOf(" \t\r\n"));
+    // A line longer than any text is no command to skip quietly.
+    if (!command.ok()) return StrError(command);
     // Blank lines separate commands; they are no commands themselves.
     if (command.empty()) continue;
     // The command's text must outlive later reads: the accept windows it

@@ -141,6 +141,20 @@ TEST_F(AppRunTest, InputScriptThenMainWindowAndLoop) {
   EXPECT_TRUE(box_.log().empty());
 }
 
+TEST_F(AppRunTest, InputLineBeyondTheLongestTextStopsTheScript) {
+  // A line one byte past the longest text and a far longer one: neither is
+  // skipped silently; the reading stops with 146 and the file is closed.
+  for (size_t length : {kMaxText + 1, kMaxText + 5000}) {
+    ASSERT_LT(Eval("A=0;B=0").status, kStFirstError);
+    Put("in.txt", "ExpEval A=1\n" + std::string(length, 'x') + "\nExpEval B=1\n");
+    CommandLine("/INPUT:'in.txt'");
+    EXPECT_EQ(AppRunInputScript(), kStStringTooLong) << length;
+    EXPECT_EQ(Var("A"), "1") << length;
+    EXPECT_EQ(Var("B"), "0") << length;
+    EXPECT_EQ(SysVarGet(kVarInHnd), 0) << length;
+  }
+}
+
 TEST_F(AppRunTest, MissingInputFileIsNoErrorAndNoWindowLayerReturns) {
   CommandLine("/INPUT:'nowhere.txt'");
   EXPECT_EQ(AppRunMenu(StrOf("P2MENU")), kOk);
