@@ -181,6 +181,9 @@ Status AppPrcExec(StrPair argument, void (*callback)()) {
     if (!pattern.ok()) return StrError(pattern);
     const std::string folder(FolderOf(pattern.view()));
     StrPair names = SysDirList(pattern);
+    // Only "nothing matches" is the missing file below; a listing that
+    // failed otherwise (more names than a text holds) is its own failure.
+    if (!names.ok() && StrError(names) != kStFileNotFound) return StrError(names);
     if (names.ok()) {
       for (uint16_t i = 1, n = StrItemCount(names, '\0'); i <= n; ++i) {
         std::string path = folder + StrItem(names, '\0', i).str();

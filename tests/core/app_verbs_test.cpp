@@ -303,6 +303,19 @@ TEST_F(AppVerbsTest, PrcExecRunsProceduresAndPatterns) {
   EXPECT_EQ(Var("R"), "13");
 }
 
+TEST_F(AppVerbsTest, PrcExecPatternWithTooManyNamesIsNoMissingFile) {
+  // More matching names than one text holds: the listing fails, which is not
+  // "no file matches".
+  fs::create_directories("many");
+  for (int i = 0; i < 300; ++i) Put("many/" + std::string(220, 'p') + std::to_string(i) + ".prx", "R=1\n");
+  DynStrSet(sl::kSettings, sl::kAppFolder, StrOf(dir_.string() + "/many"));
+  AppChooserSet(&FakeChoose, &FakeClose);
+  ErrIncident(0, StrPair{}, false);
+  EXPECT_EQ(Dispatch("PrcExec *.prx"), kStStringTooLong);
+  EXPECT_NE(Incident(), "Proceso no definido");
+  EXPECT_TRUE(g_offers.empty());
+}
+
 TEST_F(AppVerbsTest, StepsHookRunsStepsOnConfirmation) {
   ASSERT_LT(Eval("S=0").status, kStFirstError);
   ASSERT_EQ(DynStrPush(sl::kModuleParms, StrOf("COND$:='X>1':STEPS$:=\"'ExpEval S=S+1','ExpEval T=2'\"")), kOk);
