@@ -12,8 +12,9 @@
 // AppRunInputScript: when the INPUT option names a file that opens, _INHND
 // holds its stream while each non-blank line runs as a command (accept
 // windows and the device dialog read their values from the same stream
-// meanwhile); the first failing command stops the reading and is the result;
-// the file is closed and _INHND set back to 0. A missing INPUT file is no
+// meanwhile); the first failing command, or a line longer than 65,535 bytes
+// (146), stops the reading and is the result; the file is closed and _INHND
+// set back to 0. A missing INPUT file is no
 // error. Then, with the OUTPUT option given, _OUTHND = 1.
 // AppMainWindow (menu): the window layer's main window (menu bar, menu
 // screen, logo; installed with AppRunServicesSet), after _SCRSTAT bit 2 is

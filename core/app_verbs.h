@@ -27,11 +27,12 @@
 //
 // AppPrcExec: an argument without "*" outside quotes is a procedure command
 // for ExecRunMenuProc; one with "*" is a file pattern in the application
-// folder: no match gives 164 (incident message 0031); otherwise the titles of
-// the matching files are offered in the chooser (prompt message 0088, mode 3)
-// again and again, each choice run, until the chooser is cancelled (the
-// result is the status so far, 0) or a run fails (its status). Without an
-// installed chooser the choice counts as cancelled.
+// folder: no match gives 164 (incident message 0031), a listing that fails
+// otherwise its own status (146: more names than a text holds); otherwise the
+// titles of the matching files are offered in the chooser (prompt message
+// 0088, mode 3) again and again, each choice run, until the chooser is
+// cancelled (the result is the status so far, 0) or a run fails (its
+// status). Without an installed chooser the choice counts as cancelled.
 //
 // AppRunCommandList (list, position, skip set): the ","-items of the list,
 // from the 1-based position on (at least 1), are evaluated as text
