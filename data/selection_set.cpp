@@ -225,7 +225,12 @@ Status DataFileDeleteWhere(uint16_t file, uint16_t key, StrPair value, StrPair c
   if (Status st = Resolve(file, &f)) return st;
   if (!value.ok()) return StrError(value);
   const std::string v = value.str();
+  // A build refused before it took a place (a key without parts, the stack
+  // full) leaves the stack as it was: freeing then would drop the caller's
+  // own selection.
+  const std::array<uint16_t, 3> before = DataFileCtrl(f).selection;
   Status st = SelBuild(f, key, StrOf(v), StrOf(v), 0xFFFF, 3, condition);
+  const bool took_place = st == kOk || DataFileCtrl(f).selection != before;
   if (st == kOk) {
     const uint16_t n = SelCount(f);
     for (uint16_t i = 0; i < n && st == kOk; ++i) {
@@ -233,7 +238,7 @@ Status DataFileDeleteWhere(uint16_t file, uint16_t key, StrPair value, StrPair c
       if (st == kOk) st = DataFileDelete(f, 0);
     }
   }
-  SelFree(f);
+  if (took_place) SelFree(f);
   return st;
 }
 
