@@ -26,7 +26,10 @@ Status DataFileWriteHooked(uint16_t flags, uint16_t file, StrPair slot_list, Str
     if (empty) return kOk;
     if (is_add && !SysVarHas(kVarUpStat, kUpStatDuplicates)) {
       std::string key(BufFileKeyValue(f, 1).view());
+      // The search is on key 1; the file keeps its own current key.
+      const uint16_t current_key = DataFileKeyNumber(f);
       Status found = DataFileSeekRead(f, 1, StrOf(key), 0);
+      DataFileSetKeyNumber(f, current_key);
       if (found == kOk) return kStDuplicate;
       if (found >= kStFirstError) return found;
     }

@@ -109,6 +109,15 @@ TEST_F(HookedWriteTest, DuplicateKeyRefusedAndEmptyRecordsSkipped) {
   EXPECT_EQ(DataFileWriteHooked(kWriteRewrite | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("'same'")), kOk);
   EXPECT_EQ(Total(), "10");
   EXPECT_EQ(AmtOnDisk(a), "10");
+  // The search for an existing key 1 leaves the file in its own key order.
+  ASSERT_EQ(DataFileSetKeyNumber(fx::kMovs, 2), 2);
+  NewLine("A", "1", "99");
+  EXPECT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kStDuplicate);
+  EXPECT_EQ(DataFileKeyNumber(fx::kMovs), 2);
+  NewLine("D", "1", "1");
+  EXPECT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  EXPECT_EQ(DataFileKeyNumber(fx::kMovs), 2);
+  EXPECT_EQ(Total(), "11");
 }
 
 TEST_F(HookedWriteTest, WriteStepAddsWhenItsConditionHolds) {
