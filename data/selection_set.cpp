@@ -102,14 +102,8 @@ Status SelCollect(uint16_t slot, uint16_t file, uint16_t key, StrPair from, StrP
   s.owner = f;
   const std::string limit = to.str(), cond = condition.str();
   DataFileCtrlBlock& cb = DataFileCtrl(f);
-  std::string kept;
-  {
-    StrPair buf = BufRecord(f, kBufBoth);
-    if (!buf.ok()) return StrError(buf);
-    kept = buf.str();
-  }
-  const int32_t kept_recno = cb.recno;
-  const uint16_t kept_status = cb.last_status;
+  DataFileSaved kept;
+  if (Status st = DataFileCtrlSave(f, kept)) return st;
 
   Status st = kStEndOfData;
   if (std::optional<std::string> start = DataFileKeyAfterPrefix(from, mode))
@@ -129,9 +123,7 @@ Status SelCollect(uint16_t slot, uint16_t file, uint16_t key, StrPair from, StrP
     cb.last_status = kNdxFound;
     return st == kStOutOfMemory ? st : Status{kOk};
   }
-  BufStore(f, kBufBoth, StrOf(kept));
-  cb.recno = kept_recno;
-  cb.last_status = kept_status;
+  DataFileCtrlSave(f, kept);
   return st >= kStFirstError ? st : Status{kStEndOfData};
 }
 
