@@ -6,7 +6,8 @@
 // program at once with that status (no session-state step, no shut-down).
 //
 // AppStart (instance, command line, identity, title, flags, phase callback):
-//   core: string store, object tables and system variables; hook 0 (the
+//   core: string store, object tables and system variables; the value
+//   built-ins and the data layer's statements; hook 0 (the
 //   screen-field provider, when the window layer installed one); string
 //   element (0, 0) = message 0019, NUL, message 0117, NUL, blank, and the
 //   formatter's locale from it; the normalised command line as (0, 1);
@@ -58,6 +59,10 @@ inline constexpr uint16_t kStartLineText = 0xFFFF;
 
 Status AppStart(void* instance, StrPair command_line, StrPair identity, StrPair title, uint8_t flags,
                 AppPhaseCallback phase);
+// AppStart for a program's main: the command line rebuilt from argv (argc
+// arguments, argument 0 the program); 163 when there is no argument 0.
+Status AppStartArgv(void* instance, int argc, const char* const* argv, StrPair identity, StrPair title,
+                    uint8_t flags, AppPhaseCallback phase);
 // The start behind AppStart: count kStartLineText takes `line` as one text,
 // any other count takes `argv` (count C strings, argument 0 the program).
 Status AppStartSteps(uint16_t count, StrPair line, const char* const* argv, StrPair identity, StrPair title,
