@@ -9,7 +9,9 @@
 #include <memory>
 #include <optional>
 
+#include "core/app_run.h"
 #include "core/app_state.h"
+#include "core/app_verbs.h"
 #include "core/arrays.h"
 #include "core/clock.h"
 #include "core/dict_state.h"
@@ -81,6 +83,8 @@ struct CoreRuntime {
   RelUpdState relup;
   ExecState exec;
   AppState app;
+  AppVerbState verbs;
+  AppRunState run;
   // The data layer's own state (its open files), owned here so that a fresh
   // runtime starts with every file closed; declared last so that it goes
   // first, closing its files while the rest of the runtime still stands.
