@@ -44,10 +44,6 @@ Status AppHeadPhaseLoad() {
 
 Status AppHeadCommandCheck() { return SessionStateCheck(2); }
 
-Status AppHeadVerbNotServed() { return ErrIncident(kStDataError, MsgText("0031"), false); }
-
-Status AppHeadDispatch(uint32_t, StrPair) { return AppHeadVerbNotServed(); }
-
 Status AppHeadMenuCommand(StrPair) { return kStNotAvailable; }
 
 Status AppHeadTaskClose() { return ErrIncident(kStNotAvailable, StrOf("TaskClose"), false); }

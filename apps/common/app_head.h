@@ -72,16 +72,6 @@ Status AppHeadPhaseLoad();
 // command must not run.
 Status AppHeadCommandCheck();
 
-// The answer for a verb whose window the program routes to itself while the
-// window layer is not there: message 0031 as the incident text, 163.
-Status AppHeadVerbNotServed();
-
-// The engine's dispatcher for the verbs the program does not take itself.
-Status AppHeadDispatch(uint32_t verb_and_status, StrPair argument);
-
-// The verb number of the action callback's first argument.
-constexpr uint16_t AppHeadVerb(uint32_t verb_and_status) { return static_cast<uint16_t>(verb_and_status >> 16); }
-
 Status AppHeadMenuCommand(StrPair command);
 Status AppHeadTaskClose();
 Status AppHeadTaskLowLevel();

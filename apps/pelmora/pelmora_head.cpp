@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/arrays.h"
+#include "core/app_verbs.h"
 #include "core/cp1252.h"
 #include "core/engine_messages.h"
 #include "core/exec_handlers.h"
@@ -40,8 +41,10 @@ constexpr std::array<uint8_t, 6> kModuleFiles = {3, 6, 7, 8, 9, 10};
 Status AcPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 4-7, 22 and 10-17 belong to windows and year-end processes
-      // that are not part of the program yet; their slots stay empty.
+      // Hooks 4, 5, 7, 22 and 10-17 belong to windows and year-end
+      // processes that are not part of the program yet; their slots stay
+      // empty. Hook 6 runs an accept window's steps.
+      HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&TaskLowLevel, kHookLowLevel);
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
@@ -55,14 +58,14 @@ Status AcPhaseCallback(uint16_t phase) {
 
 Status AcActionCallback(uint32_t verb_and_status, StrPair argument) {
   if (Status s = apphead::AppHeadCommandCheck()) return s;
-  switch (apphead::AppHeadVerb(verb_and_status)) {
+  switch (AppVerbOf(verb_and_status)) {
     case 5:  // MantMain: the maintenance window
     case 9:  // LnNavMain: the navigation window
-      return apphead::AppHeadVerbNotServed();
+      return AppVerbNotServed();
     case 8:  // LnManMain: nothing in this program
       return kOk;
     default:
-      return apphead::AppHeadDispatch(verb_and_status, argument);
+      return AppVerbDispatch(verb_and_status, argument);
   }
 }
 

@@ -2,10 +2,11 @@
 // table (1001 up), the data files the accounting code works on, and the way
 // the accounting module plugs into the engine.
 //   AcPhaseCallback (phase), by its low four bits: 1 fills the hook slots
-//     (23 TaskLowLevel; the window and year-end hooks stay empty until their
-//     code exists), declares the system array "_#(" and registers the
-//     engine's statement handlers, always 0; 2 runs the common loading steps
-//     (apps/common/app_head.h), its status; anything else: 0, nothing done.
+//     (6 the accept-window steps, 23 TaskLowLevel; the window and year-end
+//     hooks stay empty until their code exists), declares the system array
+//     "_#(" and registers the engine's statement handlers, always 0; 2 runs
+//     the common loading steps (apps/common/app_head.h), its status;
+//     anything else: 0, nothing done.
 //   AcActionCallback (verb, argument): the session check first (non-zero is
 //     the answer and the verb does not run); MantMain (5) and LnNavMain (9)
 //     open the program's own windows (163, message 0031, while the window

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/app_verbs.h"
 #include "core/cp1252.h"
 #include "core/engine_messages.h"
 #include "core/exec_handlers.h"
@@ -34,8 +35,10 @@ constexpr std::array<uint8_t, 2> kModuleFiles = {6, 14};
 Status InvPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 4-8, 10-12 and 22 belong to windows, the invoicing run and the
-      // document commands, which are not part of the program yet.
+      // Hooks 4, 5, 7, 8, 10-12 and 22 belong to windows, the invoicing run
+      // and the document commands, which are not part of the program yet.
+      // Hook 6 runs an accept window's steps.
+      HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&TaskLowLevel, kHookLowLevel);
       ExecRegisterHandlers();
       return kOk;
@@ -48,12 +51,12 @@ Status InvPhaseCallback(uint16_t phase) {
 
 Status InvActionCallback(uint32_t verb_and_status, StrPair argument) {
   if (Status s = apphead::AppHeadCommandCheck()) return s;
-  switch (apphead::AppHeadVerb(verb_and_status)) {
+  switch (AppVerbOf(verb_and_status)) {
     case 5:  // MantMain: the maintenance window
     case 8:  // LnManMain: the line-maintenance window
-      return apphead::AppHeadVerbNotServed();
+      return AppVerbNotServed();
     default:
-      return apphead::AppHeadDispatch(verb_and_status, argument);
+      return AppVerbDispatch(verb_and_status, argument);
   }
 }
 

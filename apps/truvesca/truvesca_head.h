@@ -3,11 +3,12 @@
 // invoicing module plugs into the engine. Everything else is the common head
 // (apps/common/app_head.h).
 //   InvPhaseCallback (phase), by its low four bits: 1 fills the hook slots
-//     (23 TaskLowLevel; the window, invoicing-run and document hooks stay
-//     empty until their code exists) and registers the engine's statement
-//     handlers; unlike pelmora it declares no "_#(" array; always 0. 2 runs
-//     the common loading steps, its status. 3 (shut-down) and anything else:
-//     0, nothing to do while the main window has no logo.
+//     (6 the accept-window steps, 23 TaskLowLevel; the window, invoicing-run
+//     and document hooks stay empty until their code exists) and registers
+//     the engine's statement handlers; unlike pelmora it declares no "_#("
+//     array; always 0. 2 runs the common loading steps, its status. 3
+//     (shut-down) and anything else: 0, nothing to do while the main window
+//     has no logo.
 //   InvActionCallback (verb, argument): the session check first; MantMain
 //     (5) and LnManMain (8) open the program's own windows (163, message
 //     0031, while the window layer is missing); every other verb, LnNavMain

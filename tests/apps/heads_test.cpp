@@ -123,6 +123,7 @@ TEST_F(HeadsTest, PhaseOneFillsTheLowLevelHookAndOnlyPelmoraDeclaresTheSystemArr
   ASSERT_EQ(VarInitSystem(), kOk);
   EXPECT_EQ(truvesca::InvPhaseCallback(0x21), kOk);
   EXPECT_TRUE(HookFilled(kHookLowLevel));
+  EXPECT_TRUE(HookFilled(kHookPrcName));
   EXPECT_FALSE(VarLookup(StrOf("_#(")).declared());
   EXPECT_EQ(HookCallAction(kHookLowLevel, 0), std::optional<Status>(kStNotAvailable));
 
