@@ -80,6 +80,24 @@ TEST_F(ProgramRunTest, TruvescaRunsItsDemoProcedure) {
   EXPECT_EQ(ReadFile(work / "TRFSTAT.DAT"), "0") << "the session is closed";
 }
 
+TEST_F(ProgramRunTest, TheInputFilesCommandsRunInOrderBeforeTheRunOption) {
+  fs::path work = CopySample("Truvesca", dir_);
+  auto put = [&](const std::string& name, const std::string& text) {
+    std::ofstream(work / name, std::ios::binary) << text;
+  };
+  put("uno.prx", "MESSAGE 'primero'\r\n");
+  put("dos.prx", "MESSAGE 'segundo'\r\n");
+  put("tres.prx", "MESSAGE 'tercero'\r\n");
+  put("ordenes.txt", "PrcExec uno.prx\r\n\r\nPrcExec dos.prx\r\n");
+  RunResult r = RunProgram(TRUVESCA_EXE, work, {"/INPUT:ordenes.txt", "/RUN:'PrcExec tres.prx'"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  size_t first = r.err.find("primero"), second = r.err.find("segundo"), third = r.err.find("tercero");
+  ASSERT_NE(third, std::string::npos) << r.err;
+  EXPECT_LT(first, second);
+  EXPECT_LT(second, third);
+  EXPECT_EQ(ReadFile(work / "TRFSTAT.DAT"), "0");
+}
+
 TEST_F(ProgramRunTest, AnInterruptedSessionIsNotRecoveredWithoutAnAnswer) {
   fs::path work = CopySample("Pelmora", dir_);
   {
