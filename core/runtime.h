@@ -83,6 +83,8 @@ struct CoreRuntime {
   RelUpdState relup;
   ExecState exec;
   AppState app;
+  // The data layer's selection slots (record-number lists), fresh with the runtime.
+  std::shared_ptr<void> selections;
   AppVerbState verbs;
   AppRunState run;
   // The data layer's own state (its open files), owned here so that a fresh

@@ -17,19 +17,21 @@ namespace plat {
 CellGrid::CellGrid(int cols, int rows)
     : cols_(std::max(0, cols)), rows_(std::max(0, rows)), cells_(static_cast<size_t>(cols_) * rows_) {}
 
-void CellGrid::Put(int col, int row, uint8_t ch, uint8_t attr, const CellRect& clip) {
+void CellGrid::Put(int col, int row, uint8_t ch, uint8_t attr, const CellRect& clip, uint8_t fg, uint8_t bg) {
   if (!clip.Contains(col, row) || !bounds().Contains(col, row)) return;
-  cells_[static_cast<size_t>(row) * cols_ + col] = Cell{ch, attr};
+  cells_[static_cast<size_t>(row) * cols_ + col] = Cell{ch, attr, fg, bg};
 }
 
-void CellGrid::Text(int col, int row, std::string_view text, uint8_t attr, const CellRect& clip) {
-  for (size_t i = 0; i < text.size(); ++i) Put(col + static_cast<int>(i), row, static_cast<uint8_t>(text[i]), attr, clip);
+void CellGrid::Text(int col, int row, std::string_view text, uint8_t attr, const CellRect& clip, uint8_t fg,
+                    uint8_t bg) {
+  for (size_t i = 0; i < text.size(); ++i)
+    Put(col + static_cast<int>(i), row, static_cast<uint8_t>(text[i]), attr, clip, fg, bg);
 }
 
-void CellGrid::Fill(const CellRect& r, uint8_t ch, uint8_t attr, const CellRect& clip) {
+void CellGrid::Fill(const CellRect& r, uint8_t ch, uint8_t attr, const CellRect& clip, uint8_t fg, uint8_t bg) {
   CellRect a = Intersect(Intersect(r, clip), bounds());
   for (int y = a.row; y < a.row + a.rows; ++y)
-    for (int x = a.col; x < a.col + a.cols; ++x) cells_[static_cast<size_t>(y) * cols_ + x] = Cell{ch, attr};
+    for (int x = a.col; x < a.col + a.cols; ++x) cells_[static_cast<size_t>(y) * cols_ + x] = Cell{ch, attr, fg, bg};
 }
 
 std::string CellGrid::Row(int row) const {
@@ -57,6 +59,17 @@ std::string CellGrid::AttrSnapshot() const {
       uint8_t a = at(x, y).attr;
       line += (a & kAttrReverse) ? 'r' : (a & kAttrBold) ? 'b' : (a & kAttrDim) ? 'd' : ' ';
     }
+    line.erase(line.find_last_not_of(' ') + 1);
+    out += line + '\n';
+  }
+  return out;
+}
+
+std::string CellGrid::ColorSnapshot(bool back) const {
+  std::string out;
+  for (int y = 0; y < rows_; ++y) {
+    std::string line;
+    for (int x = 0; x < cols_; ++x) line += CellColorCode(back ? at(x, y).bg : at(x, y).fg);
     line.erase(line.find_last_not_of(' ') + 1);
     out += line + '\n';
   }

@@ -4,10 +4,13 @@
 // the menu bar for a window with a menu, and an "x" close box at its right
 // end for windows with a system menu), the client area, the children in
 // drawing order clipped to their parent's client area, and the scroll bars.
-// The caret is the focused edit's caret cell. Cells hold code page 1252 bytes
-// and an attribute (reverse video for captions, menus, selections and pushed
-// buttons). Snapshot() gives the text, one line per row with trailing blanks
-// removed.
+// The caret is the focused edit's caret cell. Cells hold code page 1252 bytes,
+// an attribute (reverse video for captions, menus, selections and pushed
+// buttons) and a foreground and background colour (cell_color.h; the
+// terminal's own colours unless a control has colours of its own, as list
+// views and banners do). Snapshot() gives the text, one line per row with
+// trailing blanks removed; AttrSnapshot() and ColorSnapshot() the attributes
+// and colours in the same shape.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cell_color.h"
 #include "platform/win_layout.h"
 #include "platform/win_types.h"
 
@@ -32,6 +36,8 @@ enum CellAttr : uint8_t {
 struct Cell {
   uint8_t ch = ' ';
   uint8_t attr = kAttrNormal;
+  uint8_t fg = kColorDefault;  // CellColor
+  uint8_t bg = kColorDefault;
   bool operator==(const Cell&) const = default;
 };
 
@@ -43,10 +49,14 @@ class CellGrid {
   const Cell& at(int col, int row) const { return cells_[static_cast<size_t>(row) * cols_ + col]; }
   CellRect bounds() const { return {0, 0, cols_, rows_}; }
 
-  void Put(int col, int row, uint8_t ch, uint8_t attr, const CellRect& clip);
+  // fg and bg are CellColor entries.
+  void Put(int col, int row, uint8_t ch, uint8_t attr, const CellRect& clip, uint8_t fg = kColorDefault,
+           uint8_t bg = kColorDefault);
   // Writes text from (col, row) rightwards; cells outside clip are skipped.
-  void Text(int col, int row, std::string_view text, uint8_t attr, const CellRect& clip);
-  void Fill(const CellRect& r, uint8_t ch, uint8_t attr, const CellRect& clip);
+  void Text(int col, int row, std::string_view text, uint8_t attr, const CellRect& clip,
+            uint8_t fg = kColorDefault, uint8_t bg = kColorDefault);
+  void Fill(const CellRect& r, uint8_t ch, uint8_t attr, const CellRect& clip, uint8_t fg = kColorDefault,
+            uint8_t bg = kColorDefault);
 
   // The text, rows joined with '\n', trailing blanks of each row removed.
   std::string Snapshot() const;
@@ -54,6 +64,9 @@ class CellGrid {
   std::string Row(int row) const;
   // The attributes, one character per cell: ' ' normal, 'r' reverse, 'b' bold, 'd' dim.
   std::string AttrSnapshot() const;
+  // The foreground (or, with back, the background) colours, one character per
+  // cell as CellColorCode gives it (' ' the terminal's own colour).
+  std::string ColorSnapshot(bool back = false) const;
 
   bool caret_shown = false;
   int caret_col = 0;

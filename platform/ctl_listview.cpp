@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/cell_color.h"
 #include "platform/compositor.h"
 #include "platform/ctl_list.h"
 #include "platform/win_core.h"
@@ -17,6 +18,26 @@ Window* Lv(WinSystem& ws, Hwnd h) {
 }
 const Window* Lv(const WinSystem& ws, Hwnd h) {
   return ws.RecOf(h, WinKind::kListView);
+}
+
+struct Colors {
+  uint8_t fg = kColorDefault;
+  uint8_t bg = kColorDefault;
+};
+
+// The rows' colours. The usual black on white leaves the terminal's own
+// colours; anything else is drawn in the nearest palette colours, both of
+// them, so that text never lands on a background it was not chosen for. Two
+// different colours that come out the same keep the text readable.
+Colors RowColors(const ListState& l) {
+  if (l.text_color == 0x000000 && l.back_color == 0xFFFFFF) return {};
+  Colors c{NearestCellColor(l.text_color), NearestCellColor(l.back_color)};
+  if (c.fg == c.bg && c.fg != kColorDefault && (l.text_color & 0xFFFFFF) != (l.back_color & 0xFFFFFF)) {
+    const uint32_t b = CellColorBgr(c.bg);
+    const int light = 3 * (b & 0xFF) + 6 * ((b >> 8) & 0xFF) + ((b >> 16) & 0xFF);  // tenfold luminance
+    c.fg = light >= 1280 ? kColorBlack : kColorWhite;
+  }
+  return c;
 }
 
 // Rows of data shown below the heading.
@@ -73,11 +94,13 @@ void PaintListView(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& 
   if (!w) return;
   const CellRect inner = Intersect(clip, cells);
   const uint8_t base = w->enabled ? static_cast<uint8_t>(kAttrNormal) : static_cast<uint8_t>(kAttrDim);
-  grid.Fill(cells, ' ', base, inner);
+  const Colors colors = RowColors(w->list);
+  grid.Fill(cells, ' ', base, inner, colors.fg, colors.bg);
   const int cw = std::max(1, ws.metrics().cell_w);
   const bool lines = (w->style & kLvsGridLines) != 0;
-  auto draw_row = [&](int screen_row, const std::vector<std::string>* texts, bool heading, uint8_t attr) {
-    grid.Fill({cells.col, screen_row, cells.cols, 1}, ' ', attr, inner);
+  auto draw_row = [&](int screen_row, const std::vector<std::string>* texts, bool heading, uint8_t attr,
+                      Colors look) {
+    grid.Fill({cells.col, screen_row, cells.cols, 1}, ' ', attr, inner, look.fg, look.bg);
     int x = 0;
     for (size_t c = 0; c < w->list.columns.size(); ++c) {
       const ListColumn& col = w->list.columns[c];
@@ -90,16 +113,18 @@ void PaintListView(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& 
       int at = first;
       if (col.right && !heading && static_cast<int>(text.size()) < text_cols)
         at = first + text_cols - static_cast<int>(text.size());
-      grid.Text(at, screen_row, text, attr, cell_clip);
-      if (lines) grid.Put(first + span - 1, screen_row, '|', attr, inner);
+      grid.Text(at, screen_row, text, attr, cell_clip, look.fg, look.bg);
+      if (lines) grid.Put(first + span - 1, screen_row, '|', attr, inner, look.fg, look.bg);
     }
   };
-  draw_row(cells.row, nullptr, true, kAttrReverse);
+  // The heading and the selected row keep the terminal's highlight.
+  draw_row(cells.row, nullptr, true, kAttrReverse, Colors{});
   for (int r = 0; r < cells.rows - 1; ++r) {
     const int i = w->list.top + r;
     if (i >= static_cast<int>(w->list.rows.size())) break;
-    const uint8_t attr = i == w->list.sel ? static_cast<uint8_t>(kAttrReverse) : base;
-    draw_row(cells.row + 1 + r, &w->list.rows[static_cast<size_t>(i)], false, attr);
+    const bool sel = i == w->list.sel;
+    draw_row(cells.row + 1 + r, &w->list.rows[static_cast<size_t>(i)], false,
+             sel ? static_cast<uint8_t>(kAttrReverse) : base, sel ? Colors{} : colors);
   }
 }
 

@@ -14,8 +14,10 @@
 // l = the key (kLvKeyDown) or the row (clicks; -1 off the rows):
 //   kLvKeyDown, kLvSetFocus, kLvClick, kLvRightClick, kLvDblClick, kLvReturn.
 // With kLvsGridLines a "|" separates the columns. Text and background
-// colours are kept for the engine (0x00BBGGRR); the character grid draws
-// the rows in its normal attributes.
+// colours (0x00BBGGRR, black on white at first) colour the rows and the
+// empty part of the control in the nearest palette colours; black on white
+// leaves the terminal's own colours. The heading and the selected row are
+// drawn in reverse video without them.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cell_color.h"
 #include "platform/compositor.h"
 #include "platform/win_core.h"
 
@@ -35,7 +36,10 @@ void PaintStatic(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& ce
   if (!w) return;
   const bool banner = (w->style & kSsBanner) != 0;
   const uint8_t attr = banner || w->pushed ? kAttrReverse : (w->enabled ? kAttrNormal : kAttrDim);
-  grid.Fill(cells, ' ', attr, clip);
+  // A banner is white on the grey panel.
+  const uint8_t fg = banner ? kColorWhite : kColorDefault;
+  const uint8_t bg = banner ? NearestCellColor(0x808080) : kColorDefault;
+  grid.Fill(cells, ' ', attr, clip, fg, bg);
   auto lines = Lines(w->text);
   int top = cells.row;
   if (banner && static_cast<int>(lines.size()) < cells.rows) top += (cells.rows - static_cast<int>(lines.size())) / 2;
@@ -48,7 +52,7 @@ void PaintStatic(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& ce
     else if (banner || (w->style & kSsCenter)) col = cells.col + (cells.cols - len) / 2;
     // A text longer than the control shows its beginning.
     if (col < cells.col) col = cells.col;
-    grid.Text(col, row, lines[i], attr, Intersect(clip, cells));
+    grid.Text(col, row, lines[i], attr, Intersect(clip, cells), fg, bg);
   }
 }
 

@@ -1,6 +1,6 @@
 // Static text controls: labels (left, right or centred), multi-line texts
 // (CR LF or LF separated, one row per line) and the banner style: the whole
-// control in reverse video with its lines centred both ways. Statics take no
+// control in reverse video, white on grey, with its lines centred both ways. Statics take no
 // focus and send no commands.
 #pragma once
 

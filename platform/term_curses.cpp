@@ -19,6 +19,7 @@
 #endif
 #include <ncurses.h>
 
+#include "platform/cell_color.h"
 #include "platform/compositor.h"
 #include "platform/poll_wait.h"
 #include "platform/term_frontend.h"
@@ -42,7 +43,7 @@ void OnResize(int) {
   }
 }
 
-enum Pair : short { kPairReverse = 1, kPairDim = 2 };
+enum Pair : short { kPairReverse = 1, kPairDim = 2, kPairFirstFree = 3 };
 
 }  // namespace
 
@@ -58,6 +59,11 @@ struct TermFrontEnd::Impl {
   uint64_t last_render_ms = 0;
   std::string title;
   bool colors = false;
+  bool default_colors = false;  // the terminal's own colours can be named (-1)
+  // Colour pairs of the cells' own colours, made as cells first need them:
+  // 0 not made yet, -1 none left (such cells fall back to attributes).
+  short pairs[kCellColorCount][kCellColorCount] = {};
+  short next_pair = kPairFirstFree;
   bool hung_up = false;
   struct sigaction old_winch {};
 
@@ -112,6 +118,34 @@ struct TermFrontEnd::Impl {
     }
   }
 
+  // The terminal's colour for a palette entry; a bright one on a terminal of
+  // eight colours is its dark form (made bold when it is the foreground).
+  short TermColor(uint8_t c, bool fore, attr_t& attr) const {
+    int n = CellColorTerm(c);
+    if (n < 0) return default_colors ? -1 : fore ? COLOR_WHITE : COLOR_BLACK;
+    if (n >= 8 && COLORS < 16) {
+      n -= 8;
+      if (fore) attr |= A_BOLD;
+    }
+    return static_cast<short>(n);
+  }
+
+  // The pair drawing a cell's own colours, 0 when there is none.
+  short PairFor(const Cell& cell, attr_t& attr) {
+    if (!colors || (cell.fg == kColorDefault && cell.bg == kColorDefault)) return 0;
+    if (cell.fg >= kCellColorCount || cell.bg >= kCellColorCount) return 0;
+    attr_t bold = 0;
+    const short fg = TermColor(cell.fg, true, bold);
+    const short bg = TermColor(cell.bg, false, bold);
+    short& pair = pairs[cell.fg][cell.bg];
+    if (pair == 0) {
+      pair = next_pair < COLOR_PAIRS && init_pair(next_pair, fg, bg) == OK ? next_pair++ : -1;
+    }
+    if (pair < 0) return 0;
+    attr |= bold;
+    return pair;
+  }
+
   std::string MainCaption() const {
     for (Hwnd h : ws->TopLevels()) {
       const Window* w = ws->Rec(h);
@@ -133,15 +167,21 @@ struct TermFrontEnd::Impl {
         char32_t cp = Cp1252ToUnicode(cell.ch);
         if (cp < 0x20 || cp == 0x7F || cp == 0) cp = cell.ch == 0 || cp < 0x20 ? U' ' : U'?';
         attr_t attr = A_NORMAL;
-        short pair = 0;
-        if (cell.attr & kAttrReverse) {
-          if (colors) pair = kPairReverse;
-          else attr |= A_REVERSE;
-        }
-        if (cell.attr & kAttrBold) attr |= A_BOLD;
-        if (cell.attr & kAttrDim) {
-          if (colors && !(cell.attr & kAttrReverse)) pair = kPairDim;
-          else attr |= A_DIM;
+        short pair = PairFor(cell, attr);
+        if (pair > 0) {
+          // The cell's own colours say it all; reverse video would undo them.
+          if (cell.attr & kAttrBold) attr |= A_BOLD;
+          if (cell.attr & kAttrDim) attr |= A_DIM;
+        } else {
+          if (cell.attr & kAttrReverse) {
+            if (colors) pair = kPairReverse;
+            else attr |= A_REVERSE;
+          }
+          if (cell.attr & kAttrBold) attr |= A_BOLD;
+          if (cell.attr & kAttrDim) {
+            if (colors && !(cell.attr & kAttrReverse)) pair = kPairDim;
+            else attr |= A_DIM;
+          }
         }
         wchar_t wc[2] = {static_cast<wchar_t>(cp), 0};
         cchar_t cc;
@@ -204,10 +244,13 @@ bool TermFrontEnd::Open(std::string& error, const char* device) {
   typeahead(-1);  // input is ours to read; never let drawing peek at it
   if (has_colors()) {
     start_color();
-    use_default_colors();
+    m.default_colors = use_default_colors() == OK;
     init_pair(kPairReverse, COLOR_WHITE, COLOR_BLUE);
-    init_pair(kPairDim, COLOR_BLUE, -1);
+    init_pair(kPairDim, COLOR_BLUE, m.default_colors ? -1 : COLOR_BLACK);
     m.colors = true;
+    for (auto& row : m.pairs)
+      for (short& p : row) p = 0;
+    m.next_pair = kPairFirstFree;
   }
   fcntl(m.fd, F_SETFL, fcntl(m.fd, F_GETFL) | O_NONBLOCK);
   if (pipe2(g_resize_pipe, O_CLOEXEC | O_NONBLOCK) == 0) {
@@ -217,7 +260,8 @@ bool TermFrontEnd::Open(std::string& error, const char* device) {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGWINCH, &sa, &m.old_winch);
   }
-  m.WriteRaw("\x1b[?1000h\x1b[?1006h");  // mouse presses, SGR coordinates
+  // Mouse presses and releases, motion while a button is held, SGR coordinates.
+  m.WriteRaw("\x1b[?1000h\x1b[?1002h\x1b[?1006h");
   m.ApplySize();
   return true;
 }
@@ -225,7 +269,7 @@ bool TermFrontEnd::Open(std::string& error, const char* device) {
 void TermFrontEnd::Close() {
   Impl& m = *impl_;
   if (m.screen) {
-    m.WriteRaw("\x1b[?1006l\x1b[?1000l");
+    m.WriteRaw("\x1b[?1006l\x1b[?1002l\x1b[?1000l");
     curs_set(1);
     endwin();
     delscreen(m.screen);

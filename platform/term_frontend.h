@@ -7,15 +7,17 @@
 //
 // Output: Render composes the attached window system's windows and draws the
 // cells, code page 1252 converted to the terminal's Unicode, with colours for
-// captions, menus, selections and pushed buttons, and the caret at the
-// focused edit's caret cell. The caption of the main window (the lowest
+// captions, menus, selections and pushed buttons, the cells' own colours
+// (list views, banners) through colour pairs made as they are first needed
+// (attributes alone on a terminal without colours or out of pairs), and the
+// caret at the focused edit's caret cell. The caption of the main window (the lowest
 // shown top-level window: the one with the menu bar in the programs) goes to
 // the terminal's title, control characters left out. Rendering happens
 // whenever a loop finds nothing to do, so the screen is current whenever the
 // program waits for the user.
 // Input: the bytes the terminal sends, decoded by TermInputDecoder (keys,
-// UTF-8 letters as code page 1252 bytes, mouse clicks, byte 29 passed
-// through). A resize of the terminal changes the window system's work area
+// UTF-8 letters as code page 1252 bytes, mouse clicks and drags from
+// button-event tracking, byte 29 passed through). A resize of the terminal changes the window system's work area
 // to the new size and redraws.
 // Wait answers false once the terminal is gone (hang-up): no input can come.
 // The terminal library is used by this front end alone.

@@ -198,8 +198,9 @@ TermInputDecoder::Parse TermInputDecoder::ParseCsi(uint64_t now_ms, std::vector<
     int col = static_cast<unsigned char>(buf_[4]) - 33;
     int row = static_cast<unsigned char>(buf_[5]) - 33;
     used = 6;
-    if ((button & 3) == 3) return Parse::kDone;  // release
-    Mouse(button, col, row, true, now_ms, out);
+    // X10 names no button on a release (button bits 3); the held one is meant.
+    const bool release = (button & 3) == 3 && !(button & (32 | 64));
+    Mouse(release ? (button & ~3) : button, col, row, !release, now_ms, out);
     return Parse::kDone;
   }
   size_t i = 2;
@@ -250,33 +251,85 @@ TermInputDecoder::Parse TermInputDecoder::ParseCsi(uint64_t now_ms, std::vector<
   return Parse::kDone;
 }
 
+InputEvent TermInputDecoder::PointerEvent(InputEvent::Type type, int col, int row, uint8_t mods) const {
+  InputEvent ev;
+  ev.type = type;
+  ev.mods = mods;
+  ev.point = {col * cell_w_ + cell_w_ / 2, row * cell_h_ + cell_h_ / 2};
+  return ev;
+}
+
+void TermInputDecoder::ClickHeld(std::vector<InputEvent>& out) {
+  const Held h = held_;
+  held_ = Held{};
+  const bool dbl = h.col == last_col_ && h.row == last_row_ && h.ms - last_press_ms_ <= kDoubleClickMs;
+  out.push_back(PointerEvent(dbl ? InputEvent::Type::kDblClick : InputEvent::Type::kClick, h.col, h.row, h.mods));
+  // A third click starts over rather than making another double click.
+  last_col_ = dbl ? -1 : h.col;
+  last_row_ = dbl ? -1 : h.row;
+  last_press_ms_ = h.ms;
+}
+
 void TermInputDecoder::Mouse(int button, int col, int row, bool press, uint64_t now_ms, std::vector<InputEvent>& out) {
-  if (!press || (button & 32) || col < 0 || row < 0) return;  // release or motion
+  if (col < 0 || row < 0) return;
   uint8_t mods = 0;
   if (button & 4) mods |= kModShift;
   if (button & 8) mods |= kModAlt;
   if (button & 16) mods |= kModCtrl;
+  const int which = button & 3;
   if (button & 64) {
-    out.push_back(KeyEvent((button & 1) ? kVkDown : kVkUp, 0));
+    // The wheel: 64 up, 65 down; 66 and 67 (sideways) mean nothing here.
+    if (press && !(button & 32) && which < 2) out.push_back(KeyEvent(which == 1 ? kVkDown : kVkUp, 0));
     return;
   }
-  InputEvent ev;
-  ev.mods = mods;
-  ev.point = {col * cell_w_ + cell_w_ / 2, row * cell_h_ + cell_h_ / 2};
-  switch (button & 3) {
-    case 0: {
-      const bool dbl = col == last_col_ && row == last_row_ && now_ms - last_press_ms_ <= kDoubleClickMs;
-      ev.type = dbl ? InputEvent::Type::kDblClick : InputEvent::Type::kClick;
-      // A third press starts over rather than making another double click.
-      last_col_ = dbl ? -1 : col;
-      last_row_ = dbl ? -1 : row;
-      last_press_ms_ = now_ms;
-      break;
+  if (button & 32) {
+    // Motion: followed only while the left button is held.
+    if (which != 0 || !held_.down) return;
+    if (!held_.dragging) {
+      if (col == held_.col && row == held_.row) return;
+      held_.dragging = true;
+      out.push_back(PointerEvent(InputEvent::Type::kPress, held_.col, held_.row, held_.mods));
     }
-    case 2: ev.type = InputEvent::Type::kRightClick; break;
-    default: return;  // middle button
+    held_.to_col = col;
+    held_.to_row = row;
+    out.push_back(PointerEvent(InputEvent::Type::kMove, col, row, mods));
+    return;
   }
-  out.push_back(ev);
+  if (which == 2) {
+    if (press) out.push_back(PointerEvent(InputEvent::Type::kRightClick, col, row, mods));
+    return;
+  }
+  if (which != 0) return;  // the middle button
+  if (press) {
+    // A press while one is held: the terminal lost the release; the held
+    // press counts as a click (or, after a drag, ends it where it was).
+    if (held_.down) {
+      if (held_.dragging) {
+        out.push_back(PointerEvent(InputEvent::Type::kRelease, held_.to_col, held_.to_row, held_.mods));
+        held_ = Held{};
+      } else {
+        ClickHeld(out);
+      }
+    }
+    held_ = Held{true, false, col, row, mods, now_ms, col, row};
+    return;
+  }
+  if (!held_.down) return;  // a release of a press made before we listened
+  if (held_.dragging) {
+    held_ = Held{};
+    last_col_ = last_row_ = -1;
+    out.push_back(PointerEvent(InputEvent::Type::kRelease, col, row, mods));
+    return;
+  }
+  if (col == held_.col && row == held_.row) {
+    ClickHeld(out);
+    return;
+  }
+  // Released elsewhere without motion reports: pressed here, released there.
+  out.push_back(PointerEvent(InputEvent::Type::kPress, held_.col, held_.row, held_.mods));
+  held_ = Held{};
+  last_col_ = last_row_ = -1;
+  out.push_back(PointerEvent(InputEvent::Type::kRelease, col, row, mods));
 }
 
 }  // namespace plat

@@ -13,10 +13,16 @@
 // - ESC followed by a key is Alt with that key. Alt+1 .. Alt+9 and Alt+0
 //   stand for F1 .. F10, for terminals that keep the function keys for
 //   themselves.
-// - Mouse reports (SGR "ESC [ < b ; x ; y M" and the old X10 form): a left
-//   press is a click on the cell's centre in pixels, a second left press on
-//   the same cell within kDoubleClickMs a double click, a right press a right
-//   click; the wheel scrolls as Up and Down. Releases and motion are ignored.
+// - Mouse reports (SGR "ESC [ < b ; x ; y M/m" and the old X10 form, with
+//   button-event tracking: presses, releases and motion while a button is
+//   held), at the cell's centre in pixels. A left press is held until the
+//   button comes up: released on the same cell it is a click (a double click
+//   when it follows a click on that cell within kDoubleClickMs of its press);
+//   moved to another cell first it becomes a drag: a press at the first
+//   cell, a move for every cell reported, a release where the button comes
+//   up. A right press is a right click; the vertical wheel scrolls as Up and
+//   Down. Other buttons, their releases and motion without the left button
+//   are ignored.
 // - A lone ESC is held until more bytes come or Flush is called (the caller
 //   does so once kEscTimeoutMs pass without input); then it is the Esc key.
 // Unknown sequences are dropped whole.
@@ -56,14 +62,30 @@ class TermInputDecoder {
   Parse ParseKey(size_t at, bool alt, bool final, std::vector<InputEvent>& out, size_t& used);
   Parse ParseCsi(uint64_t now_ms, std::vector<InputEvent>& out, size_t& used);
   void Mouse(int button, int col, int row, bool press, uint64_t now_ms, std::vector<InputEvent>& out);
+  InputEvent PointerEvent(InputEvent::Type type, int col, int row, uint8_t mods) const;
+  // Ends the held left press as a click (or double click) at its own cell.
+  void ClickHeld(std::vector<InputEvent>& out);
 
   int cell_w_;
   int cell_h_;
   std::string buf_;
-  // The last left press, for double clicks.
+  // The left press of the last click, for double clicks.
   uint64_t last_press_ms_ = 0;
   int last_col_ = -1;
   int last_row_ = -1;
+  // The left button while it is down: where and when it went down, and
+  // whether the pointer has left that cell (a drag, already reported).
+  struct Held {
+    bool down = false;
+    bool dragging = false;
+    int col = 0;
+    int row = 0;
+    uint8_t mods = 0;
+    uint64_t ms = 0;
+    int to_col = 0;  // where a drag has got to
+    int to_row = 0;
+  };
+  Held held_;
 };
 
 }  // namespace plat

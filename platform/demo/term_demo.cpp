@@ -159,6 +159,7 @@ struct Demo {
       LvSetCell(ws, grid, i, 0, r[0]);
       LvSetCell(ws, grid, i, 1, r[1]);
     }
+    LvSetColors(ws, grid, 0x000000, 0xFFE0E0);  // black on pale blue, like the engine's data grids
     Keys(grid);
     CreateStatic(ws, form, 0, {X(30), Y(10), X(10), Y(1)}, "Progreso:");
     Hwnd bar = CreateProgress(ws, form, 3600, {X(40), Y(10), X(20), Y(1)});

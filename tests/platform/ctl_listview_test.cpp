@@ -48,6 +48,56 @@ class ListViewTest : public WinTest {
   }
 };
 
+// The colour codes of the control's cells, one string per cell row.
+std::vector<std::string> Colours(const CellGrid& g, const CellRect& c, bool back) {
+  std::vector<std::string> rows;
+  for (int r = c.row; r < c.row + c.rows; ++r) {
+    std::string line;
+    for (int x = c.col; x < c.col + c.cols; ++x) line += CellColorCode(back ? g.at(x, r).bg : g.at(x, r).fg);
+    rows.push_back(line);
+  }
+  return rows;
+}
+
+TEST_F(ListViewTest, RowsAndTheEmptyPartShowTheirColours) {
+  const CellRect c = WindowCells(ws, lv);
+  ASSERT_EQ(c.rows, 4);
+  const std::string none(static_cast<size_t>(c.cols), ' ');
+  // Black on white, the usual look, leaves the terminal's own colours.
+  CellGrid g = Compose(ws);
+  EXPECT_EQ(Colours(g, c, false), std::vector<std::string>(4, none));
+  EXPECT_EQ(Colours(g, c, true), std::vector<std::string>(4, none));
+
+  // Dark red on pale blue: dark red ('1') on white ('f'); the heading and
+  // the selected row keep the highlight.
+  LvSetColors(ws, lv, 0x000080, 0xFFE0E0);
+  LvSetSel(ws, lv, 1);
+  g = Compose(ws);
+  const std::string red(static_cast<size_t>(c.cols), '1'), white(static_cast<size_t>(c.cols), 'f');
+  EXPECT_EQ(Colours(g, c, false), (std::vector<std::string>{none, red, none, red}));
+  EXPECT_EQ(Colours(g, c, true), (std::vector<std::string>{none, white, none, white}));
+  EXPECT_EQ(g.Row(c.row + 3), "C2       |    200|");  // the text is still there
+  EXPECT_EQ(g.at(c.col, c.row + 2).attr, kAttrReverse);
+  EXPECT_EQ(g.at(c.col, c.row + 3).attr, kAttrNormal);
+
+  // Below the last row the control shows its background.
+  LvDeleteAll(ws, lv);
+  LvSetCell(ws, lv, LvAddRow(ws, lv), 0, "solo");
+  g = Compose(ws);
+  EXPECT_EQ(Colours(g, c, true), (std::vector<std::string>{none, white, white, white}));
+
+  // Two colours that come out the same keep the text readable.
+  LvSetColors(ws, lv, 0x400000, 0x000000);
+  g = Compose(ws);
+  EXPECT_EQ(Colours(g, c, false)[1], white);
+  EXPECT_EQ(Colours(g, c, true)[1], std::string(static_cast<size_t>(c.cols), '0'));
+  // No background colour of its own ("none"): the terminal's.
+  LvSetColors(ws, lv, 0x0000FF, 0xFFFFFFFF);
+  g = Compose(ws);
+  EXPECT_EQ(Colours(g, c, false)[1], std::string(static_cast<size_t>(c.cols), '9'));
+  EXPECT_EQ(Colours(g, c, true)[1], none);
+}
+
 TEST_F(ListViewTest, DrawsHeadingsAlignedCellsAndGridLines) {
   LvSetSel(ws, lv, 1);
   CellGrid g = Compose(ws);

@@ -148,5 +148,28 @@ TEST_F(TermEndToEnd, MouseClickChoosesAndCaptionIsTheTitle) {
   EXPECT_NE(Pane().find("foco=3350"), std::string::npos);
 }
 
+TEST_F(TermEndToEnd, ListAndBannerColoursReachTheTerminal) {
+  ASSERT_TRUE(WaitFor("foco=2000")) << Pane();
+  // The pane with its colours as SGR sequences; the line holding a text.
+  const std::string pane = Tmux("capture-pane -e -p -t demo");
+  auto line_of = [&](const std::string& text) {
+    size_t at = pane.find(text);
+    if (at == std::string::npos) return std::string();
+    size_t begin = pane.rfind('\n', at);
+    begin = begin == std::string::npos ? 0 : begin + 1;
+    return pane.substr(begin, pane.find('\n', at) - begin);
+  };
+  // The list view's rows: black on bright white (colours 0 and 15); the
+  // banner: bright white on dark grey (15 on 8).
+  const std::string row = line_of("4300");
+  ASSERT_FALSE(row.empty()) << pane;
+  EXPECT_NE(row.find("30m"), std::string::npos) << row;
+  EXPECT_NE(row.find("107m"), std::string::npos) << row;
+  const std::string banner = line_of("Aviso fijo");
+  ASSERT_FALSE(banner.empty()) << pane;
+  EXPECT_NE(banner.find("97m"), std::string::npos) << banner;
+  EXPECT_NE(banner.find("100m"), std::string::npos) << banner;
+}
+
 }  // namespace
 }  // namespace plat

@@ -21,9 +21,12 @@ std::string Describe(const InputEvent& ev) {
       if (ev.typed >= 0) s += "/" + std::to_string(ev.typed);
       return s;
     }
-    case T::kClick: return "click " + std::to_string(ev.point.x) + "," + std::to_string(ev.point.y);
+    case T::kClick: return std::string("click ") + (ev.mods & kModCtrl ? "Ctrl " : "") + std::to_string(ev.point.x) + "," + std::to_string(ev.point.y);
     case T::kDblClick: return "dblclick " + std::to_string(ev.point.x) + "," + std::to_string(ev.point.y);
     case T::kRightClick: return "rclick " + std::to_string(ev.point.x) + "," + std::to_string(ev.point.y);
+    case T::kPress: return "press " + std::to_string(ev.point.x) + "," + std::to_string(ev.point.y);
+    case T::kMove: return "move " + std::to_string(ev.point.x) + "," + std::to_string(ev.point.y);
+    case T::kRelease: return "release " + std::to_string(ev.point.x) + "," + std::to_string(ev.point.y);
     default: return "other";
   }
 }
@@ -119,19 +122,68 @@ TEST(TermInput, SequencesSplitAcrossReadsWaitForTheirEnd) {
 
 TEST(TermInput, MouseClicksLandOnCellCentres) {
   TermInputDecoder d(12, 24);
-  // SGR: button 0 at column 11, row 6 (1-based) is cell (10, 5).
-  EXPECT_EQ(Decode(d, "\x1b[<0;11;6M", 0), "click 126,132");
-  EXPECT_EQ(Decode(d, "\x1b[<0;11;6m", 10), "");  // release ignored
-  EXPECT_EQ(Decode(d, "\x1b[<0;11;6M", 200), "dblclick 126,132");
-  EXPECT_EQ(Decode(d, "\x1b[<0;11;6M", 300), "click 126,132");  // a third press starts over
-  EXPECT_EQ(Decode(d, "\x1b[<0;12;6M", 400), "click 138,132");  // another cell: no double click
-  EXPECT_EQ(Decode(d, "\x1b[<0;12;6M", 2000), "click 138,132");  // too late
+  // SGR: button 0 at column 11, row 6 (1-based) is cell (10, 5). The press
+  // is held until the release tells a click from a drag.
+  EXPECT_EQ(Decode(d, "\x1b[<0;11;6M", 0), "");
+  EXPECT_EQ(Decode(d, "\x1b[<0;11;6m", 10), "click 126,132");
+  EXPECT_EQ(Decode(d, "\x1b[<0;11;6M\x1b[<0;11;6m", 200), "dblclick 126,132");
+  EXPECT_EQ(Decode(d, "\x1b[<0;11;6M\x1b[<0;11;6m", 300), "click 126,132");  // a third press starts over
+  EXPECT_EQ(Decode(d, "\x1b[<0;12;6M\x1b[<0;12;6m", 400), "click 138,132");  // another cell: no double click
+  EXPECT_EQ(Decode(d, "\x1b[<0;12;6M\x1b[<0;12;6m", 2000), "click 138,132");  // too late
   EXPECT_EQ(Decode(d, "\x1b[<2;1;1M", 3000), "rclick 6,12");
-  EXPECT_EQ(Decode(d, "\x1b[<32;5;5M", 3000), "");  // motion
+  EXPECT_EQ(Decode(d, "\x1b[<2;1;1m", 3000), "");   // right release
+  EXPECT_EQ(Decode(d, "\x1b[<35;5;5M", 3000), "");  // motion, no button
+  EXPECT_EQ(Decode(d, "\x1b[<32;5;5M", 3000), "");  // motion of a press never seen
+  EXPECT_EQ(Decode(d, "\x1b[<0;5;5m", 3000), "");   // release of a press never seen
   EXPECT_EQ(Decode(d, "\x1b[<64;5;5M\x1b[<65;5;5M", 3000), "Up Down");
-  // X10 form: bytes offset by 32, cell (0, 0).
-  EXPECT_EQ(Decode(d, "\x1b[M !!", 5000), "click 6,12");
-  EXPECT_EQ(Decode(d, "\x1b[M#!!", 5000), "");  // release
+  EXPECT_EQ(Decode(d, "\x1b[<66;5;5M\x1b[<67;5;5M", 3000), "");  // sideways wheel
+  EXPECT_EQ(Decode(d, "\x1b[<1;5;5M\x1b[<1;5;5m", 3000), "");    // middle button
+  EXPECT_EQ(Decode(d, "\x1b[<16;2;2M\x1b[<16;2;2m", 4000), "click Ctrl 18,36");
+  // X10 form: bytes offset by 32, cell (0, 0); the release names no button.
+  EXPECT_EQ(Decode(d, "\x1b[M !!", 5000), "");
+  EXPECT_EQ(Decode(d, "\x1b[M#!!", 5000), "click 6,12");
+  EXPECT_EQ(Decode(d, "\x1b[M#!!", 5100), "");  // a second release: nothing held
+}
+
+TEST(TermInput, MouseDragsBecomePressMoveRelease) {
+  struct Case {
+    const char* name;
+    const char* bytes;
+    const char* events;
+  } cases[] = {
+      {"SGR drag",
+       "\x1b[<0;80;4M\x1b[<32;80;5M\x1b[<32;80;7M\x1b[<0;80;7m",
+       "press 954,84 move 954,108 move 954,156 release 954,156"},
+      {"motion inside the pressed cell is no drag",
+       "\x1b[<0;3;3M\x1b[<32;3;3M\x1b[<0;3;3m", "click 30,60"},
+      {"released elsewhere without motion reports",
+       "\x1b[<0;3;3M\x1b[<0;9;3m", "press 30,60 release 102,60"},
+      {"X10 drag: motion is button 32, the release button 3",
+       "\x1b[M !$\x1b[M@!%\x1b[M@!&\x1b[M#!&", "press 6,84 move 6,108 move 6,132 release 6,132"},
+      {"a lost release: the next press ends the held click",
+       "\x1b[<0;3;3M\x1b[<0;9;9M\x1b[<0;9;9m", "click 30,60 click 102,204"},
+      {"a lost release ends a drag where it had got to",
+       "\x1b[<0;3;3M\x1b[<32;4;3M\x1b[<0;9;9M\x1b[<0;9;9m",
+       "press 30,60 move 42,60 release 42,60 click 102,204"},
+      {"motion with the right button held is ignored",
+       "\x1b[<2;3;3M\x1b[<34;5;3M\x1b[<2;5;3m", "rclick 30,60"},
+      {"keys between press and release come at once",
+       "\x1b[<0;3;3Ma\x1b[<0;3;3m", "A/97 click 30,60"},
+  };
+  for (const auto& c : cases) {
+    TermInputDecoder d(12, 24);
+    EXPECT_EQ(Decode(d, c.bytes, 0), c.events) << c.name;
+  }
+}
+
+TEST(TermInput, NoDoubleClickAfterADrag) {
+  TermInputDecoder d(12, 24);
+  EXPECT_EQ(Decode(d, "\x1b[<0;3;3M\x1b[<32;4;3M\x1b[<0;3;3m", 0), "press 30,60 move 42,60 release 30,60");
+  EXPECT_EQ(Decode(d, "\x1b[<0;3;3M\x1b[<0;3;3m", 100), "click 30,60");
+  // A drag split over reads: the events come as the reports arrive.
+  EXPECT_EQ(Decode(d, "\x1b[<0;3;3M\x1b[<32;3", 200, false), "");
+  EXPECT_EQ(Decode(d, ";4M", 210, false), "press 30,60 move 30,84");
+  EXPECT_EQ(Decode(d, "\x1b[<0;3;4m", 220, false), "release 30,84");
 }
 
 TEST(TermText, Cp1252AndUnicode) {

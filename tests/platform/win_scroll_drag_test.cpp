@@ -1,6 +1,7 @@
 // Pressing, dragging and releasing on the scroll bars of a top-level window,
 // and a press and release on a control.
 #include "platform/compositor.h"
+#include "platform/term_input.h"
 #include "tests/platform/win_fixture.h"
 
 namespace plat::test {
@@ -135,6 +136,27 @@ TEST_F(ThumbDrag, APressFocusesAControlAndTheReleaseGoesToIt) {
   log.clear();
   Drive(Script().PressCell(1, 3).ReleaseCell(20, 3));
   EXPECT_EQ(Log(), "");
+}
+
+// The terminal's mouse reports, decoded, drive the same drag: the window
+// system cannot tell them from the script's press, move and release.
+TEST_F(ThumbDrag, TerminalMouseReportsDragTheThumb) {
+  auto terminal = [](std::string_view bytes) {
+    TermInputDecoder dec(12, 24);
+    std::vector<InputEvent> evs;
+    dec.Feed(bytes, 0, evs);
+    Script s;
+    for (const auto& ev : evs) s.steps.push_back(ScriptStep{false, 0, ev, "terminal", ScriptStep::Check::kNone, 0, {}, -1});
+    return s;
+  };
+  // SGR reports are 1-based: cell (38, 2) is column 39, row 3.
+  Drive(terminal("\x1b[<0;39;3M\x1b[<32;39;4M\x1b[<32;39;6M\x1b[<0;39;6m"));
+  EXPECT_EQ(Codes(), "V5/100, V5/300, V4/300, V8/300");
+  EXPECT_EQ(ThumbRow(), 5);
+  // A click on the track below the thumb pages once.
+  codes.clear();
+  Drive(terminal("\x1b[<0;39;9M\x1b[<0;39;9m"));
+  EXPECT_EQ(Codes(), "V" + std::to_string(kSbPageDown) + "/0");
 }
 
 }  // namespace
