@@ -28,6 +28,8 @@
 #include "data/dict_load.h"
 #include "data/dict_query.h"
 #include "data/field_ref.h"
+#include "data/fn_records.h"
+#include "data/record_statements.h"
 #include "data/struct_scope.h"
 
 namespace eng {
@@ -169,6 +171,8 @@ Status AppInitCore(uint16_t count, StrPair line, const char* const* argv) {
   if (ui.field_provider) HookSetFn(ui.field_provider, kHookFieldProvider);
   FmtDateInstallLog();
   DataInstallFieldAccess();
+  DataInstallRecordBuiltins();
+  DataInstallRecordStatements();
   if (Status s = SetLocaleTexts()) return s;
   ScratchScope scope;
   StrPair text = count == kStartLineText ? line : CmdLineFromArgv(count, argv);

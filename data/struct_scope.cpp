@@ -78,7 +78,6 @@ Status StructScopeStatements(uint16_t code, const ExecArgs& args) {
 }
 
 void StructScopeInstall() {
-  ExecHandlerExtend(kExecSlotRecords, &StructScopeStatements);
   ExecServices sv = ExecGetServices();
   sv.struct_scope_restore = &StructScopeRestore;
   ExecSetServices(sv);

@@ -10,10 +10,11 @@
 //   StructScopeRestore: pops the stack; everything defined since is removed
 //     and the saved current file is current again. With an empty stack nothing
 //     is removed (141, incident "RESTORE").
-// StructScopeInstall makes the data layer serve FILESTRUCT and LOADSTRUCT
-// (LOADSTRUCT name: the dictionary of that code loaded along the application
-// folders) in the records family of the statement handler chain, and lets a
-// whole procedure run pop the scopes it left behind.
+// StructScopeStatements serves FILESTRUCT and LOADSTRUCT (LOADSTRUCT name:
+// the dictionary of that code loaded along the application folders) for the
+// records family's extension of the statement handler chain
+// (data/record_statements.h). StructScopeInstall lets a whole procedure run
+// pop the scopes it left behind.
 #pragma once
 
 #include "core/exec_state.h"

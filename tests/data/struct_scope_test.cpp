@@ -12,6 +12,7 @@
 #include "core/scratch_arena.h"
 #include "core/sys_vars.h"
 #include "core/var_store.h"
+#include "data/record_statements.h"
 #include "data/struct_scope.h"
 #include "tests/support/data_fixture.h"
 
@@ -24,7 +25,7 @@ class StructScopeTest : public DataFixtureTest {
     DataFixtureTest::SetUp();
     ASSERT_EQ(VarInitSystem(), kOk);
     ExecRegisterHandlers();
-    StructScopeInstall();
+    DataInstallRecordStatements();
   }
   Status Run(const std::string& source) {
     Put("s.prx", source);
