@@ -30,7 +30,6 @@
 #include "data/field_ref.h"
 #include "data/fn_records.h"
 #include "data/record_statements.h"
-#include "data/struct_scope.h"
 
 namespace eng {
 
@@ -163,10 +162,8 @@ Status AppStartAbout(Status status) {
 
 Status AppInitCore(uint16_t count, StrPair line, const char* const* argv) {
   if (Status s = VarInitSystem()) return s;
-  // The value built-ins and the data layer's statements, before any
-  // procedure or configuration file can run.
+  // The value built-ins, before any procedure or configuration file can run.
   if (Status s = FnInstallValueBuiltins()) return s;
-  StructScopeInstall();
   const AppStartServices& ui = AppGetStartServices();
   if (ui.field_provider) HookSetFn(ui.field_provider, kHookFieldProvider);
   FmtDateInstallLog();
