@@ -159,6 +159,22 @@ TEST_F(ProgramRunTest, TheInputFilesCommandsRunInOrderBeforeTheRunOption) {
   EXPECT_EQ(ReadFile(work / "TRFSTAT.DAT"), "0");
 }
 
+TEST_F(ProgramRunTest, ACommandAfterTheStateFileWasWrittenByOthersIsRefused) {
+  fs::path work = CopySample("Pelmora", dir_);
+  auto put = [&](const std::string& name, const std::string& text) {
+    std::ofstream(work / name, std::ios::binary) << text;
+  };
+  // The first command writes the state file as another program would (a
+  // second later: the file's time stamp counts whole seconds); the second
+  // must not run.
+  put("toca.prx", "WAIT 1100\r\nWRITE('PLFSTAT.DAT';-3;'1')\r\n");
+  put("ordenes.txt", "PrcExec toca.prx\r\nPrcExec demo.prx\r\n");
+  RunResult r = RunProgram(PELMORA_EXE, work, {"/INPUT:ordenes.txt"});
+  EXPECT_EQ(r.exit_code, 139) << r.err;
+  EXPECT_NE(r.err.find("[message box]"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(work / "DEMO.TXT")) << "the second command did not run";
+}
+
 TEST_F(ProgramRunTest, AnInterruptedSessionIsNotRecoveredWithoutAnAnswer) {
   fs::path work = CopySample("Pelmora", dir_);
   {
