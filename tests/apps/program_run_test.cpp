@@ -138,6 +138,14 @@ TEST_F(ProgramRunTest, TruvescaRunsItsDemoProcedure) {
   std::string demo = ReadFile(work / "DEMO.TXT");
   EXPECT_NE(demo.find("Total factura        100.01\r\n"), std::string::npos) << demo;
   EXPECT_NE(demo.find("4  15-05-2024       25.01\r\n"), std::string::npos) << demo;
+  // The delivery notes the called procedure added, each with its customer
+  // found by key; the rewritten name; the deleted customer's note gone.
+  std::string notes = ReadFile(work / "ALBARANES.TXT");
+  EXPECT_NE(notes.find("     3  15-01-2024  Distribuciones del Norte"), std::string::npos) << notes;
+  EXPECT_NE(notes.find(std::string(Cp1252("     4  20-01-2024  Ferretería Central, S.A.").view())), std::string::npos)
+      << notes;
+  EXPECT_EQ(notes.find("     5  "), std::string::npos) << notes;
+  EXPECT_NE(notes.find("Total bases    242.65\r\n"), std::string::npos) << notes;
   EXPECT_EQ(ReadFile(work / "TRFSTAT.DAT"), "0") << "the session is closed";
 }
 
