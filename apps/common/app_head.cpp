@@ -1,14 +1,11 @@
 #include "apps/common/app_head.h"
 
-#include <string>
-
 #include "core/dyn_strings.h"
 #include "core/err_names.h"
 #include "core/err_register.h"
 #include "core/exp_eval.h"
 #include "core/folders.h"
-#include "core/msg_catalog.h"
-#include "core/runtime.h"
+#include "core/scratch_arena.h"
 #include "core/str_items.h"
 #include "core/string_lists.h"
 #include "data/app_start.h"
@@ -35,6 +32,7 @@ int NumberOf(StrPair text) {
 }  // namespace
 
 Status AppHeadPhaseLoad() {
+  ScratchScope scope;
   Status s = HelpSetFolder(PathFolderFile(StrOf("Help"), 2));
   if (s == kOk) s = AppLoadConfigFiles(StrFromC(kAppConfigFiles));
   if (s == kOk) s = ExpExecute(StrOf("RLV=1"));
@@ -64,7 +62,8 @@ StrPair AppHeadMessageText(const MsgTable& table, StrPair number) {
   int n = NumberOf(number);
   if (n < 0) return StrPair{};
   std::string_view v = number.view();
-  // The table is chosen by comparing texts, as the numbers are written.
+  // Above "0999" the application's table; the engine's own texts come from
+  // its three tables, which split at "0040" and "0089" the same way.
   if (v > "0999") return table.Find(static_cast<uint16_t>(n));
   return EngineMessageText(static_cast<uint16_t>(n));
 }

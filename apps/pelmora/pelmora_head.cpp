@@ -11,7 +11,6 @@
 #include "core/msg_catalog.h"
 #include "core/str_items.h"
 #include "data/dict_query.h"
-#include "data/session_state.h"
 
 namespace eng::pelmora {
 
