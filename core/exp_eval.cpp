@@ -644,28 +644,13 @@ uint16_t ExpListCount(StrPair text) {
 StrPair ExpListItem(StrPair text, uint16_t n) {
   if (!text.ok() || n == 0) return StrPair{};
   std::string_view t = text.view();
-  uint16_t item = 1;
   size_t start = 0;
-  int depth = 0;
-  for (size_t i = 0; i <= t.size(); ++i) {
-    if (i == t.size() || (depth == 0 && (t[i] == ';' || t[i] == ','))) {
-      if (item == n) return StrPair{text.ptr + start, static_cast<uint16_t>(i - start)};
-      ++item;
-      start = i + 1;
-      continue;
-    }
-    char c = t[i];
-    if (StrIsQuote(c)) {
-      size_t q = t.find(c, i + 1);
-      if (q == t.npos) q = t.size() - 1;
-      i = q;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')' && depth > 0) {
-      --depth;
-    }
+  for (uint16_t item = 1;; ++item) {
+    const size_t end = std::min(StrFindTopLevel(t, start, ";,"), t.size());
+    if (item == n) return StrPair{text.ptr + start, static_cast<uint16_t>(end - start)};
+    if (end == t.size()) return StrPair{};
+    start = end + 1;
   }
-  return StrPair{};
 }
 
 Status ExpCallArrayOrHook(StrPair name, StrPair args) {

@@ -1,5 +1,6 @@
 #include "core/exp_scan.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -71,21 +72,7 @@ bool RewriteShorthand(std::string& t, std::string_view mark, std::string_view tm
     uint16_t close = ExpMatchParen(whole, open);
     if (close == kNotFound) return false;
     std::string_view args(t.data() + open + 1, close - open - 1);
-    size_t end = 0;
-    int depth = 0;
-    for (; end < args.size(); ++end) {
-      char c = args[end];
-      if (StrIsQuote(c)) {
-        size_t q = args.find(c, end + 1);
-        end = q == args.npos ? args.size() - 1 : q;
-      } else if (c == '(') {
-        ++depth;
-      } else if (c == ')') {
-        --depth;
-      } else if (depth == 0 && (c == ';' || c == ',')) {
-        break;
-      }
-    }
+    const size_t end = std::min(StrFindTopLevel(args, 0, ";,"), args.size());
     std::string first(args.substr(0, end));
     std::string repl(tmpl);
     size_t ps = repl.find("%s");

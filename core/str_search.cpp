@@ -122,4 +122,23 @@ uint16_t MemFindZero32(const uint32_t* array, uint16_t n) {
   return kNotFound;
 }
 
+size_t StrFindTopLevel(std::string_view t, size_t from, std::string_view seps) {
+  int depth = 0;
+  for (size_t i = from; i < t.size(); ++i) {
+    const char c = t[i];
+    if (StrIsQuote(c)) {
+      const size_t q = t.find(c, i + 1);
+      if (q == std::string_view::npos) return std::string_view::npos;
+      i = q;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (depth > 0) --depth;
+    } else if (depth == 0 && seps.find(c) != std::string_view::npos) {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace eng

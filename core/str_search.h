@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "core/str_pair.h"
 
@@ -43,6 +44,11 @@ uint16_t StrFindFrom(StrPair t, uint16_t start, StrPair needle, bool plain);
 uint16_t StrFindLastOf(StrPair t, StrPair pattern, bool plain, int kind);
 uint16_t StrFindLast(StrPair t, StrPair needle, bool plain);
 uint16_t StrFindLastChar(StrPair t, char c, bool plain);
+
+// The first position at or after `from` of a character of `seps` that stands
+// outside quotes and outside parentheses (a ")" with no open one is ignored);
+// npos when there is none. An unclosed quote runs to the end of the text.
+size_t StrFindTopLevel(std::string_view t, size_t from, std::string_view seps);
 uint16_t StrFindNul(StrPair t);
 
 // The segment after the last opener that comes before the first closer: its

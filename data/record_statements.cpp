@@ -12,6 +12,7 @@
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
 #include "data/dict_query.h"
+#include "core/str_search.h"
 #include "data/hooked_write.h"
 #include "data/open_state.h"
 #include "data/record_layer.h"
@@ -24,27 +25,6 @@ namespace {
 // Installed code, not state: like the field access of expressions, it stays
 // across runtime resets until replaced.
 DataFileDialogFn g_file_dialog = nullptr;
-
-// The position of the first "," outside quotes and parentheses; npos when none.
-size_t FirstComma(std::string_view t) {
-  int depth = 0;
-  char quote = 0;
-  for (size_t i = 0; i < t.size(); ++i) {
-    const char c = t[i];
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')') {
-      if (depth > 0) --depth;
-    } else if (c == ',' && depth == 0) {
-      return i;
-    }
-  }
-  return std::string_view::npos;
-}
 
 // The file of a spec: its text evaluated as an integer; blank is 0.
 Status SpecFile(const std::string& item, uint16_t* file) {
@@ -67,7 +47,7 @@ Status RecordWrite(uint16_t operation, const ExecArgs& args) {
     slots = args.Text(2).str();
   } else {
     std::string_view text = args.Text(1).view();
-    const size_t comma = FirstComma(text);
+    const size_t comma = StrFindTopLevel(text, 0, ",");
     file_item = std::string(text.substr(0, comma));
     if (comma != std::string_view::npos) slots = std::string(text.substr(comma + 1));
   }

@@ -99,6 +99,23 @@ TEST_F(StrSearchTest, SubstringSearch) {
   EXPECT_EQ(StrFindFrom(StrOf("abcabc"), 1, StrOf("abc"), false), 3);
 }
 
+TEST_F(StrSearchTest, TopLevelSeparatorSkipsQuotesAndParentheses) {
+  constexpr size_t kNone = std::string_view::npos;
+  struct Case { std::string_view text; size_t from; std::string_view seps; size_t want; };
+  const Case cases[] = {
+      {"a,b", 0, ",", 1},
+      {"f(a,b),c", 0, ",", 6},
+      {"'a,b';c", 0, ";,", 5},
+      {"\"x(,\"),y", 0, ",", 6},
+      {"a),b", 0, ",", 2},          // a stray ")" does not hide what follows
+      {"(a,b", 0, ",", kNone},      // an unclosed "(" hides the rest
+      {"'a,b", 0, ",", kNone},      // so does an unclosed quote
+      {"a,b,c", 2, ",", 3},
+      {"abc", 0, ",", kNone},
+  };
+  for (const Case& c : cases) EXPECT_EQ(StrFindTopLevel(c.text, c.from, c.seps), c.want) << c.text;
+}
+
 TEST_F(StrSearchTest, LastOccurrence) {
   EXPECT_EQ(StrFindLast(StrOf("ab.ab.ab"), StrOf("ab"), false), 6);
   EXPECT_EQ(StrFindLastChar(StrOf("a.b.c"), '.', false), 3);
