@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/runtime.h"
+#include "core/str_case.h"
 #include "core/scratch_arena.h"
 #include "data/dict_query.h"
 #include "data/file_ctrl.h"
@@ -238,7 +239,8 @@ Status DataFileReadByKeyText(uint16_t file, uint16_t key, StrPair text) {
   uint16_t f = 0;
   if (Status st = Resolve(file, &f)) return st;
   if (!text.ok()) return StrError(text);
-  if (text.len == 0) return kStDataError;
+  // A text of blanks names no key: it would make a record with a blank key.
+  if (StrTrim(text, 3).empty()) return kStDataError;
   const std::string t = text.str();
   Status st = DataFileLocate(f, key, StrOf(t), 1);
   if (st == kNdxFound || st >= kStFirstError) return st;

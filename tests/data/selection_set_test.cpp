@@ -230,6 +230,9 @@ TEST_F(SelectionSetTest, DeleteWhereLeavesTheCallersSelectionsAlone) {
 TEST_F(SelectionSetTest, ReadByKeyTextReadsOrCreates) {
   ASSERT_EQ(Add(kClientes, {"A", "Ana"}), kOk);
   EXPECT_EQ(DataFileReadByKeyText(kClientes, 1, StrOf("")), kStDataError);
+  // A text of blanks is no key either: no record with a blank key is made.
+  EXPECT_EQ(DataFileReadByKeyText(kClientes, 1, StrOf("   ")), kStDataError);
+  EXPECT_EQ(Codes(kClientes), std::vector<std::string>{"A"});
   ASSERT_EQ(DataFileMove(kClientes, 1), 3);
   EXPECT_EQ(DataFileReadByKeyText(kClientes, 1, StrOf("A")), kOk);
   EXPECT_EQ(Field(kClientes, 2), "Ana");
