@@ -30,6 +30,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "core/app_state.h"
@@ -79,5 +80,8 @@ StrPair AppHeadErrorName(Status status);
 Status AppHeadDefaultLanguage();
 // `table` is the application's own message table (MsgTable of the program).
 StrPair AppHeadMessageText(const MsgTable& table, StrPair number);
+// The data-file number at a position of a program's module-file table; 0 (no
+// file) for a position outside it.
+uint16_t AppHeadModuleFile(std::span<const uint8_t> files, int position);
 
 }  // namespace eng::apphead

@@ -68,10 +68,7 @@ Status AcActionCallback(uint32_t verb_and_status, StrPair argument) {
   }
 }
 
-uint16_t AppModuleFile(int position) {
-  if (position < 0 || position >= static_cast<int>(kModuleFiles.size())) return 0;
-  return kModuleFiles[static_cast<size_t>(position)];
-}
+uint16_t AppModuleFile(int position) { return apphead::AppHeadModuleFile(kModuleFiles, position); }
 
 StrPair AcFieldName(uint16_t n) { return StrItem(MsgText("1020"), ',', n); }
 

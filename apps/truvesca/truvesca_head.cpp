@@ -60,10 +60,7 @@ Status InvActionCallback(uint32_t verb_and_status, StrPair argument) {
   }
 }
 
-uint16_t AppModuleFile(int position) {
-  if (position < 0 || position >= static_cast<int>(kModuleFiles.size())) return 0;
-  return kModuleFiles[static_cast<size_t>(position)];
-}
+uint16_t AppModuleFile(int position) { return apphead::AppHeadModuleFile(kModuleFiles, position); }
 
 Status AppMenuCommand(StrPair command) { return apphead::AppHeadMenuCommand(command); }
 Status TaskClose() { return apphead::AppHeadTaskClose(); }
