@@ -225,6 +225,8 @@ Status SysFileFind(StrPair name, SysFindRecord* out) {
     out->created = p.birth;
     out->accessed = p.st.st_atime;
     out->written = p.st.st_mtime;
+    out->accessed_ms = uint16_t(p.st.st_atim.tv_nsec / 1'000'000);
+    out->written_ms = uint16_t(p.st.st_mtim.tv_nsec / 1'000'000);
     out->size = uint64_t(p.st.st_size);
     out->name = p.disk_name;
   }
@@ -247,7 +249,10 @@ uint32_t SysFileTime(StrPair name, int which, int mode) {
   SysFindRecord r;
   if (SysFileFind(name, &r)) return 0;
   std::time_t t = which == 0 ? r.created : which == 1 ? r.accessed : r.written;
-  if (mode == 0) return uint32_t(SysTimeToDayMs(t));
+  if (mode == 0) {
+    const uint16_t ms = which == 1 ? r.accessed_ms : which == 2 ? r.written_ms : 0;
+    return uint32_t(SysTimeToDayMs(t) + ms);
+  }
   std::tm tm{};
   if (t < 0 || !::localtime_r(&t, &tm)) return 0;
   return uint32_t((tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday);

@@ -31,6 +31,8 @@ struct SysFindRecord {
   std::time_t created = 0;  // the birth time where the file system keeps it, else the last write
   std::time_t accessed = 0;
   std::time_t written = 0;
+  uint16_t accessed_ms = 0;  // the milliseconds within the second of the access time
+  uint16_t written_ms = 0;   // and of the last write, so that writes within one second differ
   uint64_t size = 0;
   std::string name;  // the name on disk, without folder
 };

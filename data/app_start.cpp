@@ -9,6 +9,7 @@
 #include "core/err_register.h"
 #include "core/exp_eval.h"
 #include "core/exp_parm_file.h"
+#include "core/fn_builtins.h"
 #include "core/fmt_locale.h"
 #include "core/folders.h"
 #include "core/help.h"
@@ -161,6 +162,8 @@ Status AppStartAbout(Status status) {
 
 Status AppInitCore(uint16_t count, StrPair line, const char* const* argv) {
   if (Status s = VarInitSystem()) return s;
+  // The value built-ins, before any procedure or configuration file can run.
+  if (Status s = FnInstallValueBuiltins()) return s;
   const AppStartServices& ui = AppGetStartServices();
   if (ui.field_provider) HookSetFn(ui.field_provider, kHookFieldProvider);
   FmtDateInstallLog();
@@ -201,13 +204,28 @@ Status AppStartSteps(uint16_t count, StrPair line, const char* const* argv, StrP
   return AppStartPhases(identity, title, flags, phase);
 }
 
-Status AppStart(void* instance, StrPair command_line, StrPair identity, StrPair title, uint8_t flags,
-                AppPhaseCallback phase) {
+namespace {
+
+Status StartShown(void* instance, uint16_t count, StrPair line, const char* const* argv, StrPair identity,
+                  StrPair title, uint8_t flags, AppPhaseCallback phase) {
   const AppStartServices& ui = AppGetStartServices();
   if (ui.init_instance) ui.init_instance(instance);
-  Status s = AppStartSteps(kStartLineText, command_line, nullptr, identity, title, flags, phase);
+  Status s = AppStartSteps(count, line, argv, identity, title, flags, phase);
   if (s > kStDetailText) MsgErrorBox(s);
   return s;
+}
+
+}  // namespace
+
+Status AppStart(void* instance, StrPair command_line, StrPair identity, StrPair title, uint8_t flags,
+                AppPhaseCallback phase) {
+  return StartShown(instance, kStartLineText, command_line, nullptr, identity, title, flags, phase);
+}
+
+Status AppStartArgv(void* instance, int argc, const char* const* argv, StrPair identity, StrPair title,
+                    uint8_t flags, AppPhaseCallback phase) {
+  if (argc < 1 || argc >= kStartLineText || argv == nullptr) return kStDataError;
+  return StartShown(instance, static_cast<uint16_t>(argc), StrPair{}, argv, identity, title, flags, phase);
 }
 
 Status AppLoadConfigFiles(StrPair list) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/err_register.h"
+#include "core/num_text.h"
 #include "core/scratch_arena.h"
 #include "core/str_build.h"
 #include "core/str_case.h"
@@ -58,6 +59,18 @@ ValueSlot FindValueSlot(std::string_view format) {
 }
 
 StrPair Scratch(const std::string& text) { return ScratchText(text); }
+
+bool NumericType(char type) {
+  return type != 0 && std::string_view(kCondNumericTypes).find(type) != std::string_view::npos;
+}
+
+// Whether low sorts before high: by their numbers for a numeric field (when
+// both are numbers; "9" comes before "10"), else by their text.
+bool SortsBefore(StrPair low, StrPair high, char type) {
+  if (NumericType(type) && CondCheckNumber(low) == kOk && CondCheckNumber(high) == kOk)
+    return DecFromText(StrTrim(low, 3)) < DecFromText(StrTrim(high, 3));
+  return StrCompare(low, high) < 0;
+}
 
 }  // namespace
 
@@ -177,8 +190,8 @@ StrPair CondJoin(StrPair a, StrPair b, StrPair op) {
 }
 
 StrPair CondFieldCompare(StrPair field, uint16_t op, StrPair value, char type) {
-  bool numeric = type != 0 && std::string_view(kCondNumericTypes).find(type) != std::string_view::npos;
-  return CondCompare(field, op, value, StrOf(numeric ? kCondBareFormat : kCondQuotedFormat), StrOf(kCondOperators));
+  return CondCompare(field, op, value, StrOf(NumericType(type) ? kCondBareFormat : kCondQuotedFormat),
+                     StrOf(kCondOperators));
 }
 
 StrPair CondFieldsRange(StrPair references, StrPair low, StrPair high) {
@@ -187,7 +200,6 @@ StrPair CondFieldsRange(StrPair references, StrPair low, StrPair high) {
   ScratchScope scope;
   // An invalid item is skipped without leaving its complaint behind.
   std::string incident(ErrIncidentText().view());
-  bool range = !high.empty() && StrCompare(low, high) < 0;
   std::string out;
   uint16_t items = StrItemCount(references, ',');
   for (uint16_t i = 1; i <= items; ++i) {
@@ -201,7 +213,7 @@ StrPair CondFieldsRange(StrPair references, StrPair low, StrPair high) {
     StrPair name = DictFieldQualName(r.file, r.field);
     if (!name.ok()) return name;
     std::string part;
-    if (range) {
+    if (!high.empty() && SortsBefore(low, high, r.desc.type)) {
       StrPair from = CondFieldCompare(name, 3, low, r.desc.type);
       if (!from.ok()) return from;
       StrPair to = CondFieldCompare(name, 5, high, r.desc.type);

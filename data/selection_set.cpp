@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/runtime.h"
+#include "core/str_case.h"
 #include "core/scratch_arena.h"
 #include "data/dict_query.h"
 #include "data/file_ctrl.h"
@@ -102,14 +103,8 @@ Status SelCollect(uint16_t slot, uint16_t file, uint16_t key, StrPair from, StrP
   s.owner = f;
   const std::string limit = to.str(), cond = condition.str();
   DataFileCtrlBlock& cb = DataFileCtrl(f);
-  std::string kept;
-  {
-    StrPair buf = BufRecord(f, kBufBoth);
-    if (!buf.ok()) return StrError(buf);
-    kept = buf.str();
-  }
-  const int32_t kept_recno = cb.recno;
-  const uint16_t kept_status = cb.last_status;
+  DataFileSaved kept;
+  if (Status st = DataFileCtrlSave(f, kept)) return st;
 
   Status st = kStEndOfData;
   if (std::optional<std::string> start = DataFileKeyAfterPrefix(from, mode))
@@ -129,9 +124,7 @@ Status SelCollect(uint16_t slot, uint16_t file, uint16_t key, StrPair from, StrP
     cb.last_status = kNdxFound;
     return st == kStOutOfMemory ? st : Status{kOk};
   }
-  BufStore(f, kBufBoth, StrOf(kept));
-  cb.recno = kept_recno;
-  cb.last_status = kept_status;
+  DataFileCtrlSave(f, kept);
   return st >= kStFirstError ? st : Status{kStEndOfData};
 }
 
@@ -225,7 +218,12 @@ Status DataFileDeleteWhere(uint16_t file, uint16_t key, StrPair value, StrPair c
   if (Status st = Resolve(file, &f)) return st;
   if (!value.ok()) return StrError(value);
   const std::string v = value.str();
+  // A build refused before it took a place (a key without parts, the stack
+  // full) leaves the stack as it was: freeing then would drop the caller's
+  // own selection.
+  const std::array<uint16_t, 3> before = DataFileCtrl(f).selection;
   Status st = SelBuild(f, key, StrOf(v), StrOf(v), 0xFFFF, 3, condition);
+  const bool took_place = st == kOk || DataFileCtrl(f).selection != before;
   if (st == kOk) {
     const uint16_t n = SelCount(f);
     for (uint16_t i = 0; i < n && st == kOk; ++i) {
@@ -233,7 +231,7 @@ Status DataFileDeleteWhere(uint16_t file, uint16_t key, StrPair value, StrPair c
       if (st == kOk) st = DataFileDelete(f, 0);
     }
   }
-  SelFree(f);
+  if (took_place) SelFree(f);
   return st;
 }
 
@@ -241,7 +239,8 @@ Status DataFileReadByKeyText(uint16_t file, uint16_t key, StrPair text) {
   uint16_t f = 0;
   if (Status st = Resolve(file, &f)) return st;
   if (!text.ok()) return StrError(text);
-  if (text.len == 0) return kStDataError;
+  // A text of blanks names no key: it would make a record with a blank key.
+  if (StrTrim(text, 3).empty()) return kStDataError;
   const std::string t = text.str();
   Status st = DataFileLocate(f, key, StrOf(t), 1);
   if (st == kNdxFound || st >= kStFirstError) return st;

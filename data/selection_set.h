@@ -30,7 +30,7 @@
 //                without relational-update rules; the first failure stops;
 //                2 when none matched.
 //   DataFileReadByKeyText  reads the record with a key text (163 when the
-//                text is empty); when there is none, adds a blank record
+//                text is empty or blank); when there is none, adds a blank record
 //                holding the text in the key's fields: its status.
 #pragma once
 

@@ -1,5 +1,6 @@
 #include "core/os_services.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <utime.h>
@@ -99,6 +100,11 @@ TEST_F(OsServicesTest, ProbesAndTimes) {
   EXPECT_EQ(SysFileTime(N("stamp.txt"), 1, 1), 20240305u);
   EXPECT_EQ(SysFileTime(N("stamp.txt"), 2, 5), 0u);
   EXPECT_EQ(SysFileTime(N("gone.txt"), 2, 0), 0u);
+  // Two writes within one second still give different write times.
+  struct timespec times[2] = {{::timegm(&tm), 0}, {::timegm(&tm), 123'456'789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, "stamp.txt", times, 0), 0);
+  EXPECT_EQ(SysFileTime(N("stamp.txt"), 2, 0), 32820123u);
+  EXPECT_EQ(SysFileTime(N("stamp.txt"), 1, 0), 32820000u);
   EXPECT_EQ(SysFileSize(N("Stamp.txt")), 5u);
   EXPECT_EQ(SysFileSize(N("gone.txt")), 0u);
 

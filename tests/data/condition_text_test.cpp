@@ -202,6 +202,11 @@ TEST_F(CondTextTest, FieldsRange) {
   EXPECT_EQ(S(CondFieldsRange(StrOf("CODE{1},CITY{1}"), StrOf("A'1"), StrOf("B"))),
             "(CODE{1}>=\"A'1\"&&CODE{1}<='B')||(CITY{1}>=\"A'1\"&&CITY{1}<='B')");
   EXPECT_EQ(S(CondFieldsRange(StrOf("CODE{1}"), StrOf("B"), StrOf("A"))), "CODE{1}=='B'");
+  // Numeric fields decide the range by the numbers, text fields by their text.
+  EXPECT_EQ(S(CondFieldsRange(StrOf("AMT{2},CODE{1}"), StrOf("9"), StrOf("10"))),
+            "(AMT{2}>=9&&AMT{2}<=10)||CODE{1}=='9'");
+  EXPECT_EQ(S(CondFieldsRange(StrOf("AMT{2}"), StrOf("-5"), StrOf("-2.5"))), "(AMT{2}>=-5&&AMT{2}<=-2.5)");
+  EXPECT_EQ(S(CondFieldsRange(StrOf("AMT{2}"), StrOf("10"), StrOf("9"))), "AMT{2}==10");
   EXPECT_EQ(S(CondFieldsRange(StrOf("AMT{2}"), StrOf("1||X"), StrOf(""))), "<fail 147>");
   EXPECT_EQ(S(CondFieldsRange(StrOf("AMT{2}"), StrOf(""), StrOf("20"))), "AMT{2}<=20");
   EXPECT_EQ(S(CondFieldsRange(StrOf("NOPE{1}"), StrOf("1"), StrOf(""))), "");

@@ -109,6 +109,88 @@ TEST_F(HookedWriteTest, DuplicateKeyRefusedAndEmptyRecordsSkipped) {
   EXPECT_EQ(DataFileWriteHooked(kWriteRewrite | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("'same'")), kOk);
   EXPECT_EQ(Total(), "10");
   EXPECT_EQ(AmtOnDisk(a), "10");
+  // The search for an existing key 1 leaves the file in its own key order.
+  ASSERT_EQ(DataFileSetKeyNumber(fx::kMovs, 2), 2);
+  NewLine("A", "1", "99");
+  EXPECT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kStDuplicate);
+  EXPECT_EQ(DataFileKeyNumber(fx::kMovs), 2);
+  NewLine("D", "1", "1");
+  EXPECT_EQ(DataFileWriteHooked(kWriteAdd | kWriteCheckEmpty, fx::kMovs, StrOf(""), StrOf("")), kOk);
+  EXPECT_EQ(DataFileKeyNumber(fx::kMovs), 2);
+  EXPECT_EQ(Total(), "11");
+}
+
+TEST_F(HookedWriteTest, WriteStepAddsWhenItsConditionHolds) {
+  const std::string a = Key("A", "1"), b = Key("B", "1");
+  NewLine("A", "1", "10");
+  EXPECT_EQ(DataFileWriteStep(fx::kMovs, StrOf("AMT{2}>5"), StrOf("")), kOk);
+  EXPECT_EQ(Total(), "10");
+  EXPECT_EQ(AmtOnDisk(a), "10");
+  NewLine("B", "1", "3");
+  EXPECT_EQ(DataFileWriteStep(fx::kMovs, StrOf("AMT{2}>5"), StrOf("")), kStNoData);
+  EXPECT_GE(DataFileWriteStep(fx::kMovs, StrOf("NOPE{2}>5"), StrOf("")), kStFirstError);
+  // Without a file the condition is only evaluated.
+  EXPECT_EQ(DataFileWriteStep(0, StrOf("AMT{2}<5"), StrOf("")), kOk);
+  EXPECT_EQ(Total(), "10");
+  EXPECT_EQ(AmtOnDisk(b), "<none>");
+}
+
+TEST_F(HookedWriteTest, WriteLoopCountsItsWritesAndStopsAsTold) {
+  ASSERT_EQ(ExpExecute(StrOf("I=0")), kOk);
+  const char* const amounts[] = {"10", "5", "7", "0", "0"};
+  int round = 0;
+  // Each round's progress sets up the next line: amount 7 is passed over
+  // by the record condition, amount 0 fails the write condition (127).
+  auto next = [&](uint32_t) -> Status {
+    ++round;
+    NewLine("L", std::to_string(round + 1).c_str(), amounts[round]);
+    return ExpExecute(StrOf("I=I+1"));
+  };
+  NewLine("L", "1", amounts[0]);
+  uint32_t count = 99;
+  EXPECT_EQ(DataFileWriteLoop(fx::kMovs, StrOf("1"), StrOf("AMT{2}<>7"), StrOf("AMT{2}>0"), StrOf("I>=9"),
+                              StrOf(""), &count, nullptr, next),
+            kOk);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(round, 3);
+  EXPECT_EQ(Total(), "15");
+
+  // The end condition ends it; the per-record callback runs after each write.
+  ASSERT_EQ(ExpExecute(StrOf("I=0")), kOk);
+  int after_write = 0;
+  auto per_record = [&](uint16_t file) -> Status {
+    EXPECT_EQ(file, fx::kMovs);
+    ++after_write;
+    return kOk;
+  };
+  round = 0;
+  NewLine("M", "1", "1");
+  EXPECT_EQ(DataFileWriteLoop(fx::kMovs, StrOf("1"), StrOf(""), StrOf(""), StrOf("I>=2"), StrOf(""), &count,
+                              per_record, [&](uint32_t) -> Status {
+                                ++round;
+                                NewLine("M", std::to_string(round + 1).c_str(), "1");
+                                return ExpExecute(StrOf("I=I+1"));
+                              }),
+            kOk);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(after_write, 2);
+  EXPECT_EQ(Total(), "17");
+  // A false start condition writes nothing; a cancel from the callback
+  // ends the loop; a failing condition is the result.
+  EXPECT_EQ(DataFileWriteLoop(fx::kMovs, StrOf("0"), StrOf(""), StrOf(""), StrOf(""), StrOf(""), &count,
+                              nullptr, nullptr),
+            kOk);
+  EXPECT_EQ(count, 0u);
+  NewLine("N", "1", "1");
+  EXPECT_EQ(DataFileWriteLoop(fx::kMovs, StrOf("1"), StrOf(""), StrOf(""), StrOf("0"), StrOf(""), &count,
+                              [](uint16_t) -> Status { return kStCancelled; }, nullptr),
+            kOk);
+  EXPECT_EQ(count, 1u);
+  EXPECT_GE(DataFileWriteLoop(fx::kMovs, StrOf("1"), StrOf("NOPE{2}"), StrOf(""), StrOf("0"), StrOf(""), &count,
+                              nullptr, nullptr),
+            kStFirstError);
+  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(Total(), "18");
 }
 
 }  // namespace

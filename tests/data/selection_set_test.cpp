@@ -203,9 +203,36 @@ TEST_F(SelectionSetTest, DeleteWhereDeletesExactlyTheMatchesWithoutRules) {
   EXPECT_EQ(SelCurrentSlot(kMovs), -1);
 }
 
+TEST_F(SelectionSetTest, DeleteWhereLeavesTheCallersSelectionsAlone) {
+  ASSERT_EQ(AddMov("A", "1", "10"), kOk);
+  ASSERT_EQ(AddMov("B", "1", "20"), kOk);
+  ASSERT_EQ(AddMov("C", "1", "30"), kOk);
+  ASSERT_EQ(Build(kMovs, "A", "A"), kOk);
+  // Refused before any selection of its own was built: a key without parts.
+  EXPECT_EQ(DataFileDeleteWhere(kMovs, 9, StrOf("B"), StrOf("")), kStDataError);
+  EXPECT_EQ(Selected(kMovs), std::vector<std::string>{"A"});
+  // Built and freed again: the caller's selection is current afterwards.
+  EXPECT_EQ(DataFileDeleteWhere(kMovs, 1, StrOf("X"), StrOf("")), kStEndOfData);
+  EXPECT_EQ(Selected(kMovs), std::vector<std::string>{"A"});
+  EXPECT_EQ(DataFileDeleteWhere(kMovs, 1, StrOf("C"), StrOf("")), kOk);
+  EXPECT_EQ(Selected(kMovs), std::vector<std::string>{"A"});
+  // With three selections nested the build is refused and none is lost.
+  ASSERT_EQ(Build(kMovs, "B", "B"), kOk);
+  ASSERT_EQ(Build(kMovs, "", ""), kOk);
+  EXPECT_EQ(DataFileDeleteWhere(kMovs, 1, StrOf("B"), StrOf("")), kStDataOutBound);
+  EXPECT_EQ(Selected(kMovs), (std::vector<std::string>{"A", "B"}));
+  ASSERT_EQ(SelFree(kMovs), kOk);
+  EXPECT_EQ(Selected(kMovs), std::vector<std::string>{"B"});
+  ASSERT_EQ(SelFree(kMovs), kOk);
+  EXPECT_EQ(Selected(kMovs), std::vector<std::string>{"A"});
+}
+
 TEST_F(SelectionSetTest, ReadByKeyTextReadsOrCreates) {
   ASSERT_EQ(Add(kClientes, {"A", "Ana"}), kOk);
   EXPECT_EQ(DataFileReadByKeyText(kClientes, 1, StrOf("")), kStDataError);
+  // A text of blanks is no key either: no record with a blank key is made.
+  EXPECT_EQ(DataFileReadByKeyText(kClientes, 1, StrOf("   ")), kStDataError);
+  EXPECT_EQ(Codes(kClientes), std::vector<std::string>{"A"});
   ASSERT_EQ(DataFileMove(kClientes, 1), 3);
   EXPECT_EQ(DataFileReadByKeyText(kClientes, 1, StrOf("A")), kOk);
   EXPECT_EQ(Field(kClientes, 2), "Ana");

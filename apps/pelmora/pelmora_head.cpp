@@ -1,0 +1,97 @@
+#include "apps/pelmora/pelmora_head.h"
+
+#include <array>
+
+#include "core/arrays.h"
+#include "core/app_verbs.h"
+#include "core/cp1252.h"
+#include "core/engine_messages.h"
+#include "core/exec_handlers.h"
+#include "core/hooks.h"
+#include "core/msg_catalog.h"
+#include "core/str_items.h"
+#include "data/dict_query.h"
+
+namespace eng::pelmora {
+
+namespace {
+
+// Each entry: a TAB, four digits, a blank and the text; the table ends with a TAB.
+inline constexpr auto kMessages = Cp1252(
+    "\t1001 Eliminar Asiento Completo?"
+    "\t1002 Asiento Predefinido. Inserción no permitida"
+    "\t1003 Asiento existente. ¿Continuar?"
+    "\t1011 ;%-15s   %10s   %10s   %10s"
+    "\t1012 '(%s)';_#(%s)=%s"
+    "\t1020 CODIGO,DEBE_ACTUAL,HABER_ACTUAL,FECHA,ASIENTO,TIPO,CTA_DEBE,CTA_HABER,IMPORTE,CTA.,FECHA,"
+    "D_VDOS,H_VDOS,DIARIO{%s},CHK#(CTA_DEBE{}>'0';-DSC1#;DSC1#),CUENTA.%s{3},"
+    "'.,CODIGO{6}, ,SUBCTA{6},_,SUBCTA{6}'"
+    "\t");
+
+const MsgTable& Messages() {
+  static const MsgTable table(kMessages.view());
+  return table;
+}
+
+constexpr std::array<uint8_t, 6> kModuleFiles = {3, 6, 7, 8, 9, 10};
+
+}  // namespace
+
+Status AcPhaseCallback(uint16_t phase) {
+  switch (phase & 0xF) {
+    case 1:
+      // Hooks 4, 5, 7, 22 and 10-17 belong to windows and year-end
+      // processes that are not part of the program yet; their slots stay
+      // empty. Hook 6 runs an accept window's steps.
+      HookSetFn(&AppAcceptStepsHook, kHookPrcName);
+      HookSetFn(&TaskLowLevel, kHookLowLevel);
+      DimDeclareSystem(StrOf("_#("));
+      ExecRegisterHandlers();
+      return kOk;
+    case 2:
+      return apphead::AppHeadPhaseLoad();
+    default:
+      return kOk;
+  }
+}
+
+Status AcActionCallback(uint32_t verb_and_status, StrPair argument) {
+  if (Status s = apphead::AppHeadCommandCheck()) return s;
+  switch (AppVerbOf(verb_and_status)) {
+    case 5:  // MantMain: the maintenance window
+    case 9:  // LnNavMain: the navigation window
+      return AppVerbNotServed();
+    case 8:  // LnManMain: nothing in this program
+      return kOk;
+    default:
+      return AppVerbDispatch(verb_and_status, argument);
+  }
+}
+
+uint16_t AppModuleFile(int position) { return apphead::AppHeadModuleFile(kModuleFiles, position); }
+
+StrPair AcFieldName(uint16_t n) { return StrItem(MsgText("1020"), ',', n); }
+
+uint16_t AcAccountCodeLength() {
+  uint16_t file = AppModuleFile(3);
+  uint16_t field = DictFindField(file, AcFieldName(1));
+  if (field == 0xFFFF) return 0;
+  return DictFieldLength(file, field);
+}
+
+Status AppMenuCommand(StrPair command) { return apphead::AppHeadMenuCommand(command); }
+Status TaskClose() { return apphead::AppHeadTaskClose(); }
+Status TaskLowLevel() { return apphead::AppHeadTaskLowLevel(); }
+StrPair AppErrorName(Status status) { return apphead::AppHeadErrorName(status); }
+Status AppDefaultLanguage() { return apphead::AppHeadDefaultLanguage(); }
+StrPair AppMessageText(StrPair number) { return apphead::AppHeadMessageText(Messages(), number); }
+
+const apphead::AppHeadDesc& Head() {
+  static const apphead::AppHeadDesc head{
+      kIdentity, kTitle, kStartMenu, &AcPhaseCallback, &AcActionCallback,
+      AppFunctions{&AppMenuCommand, &TaskClose, &TaskLowLevel, &AppErrorName, &AppDefaultLanguage,
+                   &AppMessageText}};
+  return head;
+}
+
+}  // namespace eng::pelmora

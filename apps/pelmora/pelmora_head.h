@@ -1,0 +1,53 @@
+// The head of pelmora, the accounting program: its constants, its message
+// table (1001 up), the data files the accounting code works on, and the way
+// the accounting module plugs into the engine.
+//   AcPhaseCallback (phase), by its low four bits: 1 fills the hook slots
+//     (6 the accept-window steps, 23 TaskLowLevel; the window and year-end
+//     hooks stay empty until their code exists), declares the system array
+//     "_#(" and registers the engine's statement handlers, always 0; 2 runs
+//     the common loading steps (apps/common/app_head.h), its status;
+//     anything else: 0, nothing done.
+//   AcActionCallback (verb, argument): the session check first (non-zero is
+//     the answer and the verb does not run); MantMain (5) and LnNavMain (9)
+//     open the program's own windows (163, message 0031, while the window
+//     layer is missing); LnManMain (8) does nothing and answers 0; any other
+//     verb goes to the engine's dispatcher.
+//   AppModuleFile (position 0-5): 3, 6, 7, 8, 9, 10 (registry 6 and its
+//     second file 7, chart of accounts 8, journal 9, period accumulations
+//     10); any other position gives 0, no file.
+//   AcFieldName (n): item n (from 1) of message 1020 as the message
+//     catalogue gives it, split at commas outside quotes; "" past the last.
+//   AcAccountCodeLength: the dictionary length of field AcFieldName (1) in
+//     file AppModuleFile (3), read each time; 0 when there is no such field.
+#pragma once
+
+#include <cstdint>
+
+#include "apps/common/app_head.h"
+#include "core/str_pair.h"
+
+namespace eng::pelmora {
+
+inline constexpr const char* kIdentity = "PLMRQV13:Norvique";
+inline constexpr const char* kTitle = "Pelmora";
+inline constexpr const char* kStartMenu = "P2MENU";
+
+Status AcPhaseCallback(uint16_t phase);
+Status AcActionCallback(uint32_t verb_and_status, StrPair argument);
+
+uint16_t AppModuleFile(int position);
+StrPair AcFieldName(uint16_t n);
+uint16_t AcAccountCodeLength();
+
+// The six application functions of the program.
+Status AppMenuCommand(StrPair command);
+Status TaskClose();
+Status TaskLowLevel();
+StrPair AppErrorName(Status status);
+Status AppDefaultLanguage();
+StrPair AppMessageText(StrPair number);
+
+// Everything the common entry point needs.
+const apphead::AppHeadDesc& Head();
+
+}  // namespace eng::pelmora

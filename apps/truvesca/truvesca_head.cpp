@@ -1,0 +1,80 @@
+#include "apps/truvesca/truvesca_head.h"
+
+#include <array>
+
+#include "core/app_verbs.h"
+#include "core/cp1252.h"
+#include "core/engine_messages.h"
+#include "core/exec_handlers.h"
+#include "core/hooks.h"
+
+namespace eng::truvesca {
+
+namespace {
+
+// Each entry: a TAB, four digits, a blank and the text; the table ends with a TAB.
+inline constexpr auto kMessages = Cp1252(
+    "\t1001 Nº de Factura existente. Cambie el Número"
+    "\t1002 Datos en Registro no encontrados"
+    "\t1003 Datos redundantes. %s registros identicos. ¿Confirmar Anulación?"
+    "\t1010 Facturación general,Facturación semanal,Facturación quincenal,Facturación mensual,"
+    "Facturación trimestral"
+    "\t1011 NºFACTURA,SERIE,CLIENTE"
+    "\t1012 ALBARA_VENTAS,REGISTRO,VENCIMIENTOS"
+    "\t");
+
+const MsgTable& Messages() {
+  static const MsgTable table(kMessages.view());
+  return table;
+}
+
+constexpr std::array<uint8_t, 2> kModuleFiles = {6, 14};
+
+}  // namespace
+
+Status InvPhaseCallback(uint16_t phase) {
+  switch (phase & 0xF) {
+    case 1:
+      // Hooks 4, 5, 7, 8, 10-12 and 22 belong to windows, the invoicing run
+      // and the document commands, which are not part of the program yet.
+      // Hook 6 runs an accept window's steps.
+      HookSetFn(&AppAcceptStepsHook, kHookPrcName);
+      HookSetFn(&TaskLowLevel, kHookLowLevel);
+      ExecRegisterHandlers();
+      return kOk;
+    case 2:
+      return apphead::AppHeadPhaseLoad();
+    default:
+      return kOk;
+  }
+}
+
+Status InvActionCallback(uint32_t verb_and_status, StrPair argument) {
+  if (Status s = apphead::AppHeadCommandCheck()) return s;
+  switch (AppVerbOf(verb_and_status)) {
+    case 5:  // MantMain: the maintenance window
+    case 8:  // LnManMain: the line-maintenance window
+      return AppVerbNotServed();
+    default:
+      return AppVerbDispatch(verb_and_status, argument);
+  }
+}
+
+uint16_t AppModuleFile(int position) { return apphead::AppHeadModuleFile(kModuleFiles, position); }
+
+Status AppMenuCommand(StrPair command) { return apphead::AppHeadMenuCommand(command); }
+Status TaskClose() { return apphead::AppHeadTaskClose(); }
+Status TaskLowLevel() { return apphead::AppHeadTaskLowLevel(); }
+StrPair AppErrorName(Status status) { return apphead::AppHeadErrorName(status); }
+Status AppDefaultLanguage() { return apphead::AppHeadDefaultLanguage(); }
+StrPair AppMessageText(StrPair number) { return apphead::AppHeadMessageText(Messages(), number); }
+
+const apphead::AppHeadDesc& Head() {
+  static const apphead::AppHeadDesc head{
+      kIdentity, kTitle, kStartMenu, &InvPhaseCallback, &InvActionCallback,
+      AppFunctions{&AppMenuCommand, &TaskClose, &TaskLowLevel, &AppErrorName, &AppDefaultLanguage,
+                   &AppMessageText}};
+  return head;
+}
+
+}  // namespace eng::truvesca

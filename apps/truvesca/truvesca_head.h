@@ -1,0 +1,46 @@
+// The head of truvesca, the invoicing program: its constants, its message
+// table (1001 up), the data files of its document commands, and the way the
+// invoicing module plugs into the engine. Everything else is the common head
+// (apps/common/app_head.h).
+//   InvPhaseCallback (phase), by its low four bits: 1 fills the hook slots
+//     (6 the accept-window steps, 23 TaskLowLevel; the window, invoicing-run
+//     and document hooks stay empty until their code exists) and registers
+//     the engine's statement handlers; unlike pelmora it declares no "_#("
+//     array; always 0. 2 runs the common loading steps, its status. 3
+//     (shut-down) and anything else: 0, nothing to do while the main window
+//     has no logo.
+//   InvActionCallback (verb, argument): the session check first; MantMain
+//     (5) and LnManMain (8) open the program's own windows (163, message
+//     0031, while the window layer is missing); every other verb, LnNavMain
+//     (9) included, goes to the engine's dispatcher.
+//   AppModuleFile (position): 0 the invoice file 6, 1 the file of the
+//     document's related records 14; any other position gives 0, no file.
+#pragma once
+
+#include <cstdint>
+
+#include "apps/common/app_head.h"
+#include "core/str_pair.h"
+
+namespace eng::truvesca {
+
+inline constexpr const char* kIdentity = "TRVKQZ13:Norvique";
+inline constexpr const char* kTitle = "Truvesca";
+inline constexpr const char* kStartMenu = "T2MENU";
+
+Status InvPhaseCallback(uint16_t phase);
+Status InvActionCallback(uint32_t verb_and_status, StrPair argument);
+
+uint16_t AppModuleFile(int position);
+
+// The six application functions of the program.
+Status AppMenuCommand(StrPair command);
+Status TaskClose();
+Status TaskLowLevel();
+StrPair AppErrorName(Status status);
+Status AppDefaultLanguage();
+StrPair AppMessageText(StrPair number);
+
+const apphead::AppHeadDesc& Head();
+
+}  // namespace eng::truvesca
