@@ -58,6 +58,11 @@ Status AppHeadDefaultLanguage() {
   return DynStrSet(sl::kSettings, sl::kLanguage, StrItem(StrFromC(kLanguages), ',', kDefaultLanguageItem));
 }
 
+AppFunctions AppHeadFunctions(StrPair (*message_text)(StrPair number)) {
+  return AppFunctions{&AppHeadMenuCommand, &AppHeadTaskClose, &AppHeadTaskLowLevel,
+                      &AppHeadErrorName,   &AppHeadDefaultLanguage, message_text};
+}
+
 uint16_t AppHeadModuleFile(std::span<const uint8_t> files, int position) {
   if (position < 0 || static_cast<size_t>(position) >= files.size()) return 0;
   return files[static_cast<size_t>(position)];

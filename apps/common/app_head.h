@@ -78,6 +78,9 @@ Status AppHeadTaskClose();
 Status AppHeadTaskLowLevel();
 StrPair AppHeadErrorName(Status status);
 Status AppHeadDefaultLanguage();
+// The six application functions of a program: the five that both programs
+// share, with the program's own message look-up.
+AppFunctions AppHeadFunctions(StrPair (*message_text)(StrPair number));
 // `table` is the application's own message table (MsgTable of the program).
 StrPair AppHeadMessageText(const MsgTable& table, StrPair number);
 // The data-file number at a position of a program's module-file table; 0 (no

@@ -44,7 +44,7 @@ Status AcPhaseCallback(uint16_t phase) {
       // processes that are not part of the program yet; their slots stay
       // empty. Hook 6 runs an accept window's steps.
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
-      HookSetFn(&TaskLowLevel, kHookLowLevel);
+      HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
       return kOk;
@@ -79,18 +79,12 @@ uint16_t AcAccountCodeLength() {
   return DictFieldLength(file, field);
 }
 
-Status AppMenuCommand(StrPair command) { return apphead::AppHeadMenuCommand(command); }
-Status TaskClose() { return apphead::AppHeadTaskClose(); }
-Status TaskLowLevel() { return apphead::AppHeadTaskLowLevel(); }
-StrPair AppErrorName(Status status) { return apphead::AppHeadErrorName(status); }
-Status AppDefaultLanguage() { return apphead::AppHeadDefaultLanguage(); }
 StrPair AppMessageText(StrPair number) { return apphead::AppHeadMessageText(Messages(), number); }
 
 const apphead::AppHeadDesc& Head() {
   static const apphead::AppHeadDesc head{
       kIdentity, kTitle, kStartMenu, &AcPhaseCallback, &AcActionCallback,
-      AppFunctions{&AppMenuCommand, &TaskClose, &TaskLowLevel, &AppErrorName, &AppDefaultLanguage,
-                   &AppMessageText}};
+      apphead::AppHeadFunctions(&AppMessageText)};
   return head;
 }
 

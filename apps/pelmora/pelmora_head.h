@@ -39,12 +39,8 @@ uint16_t AppModuleFile(int position);
 StrPair AcFieldName(uint16_t n);
 uint16_t AcAccountCodeLength();
 
-// The six application functions of the program.
-Status AppMenuCommand(StrPair command);
-Status TaskClose();
-Status TaskLowLevel();
-StrPair AppErrorName(Status status);
-Status AppDefaultLanguage();
+// The program's message look-up (its own table from 1001 up, the engine's
+// below); the other five application functions are the common head's.
 StrPair AppMessageText(StrPair number);
 
 // Everything the common entry point needs.

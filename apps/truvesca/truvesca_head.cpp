@@ -39,7 +39,7 @@ Status InvPhaseCallback(uint16_t phase) {
       // and the document commands, which are not part of the program yet.
       // Hook 6 runs an accept window's steps.
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
-      HookSetFn(&TaskLowLevel, kHookLowLevel);
+      HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       ExecRegisterHandlers();
       return kOk;
     case 2:
@@ -62,18 +62,12 @@ Status InvActionCallback(uint32_t verb_and_status, StrPair argument) {
 
 uint16_t AppModuleFile(int position) { return apphead::AppHeadModuleFile(kModuleFiles, position); }
 
-Status AppMenuCommand(StrPair command) { return apphead::AppHeadMenuCommand(command); }
-Status TaskClose() { return apphead::AppHeadTaskClose(); }
-Status TaskLowLevel() { return apphead::AppHeadTaskLowLevel(); }
-StrPair AppErrorName(Status status) { return apphead::AppHeadErrorName(status); }
-Status AppDefaultLanguage() { return apphead::AppHeadDefaultLanguage(); }
 StrPair AppMessageText(StrPair number) { return apphead::AppHeadMessageText(Messages(), number); }
 
 const apphead::AppHeadDesc& Head() {
   static const apphead::AppHeadDesc head{
       kIdentity, kTitle, kStartMenu, &InvPhaseCallback, &InvActionCallback,
-      AppFunctions{&AppMenuCommand, &TaskClose, &TaskLowLevel, &AppErrorName, &AppDefaultLanguage,
-                   &AppMessageText}};
+      apphead::AppHeadFunctions(&AppMessageText)};
   return head;
 }
 

@@ -33,12 +33,8 @@ Status InvActionCallback(uint32_t verb_and_status, StrPair argument);
 
 uint16_t AppModuleFile(int position);
 
-// The six application functions of the program.
-Status AppMenuCommand(StrPair command);
-Status TaskClose();
-Status TaskLowLevel();
-StrPair AppErrorName(Status status);
-Status AppDefaultLanguage();
+// The program's message look-up (its own table from 1001 up, the engine's
+// below); the other five application functions are the common head's.
 StrPair AppMessageText(StrPair number);
 
 const apphead::AppHeadDesc& Head();

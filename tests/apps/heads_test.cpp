@@ -72,20 +72,20 @@ TEST_F(HeadsTest, MessageTextRoutesEachNumberToItsTable) {
 
 TEST_F(HeadsTest, ErrorNamesComeFromTheStatusNameList) {
   for (Status s : {Status{0}, Status{121}, Status{182}, Status{184}, Status{186}})
-    EXPECT_EQ(Txt(pelmora::AppErrorName(s)), "Indefinido") << s;
-  EXPECT_EQ(Txt(pelmora::AppErrorName(122)), "Cancelado por el usuario");
-  EXPECT_EQ(Txt(truvesca::AppErrorName(163)), "de Datos");
-  EXPECT_EQ(Txt(pelmora::AppErrorName(185)), "Soporte Grafico Insuficiente");
+    EXPECT_EQ(Txt(pelmora::Head().functions.error_name(s)), "Indefinido") << s;
+  EXPECT_EQ(Txt(pelmora::Head().functions.error_name(122)), "Cancelado por el usuario");
+  EXPECT_EQ(Txt(truvesca::Head().functions.error_name(163)), "de Datos");
+  EXPECT_EQ(Txt(pelmora::Head().functions.error_name(185)), "Soporte Grafico Insuficiente");
 }
 
 TEST_F(HeadsTest, TheFixedApplicationFunctions) {
-  EXPECT_EQ(pelmora::AppMenuCommand(StrOf("PrcExec x.prx")), kStNotAvailable);
-  EXPECT_EQ(truvesca::AppMenuCommand(StrOf("")), kStNotAvailable);
-  EXPECT_EQ(pelmora::TaskClose(), kStNotAvailable);
+  EXPECT_EQ(pelmora::Head().functions.menu_command(StrOf("PrcExec x.prx")), kStNotAvailable);
+  EXPECT_EQ(truvesca::Head().functions.menu_command(StrOf("")), kStNotAvailable);
+  EXPECT_EQ(pelmora::Head().functions.task_close(), kStNotAvailable);
   EXPECT_EQ(Txt(ErrIncidentText()), "TaskClose");
-  EXPECT_EQ(truvesca::TaskLowLevel(), kStNotAvailable);
+  EXPECT_EQ(truvesca::Head().functions.task_low_level(), kStNotAvailable);
   EXPECT_EQ(Txt(ErrIncidentText()), "TaskLowLevel");
-  EXPECT_EQ(pelmora::AppDefaultLanguage(), kOk);
+  EXPECT_EQ(pelmora::Head().functions.default_language(), kOk);
   EXPECT_EQ(Txt(DynStrGet(sl::kSettings, sl::kLanguage)), "ES");
 }
 
