@@ -19,6 +19,15 @@ DecValue NumOf(StrPair v) {
 
 int64_t WholeOf(StrPair v) { return DecDivPow10(NumOf(v), DecPrecis()); }
 
+Status EvalWhole(StrPair text, int64_t* out) {
+  ScratchScope scope;
+  Status s = ExpEvalText(text);
+  if (s >= kStFirstError) return s;
+  if (s != 0) return kStIncompatibleTypes;
+  *out = WholeOf(ScratchTop());
+  return kOk;
+}
+
 StrPair TextOf(const FnArg& a) {
   if (a.status) return StrFail(a.status);
   if (a.type == kFnArgText || a.omitted) return a.value;

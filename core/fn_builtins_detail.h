@@ -16,6 +16,9 @@ namespace eng::fn {
 DecValue NumOf(StrPair v);
 // A number argument as a whole number (divided by the scale, rounded).
 int64_t WholeOf(StrPair v);
+// Evaluates an expression text that must give a number and stores its whole
+// part; a failure of 128 and above as it is, a text result 128 (incompatible types).
+Status EvalWhole(StrPair text, int64_t* out);
 // A text-or-number argument as text: a number written with _PRECIS decimals
 // (trailing zeros dropped, zero as the empty text).
 StrPair TextOf(const FnArg& a);

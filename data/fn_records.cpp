@@ -198,11 +198,9 @@ Status Flds(FnArgs& a) {
   const std::string part_text = fn::RawItem(rest, 2);
   int16_t part = kBufCurrent;
   if (!part_text.empty()) {
-    ScratchScope scope;
-    Status ps = ExpEvalText(StrOf(part_text));
-    if (ps >= kStFirstError) return ps;
-    if (ps != 0) return kStIncompatibleTypes;
-    part = int16_t(fn::WholeOf(ScratchTop()));
+    int64_t value = 0;
+    if (Status ps = fn::EvalWhole(StrOf(part_text), &value)) return ps;
+    part = int16_t(value);
   }
   if (item.empty()) return ErrIncident(kStSyntax, StrOf("FN$FLDS()"), true);
   if (HasBraces(item)) {

@@ -26,19 +26,17 @@ namespace {
 // across runtime resets until replaced.
 DataFileDialogFn g_file_dialog = nullptr;
 
-// The file of a spec: its text evaluated as an integer; blank is 0.
-Status SpecFile(const std::string& item, uint16_t* file) {
+// The file item of a write argument: its text evaluated as an integer; blank is 0.
+Status WriteArgFile(const std::string& item, uint16_t* file) {
   *file = 0;
   if (item.find_first_not_of(' ') == std::string::npos) return kOk;
-  ScratchScope scope;
-  Status s = ExpEvalText(StrOf(item));
-  if (s >= kStFirstError) return s;
-  if (s != 0) return kStIncompatibleTypes;
-  *file = uint16_t(fn::WholeOf(ScratchTop()));
+  int64_t value = 0;
+  if (Status s = fn::EvalWhole(StrOf(item), &value)) return s;
+  *file = uint16_t(value);
   return kOk;
 }
 
-// The spec "file,slot list" as one text; written unquoted, the runner has
+// The argument "file,slot list" as one text; written unquoted, the runner has
 // already split it into the file and the slot list.
 Status RecordWrite(uint16_t operation, const ExecArgs& args) {
   std::string file_item, slots;
@@ -52,7 +50,7 @@ Status RecordWrite(uint16_t operation, const ExecArgs& args) {
     if (comma != std::string_view::npos) slots = std::string(text.substr(comma + 1));
   }
   uint16_t file = 0;
-  if (Status s = SpecFile(file_item, &file)) return s;
+  if (Status s = WriteArgFile(file_item, &file)) return s;
   return DataFileWriteHooked(operation, DictFileNumber(file), StrOf(slots), StrPair{});
 }
 

@@ -3,7 +3,7 @@
 //   records (slot 1)
 //     LOADSTRUCT name, FILESTRUCT name, fields, keys: the structure scopes
 //       (data/struct_scope.h);
-//     RC_DELETE, RC_INSERT, RC_WRITE spec: the spec is "file,slot list"; the
+//     RC_DELETE, RC_INSERT, RC_WRITE argument: the text "file,slot list"; the
 //       file is its text before the first "," (outside quotes and
 //       parentheses) evaluated as an integer (0 or empty: the current file),
 //       the rest the slot list of the rules to run (written unquoted, the
