@@ -5,6 +5,8 @@
 #include "core/app_verbs.h"
 #include "core/cmd_line.h"
 #include "core/dyn_strings.h"
+#include "core/err_names.h"
+#include "core/err_register.h"
 #include "core/help.h"
 #include "core/hooks.h"
 #include "core/msg_box.h"
@@ -76,7 +78,7 @@ Status AppRunMain(StrPair menu) {
       }
     }
   }
-  if (status) MsgErrorBox(status);
+  if (status) MsgStopBox(status);
   return status;
 }
 
@@ -93,6 +95,11 @@ Status AppRunInputScript() {
         status = RunScriptLines(stream);
         if (stream > 2) StrmClose(stream);
         SysVarSet(kVarInHnd, 0);
+      } else {
+        // A file that was asked for and cannot be read is no run without
+        // commands: its status, with its name as the incident text.
+        status = ErrIncident(stream, name, true);
+        ErrRecord(kModStreams, status);
       }
     }
   }
@@ -135,7 +142,7 @@ Status AppMainWinAction(uint16_t action) {
     default:
       return kStDataError;
   }
-  if (status >= kStFirstWarning) MsgErrorBox(status);
+  if (status >= kStFirstWarning) MsgStopBox(status);
   return status;
 }
 

@@ -8,14 +8,17 @@
 // empty; otherwise AppRunInputScript and, when it gave 0, either the main
 // window (no RUN option) or, with _SCRSTAT bit 8 set, the RUN option's text
 // as a command (AppRunCommand with AppVerbDispatch as the default). Any
-// non-zero status is shown with MsgErrorBox and returned.
+// non-zero status is shown with MsgStopBox (never the bare name of a warning: the
+// status's number and where the command stopped) and returned.
 // AppRunInputScript: when the INPUT option names a file that opens, _INHND
 // holds its stream while each non-blank line runs as a command (accept
 // windows and the device dialog read their values from the same stream
 // meanwhile); the first failing command, or a line longer than 65,535 bytes
 // (146), stops the reading and is the result; the file is closed and _INHND
-// set back to 0. A missing INPUT file is no
-// error. Then, with the OUTPUT option given, _OUTHND = 1.
+// set back to 0. An INPUT file that cannot be opened is the result: its
+// status (164 when missing) with its name as the incident text, recorded
+// under the module Streams; no command runs. Then, with the OUTPUT option
+// given, _OUTHND = 1.
 // AppMainWindow (menu): the window layer's main window (menu bar, menu
 // screen, logo; installed with AppRunServicesSet), after _SCRSTAT bit 2 is
 // set; without a window layer no window opens and the result is 0.
@@ -24,7 +27,7 @@
 // list 5, offered to the application's menu-command function and run by the
 // engine when that answers 148; 17 a close request, answered by
 // AppConfirmClose (1 closes the current window); 19 the help. A status of
-// 122 or more is shown with MsgErrorBox; other classes answer 163 (not
+// 122 or more is shown with MsgStopBox; other classes answer 163 (not
 // handled) without a box.
 // AppConfirmClose: 1 to close, 0 to refuse. The application's TaskClose
 // speaks first (148: count the loaded screens and open windows, object

@@ -8,11 +8,15 @@
 //     (AppStartServices): each is installed by its layer and is empty until
 //     then; an empty service is skipped (a void step) or answers 0;
 //   - the session state file's remembered time stamp (ms since local
-//     midnight of this program's own last write; 0 before the first write).
+//     midnight of this program's own last write; 0 before the first write)
+//     and the file itself, held open under an exclusive lock while this
+//     program's session is open (none before the start and after the end).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "core/block_file.h"
 #include "core/status.h"
 #include "core/str_pair.h"
 
@@ -47,6 +51,7 @@ struct AppState {
   AppGrid grid;
   AppStartServices services;
   uint32_t session_stamp = 0;
+  std::unique_ptr<BlockFile> session_lock;
 };
 
 // Stores the action callback; may be called before anything is set up.

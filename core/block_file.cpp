@@ -206,6 +206,15 @@ Status BlockFile::Lock(BlockLock kind) {
   return kOk;
 }
 
+bool BlockFile::IsNamedBy(std::string_view name) const {
+  if (fd_ < 0) return false;
+  ResolvedPath rp = PathResolve(name);
+  if (rp.status || !rp.exists) return false;
+  struct stat open_st, path_st;
+  if (::fstat(fd_, &open_st) != 0 || ::stat(rp.path.c_str(), &path_st) != 0) return false;
+  return open_st.st_dev == path_st.st_dev && open_st.st_ino == path_st.st_ino;
+}
+
 Status BlockFileReplace(std::string_view name, const char* bytes, size_t n, bool sync) {
   ResolvedPath rp = PathResolve(name);
   if (rp.status) return kStLowFailure;

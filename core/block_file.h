@@ -67,6 +67,10 @@ class BlockFile {
   const char* View(int64_t pos, size_t n);
 
   Status Lock(BlockLock kind);
+  // Whether the name (through the path resolver) names this open file (same
+  // device and inode): false once the file was removed or replaced by a
+  // rename, and for the name of any other file.
+  bool IsNamedBy(std::string_view name) const;
 
  private:
   bool Remap(int64_t need);

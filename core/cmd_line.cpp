@@ -141,4 +141,30 @@ uint16_t CmdOptionIn(uint16_t n, StrPair list) {
   return StrItemIndex(list, v, ',');
 }
 
+bool CmdHelpAsked(int count, const char* const* args) {
+  auto upper = [](std::string_view t) {
+    std::string u(t);
+    for (char& c : u)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return u;
+  };
+  const std::string names[] = {"?", "HELP", upper(CmdOptionNames[kOptHelp - 1])};
+  for (int i = 1; i < count; ++i) {
+    std::string_view arg = args[i] ? std::string_view(args[i]) : std::string_view();
+    if (arg.starts_with("--")) {
+      arg.remove_prefix(2);
+    } else if (IsOption(arg)) {
+      arg.remove_prefix(1);
+    } else {
+      continue;
+    }
+    const size_t cut = arg.find_first_of(":=");
+    const std::string name = upper(arg.substr(0, cut));
+    const std::string value = cut == std::string_view::npos ? std::string() : upper(arg.substr(cut + 1));
+    for (const std::string& n : names)
+      if (name == n && value != "NO") return true;
+  }
+  return false;
+}
+
 }  // namespace eng

@@ -71,4 +71,10 @@ StrPair CmdOption(uint16_t n);
 // 0 when the option is absent or its value is not in the list.
 uint16_t CmdOptionIn(uint16_t n, StrPair list);
 
+// Whether the arguments (argument 0, the program, left out) ask for the
+// usage before anything starts: an argument that is the HELP option, "/",
+// "-" or "--" followed by "?", "HELP" or option 1's whole name (any letter
+// case), alone or with ":" or "=" and a value other than NO.
+bool CmdHelpAsked(int count, const char* const* args);
+
 }  // namespace eng

@@ -10,7 +10,17 @@
 //   not be shown gives 0.
 //   MsgErrorBox (code): ErrText of the code, kind 1 below 128 and kind 3 from
 //   128; then the incident text is emptied.
-//   MsgAskYesNo (text): kind 5; 1 for yes, 0 otherwise.
+//   MsgStopBox (code): the box of a command that stopped before its end.
+//   From 128 MsgErrorBox (its text names the error and carries the incident
+//   text); below 128 a warning whose text never leaves the reader guessing:
+//   the status's name (for the record statuses 1, 2, 5 and 6 followed by ": "
+//   and their item of message 0023, as "Clave Repetida" for 6), its number in
+//   parentheses and, when there is one,
+//   ": " and the incident text (where a procedure stopped: its line and
+//   statement); then the incident text is emptied.
+//   MsgAskYesNo (text, yes unattended): kind 5; 1 for yes, 0 otherwise. A
+//   run without a person answers No, or Yes when `yes_unattended` is set (a
+//   question whose yes loses nothing, such as rebuilding indexes).
 // Until a service is installed, each box goes to standard error and takes its
 // safe answer (Cancel, else No, else OK), as in a batch run. The window layer
 // installs the owner and the message-queue hooks.
@@ -47,7 +57,8 @@ void MsgBoxSetHooks(const MsgBoxHooks& hooks);
 
 uint16_t MsgBox(StrPair text, StrPair caption, int kind);
 uint16_t MsgErrorBox(Status code);
-int MsgAskYesNo(StrPair text);
+uint16_t MsgStopBox(Status code);
+int MsgAskYesNo(StrPair text, bool yes_unattended = false);
 // The answer letters of message 0011: first characters of its first and
 // second items (the built-in "S" and "N" when the text lacks them).
 char MsgYesLetter();

@@ -1,9 +1,12 @@
 #include "data/session_state.h"
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "core/app_state.h"
 #include "core/block_file.h"
+#include "core/err_register.h"
 #include "core/folders.h"
 #include "core/msg_box.h"
 #include "core/msg_catalog.h"
@@ -40,7 +43,38 @@ Status RebuildFile(uint16_t file) {
   return s ? s : c;
 }
 
+// Holds the file the path names open under an exclusive lock (creating it
+// empty when missing): 0; 139 another program holds it; 131 it cannot be
+// opened.
+Status LockTake(StrPair path) {
+  std::unique_ptr<BlockFile>& held = Core().app.session_lock;
+  if (held && held->IsNamedBy(path.view())) return kOk;
+  held.reset();
+  // A file replaced between the open and the lock is opened again: the lock
+  // must be on the file that the name gives to others.
+  for (int round = 0; round < 3; ++round) {
+    auto file = std::make_unique<BlockFile>();
+    if (file->Open(path.view(), true, true) != kOk) return kStFileIo;
+    if (file->Lock(BlockLock::kExclusive) != kOk) return kStNetwork;
+    if (file->IsNamedBy(path.view())) {
+      held = std::move(file);
+      return kOk;
+    }
+  }
+  return kStFileIo;
+}
+
 }  // namespace
+
+bool SessionLockHeld() {
+  const std::unique_ptr<BlockFile>& held = Core().app.session_lock;
+  if (!held) return false;
+  ScratchScope scope;
+  StrPair path = SessionStatePath();
+  return path.ok() && held->IsNamedBy(path.view());
+}
+
+void SessionLockRelease() { Core().app.session_lock.reset(); }
 
 StrPair SessionStatePath() { return AppPathKinds(StrFromC(kSessionStateFile)); }
 
@@ -53,8 +87,10 @@ int SessionStateRead(StrPair path) {
 
 Status SessionStateWrite(StrPair path, int digit) {
   if (!path.ok()) return StrError(path);
-  char c = static_cast<char>('0' + digit);
-  if (BlockFileReplace(path.view(), &c, 1, true) != kOk) return kStFileIo;
+  if (Status s = LockTake(path)) return s;
+  BlockFile& file = *Core().app.session_lock;
+  const char c = static_cast<char>('0' + digit);
+  if (!file.WriteAt(0, &c, 1) || !file.Sync()) return kStFileIo;
   Core().app.session_stamp = StampOf(path);
   return kOk;
 }
@@ -74,20 +110,35 @@ Status SessionRecover() {
   return kOk;
 }
 
+namespace {
+
+// Mode 1 of the check: the lock first, then the state.
+Status StartSession(StrPair path) {
+  Status s = LockTake(path);
+  if (s == kStNetwork) return ErrIncident(s, StrFromC(kSessionBusyText), false);
+  if (s) return s;
+  if (SessionStateRead(path) == 0) return SessionStateWrite(path, 1);
+  if (!MsgAskYesNo(MsgText("0115"), true)) return kStCancelled;
+  if ((s = SessionRecover())) return s;
+  return SessionStateWrite(path, 1);
+}
+
+}  // namespace
+
 Status SessionStateCheck(int mode) {
   if (mode < 0 || mode > 2) return kStDataError;
   ScratchScope scope;
   StrPair path = SessionStatePath();
   if (!path.ok()) return StrError(path);
   if (mode == 2) return StampOf(path) == Core().app.session_stamp ? kOk : Status{kStNetwork};
-  int state = SessionStateRead(path);
-  if (mode != state) return SessionStateWrite(path, mode == 1 ? 1 : 0);
-  if (mode == 1) {
-    if (!MsgAskYesNo(MsgText("0115"))) return kStCancelled;
-    if (Status s = SessionRecover()) return s;
-    return SessionStateWrite(path, 1);
+  if (mode == 0) {
+    Status s = SessionStateRead(path) == 1 ? SessionStateWrite(path, 0) : Status{kStNetwork};
+    SessionLockRelease();
+    return s;
   }
-  return kStNetwork;
+  Status s = StartSession(path);
+  if (s) SessionLockRelease();
+  return s;
 }
 
 }  // namespace eng

@@ -41,6 +41,12 @@ struct MsgBoxRequest {
   int kind = 0;
   MsgBoxStyle style{MsgButtons::kOk, MsgIcon::kInformation};
   uint64_t owner = 0;
+  // The answer to take when nobody can answer (a run without a terminal);
+  // kFailed, or a button the box does not offer, means the safe default.
+  MsgAnswer unattended = MsgAnswer::kFailed;
+  // Whether the caller named the caption itself (otherwise it is the kind's
+  // default caption, which says nothing the icon does not).
+  bool own_caption = false;
 };
 
 class MsgBoxService {

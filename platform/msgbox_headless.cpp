@@ -47,11 +47,46 @@ MsgAnswer HeadlessMsgBox::SafeDefault(MsgButtons buttons) {
   return MsgAnswer::kOk;
 }
 
-void HeadlessMsgBox::Write(const MsgBoxRequest& r, const char* note) const {
+MsgAnswer HeadlessMsgBox::UnattendedAnswer(const MsgBoxRequest& r) {
+  if (r.unattended != MsgAnswer::kFailed && MsgButtonsOffer(r.style.buttons, r.unattended)) return r.unattended;
+  return SafeDefault(r.style.buttons);
+}
+
+std::string HeadlessMsgBox::Describe(std::string_view program, const MsgBoxRequest& r, MsgAnswer answer,
+                                     std::string_view note) {
+  // The text's lines (CR LF, LF or CR end a line), each without trailing
+  // blanks; empty lines are left out.
+  std::vector<std::string_view> lines;
+  std::string_view text = r.text;
+  while (!text.empty()) {
+    size_t end = text.find_first_of("\r\n");
+    std::string_view line = text.substr(0, end);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    if (!line.empty()) lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1));
+  }
+  std::string out;
+  if (!program.empty()) out.append(program).append(": ");
+  std::string_view caption = r.caption;
+  while (!caption.empty() && caption.back() == ' ') caption.remove_suffix(1);
+  if ((r.own_caption || lines.empty()) && !caption.empty()) {
+    out += Cp1252ToUtf8(caption);
+    if (!lines.empty()) out += ": ";
+  }
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) out += "\n  ";
+    out += Cp1252ToUtf8(lines[i]);
+  }
+  if (r.style.buttons != MsgButtons::kOk && answer != MsgAnswer::kFailed) out.append(" -> ").append(MsgAnswerName(answer));
+  out += '\n';
+  if (!note.empty()) out.append("  (").append(note).append(")\n");
+  return out;
+}
+
+void HeadlessMsgBox::Write(const MsgBoxRequest& r, MsgAnswer answer, std::string_view note) const {
   if (!err_) return;
-  std::string line = "[message box] " + Cp1252ToUtf8(r.caption) + " | " + Cp1252ToUtf8(r.text) +
-                     " | kind " + std::to_string(r.kind) + ", " + std::string(MsgButtonsName(r.style.buttons)) +
-                     ", icon " + std::string(MsgIconName(r.style.icon)) + " | " + note + "\n";
+  std::string line = Describe(program_, r, answer, note);
   std::fwrite(line.data(), 1, line.size(), err_);
   std::fflush(err_);
 }
@@ -59,10 +94,10 @@ void HeadlessMsgBox::Write(const MsgBoxRequest& r, const char* note) const {
 MsgAnswer HeadlessMsgBox::Show(const MsgBoxRequest& r) {
   MsgAnswer answer;
   if (mode_ == Mode::kBatch) {
-    answer = SafeDefault(r.style.buttons);
-    Write(r, ("answered " + std::string(MsgAnswerName(answer))).c_str());
+    answer = UnattendedAnswer(r);
+    Write(r, answer, {});
   } else if (script_.empty()) {
-    Write(r, "no scripted answer left: the run stops");
+    Write(r, MsgAnswer::kFailed, "no scripted answer left: the run stops");
     std::abort();
   } else {
     answer = script_.front();

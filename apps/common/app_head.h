@@ -3,8 +3,9 @@
 // six application functions the engine calls by name (core/hooks.h).
 //
 // A program describes itself once (AppHeadDesc: identity, title, start menu,
-// callbacks, application functions); AppHeadMain then runs, in order:
-// MemSetLimits (512, unchanged), the action callback, the 80 x 24 grid with
+// callbacks, application functions); AppHeadMain then runs, in order (after
+// the HELP option, which prints the usage and ends with 0 before anything
+// starts): MemSetLimits (512, unchanged), the action callback, the 80 x 24 grid with
 // margins 0, the display font, the message-box service, the application
 // functions, AppStartArgv (identity, title, flags 2, phase callback: a
 // non-zero status is the exit code at once), AppStartMenuName (menu),
@@ -60,8 +61,11 @@ struct AppHeadDesc {
   AppFunctions functions;
 };
 
-// The entry point of a program; the process exit code (a status above 255
-// is reported as 255, so that a failure never reads as success).
+// The entry point of a program; the process exit code: the start's status
+// when it failed, else the shut-down's (an error), else the run's status
+// (non-zero when its command stopped before its end); a status above 255 is
+// reported as 255, so that a failure never reads as success. Message boxes
+// are written to standard error under the name the program was started as.
 int AppHeadMain(const AppHeadDesc& head, int argc, const char* const* argv);
 
 // The loading steps of phase 2 after the module's registrations, each only

@@ -1,6 +1,13 @@
 // The entry sequence both programs share (apps/common/app_head.h).
 #include "apps/common/app_head.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "apps/common/app_usage.h"
 #include "core/app_run.h"
+#include "core/cmd_line.h"
 #include "core/app_state.h"
 #include "core/folders.h"
 #include "core/hooks.h"
@@ -17,9 +24,23 @@ namespace {
 
 int ExitCode(Status s) { return s > 255 ? 255 : static_cast<int>(s); }
 
+// The name the program was started under, without its folder.
+std::string ProgramName(int argc, const char* const* argv) {
+  std::string_view name = argc > 0 && argv[0] ? std::string_view(argv[0]) : std::string_view();
+  size_t slash = name.rfind('/');
+  if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+  return std::string(name);
+}
+
 }  // namespace
 
 int AppHeadMain(const AppHeadDesc& head, int argc, const char* const* argv) {
+  const std::string program = ProgramName(argc, argv);
+  if (CmdHelpAsked(argc, argv)) {
+    const std::string usage = AppUsageText(program, std::string_view(head.identity).substr(0, 2));
+    std::fwrite(usage.data(), 1, usage.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 255;
+  }
   MemSetLimits(kArenaKb, 0xFFFF);
   AppSetActionCallback(head.action);
   AppSetScreenSize(kGridColumns, kGridRows, 0, 0, 0, 0);
@@ -29,7 +50,7 @@ int AppHeadMain(const AppHeadDesc& head, int argc, const char* const* argv) {
   // Without a terminal every box is written to standard error and answered
   // with its safe default; the window layer puts its on-screen box in place
   // when it runs on a terminal.
-  static plat::HeadlessMsgBox batch(plat::HeadlessMsgBox::Mode::kBatch);
+  static plat::HeadlessMsgBox batch(plat::HeadlessMsgBox::Mode::kBatch, stderr, program);
   MsgBoxSetService(&batch);
   AppFunctionsSet(head.functions);
 
@@ -43,7 +64,11 @@ int AppHeadMain(const AppHeadDesc& head, int argc, const char* const* argv) {
     run = AppRunMenu(menu);
   }
   SessionStateCheck(0);
-  return ExitCode(AppShutdown(head.phase, run));
+  // The shut-down reports errors only; a run that stopped on a smaller
+  // status (a procedure stopped at a statement, a cancel) did not end
+  // normally either, and its exit code says so.
+  Status end = AppShutdown(head.phase, run);
+  return ExitCode(end ? end : run);
 }
 
 }  // namespace eng::apphead

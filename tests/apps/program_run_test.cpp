@@ -4,6 +4,7 @@
 // left closed and the exit code is the run's status.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "apps/pelmora/pelmora_head.h"
@@ -33,6 +35,7 @@ namespace fs = std::filesystem;
 
 struct RunResult {
   int exit_code = -1;
+  std::string out;  // standard output
   std::string err;  // standard error: the message boxes, as UTF-8
 };
 
@@ -41,16 +44,25 @@ std::string ReadFile(const fs::path& p) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs the program in `folder` with the arguments; waits for it to end.
-RunResult RunProgram(const std::string& exe, const fs::path& folder, const std::vector<std::string>& args) {
-  RunResult r;
-  fs::path err_file = folder / ".." / "stderr.txt";
-  pid_t pid = ::fork();
-  if (pid == 0) {
+// A program started in a folder; its standard output and error go to files
+// beside the folder, named after `tag`, so that two runs can share a folder.
+struct Child {
+  pid_t pid = -1;
+  fs::path out_file;
+  fs::path err_file;
+};
+
+Child StartProgram(const std::string& exe, const fs::path& folder, const std::vector<std::string>& args,
+                   const std::string& tag = "run") {
+  Child c;
+  c.out_file = folder / ".." / (tag + "-stdout.txt");
+  c.err_file = folder / ".." / (tag + "-stderr.txt");
+  c.pid = ::fork();
+  if (c.pid == 0) {
     if (::chdir(folder.c_str()) != 0) ::_exit(250);
     int in = ::open("/dev/null", O_RDONLY);
-    int out = ::open("/dev/null", O_WRONLY);
-    int err = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int out = ::open(c.out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = ::open(c.err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0) ::_exit(251);
     ::dup2(in, 0);
     ::dup2(out, 1);
@@ -62,10 +74,38 @@ RunResult RunProgram(const std::string& exe, const fs::path& folder, const std::
     ::execv(exe.c_str(), argv.data());
     ::_exit(252);
   }
+  return c;
+}
+
+RunResult WaitProgram(const Child& c) {
+  RunResult r;
   int status = 0;
-  if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
-  r.err = ReadFile(err_file);
+  if (c.pid > 0 && ::waitpid(c.pid, &status, 0) == c.pid && WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
+  r.out = ReadFile(c.out_file);
+  r.err = ReadFile(c.err_file);
   return r;
+}
+
+// Runs the program in `folder` with the arguments; waits for it to end.
+RunResult RunProgram(const std::string& exe, const fs::path& folder, const std::vector<std::string>& args,
+                     const std::string& tag = "run") {
+  return WaitProgram(StartProgram(exe, folder, args, tag));
+}
+
+// Writes a file of the test into the work folder.
+void PutIn(const fs::path& work, const std::string& name, const std::string& text) {
+  std::ofstream(work / name, std::ios::binary) << text;
+}
+
+// Waits until a running program has written the file; false when it ended
+// first, or after a bound that only a hung program reaches.
+bool WaitForFile(pid_t pid, const fs::path& file) {
+  for (int round = 0; round < 3000; ++round) {
+    if (fs::exists(file)) return true;
+    if (::waitpid(pid, nullptr, WNOHANG) != 0) return false;
+    ::usleep(10000);
+  }
+  return false;
 }
 
 class ProgramRunTest : public TempFolderTest {};
@@ -151,13 +191,10 @@ TEST_F(ProgramRunTest, TruvescaRunsItsDemoProcedure) {
 
 TEST_F(ProgramRunTest, TheInputFilesCommandsRunInOrderBeforeTheRunOption) {
   fs::path work = CopySample("Truvesca", dir_);
-  auto put = [&](const std::string& name, const std::string& text) {
-    std::ofstream(work / name, std::ios::binary) << text;
-  };
-  put("uno.prx", "MESSAGE 'primero'\r\n");
-  put("dos.prx", "MESSAGE 'segundo'\r\n");
-  put("tres.prx", "MESSAGE 'tercero'\r\n");
-  put("ordenes.txt", "PrcExec uno.prx\r\n\r\nPrcExec dos.prx\r\n");
+  PutIn(work, "uno.prx", "MESSAGE 'primero'\r\n");
+  PutIn(work, "dos.prx", "MESSAGE 'segundo'\r\n");
+  PutIn(work, "tres.prx", "MESSAGE 'tercero'\r\n");
+  PutIn(work, "ordenes.txt", "PrcExec uno.prx\r\n\r\nPrcExec dos.prx\r\n");
   RunResult r = RunProgram(TRUVESCA_EXE, work, {"/INPUT:ordenes.txt", "/RUN:'PrcExec tres.prx'"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   size_t first = r.err.find("primero"), second = r.err.find("segundo"), third = r.err.find("tercero");
@@ -169,32 +206,159 @@ TEST_F(ProgramRunTest, TheInputFilesCommandsRunInOrderBeforeTheRunOption) {
 
 TEST_F(ProgramRunTest, ACommandAfterTheStateFileWasWrittenByOthersIsRefused) {
   fs::path work = CopySample("Pelmora", dir_);
-  auto put = [&](const std::string& name, const std::string& text) {
-    std::ofstream(work / name, std::ios::binary) << text;
-  };
   // The first command writes the state file as another program would (a
   // second later: the file's time stamp counts whole seconds); the second
   // must not run.
-  put("toca.prx", "WAIT 1100\r\nWRITE('PLFSTAT.DAT';-3;'1')\r\n");
-  put("ordenes.txt", "PrcExec toca.prx\r\nPrcExec demo.prx\r\n");
+  PutIn(work, "toca.prx", "WAIT 1100\r\nWRITE('PLFSTAT.DAT';-3;'1')\r\n");
+  PutIn(work, "ordenes.txt", "PrcExec toca.prx\r\nPrcExec demo.prx\r\n");
   RunResult r = RunProgram(PELMORA_EXE, work, {"/INPUT:ordenes.txt"});
   EXPECT_EQ(r.exit_code, 139) << r.err;
-  EXPECT_NE(r.err.find("[message box]"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("pelmora: Error de Red"), 0u) << r.err;
   EXPECT_FALSE(fs::exists(work / "DEMO.TXT")) << "the second command did not run";
 }
 
-TEST_F(ProgramRunTest, AnInterruptedSessionIsNotRecoveredWithoutAnAnswer) {
+// A run killed while its data file is open leaves the session marked open,
+// the file's lock marker behind and (as a kill in the middle of a key write
+// may) an index that does not match the records. The next run, without a
+// terminal, answers the recovery question yes, rebuilds the indexes from the
+// records, and finds every record by its key.
+TEST_F(ProgramRunTest, AKilledRunIsRecoveredByTheNextBatchRun) {
   fs::path work = CopySample("Pelmora", dir_);
-  {
-    std::ofstream(work / "PLFSTAT.DAT", std::ios::binary) << "1";
-  }
-  // Without a terminal question 0115 takes its safe answer, No: the start
-  // ends with 122 and the state file still tells of the interrupted session.
+  PutIn(work, "altas.prx",
+      "FILESEL('cuentas;2')\r\n"
+      "L$='10000000;Capital social|43000001;Clientes|57200001;Bancos'\r\n"
+      "N=0\r\n"
+      "DO_WHILE N<3\r\n"
+      "N=N+1\r\n"
+      "A$=FN$PARM(L$;N;124)\r\n"
+      "FILELOCATE('NEW';cuentas)\r\n"
+      "CODIGO{8}=FN$PARM(A$;1;59)\r\n"
+      "NOMBRE{8}=FN$PARM(A$;2;59)\r\n"
+      "RC_INSERT 'cuentas'\r\n"
+      "LOOP\r\n"
+      "WRITE('listo.txt';-3;'1')\r\n"
+      "N=0\r\n"
+      "DO_WHILE N<3000\r\n"
+      "WAIT 10\r\n"
+      "N=N+1\r\n"
+      "LOOP\r\n");
+  PutIn(work, "lista.prx",
+      "FILESEL('cuentas;2')\r\n"
+      "R$=FN$CHRS(FN#FLEN('cuentas')+48)\r\n"
+      "S=FILELOCATE('TOP';cuentas)\r\n"
+      "DO_WHILE S==0\r\n"
+      "C$=CODIGO{8}\r\n"
+      "R$=R$+'|'+C$+'='+FN$CHRS(FILEFIND(C$;cuentas;1)+48)\r\n"
+      "S=FILELOCATE('NXT';cuentas)\r\n"
+      "LOOP\r\n"
+      "WRITE('LISTA.TXT';-3;R$)\r\n"
+      "FILESEL('RESTORE')\r\n");
+  Child killed = StartProgram(PELMORA_EXE, work, {"/RUN:'PrcExec altas.prx'"}, "killed");
+  ASSERT_TRUE(WaitForFile(killed.pid, work / "listo.txt")) << ReadFile(killed.err_file);
+  ASSERT_EQ(::kill(killed.pid, SIGKILL), 0);
+  ASSERT_EQ(::waitpid(killed.pid, nullptr, 0), killed.pid);
+  ASSERT_EQ(ReadFile(work / "PLFSTAT.DAT"), "1");
+  // The index loses its last entries, as an unfinished key write leaves it.
+  fs::path index;
+  for (const auto& e : fs::directory_iterator(work))
+    if (LowerName(e.path().filename().string()) == "cuentas.dir") index = e.path();
+  ASSERT_FALSE(index.empty());
+  fs::resize_file(index, fs::file_size(index) / 2);
+
+  RunResult r = RunProgram(PELMORA_EXE, work, {"/RUN:'PrcExec lista.prx'"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.err.find("pelmora: Ultima sesion interrumpida. Recuperacion de datos -> Yes\n"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("Proceso Completado Satisfactoriamente"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(work / "LISTA.TXT"), "3|10000000=0|43000001=0|57200001=0") << r.err;
+  EXPECT_EQ(ReadFile(work / "PLFSTAT.DAT"), "0");
+  // The folder is healthy again: the next run asks nothing.
+  RunResult again = RunProgram(PELMORA_EXE, work, {"/RUN:'PrcExec lista.prx'"});
+  EXPECT_EQ(again.exit_code, 0) << again.err;
+  EXPECT_EQ(again.err, "");
+}
+
+// While a program runs in a folder, a second one started there is refused at
+// once with its own message, asks nothing, writes nothing; the first goes on
+// and ends normally.
+TEST_F(ProgramRunTest, ASecondProgramInTheSameFolderIsRefused) {
+  fs::path work = CopySample("Pelmora", dir_);
+  PutIn(work, "espera.prx",
+      "WRITE('listo.txt';-3;'1')\r\n"
+      "N=0\r\n"
+      "DO_WHILE N<3000\r\n"
+      "N=N+1\r\n"
+      "IF READ$('sigue.txt';0;1)=='1'\r\n"
+      "N=3000\r\n"
+      "ENDIF\r\n"
+      "WAIT 10\r\n"
+      "LOOP\r\n"
+      "CALL CUENTAS,cuentas.prx\r\n");
+  Child first = StartProgram(PELMORA_EXE, work, {"/RUN:'PrcExec espera.prx'"}, "first");
+  ASSERT_TRUE(WaitForFile(first.pid, work / "listo.txt")) << ReadFile(first.err_file);
+
+  RunResult second = RunProgram(PELMORA_EXE, work, {kRunDemo}, "second");
+  EXPECT_EQ(second.exit_code, 139) << second.err;
+  EXPECT_EQ(second.err, "pelmora: Error de Red: another session of this application is running in this folder\n");
+  EXPECT_FALSE(fs::exists(work / "DEMO.TXT")) << "the second program ran nothing";
+  EXPECT_EQ(ReadFile(work / "PLFSTAT.DAT"), "1") << "the first session is still open";
+
+  std::ofstream(work / "sigue.txt", std::ios::binary) << "1";
+  RunResult r = WaitProgram(first);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.err, "") << "the second program's start did not disturb the first";
+  EXPECT_NE(ReadFile(work / "CUENTAS.TXT").find("43000001 Clientes nacionales"), std::string::npos);
+  EXPECT_EQ(ReadFile(work / "PLFSTAT.DAT"), "0");
+}
+
+// The sample's procedure adds its accounts again on a second run: the first
+// RC_INSERT of an existing key adds the record beside the old one (the file
+// allows it) and answers 6, which stops the procedure. The stop names the
+// status and the statements (the one that stopped and the CALL above it),
+// and the exit code is not that of a success.
+TEST_F(ProgramRunTest, ADuplicateInsertStopsTheRunWithAMessageThatSaysWhere) {
+  fs::path work = CopySample("Pelmora", dir_);
+  ASSERT_EQ(RunProgram(PELMORA_EXE, work, {kRunDemo}).exit_code, 0);
   RunResult r = RunProgram(PELMORA_EXE, work, {kRunDemo});
-  EXPECT_EQ(r.exit_code, 122) << r.err;
-  EXPECT_NE(r.err.find("Ultima sesion interrumpida"), std::string::npos) << r.err;
-  EXPECT_FALSE(fs::exists(work / "DEMO.TXT")) << "the procedure did not run";
-  EXPECT_EQ(ReadFile(work / "PLFSTAT.DAT"), "1");
+  EXPECT_EQ(r.exit_code, 6) << r.err;
+  // Standard error is UTF-8, as this source is.
+  EXPECT_EQ(r.err,
+            "pelmora: Precaución: Clave Repetida (6): Line: 12 (+ remmarks):\n"
+            "  RC_INSERT 'cuentas'\n"
+            "  Line: 19 (+ remmarks):\n"
+            "  CALL CUENTAS,cuentas.prx\n");
+  EXPECT_EQ(ReadFile(work / "PLFSTAT.DAT"), "0") << "the session is closed";
+}
+
+TEST_F(ProgramRunTest, AnInputFileThatCannotBeOpenedStopsTheRun) {
+  fs::path work = CopySample("Truvesca", dir_);
+  RunResult r = RunProgram(TRUVESCA_EXE, work, {"/INPUT:nothere.txt", kRunDemo});
+  EXPECT_EQ(r.exit_code, 164) << r.err;
+  EXPECT_EQ(r.err, "truvesca: Error Fichero no encontrado(Streams): NOTHERE.TXT\n");
+  EXPECT_FALSE(fs::exists(work / "DEMO.TXT")) << "no command ran";
+  EXPECT_EQ(ReadFile(work / "TRFSTAT.DAT"), "0");
+}
+
+// The usage comes before anything starts: no session, no definition files
+// needed.
+TEST_F(ProgramRunTest, HelpOptionPrintsTheUsage) {
+  fs::path empty = dir_ / "vacio";
+  fs::create_directories(empty);
+  for (const char* option : {"/?", "/HELP", "-?", "--help"}) {
+    for (auto [exe, name] : {std::pair{PELMORA_EXE, "pelmora"}, std::pair{TRUVESCA_EXE, "truvesca"}}) {
+      SCOPED_TRACE(std::string(name) + " " + option);
+      RunResult r = RunProgram(exe, empty, {option});
+      EXPECT_EQ(r.exit_code, 0) << r.err;
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(r.out.find(std::string("Usage: ") + name + " [options]\n"), 0u) << r.out;
+      for (const char* part : {"/RUN:command", "/INPUT:file", "/OUTPUT:file", "/DPATH:folder", "/APNAME:code",
+                               "/TRACE:n", "--help", "Exit codes:", "128-254", "255"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part;
+      EXPECT_TRUE(fs::is_empty(empty)) << "nothing started";
+    }
+  }
+  RunResult p = RunProgram(PELMORA_EXE, empty, {"/?"});
+  EXPECT_NE(p.out.find("PLFSTAT.DAT"), std::string::npos);
 }
 
 TEST_F(ProgramRunTest, FailuresBecomeTheExitCode) {
@@ -225,7 +389,7 @@ TEST_F(ProgramRunTest, FailuresBecomeTheExitCode) {
     RunResult r = RunProgram(c.exe, work, {c.run});
     EXPECT_EQ(r.exit_code, c.exit_code) << r.err;
     if (c.exit_code > 121) {
-      EXPECT_NE(r.err.find("[message box]"), std::string::npos) << "shown first";
+      EXPECT_EQ(r.err.find(LowerName(c.program) + ": Error "), 0u) << "shown first: " << r.err;
     }
     // A start that failed opened no session; a run that failed closed it.
     std::string prefix = c.program == "Pelmora" ? "PL" : "TR";

@@ -155,10 +155,24 @@ TEST_F(AppRunTest, InputLineBeyondTheLongestTextStopsTheScript) {
   }
 }
 
-TEST_F(AppRunTest, MissingInputFileIsNoErrorAndNoWindowLayerReturns) {
+// An INPUT file that was asked for and cannot be opened is no run without
+// commands: its status and name are shown, and neither a command nor the
+// main window follows.
+TEST_F(AppRunTest, MissingInputFileStopsTheRunWithItsName) {
+  WindowLayer();
   CommandLine("/INPUT:'nowhere.txt'");
-  EXPECT_EQ(AppRunMenu(StrOf("P2MENU")), kOk);
+  box_.Queue(MsgAnswer::kOk);
+  EXPECT_EQ(AppRunMenu(StrOf("P2MENU")), kStFileNotFound);
   EXPECT_FALSE(Has("nowhere.txt"));  // never created
+  ASSERT_EQ(box_.log().size(), 1u);
+  EXPECT_EQ(box_.log()[0].text, "Error Fichero no encontrado(Streams): nowhere.txt");
+  EXPECT_FALSE(SysVarHas(kVarScrStat, kScrStatMainWindow));
+  EXPECT_TRUE(g_calls.empty());
+}
+
+TEST_F(AppRunTest, NoInputFileAndNoWindowLayerReturns) {
+  CommandLine("");
+  EXPECT_EQ(AppRunMenu(StrOf("P2MENU")), kOk);
   EXPECT_EQ(SysVarGet(kVarOutHnd), 0);
   // Without a window layer no main window opens, and the run returns.
   EXPECT_FALSE(SysVarHas(kVarScrStat, kScrStatMainWindow));

@@ -106,6 +106,35 @@ TEST_F(CmdLineTest, HelpOptionPresentWithoutValueReadsYes) {
   EXPECT_EQ(Opt(kOptTrace), "");
 }
 
+TEST_F(CmdLineTest, HelpIsAskedByItsUsualSpellings) {
+  struct Case {
+    std::vector<const char*> args;
+    bool asked;
+  };
+  const Case cases[] = {
+      {{"/?"}, true},
+      {{"-?"}, true},
+      {{"/HELP"}, true},
+      {{"--help"}, true},
+      {{"-Help"}, true},
+      {{"/?;HELP:"}, true},
+      {{"/TRACE:3", "/help:yes"}, true},
+      {{"/HELP:no"}, false},
+      {{}, false},
+      {{"/HELPER"}, false},
+      {{"?"}, false},
+      {{"help"}, false},
+      {{"/RUN:'PrcExec /?'"}, false},
+      {{"/H"}, false},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> argv = {"prog"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(CmdHelpAsked(static_cast<int>(argv.size()), argv.data()), c.asked)
+        << (c.args.empty() ? "(none)" : c.args[0]);
+  }
+}
+
 TEST_F(CmdLineTest, ValueOutlivesChangesOfTheStore) {
   Store("prog /DPATH:'/srv/data files'");
   StrPair v = CmdOption(kOptDPath);

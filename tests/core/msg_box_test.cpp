@@ -140,8 +140,46 @@ TEST_F(MsgBoxTest, WithoutAServiceABoxTakesItsSafeAnswer) {
   EXPECT_EQ(MsgBox(StrFromC("Recuperar?"), StrPair{}, 5), 'N');
   EXPECT_EQ(MsgBox(StrFromC("Aviso"), StrPair{}, 0), 'S');
   EXPECT_EQ(MsgBox(StrFromC("Seguir"), StrPair{}, 6), 3);
+  // A question whose yes loses nothing is answered yes without a person.
+  EXPECT_EQ(MsgAskYesNo(StrFromC("Reconstruir?"), true), 1);
+  EXPECT_EQ(MsgAskYesNo(StrFromC("Borrar?")), 0);
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("Recuperar?"), std::string::npos);
+  EXPECT_EQ(err,
+            "Recuperar? -> No\nAviso\nSeguir -> Cancel\nReconstruir? -> Yes\nBorrar? -> No\n");
+}
+
+// A command that stopped on a status below 128 names the status and where
+// it stopped; an error keeps its error text.
+TEST_F(MsgBoxTest, StopBoxNamesTheStatusAndTheStatement) {
+  struct Case {
+    const char* what;
+    Status code;
+    const char* incident;
+    int kind;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"record status with the statement", 6, "Line: 12 (+ remmarks):\r\nRC_INSERT 'cuentas'", 1,
+       std::string(Cp1252("Precaución: Clave Repetida (6): Line: 12 (+ remmarks):\r\nRC_INSERT 'cuentas'").view())},
+      {"record status alone", 1, "", 1, std::string(Cp1252("Precaución: Clave no encontrada (1)").view())},
+      {"informational status without a record meaning", 3, "Line: 4 (+ remmarks):\r\nWAIT KEY", 1,
+       std::string(Cp1252("Precaución (3): Line: 4 (+ remmarks):\r\nWAIT KEY").view())},
+      {"named warning", kStCancelled, "Line: 3 (+ remmarks):\r\nCHOICE x", 1,
+       "Cancelado por el usuario (122): Line: 3 (+ remmarks):\r\nCHOICE x"},
+      {"warning named by its incident", kStBadData, "Importe negativo", 1, "Importe negativo (126)"},
+      {"error", kStSyntax, "Line: 2 (+ remmarks):\r\nFILESCAN( x", 3,
+       "Error SINTAXERROR: Line: 2 (+ remmarks):\r\nFILESCAN( x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ErrSetLast(2, 0, 0, 0);
+    ErrIncident(0, StrFromC(c.incident), false);
+    box_.Queue(MsgAnswer::kOk);
+    MsgStopBox(c.code);
+    EXPECT_EQ(Last().kind, c.kind);
+    EXPECT_EQ(Last().text, c.text);
+    EXPECT_EQ(S(ErrIncidentText()), "");
+  }
 }
 
 using MsgBoxDeathTest = MsgBoxTest;
@@ -149,7 +187,7 @@ using MsgBoxDeathTest = MsgBoxTest;
 TEST_F(MsgBoxDeathTest, FailedAssertionShowsTheStopBoxAndDies) {
   // The box of the dying child is written to standard error.
   MsgBoxSetService(nullptr);
-  EXPECT_DEATH(ErrAssert(false, "WinRec"), "Assertion Fail \\| WinRec \\| kind 3, OK, icon stop");
+  EXPECT_DEATH(ErrAssert(false, "WinRec"), "Assertion Fail: WinRec\n");
   std::string log = Get("assertions.log");
   EXPECT_NE(log.find("\r\nWinRec\r\n"), std::string::npos);
   EXPECT_EQ(log.substr(0, 29), std::string(29, '*'));

@@ -60,6 +60,15 @@ TEST(HeadlessMsgBoxDeathTest, ABoxWithoutAnAnswerStopsTheRun) {
       "Fallo.*no scripted answer left");
 }
 
+std::string ReadAll(std::FILE* f) {
+  std::rewind(f);
+  std::string written;
+  char buf[512];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) written.append(buf, n);
+  return written;
+}
+
 TEST(HeadlessMsgBox, BatchModeAnswersTheSafeDefaultOnStandardError) {
   std::FILE* err = std::tmpfile();
   ASSERT_NE(err, nullptr);
@@ -70,16 +79,53 @@ TEST(HeadlessMsgBox, BatchModeAnswersTheSafeDefaultOnStandardError) {
   };
   for (auto [kind, want] : cases) EXPECT_EQ(box.Show(Box(kind)), want) << kind;
   EXPECT_EQ(box.log().size(), 8u);
-  box.Show(Box(5, "Recuperaci\xF3n"));
-  std::rewind(err);
-  std::string written;
-  char buf[512];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, err)) > 0) written.append(buf, n);
+  // The request's unattended answer counts only where the box offers it.
+  MsgBoxRequest yes = Box(5, "Recuperaci\xF3n");
+  yes.unattended = MsgAnswer::kYes;
+  EXPECT_EQ(box.Show(yes), MsgAnswer::kYes);
+  MsgBoxRequest retry = Box(2);
+  retry.unattended = MsgAnswer::kRetry;
+  EXPECT_EQ(box.Show(retry), MsgAnswer::kCancel);
+  std::string written = ReadAll(err);
   std::fclose(err);
-  EXPECT_NE(written.find("Recuperaci\xC3\xB3n | kind 5, Yes and No, icon information | answered No\n"),
-            std::string::npos)
+  EXPECT_NE(written.find("t\nt\nt -> Cancel\nt\nt -> Cancel\nt -> No\nt -> Cancel\nt\n"), std::string::npos)
       << written;
+  EXPECT_NE(written.find("\nRecuperaci\xC3\xB3n -> Yes\n"), std::string::npos) << written;
+}
+
+// What a person reads: the program, the caption only when the caller chose
+// it (or nothing else is there), the text's lines, the answer of a choice.
+TEST(HeadlessMsgBox, BatchBoxesAreWrittenAsAPersonReadsThem) {
+  struct Case {
+    const char* what;
+    int kind;
+    std::string_view caption;
+    bool own_caption;
+    std::string_view text;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"error", 3, "Alerta de Mensaje Fatal", false, "Error Fichero no encontrado(DataFile): PLDICC.DAT",
+       "pelmora: Error Fichero no encontrado(DataFile): PLDICC.DAT\n"},
+      {"lines of an incident, trailing blanks dropped", 1, "Mensaje Informativo", false,
+       "Precauci\xF3n  (5): Line: 12 (+ remmarks):\r\nRC_INSERT 'cuentas'\r\n\r\nLine: 19\nCALL X ",
+       "pelmora: Precauci\xC3\xB3n  (5): Line: 12 (+ remmarks):\n  RC_INSERT 'cuentas'\n  Line: 19\n  CALL X\n"},
+      {"caller's caption", 3, "Assertion Fail", true, "WinRec", "pelmora: Assertion Fail: WinRec\n"},
+      {"empty text shows the caption", 1, "Mensaje Informativo ", false, "", "pelmora: Mensaje Informativo\n"},
+      {"question", 5, "Solicitud", false, "\xBFSeguir?", "pelmora: \xC2\xBFSeguir? -> No\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::FILE* err = std::tmpfile();
+    ASSERT_NE(err, nullptr);
+    HeadlessMsgBox box(HeadlessMsgBox::Mode::kBatch, err, "pelmora");
+    MsgBoxRequest r = Box(c.kind, c.text);
+    r.caption = c.caption;
+    r.own_caption = c.own_caption;
+    box.Show(r);
+    EXPECT_EQ(ReadAll(err), c.line);
+    std::fclose(err);
+  }
 }
 
 TEST(HeadlessMsgBox, Cp1252ToUtf8) {
