@@ -2,12 +2,13 @@
 #   make test   installs what is missing, builds with sanitizers and runs every test
 #   make run    installs what is missing, builds and starts pelmora on its
 #               sample application (a fresh copy under build/run/)
-.PHONY: test run bench deps clean
+# make run-pelmora and make run-truvesca run either program's sample the same
+# way; every run starts from a fresh copy, so a sample can be run again.
+.PHONY: test run run-pelmora run-truvesca run-build bench deps clean
 
 JOBS ?= $(shell nproc)
 TEST_DIR := build/test
 RUN_DIR := build/run
-RUN_SAMPLE := $(RUN_DIR)/sample-pelmora
 BENCH_DIR := build/bench
 
 deps:
@@ -18,12 +19,18 @@ test: deps
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 
-run: deps
+run: run-pelmora
+
+run-build: deps
 	cmake -S . -B $(RUN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_TESTS=OFF
 	cmake --build $(RUN_DIR) -j $(JOBS)
-	rm -rf $(RUN_SAMPLE) && mkdir -p $(RUN_SAMPLE)/work && cp -R apps/pelmora/sample/. $(RUN_SAMPLE)/
-	cd $(RUN_SAMPLE)/work && ../../apps/pelmora "/RUN:'PrcExec demo.prx'" </dev/null
-	@cd $(RUN_SAMPLE)/work && for f in DEMO.TXT CUENTAS.TXT; do [ -f "$$f" ] || continue; echo "== $$f"; iconv -f CP1252 -t UTF-8 "$$f" 2>/dev/null || cat "$$f"; done
+
+# The sample's demo procedure in build/run/sample-<program>/work, then the
+# text files it wrote (code page 1252, shown as UTF-8).
+run-pelmora run-truvesca: run-%: run-build
+	rm -rf $(RUN_DIR)/sample-$* && mkdir -p $(RUN_DIR)/sample-$*/work && cp -R apps/$*/sample/. $(RUN_DIR)/sample-$*/
+	cd $(RUN_DIR)/sample-$*/work && ../../apps/$* "/RUN:'PrcExec demo.prx'" </dev/null
+	@cd $(RUN_DIR)/sample-$*/work && for f in *.TXT; do [ -f "$$f" ] || continue; echo "== $$f"; iconv -f CP1252 -t UTF-8 "$$f" 2>/dev/null || cat "$$f"; done
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF -DENGINE_BENCH=ON
