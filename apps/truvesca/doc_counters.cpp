@@ -3,6 +3,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "apps/truvesca/inv_args.h"
 #include "core/clock.h"
 #include "core/dec_value.h"
 #include "core/fn_builtins_detail.h"
@@ -145,18 +146,15 @@ bool CountersInDataFolder() {
 
 Status FnAutoNum(FnArgs& a) {
   if (Status s = FnArgCount(a, 1, 2)) return s;
-  FnArg value = FnArgValue(a, 2, StrPair{}, kFnArgNum);
-  if (value.status) return value.status;
-  if (value.type == kFnArgText) return kStSyntax;
+  DecValue value = 0;
+  if (Status s = InvNumberArg(a, 2, &value)) return s;
+  std::string name;
+  if (Status s = InvTextArg(a, 1, &name)) return s;
   // The integer part, cut toward zero.
-  int64_t whole = value.omitted ? 0 : NumDivMod(fn::NumOf(value.value), int64_t(DecPow10(DecPrecis()))).quot;
-  FnArg name = FnArgValue(a, 1, StrPair{}, kFnArgText);
-  if (name.status) return name.status;
-  if (name.type != kFnArgText && !name.omitted) return kStSyntax;
-  std::string n = name.omitted ? std::string() : name.value.str();
-  if (whole != 0) return AutoNumStore(n, whole);
+  int64_t whole = NumDivMod(value, int64_t(DecPow10(DecPrecis()))).quot;
+  if (whole != 0) return AutoNumStore(name, whole);
   int64_t next = 0;
-  if (Status s = AutoNumNext(n, &next)) return s;
+  if (Status s = AutoNumNext(name, &next)) return s;
   return fn::ResultInt(a, next);
 }
 

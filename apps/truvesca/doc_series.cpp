@@ -1,5 +1,6 @@
 #include "apps/truvesca/doc_series.h"
 
+#include "apps/truvesca/inv_args.h"
 #include "core/dates.h"
 #include "core/fn_builtins_detail.h"
 #include "core/fn_call.h"
@@ -12,15 +13,10 @@ namespace {
 
 Status FnDocSer(FnArgs& a) {
   if (Status s = FnArgCount(a, 2, 2)) return s;
-  FnArg date = FnArgValue(a, 2, StrPair{}, kFnArgText);
-  if (date.status) return date.status;
-  FnArg series = FnArgValue(a, 1, StrPair{}, kFnArgText);
-  if (series.status) return series.status;
-  for (const FnArg* arg : {&date, &series})
-    if (arg->type != kFnArgText && !arg->omitted) return kStSyntax;
-  std::string d = date.omitted ? std::string() : date.value.str();
-  std::string s = series.omitted ? std::string() : series.value.str();
-  return fn::ResultText(a, DocSeries(s, d));
+  std::string date, series;
+  if (Status s = InvTextArg(a, 2, &date)) return s;
+  if (Status s = InvTextArg(a, 1, &series)) return s;
+  return fn::ResultText(a, DocSeries(series, date));
 }
 
 }  // namespace

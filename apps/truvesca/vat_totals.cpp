@@ -1,5 +1,6 @@
 #include "apps/truvesca/vat_totals.h"
 
+#include "apps/truvesca/inv_args.h"
 #include "core/fn_builtins_detail.h"
 #include "core/fn_call.h"
 #include "core/num_text.h"
@@ -21,29 +22,15 @@ void WriteLe(std::string& out, size_t at, DecValue v) {
   for (size_t i = 0; i < 8; ++i, u >>= 8) out[at + i] = static_cast<char>(u & 0xFF);
 }
 
-// A number argument (omitted: 0); false for a text.
-bool NumberArg(const FnArg& a, DecValue* out) {
-  if (a.type == kFnArgText && !a.omitted) return false;
-  *out = a.omitted ? 0 : fn::NumOf(a.value);
-  return true;
-}
-
 Status FnVatAdd(FnArgs& a) {
   if (Status s = FnArgCount(a, 1, 3)) return s;
-  FnArg third = FnArgValue(a, 3, StrPair{}, kFnArgNum);
-  if (third.status) return third.status;
-  DecValue amount = 0;
-  if (!NumberArg(third, &amount)) return kStSyntax;
-  FnArg second = FnArgValue(a, 2, StrPair{}, kFnArgNum);
-  if (second.status) return second.status;
-  bool rate_list = second.type == kFnArgText;
-  std::string list = rate_list ? second.value.str() : std::string();
-  DecValue rate = 0;
-  if (!rate_list) NumberArg(second, &rate);
-  FnArg first = FnArgValue(a, 1, StrPair{}, kFnArgText);
-  if (first.status) return first.status;
-  if (first.type != kFnArgText && !first.omitted) return kStSyntax;
-  std::string table = first.omitted ? std::string() : first.value.str();
+  DecValue amount = 0, rate = 0;
+  if (Status s = InvNumberArg(a, 3, &amount)) return s;
+  // The second argument: a rate, or a list of rates as a text.
+  bool rate_list = a.Count() >= 2 && a.Type(2) == kFnArgText;
+  std::string list, table;
+  if (Status s = rate_list ? InvTextArg(a, 2, &list) : InvNumberArg(a, 2, &rate)) return s;
+  if (Status s = InvTextArg(a, 1, &table)) return s;
   if (table.size() % kVatEntryBytes) return kStDataError;
 
   if (!rate_list || !table.empty()) {
@@ -63,19 +50,14 @@ Status FnVatAdd(FnArgs& a) {
 
 Status FnVatValue(FnArgs& a) {
   if (Status s = FnArgCount(a, 1, 3)) return s;
-  FnArg third = FnArgValue(a, 3, StrPair{}, kFnArgNum);
-  if (third.status) return third.status;
-  FnArg second = FnArgValue(a, 2, StrPair{}, kFnArgNum);
-  if (second.status) return second.status;
   DecValue part = 0, n = 0;
-  if (!NumberArg(third, &part) || !NumberArg(second, &n)) return kStSyntax;
+  if (Status s = InvNumberArg(a, 3, &part)) return s;
+  if (Status s = InvNumberArg(a, 2, &n)) return s;
   int64_t p = DecDivPow10(part, DecPrecis());
   int64_t i = DecDivPow10(n, DecPrecis());
   if (p != 0 && p != 1) return kStSyntax;
-  FnArg first = FnArgValue(a, 1, StrPair{}, kFnArgText);
-  if (first.status) return first.status;
-  if (first.type != kFnArgText && !first.omitted) return kStSyntax;
-  std::string_view table = first.omitted ? std::string_view() : first.value.view();
+  std::string table;
+  if (Status s = InvTextArg(a, 1, &table)) return s;
   if (table.size() % kVatEntryBytes) return kStDataError;
   size_t count = VatCount(table);
   if (i == 0) return fn::ResultInt(a, int64_t(count));

@@ -219,8 +219,7 @@ TEST_F(DocCountersTest, SeriesCodesFromTheSeriesLetterAndTheYear) {
       {"DocSer$('F';'')", "F24"},
   };
   for (const Case& c : letters) EXPECT_EQ(Eval(c.call).text, c.code) << c.call;
-  EXPECT_EQ(Eval("DocSer$('F';20240115)").status, kStSyntax);
-  EXPECT_EQ(Eval("DocSer$('F')").status, kStSyntax);
+  ExpectRefused({{"DocSer$('F';20240115)", kStSyntax}, {"DocSer$('F')", kStSyntax}});
 }
 
 }  // namespace

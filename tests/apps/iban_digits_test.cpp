@@ -108,18 +108,22 @@ TEST_F(IbanTest, ModCountsLettersAsInIbansForAnyDivisor) {
   SysVarSet(kVarPrecis, 0);
   EXPECT_EQ(Eval("Mod('99999999999999999999';9000000000000000000)").text, "999999999999999999");
   SysVarSet(kVarPrecis, 2);
-  EXPECT_EQ(Eval("Mod('5';0)").status, kStDataError);
-  EXPECT_EQ(Eval("Mod('5';-97)").status, kStDataError);
-  EXPECT_EQ(Eval("Mod('ES91 2100')").status, kStDataError);
-  EXPECT_EQ(Eval("Mod(100)").status, kStIncompatibleTypes);
-  EXPECT_EQ(Eval("Mod('100';'7')").status, kStIncompatibleTypes);
-  EXPECT_EQ(Eval("Mod()").status, kStSyntax);
+  ExpectRefused({
+      {"Mod('5';0)", kStDataError},
+      {"Mod('5';-97)", kStDataError},
+      {"Mod('ES91 2100')", kStDataError},
+      {"Mod(100)", kStIncompatibleTypes},
+      {"Mod('100';'7')", kStIncompatibleTypes},
+      {"Mod()", kStSyntax},
+  });
 }
 
 TEST_F(IbanTest, IbanTakesExactlyFiveTexts) {
-  EXPECT_EQ(Eval("Iban$('ES';'2100';'0418';'')").status, kStSyntax);
-  EXPECT_EQ(Eval("Iban$('ES';'2100';'0418';'';'0200051332';'')").status, kStSyntax);
-  EXPECT_EQ(Eval("Iban$('ES';2100;'0418';'';'0200051332')").status, kStIncompatibleTypes);
+  ExpectRefused({
+      {"Iban$('ES';'2100';'0418';'')", kStSyntax},
+      {"Iban$('ES';'2100';'0418';'';'0200051332';'')", kStSyntax},
+      {"Iban$('ES';2100;'0418';'';'0200051332')", kStIncompatibleTypes},
+  });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "apps/truvesca/amount_words.h"
@@ -44,6 +45,14 @@ class InvFnTest : public TempFolderTest {
     truvesca::AutoNumReset();
     ClockReset();
     TempFolderTest::TearDown();
+  }
+  // Calls that must fail with their status.
+  struct Refusal {
+    const char* call;
+    Status status;
+  };
+  static void ExpectRefused(std::initializer_list<Refusal> cases) {
+    for (const Refusal& c : cases) EXPECT_EQ(Eval(c.call).status, c.status) << c.call;
   }
   // Runs a statement of the procedure language (an assignment).
   static Status Run(const std::string& statement) {

@@ -86,17 +86,19 @@ TEST_F(VatTotalsTest, AnAmountOfZeroChangesNothing) {
 
 TEST_F(VatTotalsTest, WrongArgumentsAndTextsThatAreNoTable) {
   ASSERT_EQ(Run("T$=VAT$('';21;100)"), kOk);
-  EXPECT_EQ(Eval("VATv(T$;1;2)").status, kStSyntax);
-  EXPECT_EQ(Eval("VATv(T$;1;-1)").status, kStSyntax);
-  EXPECT_EQ(Eval("VATv(T$;'1')").status, kStSyntax);
-  EXPECT_EQ(Eval("VAT$(T$;21;'5')").status, kStSyntax);
-  EXPECT_EQ(Eval("VAT$(5;21;5)").status, kStSyntax);
-  EXPECT_EQ(Eval("VAT$()").status, kStSyntax);
-  EXPECT_EQ(Eval("VAT$(T$;1;2;3)").status, kStSyntax);
-  EXPECT_EQ(Eval("VATv(T$;1;1;1)").status, kStSyntax);
-  // A text whose length is no multiple of an entry is not a VAT table.
-  EXPECT_EQ(Eval("VAT$('abc';21;5)").status, kStDataError);
-  EXPECT_EQ(Eval("VATv(T$+'x';1)").status, kStDataError);
+  ExpectRefused({
+      {"VATv(T$;1;2)", kStSyntax},
+      {"VATv(T$;1;-1)", kStSyntax},
+      {"VATv(T$;'1')", kStSyntax},
+      {"VAT$(T$;21;'5')", kStSyntax},
+      {"VAT$(5;21;5)", kStSyntax},
+      {"VAT$()", kStSyntax},
+      {"VAT$(T$;1;2;3)", kStSyntax},
+      {"VATv(T$;1;1;1)", kStSyntax},
+      // A text whose length is no multiple of an entry is not a VAT table.
+      {"VAT$('abc';21;5)", kStDataError},
+      {"VATv(T$+'x';1)", kStDataError},
+  });
 }
 
 }  // namespace
