@@ -125,9 +125,11 @@ TEST_F(DocCountersTest, TheNamesPageTakesUpTo4094Characters) {
 
 TEST_F(DocCountersTest, WithCcoTheFileLiesInTheDataFolder) {
   fs::create_directories(dir_ / "docs");
-  fs::create_directories(dir_ / "data");
   ASSERT_EQ(DynStrSet(sl::kSettings, sl::kDocsFolder, StrOf((dir_ / "docs").string())), kOk);
   ASSERT_EQ(Run("CCO=1"), kOk);
+  EXPECT_EQ(Eval("AUTONUM('F24')").text, "1");
+  EXPECT_EQ(Eval("AUTONUM('F24';4)").status, kStFileIo) << "no data folder to write in";
+  fs::create_directories(dir_ / "data");
   ASSERT_EQ(Eval("AUTONUM('F24';4)").status, kOk);
   EXPECT_TRUE(fs::exists(dir_ / "data" / kFile));
   EXPECT_FALSE(fs::exists(kFile));
@@ -156,6 +158,13 @@ TEST_F(DocCountersTest, TwoProgramsNumberingAtOnceNeverTakeTheSameNumber) {
   // A folder in memory when there is one: the test is about the lock, not the disk.
   fs::path shared = fs::exists("/dev/shm") ? fs::path("/dev/shm") / dir_.filename() : dir_ / "shared";
   fs::create_directories(shared);
+  struct Remove {
+    fs::path folder;
+    ~Remove() {
+      std::error_code ec;
+      fs::remove_all(folder, ec);
+    }
+  } remove{shared};
   fs::current_path(shared);
   constexpr int kEach = 1000;
   pid_t children[2];
@@ -197,7 +206,6 @@ TEST_F(DocCountersTest, TwoProgramsNumberingAtOnceNeverTakeTheSameNumber) {
   truvesca::AutoNumReset();
   EXPECT_EQ(Eval("AUTONUM('F24')").text, "2001");
   fs::current_path(dir_);
-  fs::remove_all(shared);
 }
 
 TEST_F(DocCountersTest, SeriesCodesFromTheSeriesLetterAndTheYear) {
