@@ -123,14 +123,14 @@ bool TxtnIntegerWords(std::string_view digits, std::string* out) {
     if (!g.word.empty()) {
       // A units word closes the tens word before it: dieci-seis, veinti-uno,
       // cuarenta y cinco.
-      if (!(t.keys == kUnits.keys && after_tens_word) && !out->empty()) *out += ' ';
+      if (!(&t == &kUnits && after_tens_word) && !out->empty()) *out += ' ';
       *out += g.word;
     }
     if (!magnitude.empty()) {
       if (!out->empty()) *out += ' ';
       *out += magnitude;
     }
-    after_tens_word = t.keys == kTens.keys && !g.word.empty();
+    after_tens_word = &t == &kTens && !g.word.empty();
     pos += g.used;
   }
   return true;

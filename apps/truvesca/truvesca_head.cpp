@@ -5,7 +5,6 @@
 #include "apps/truvesca/amount_words.h"
 #include "apps/truvesca/iban_digits.h"
 #include "apps/truvesca/inv_functions.h"
-
 #include "core/app_verbs.h"
 #include "core/cp1252.h"
 #include "core/engine_messages.h"
