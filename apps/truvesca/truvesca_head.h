@@ -6,7 +6,8 @@
 //     (6 the accept-window steps, 23 TaskLowLevel; the window, invoicing-run
 //     and document hooks stay empty until their code exists) and registers
 //     the engine's statement handlers; unlike pelmora it declares no "_#("
-//     array; always 0. 2 runs the common loading steps, its status. 3
+//     array; always 0. 2 registers PayDate$ (apps/paydates/; a failure does
+//     not stop the phase) and runs the common loading steps, their status. 3
 //     (shut-down) and anything else: 0, nothing to do while the main window
 //     has no logo.
 //   InvActionCallback (verb, argument): the session check first; MantMain
