@@ -1,7 +1,8 @@
-// The payment-schedule window's parameters, read from its window definition
-// (core/module_parms.h), and the built-in texts that stand in for an empty
-// one. Only the parameters listed with a default have one; the write loop
-// uses the parameters as they are.
+// The built-in texts that stand in for the payment-schedule window's
+// parameters when its window definition leaves them empty (read through
+// core/module_parms.h: ACBOUND$, ALARM$, SET$, EOT_EXP$, WR_EXP$, MAXLIN%).
+// Only these have a default; the write loop that stores a schedule uses SET$,
+// RD_COND$, WR_EXP$ and EOT_EXP$ as they are.
 //
 // The questions set IDATE$ (first date), VNE (number of payments), VCD (days
 // between payments) and VCM (months between payments); the computing loop
@@ -13,16 +14,6 @@
 #include <cstdint>
 
 namespace eng::paydates {
-
-inline constexpr const char* kParmTitle = "WINNAME$";
-inline constexpr const char* kParmColumns = "ACBOUND$";
-inline constexpr const char* kParmAlarm = "ALARM$";
-inline constexpr const char* kParmSet = "SET$";
-inline constexpr const char* kParmEnd = "EOT_EXP$";
-inline constexpr const char* kParmWrite = "WR_EXP$";
-inline constexpr const char* kParmRead = "RD_EXP$";
-inline constexpr const char* kParmRecordCond = "RD_COND$";
-inline constexpr const char* kParmMaxLines = "MAXLIN%";
 
 // Grid columns of the window and the question fields.
 inline constexpr const char* kDefaultGridColumns = "'Pay Date':'D8','Amount':'29'";
