@@ -5,6 +5,7 @@
 #include "apps/truvesca/amount_words.h"
 #include "apps/truvesca/iban_digits.h"
 #include "apps/truvesca/inv_functions.h"
+#include "apps/paydates/pay_date_fn.h"
 #include "core/app_verbs.h"
 #include "core/cp1252.h"
 #include "core/engine_messages.h"
@@ -50,6 +51,7 @@ Status InvPhaseCallback(uint16_t phase) {
       // full) leaves the rest of its step out and the loading goes on.
       InvRegisterFunctions();
       TxtnRegister();
+      paydates::PayDateRegister();
       IbanRegister();
       return apphead::AppHeadPhaseLoad();
     default:
