@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "apps/paydates/pay_date_fn.h"
 #include "core/arrays.h"
 #include "core/app_verbs.h"
 #include "core/cp1252.h"
@@ -49,6 +50,8 @@ Status AcPhaseCallback(uint16_t phase) {
       ExecRegisterHandlers();
       return kOk;
     case 2:
+      // A registration that fails does not stop the start.
+      paydates::PayDateRegister();
       return apphead::AppHeadPhaseLoad();
     default:
       return kOk;

@@ -25,6 +25,7 @@
 #include "data/app_start.h"
 #include "data/session_state.h"
 #include "platform/msgbox_headless.h"
+#include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/support/temp_folder.h"
 
@@ -32,65 +33,6 @@ namespace eng::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-  int exit_code = -1;
-  std::string out;  // standard output
-  std::string err;  // standard error: the message boxes, as UTF-8
-};
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A program started in a folder; its standard output and error go to files
-// beside the folder, named after `tag`, so that two runs can share a folder.
-struct Child {
-  pid_t pid = -1;
-  fs::path out_file;
-  fs::path err_file;
-};
-
-Child StartProgram(const std::string& exe, const fs::path& folder, const std::vector<std::string>& args,
-                   const std::string& tag = "run") {
-  Child c;
-  c.out_file = folder / ".." / (tag + "-stdout.txt");
-  c.err_file = folder / ".." / (tag + "-stderr.txt");
-  c.pid = ::fork();
-  if (c.pid == 0) {
-    if (::chdir(folder.c_str()) != 0) ::_exit(250);
-    int in = ::open("/dev/null", O_RDONLY);
-    int out = ::open(c.out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = ::open(c.err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0) ::_exit(251);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(exe.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(exe.c_str(), argv.data());
-    ::_exit(252);
-  }
-  return c;
-}
-
-RunResult WaitProgram(const Child& c) {
-  RunResult r;
-  int status = 0;
-  if (c.pid > 0 && ::waitpid(c.pid, &status, 0) == c.pid && WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
-  r.out = ReadFile(c.out_file);
-  r.err = ReadFile(c.err_file);
-  return r;
-}
-
-// Runs the program in `folder` with the arguments; waits for it to end.
-RunResult RunProgram(const std::string& exe, const fs::path& folder, const std::vector<std::string>& args,
-                     const std::string& tag = "run") {
-  return WaitProgram(StartProgram(exe, folder, args, tag));
-}
 
 // Writes a file of the test into the work folder.
 void PutIn(const fs::path& work, const std::string& name, const std::string& text) {
