@@ -22,7 +22,8 @@
 //   run without a person answers No, or Yes when `yes_unattended` is set (a
 //   question whose yes loses nothing, such as rebuilding indexes).
 // Until a service is installed, each box goes to standard error and takes its
-// safe answer (Cancel, else No, else OK), as in a batch run. The window layer
+// answer for runs without a person (Yes for MsgAskYesNo with yes_unattended,
+// else the safe answer: Cancel, else No, else OK), as in a batch run. The window layer
 // installs the owner and the message-queue hooks.
 #pragma once
 
