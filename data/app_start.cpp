@@ -1,4 +1,5 @@
 #include "data/app_start.h"
+#include "data/maint_verbs.h"
 
 #include <string>
 
@@ -170,6 +171,7 @@ Status AppInitCore(uint16_t count, StrPair line, const char* const* argv) {
   DataInstallFieldAccess();
   DataInstallRecordBuiltins();
   DataInstallRecordStatements();
+  DataInstallMaintenance();
   if (Status s = SetLocaleTexts()) return s;
   ScratchScope scope;
   StrPair text = count == kStartLineText ? line : CmdLineFromArgv(count, argv);
