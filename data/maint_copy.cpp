@@ -121,7 +121,7 @@ Status DataFileCopyCompanions(uint16_t file, StrPair folder, int direction, cons
     if (slot.store.IsOpen()) DataFileClose(file);
     const std::string records = DictFilePath(file, kPathRecords);
     if (BlockFileExists(records)) {
-      if (Status s = held.Open(records, false, false)) return s;
+      if (Status s = held.Open(records, true, false)) return ErrIncident(s, StrOf(records), false);
       if (held.Lock(BlockLock::kExclusive)) return ErrIncident(kStPermission, StrOf(records), false);
     }
   }
