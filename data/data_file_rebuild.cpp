@@ -33,8 +33,8 @@ std::string FreshBeside(const std::string& path, const char* extension) {
 // The work of one rebuild; owns the new files until they replace the old.
 class Rebuild {
  public:
-  Rebuild(uint16_t file, const DataRebuildFn& callback)
-      : callback_(callback), names_(DictDataFileNames(file)), layout_(DictFileLayout(file)) {}
+  Rebuild(const DataFileNames& names, const DataFileLayout& layout, const DataRebuildFn& callback)
+      : callback_(callback), names_(names), layout_(layout) {}
 
   ~Rebuild() {
     if (!new_records_.empty()) BlockFileRemove(new_records_);
@@ -139,7 +139,12 @@ Status DataFileRebuild(uint16_t file, const DataRebuildFn& callback) {
   file = DictFileNumber(file);
   if (!DictFileDefined(file)) return kStDataOutBound;
   if (DataFileSlotOf(file).store.IsOpen()) DataFileClose(file);
-  Rebuild rebuild(file, callback);
+  return DataFileRebuildPair(DictDataFileNames(file), DictFileLayout(file), callback);
+}
+
+Status DataFileRebuildPair(const DataFileNames& names, const DataFileLayout& layout,
+                           const DataRebuildFn& callback) {
+  Rebuild rebuild(names, layout, callback);
   return rebuild.Run();
 }
 

@@ -25,11 +25,16 @@
 
 #include "core/status.h"
 #include "core/str_pair.h"
+#include "data/data_file_store.h"
 
 namespace eng {
 
 using DataRebuildFn = std::function<Status(int64_t count, StrPair key)>;
 
 Status DataFileRebuild(uint16_t file, const DataRebuildFn& callback);
+// The same for a pair given by its names and layout (the marker name may be
+// empty: no marker), without the dictionary; the pair must not be open here.
+Status DataFileRebuildPair(const DataFileNames& names, const DataFileLayout& layout,
+                           const DataRebuildFn& callback);
 
 }  // namespace eng
