@@ -1,5 +1,6 @@
 #include "data/app_start.h"
 #include "data/maint_verbs.h"
+#include "data/stat_scan.h"
 
 #include <string>
 
@@ -172,6 +173,7 @@ Status AppInitCore(uint16_t count, StrPair line, const char* const* argv) {
   DataInstallRecordBuiltins();
   DataInstallRecordStatements();
   DataInstallMaintenance();
+  StatRegister();
   if (Status s = SetLocaleTexts()) return s;
   ScratchScope scope;
   StrPair text = count == kStartLineText ? line : CmdLineFromArgv(count, argv);
