@@ -23,7 +23,7 @@ run: deps
 	cmake --build $(RUN_DIR) -j $(JOBS)
 	rm -rf $(RUN_SAMPLE) && mkdir -p $(RUN_SAMPLE)/work && cp -R apps/pelmora/sample/. $(RUN_SAMPLE)/
 	cd $(RUN_SAMPLE)/work && ../../apps/pelmora "/RUN:'PrcExec demo.prx'" </dev/null
-	@cd $(RUN_SAMPLE)/work && for f in DEMO.TXT CUENTAS.TXT; do [ -f "$$f" ] || continue; echo "== $$f"; iconv -f CP1252 -t UTF-8 "$$f" 2>/dev/null || cat "$$f"; done
+	@cd $(RUN_SAMPLE)/work && for f in DEMO.TXT CUENTAS.TXT SALDOS.TXT; do [ -f "$$f" ] || continue; echo "== $$f"; iconv -f CP1252 -t UTF-8 "$$f" 2>/dev/null || cat "$$f"; done
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF -DENGINE_BENCH=ON

@@ -1,4 +1,5 @@
-// What the data files' maintenance (backup, restore, reorganisation) asks of
+// What the data files' maintenance (backup, restore, reorganisation), the
+// statistics scans and the distinct-value lists ask of
 // the window layer, installed by that layer at start-up. Each is optional;
 // until one is installed the headless default holds:
 //   progress_open (steps), progress_tick, progress_close: the progress
@@ -9,7 +10,10 @@
 //   choose_file (title, chosen out): the open-file dialog, 0 with a name or
 //     122 when cancelled; default: 148 (no dialog);
 //   choose_table (title): the table chooser, the chosen file number or 0 when
-//     cancelled; default: 148 (no chooser).
+//     cancelled; default: 148 (no chooser);
+//   banner_show (text), banner_close: the banner popup of the distinct-value
+//     lists; default: nothing shown.
+// The progress window serves the statistics scans as well.
 // Installed code, not state: it stays across runtime resets until replaced.
 #pragma once
 
@@ -28,6 +32,8 @@ struct MaintServices {
   std::string (*choose_folder)(StrPair start, StrPair title) = nullptr;
   Status (*choose_file)(StrPair title, std::string* chosen) = nullptr;
   uint16_t (*choose_table)(StrPair title) = nullptr;
+  void (*banner_show)(StrPair text) = nullptr;
+  void (*banner_close)() = nullptr;
 };
 
 void MaintSetServices(const MaintServices& services);
