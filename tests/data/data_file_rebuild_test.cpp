@@ -113,25 +113,7 @@ TEST_F(RebuildTest, AFileOpenInThisProcessIsClosedFirst) {
 TEST_F(RebuildTest, KilledAtRandomPointsLosesNoRecord) {
   FillClients(1500);
   const auto expected = LiveKeys(fx::kClientes);
-  std::mt19937 rng(27);
-  for (int round = 0; round < 12; ++round) {
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      for (;;) DataFileRebuild(fx::kClientes, nullptr);
-    }
-    ::usleep(std::uniform_int_distribution<useconds_t>(500, 40000)(rng));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    // The next start: a marker without holder is the dead process's.
-    if (Has("clientes.lock")) LockMarkerRemove("clientes");
-    ASSERT_EQ(LiveKeys(fx::kClientes), expected) << "round " << round;
-    Open(fx::kClientes);
-    ASSERT_EQ(Codes(fx::kClientes).size(), expected.size()) << "round " << round;
-    ASSERT_EQ(DataFileClose(fx::kClientes), kOk);
-    ASSERT_EQ(IndexAgrees(fx::kClientes), kOk) << "round " << round;
-  }
+  ExpectSurvivesKills([] { DataFileRebuild(fx::kClientes, nullptr); }, expected, 27);
 }
 
 }  // namespace

@@ -4,6 +4,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <random>
 
 #include <set>
 #include <string>
@@ -12,6 +18,7 @@
 #include "data/dict_file_path.h"
 #include "data/dict_layout.h"
 #include "data/key_index.h"
+#include "data/lock_marker.h"
 #include "data/record_file.h"
 #include "tests/data/record_set_fixture.h"
 
@@ -41,6 +48,31 @@ class MaintTest : public RecordSetTest {
     index.Attach(&layout, &records, names.index);
     if (Status s = index.Load(Get(names.index))) return s;
     return index.Check();
+  }
+  // Kills a child process running `work` forever at random moments (bounded
+  // rounds); after each kill, as at the next start, the clients file holds
+  // every record of `expected`, opens, and its index agrees with it.
+  void ExpectSurvivesKills(const std::function<void()>& work, const std::multiset<std::string>& expected,
+                           unsigned seed) {
+    std::mt19937 rng(seed);
+    for (int round = 0; round < 12; ++round) {
+      pid_t pid = ::fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        for (;;) work();
+      }
+      ::usleep(std::uniform_int_distribution<useconds_t>(500, 40000)(rng));
+      ::kill(pid, SIGKILL);
+      int status = 0;
+      ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+      // A marker without holder is the dead process's.
+      if (Has("clientes.lock")) LockMarkerRemove("clientes");
+      ASSERT_EQ(LiveKeys(fx::kClientes), expected) << "round " << round;
+      Open(fx::kClientes);
+      ASSERT_EQ(Codes(fx::kClientes).size(), expected.size()) << "round " << round;
+      ASSERT_EQ(DataFileClose(fx::kClientes), kOk);
+      ASSERT_EQ(IndexAgrees(fx::kClientes), kOk) << "round " << round;
+    }
   }
   // Adds clients "C000" to "C<n-1>" and deletes every third of them.
   void FillClients(int n) {

@@ -166,27 +166,13 @@ TEST_F(MaintVerbsTest, RestoreKilledAtRandomPointsLosesNoRecord) {
   ASSERT_EQ(DataFileRebuild(fx::kClientes, nullptr), kOk);
   const auto expected = LiveKeys(fx::kClientes);
   const std::string chosen = (dir_ / "saved" / "clientes.FD").string();
-  std::mt19937 rng(109);
-  for (int round = 0; round < 12; ++round) {
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      for (int i = 0;; ++i) {
-        if (i % 2) DataFileRebuild(fx::kClientes, nullptr);
+  int i = 0;
+  ExpectSurvivesKills(
+      [&] {
+        if (++i % 2) DataFileRebuild(fx::kClientes, nullptr);
         else MaintBackupRestore(1, StrOf(chosen));
-      }
-    }
-    ::usleep(std::uniform_int_distribution<useconds_t>(500, 40000)(rng));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    if (Has("clientes.lock")) LockMarkerRemove("clientes");
-    ASSERT_EQ(LiveKeys(fx::kClientes), expected) << "round " << round;
-    Open(fx::kClientes);
-    ASSERT_EQ(Codes(fx::kClientes).size(), expected.size()) << "round " << round;
-    ASSERT_EQ(DataFileClose(fx::kClientes), kOk);
-    ASSERT_EQ(IndexAgrees(fx::kClientes), kOk) << "round " << round;
-  }
+      },
+      expected, 109);
 }
 
 }  // namespace
