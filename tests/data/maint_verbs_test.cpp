@@ -107,6 +107,16 @@ TEST_F(MaintVerbsTest, ASecondBackupSkipsUnchangedFilesWhileCopyIfNewerIsOn) {
   EXPECT_EQ(SysVarGet(kVarCount), 2) << "clientes and movs, one count each (the pair stops at 124)";
 }
 
+TEST_F(MaintVerbsTest, ABackupOfAFileOpenHereCarriesItsUnsavedIndex) {
+  FillAll();
+  Open(fx::kMovs);
+  ASSERT_EQ(AddMov("C002", "1", "7"), kOk);  // the index on disk does not hold it yet
+  ASSERT_EQ(MaintBackupRestore(0), kOk);
+  ASSERT_EQ(DataFileClose(fx::kMovs), kOk);
+  EXPECT_EQ(Saved("movs.FD"), Get("movs.FD"));
+  EXPECT_EQ(Saved("movs.DIR"), Get("movs.DIR"));
+}
+
 TEST_F(MaintVerbsTest, ChoicesThatEndTheRun) {
   FillAll();
   g_answer = "";

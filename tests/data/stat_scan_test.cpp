@@ -13,6 +13,7 @@
 #include "data/record_statements.h"
 #include "data/stat_move.h"
 #include "data/stat_steps.h"
+#include "data/struct_scope.h"
 #include "tests/data/record_set_fixture.h"
 
 namespace eng::test {
@@ -106,12 +107,40 @@ TEST_F(StatScanTest, FileScanAccumulatesIntoAFreshFileAndCloseDeletesIt) {
   EXPECT_EQ(Run("FILESCAN 'FOO'\n"), kStDataError);
 }
 
+TEST_F(StatScanTest, RelatedUpdatesDuringAScanLandInTheAccumulationFile) {
+  // The statements post through the relation movs -> totales (FILEREL with
+  // flag 4, hook 3); as a condition they are false, so the scan itself adds nothing.
+  DictSelectFile(fx::kTotales);
+  ASSERT_EQ(Run("FILESCAN 'ACUM FILE=2 INDEX=1 VIRTUAL=2','','FILEREL(2;3;1;4;TOTAL{3}=TOTAL{3}+AMT{2});0','',''\n"),
+            kOk)
+      << S(ErrIncidentText());
+  EXPECT_EQ(Totals(), (V{"A=107.25", "B=20.00", "C=10.10"}));
+  EXPECT_FALSE(Has("totales.FD"));
+  ASSERT_EQ(Run("FILESCAN 'CLOSE'\n"), kOk);
+}
+
 TEST_F(StatScanTest, ClosingAFileOnItsOwnNamesKeepsIt) {
   Open(fx::kTotales);
   ASSERT_EQ(Add(fx::kTotales, {"K", "1"}), kOk);
   EXPECT_EQ(StatVirtualFile(fx::kTotales, 0), kOk);
   EXPECT_TRUE(Has("totales.FD"));
   EXPECT_TRUE(Has("totales.DIR"));
+}
+
+TEST_F(StatScanTest, TheResetOfAnAccumulationRecordBlanksItsTmpFields) {
+  ASSERT_EQ(StructScopeDefine(StrOf("WORK"), StrOf("CODE;4;A,TMPA;3;A,KEEP;3;A,TMPB;2;A"), StrOf("0001004")), kOk);
+  const uint16_t f = DictFileCount();
+  ASSERT_EQ(BufInit(f), kOk);
+  for (uint16_t i = 1; i <= 4; ++i) ASSERT_EQ(BufSetField(f, i, StrOf("xyz")), kOk);
+  EXPECT_EQ(StatClearTmpFields(f), kOk);
+  EXPECT_EQ(Record(f), "xyz    xyz  ");
+  // A reset statement in RESET$ runs instead.
+  ASSERT_EQ(DynStrPush(sl::kModuleParms, StrOf("RESET$:=\"5,KEEP{}='k'\"")), kOk);
+  DictSelectFile(f);
+  for (uint16_t i = 1; i <= 4; ++i) ASSERT_EQ(BufSetField(f, i, StrOf("xyz")), kOk);
+  EXPECT_EQ(StatClearTmpFields(f), kOk);
+  EXPECT_EQ(Record(f), "xyz xyzk  xy");
+  ASSERT_EQ(StructScopeRestore(), kOk);
 }
 
 TEST_F(StatScanTest, ExpressionScanAddsToSixtyFourBitAccumulators) {
