@@ -6,7 +6,6 @@
 
 #include "core/block_file.h"
 #include "core/err_register.h"
-#include "core/file_replace.h"
 #include "core/folders.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"

@@ -76,7 +76,7 @@ Status AccumulateOne(uint16_t accum, StrPair statements) {
     Status s = DataFileAddRecord(accum);
     return s == 6 ? kOk : s;
   }
-  if (Status s = DataFileLocate(accum, 1, StrOf(key), 0); s != 0) return s >= kStFirstError ? s : kStFileIo;
+  if (Status s = DataFileLocate(accum, 1, StrOf(key), 0); s != 0) return s >= kStFirstError ? s : Status{kStFileIo};
   holds = OnRecord(statements);
   if (holds >= kStFirstWarning) return holds;
   return DataFileUpdateRecord(accum);
