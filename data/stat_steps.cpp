@@ -9,8 +9,10 @@
 #include "core/module_parms.h"
 #include "core/msg_box.h"
 #include "core/scratch_arena.h"
+#include "core/str_case.h"
 #include "core/str_items.h"
 #include "core/sys_vars.h"
+#include "data/dict_define.h"
 #include "data/dict_query.h"
 #include "data/file_ctrl.h"
 #include "data/record_layer.h"
@@ -65,8 +67,10 @@ std::string StatBoundValue(int n) {
 
 Status StatLoadStruct() {
   ScratchScope scope;
+  // Items in quotes may hold commas of their own (the field list).
   StrPair s = ParmGet(kParmStruct);
-  return StructScopeDefine(StrItem(s, ',', 1), StrItem(s, ',', 2), StrItem(s, ',', 3));
+  return StructScopeDefine(StrUnquote(StrItem(s, ',', 1)), StrUnquote(StrItem(s, ',', 2)),
+                           StrUnquote(StrItem(s, ',', 3)));
 }
 
 Status StatStep(uint16_t file, StrPair step) {
@@ -114,8 +118,12 @@ Status StatSteps(uint16_t file, StrPair steps) {
   const bool temporary = file > DictFileCount();
   Status s = kOk;
   if (temporary) {
+    const uint16_t depth = DictScopeDepth();
     s = StatLoadStruct();
-    if (s) return s;
+    if (s) {
+      if (DictScopeDepth() > depth) StructScopeRestore();  // a definition that failed half way
+      return s;
+    }
     file = DictFileCount();
   }
   SetBits(kVarUpStat, kUpStatScan, true);

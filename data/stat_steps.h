@@ -24,6 +24,8 @@
 //   RD_COND$ terms joined with "&&", COND$ and the rule text, with progress.
 //   The rules loaded are released, a file the step opened is closed and the
 //   context put back.
+// StatLoadStruct: STRUCT$'s three items (name, field list, key list; an item
+//   in quotes keeps its commas) defined as a temporary structure.
 // StatBoundValue (n): item 1 (n = 1) or 2 (n = 0) of LIMITS$ evaluated; the
 //   raw text of window field 1 or 2 (from the window layer's service) when
 //   LIMITS$ is empty.

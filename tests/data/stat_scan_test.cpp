@@ -169,6 +169,17 @@ TEST_F(StatScanTest, AStepRunsTheSourcesRulesWithTheGivenSlots) {
   EXPECT_FALSE(SysVarHas(kVarUpStat, kUpStatScan));
   EXPECT_FALSE(Has("totales.FD")) << "the accumulation file was temporary";
   EXPECT_EQ(DataFileCtrl(fx::kMovs).open_flags, 0) << "the step closes the source it opened";
+  // An accumulation file beyond the dictionary: STRUCT$ defines it for the
+  // steps and is dropped afterwards.
+  const uint16_t files = DictFileCount();
+  SysVarSet(kVarUser02, 0);
+  Open(fx::kTotales);  // where the rule's relation posts now
+  ASSERT_EQ(DynStrPush(sl::kModuleParms, StrOf("INDEX%:=2:LIMITS$:=\"'202402','202402'\":"
+                                               "STRUCT$:=\"WORK,'CODE;10;A,TOTAL;12;2','0001010'\"")),
+            kOk);
+  EXPECT_EQ(StatSteps(files + 1, StrOf("'Perform 2,1;2'")), kStNoData) << "the rule posts to totales: WORK stays empty";
+  EXPECT_EQ(SysVarGet(kVarUser02), 3);
+  EXPECT_EQ(DictFileCount(), files);
   // Failures: an empty list; a source without rules.
   EXPECT_EQ(StatSteps(fx::kTotales, StrPair{}), kStDataError);
   EXPECT_EQ(StatSteps(fx::kTotales, StrOf("'Perform 1,1'")), kStDataError) << "No RELOPT defined";
