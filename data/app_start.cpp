@@ -1,4 +1,6 @@
 #include "data/app_start.h"
+#include "data/maint_verbs.h"
+#include "data/stat_scan.h"
 
 #include <string>
 
@@ -170,6 +172,8 @@ Status AppInitCore(uint16_t count, StrPair line, const char* const* argv) {
   DataInstallFieldAccess();
   DataInstallRecordBuiltins();
   DataInstallRecordStatements();
+  DataInstallMaintenance();
+  StatRegister();
   if (Status s = SetLocaleTexts()) return s;
   ScratchScope scope;
   StrPair text = count == kStartLineText ? line : CmdLineFromArgv(count, argv);

@@ -15,6 +15,8 @@
 #include "core/str_search.h"
 #include "data/hooked_write.h"
 #include "data/open_state.h"
+#include "data/stat_scan.h"
+#include "data/stat_steps.h"
 #include "data/record_layer.h"
 #include "data/struct_scope.h"
 
@@ -113,6 +115,8 @@ Status RecordStatements(uint16_t code, const ExecArgs& args) {
 
 Status UtilityStatements(uint16_t code, const ExecArgs& args) {
   if (code == kExecFileSelect) return FileSelect(args);
+  if (code == kExecFileScan) return StatFileScan(args.Text(1), args.Text(2), args.Text(3), args.Text(4), args.Text(5));
+  if (code == kExecStatSteps) return StatStepsStatement(args.Text(1));
   return kExecNotServed;
 }
 

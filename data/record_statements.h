@@ -20,7 +20,9 @@
 //       service: the chosen name replaces the top element of string list 30
 //       (is pushed when the list is empty); a cancelled dialog changes nothing
 //       and answers 122. Without the service installed: 148.
-//     FILESCAN and STATSTEPS are not served here and go on along the chain.
+//     FILESCAN text, search condition, statements, record condition, pump
+//       condition: the file scan (data/stat_scan.h);
+//     STATSTEPS definition: the statistic steps (data/stat_steps.h).
 // DataInstallRecordStatements installs both extensions and the services by
 // which a whole procedure run gives back what it left (the open states it
 // pushed, with "RESTORE", and its structure scopes); start-up calls it.

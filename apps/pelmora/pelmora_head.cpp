@@ -13,6 +13,8 @@
 #include "core/str_items.h"
 #include "data/dict_query.h"
 
+#include "data/st_get_list.h"
+
 namespace eng::pelmora {
 
 namespace {
@@ -48,7 +50,7 @@ Status AcPhaseCallback(uint16_t phase) {
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
-      return kOk;
+      return StGetListRegister();
     case 2:
       // A registration that fails does not stop the start.
       paydates::PayDateRegister();

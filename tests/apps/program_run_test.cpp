@@ -70,6 +70,37 @@ TEST_F(ProgramRunTest, PelmoraRunsItsDemoProcedure) {
   EXPECT_EQ(ReadFile(work / "PLFSTAT.DAT"), "0") << "the session is closed";
 }
 
+// The statistics step of the demo: the journal accumulated by account and
+// month (hand-computed from the journal of cuentas.prx); then a backup, a
+// change, and a restore of the journal through the Copy commands, and a
+// reorganisation through Reorg.
+TEST_F(ProgramRunTest, PelmoraListsPeriodBalancesAndMaintainsItsFiles) {
+  fs::path work = CopySample("Pelmora", dir_);
+  ASSERT_EQ(RunProgram(PELMORA_EXE, work, {kRunDemo}).exit_code, 0);
+  std::string saldos = ReadFile(work / "SALDOS.TXT");
+  for (const char* line : {"43000001 20240301     67.00               67.00\r\n",
+                           "43000001 20240501     40.00      3.00     37.00\r\n",
+                           "57200001 20240101  1,000.00     20.00    980.00\r\n",
+                           "70000000 20240301               67.00    -67.00\r\n"})
+    EXPECT_NE(saldos.find(line), std::string::npos) << line << saldos;
+  EXPECT_FALSE(fs::exists(work / "acumulados.FD") && fs::file_size(work / "acumulados.FD") > 0)
+      << "the accumulation was temporary";
+
+  const std::string journal = ReadFile(work / "diario.FD"), index = ReadFile(work / "diario.DIR");
+  RunResult r = RunProgram(PELMORA_EXE, work, {"/RUN:'Copy 0'"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(ReadFile(work / "Backups" / "diario.FD"), journal);
+  ASSERT_EQ(RunProgram(PELMORA_EXE, work, {"/RUN:'Reorg cuentas'"}).exit_code, 0);
+  EXPECT_EQ(fs::file_size(work / "cuentas.FD"), 6u * 76) << "six accounts live, the deleted one dropped";
+  std::ofstream(work / "diario.FD", std::ios::binary | std::ios::app) << std::string(94, 'x');
+  r = RunProgram(PELMORA_EXE, work, {"/RUN:'Copy 1,Backups/diario.FD'"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(ReadFile(work / "diario.FD"), journal);
+  EXPECT_EQ(ReadFile(work / "diario.DIR"), index);
+  r = RunProgram(PELMORA_EXE, work, {"/RUN:'Copy 1,Backups/nada.FD'"});
+  EXPECT_EQ(r.exit_code, kStDataError) << "not a dictionary file";
+}
+
 // The records the sample procedure added, rewrote and deleted, read back
 // from the data files by a fresh start of the program's head in-process.
 TEST_F(ProgramRunTest, PelmoraDemoLeavesItsRecordsInTheDataFiles) {

@@ -379,9 +379,10 @@ TEST_F(RecordBuiltinsTest, FileSelectDialogGoesThroughTheInstalledService) {
   EXPECT_EQ(S(DynStrTop(sl::kReturnBuffer)), "K4F0.PRX") << "the top element replaced";
   EXPECT_EQ(Run("FILESELECT 9,0\nX=1\n"), kStCancelled);
   EXPECT_EQ(S(DynStrTop(sl::kReturnBuffer)), "K4F0.PRX");
-  // The statistics statements are not served here: they go on along the chain.
-  EXPECT_EQ(Run("FILESCAN 'a','b','c','d','e'\n"), kStSyntax);
-  EXPECT_EQ(Run("STATSTEPS 'x'\n"), kStSyntax);
+  // The statistics statements are served too: an unknown sub-command, and
+  // steps without the window layer.
+  EXPECT_EQ(Run("FILESCAN 'a','b','c','d','e'\n"), kStDataError);
+  EXPECT_EQ(Run("STATSTEPS 'x'\n"), kStNotAvailable);
 }
 
 TEST(RecordBuiltinsStartTest, StartUpInstallsTheBuiltinsAndStatements) {
