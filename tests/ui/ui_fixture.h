@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/var_store.h"
 #include "platform/compositor.h"
 #include "platform/headless_driver.h"
 #include "tests/support/temp_folder.h"
@@ -28,6 +29,7 @@ class UiTest : public TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
+    ASSERT_EQ(VarInitSystem(), kOk);
     d.ws().SetStallHandler([this](plat::WinSystem&, const std::string& report) { stall = report; });
     UiRuntimeFresh();
   }
