@@ -13,6 +13,7 @@
 #include "core/string_lists.h"
 #include "core/def_lines.h"
 #include "core/err_register.h"
+#include "ui/choose_list.h"
 #include "ui/fonts.h"
 #include "ui/ui_state.h"
 #include "ui/win_def.h"
@@ -66,7 +67,7 @@ Status FontCfgChoose() {
     choices += lines[i];
   }
   UiChooser& chooser = Ui().chooser;
-  const uint16_t k = chooser ? chooser(StrOf("Font"), StrOf(choices)) : 0;
+  const uint16_t k = chooser ? chooser(StrOf("Font"), StrOf(choices)) : ChooseFromList(StrOf("Font"), StrOf(choices));
   if (k == 0 || k > lines.size()) return kStCancelled;
   std::string chosen = lines[k - 1];
   lines.erase(lines.begin() + (k - 1));

@@ -8,7 +8,7 @@
 // A first line whose height or width is not a number from 1 to 255 is
 // refused with 163 (incident text: the line) and registers nothing.
 // FontCfgChoose (the font verb): offers the lines in the chooser titled
-// "Font"; a chosen line is put first and the file rewritten whole (lines
+// "Font" (the installed one, else ChooseFromList); a chosen line is put first and the file rewritten whole (lines
 // separated by CR LF, the old file intact until the new one is complete).
 // Nothing chosen: 122. The new font takes effect at the next start.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include "core/app_run.h"
 #include "core/app_state.h"
+#include "core/app_verbs.h"
 #include "core/msg_box.h"
 #include "core/runtime.h"
 #include "ui/font_cfg.h"
@@ -35,6 +36,8 @@ void UiInstallServices(plat::WinSystem* ws) {
   };
   run.screen_close = [](int32_t which) { return ScreenClose(which); };
   AppRunServicesSet(run);
+
+  AppVerbServiceSet(kVerbFontSet, [](StrPair) { return FontCfgChoose(); });
 
   MsgBoxHooks hooks = Core().msgbox.hooks;
   hooks.top_window = []() -> uint64_t { return WinTop(); };

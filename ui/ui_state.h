@@ -26,7 +26,7 @@ namespace eng {
 
 // The chooser the font verb asks: (title, comma list of choices) -> the
 // 1-based choice, 0 when nothing was chosen. Installed by the layer that
-// builds the chooser popup; without one nothing is chosen.
+// builds the chooser popup; without one the plain list chooser is used.
 using UiChooser = std::function<uint16_t(StrPair title, StrPair choices)>;
 
 struct UiState {

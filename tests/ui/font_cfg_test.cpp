@@ -64,3 +64,24 @@ TEST_F(FontCfgTest, ChoosingALineRewritesTheFileWithItFirst) {
 
 }  // namespace
 }  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+TEST_F(FontCfgTest, TheFontVerbsDialogRunsThroughTheWindowSystem) {
+  Put("KVFONT.PPN", "L1;1;;A\r\nL2;2;;B\r\nL3;3;;C\r\n");
+  Ui().base_grid = {80, 24, 0, 0, 0, 0};
+  d.Run("expect focus id=3350\nkey Down\nkey Down\nkey Enter\n");
+  ASSERT_EQ(FontCfgChoose(), kOk) << stall << ::testing::PrintToString(d.input().log());
+  EXPECT_EQ(Get("KVFONT.PPN"), "L3;3;;C\r\nL1;1;;A\r\nL2;2;;B");
+  EXPECT_EQ(WinStackCount(), 0) << "the chooser is closed";
+  EXPECT_EQ(WinGridGet(), (ScreenGrid{80, 24, 0, 0, 0, 0})) << "the grid is as before";
+  d.Run("key Esc\n");
+  EXPECT_EQ(FontCfgChoose(), kStCancelled);
+  EXPECT_EQ(Get("KVFONT.PPN"), "L3;3;;C\r\nL1;1;;A\r\nL2;2;;B");
+  EXPECT_TRUE(d.input().failures().empty());
+  EXPECT_EQ(stall, "");
+}
+
+}  // namespace
+}  // namespace eng::test

@@ -2,7 +2,12 @@
 // on the headless window system (work area 960 x 600 pixels).
 #include <sys/resource.h>
 
+#include "core/app_run.h"
+#include "core/app_state.h"
+#include "core/app_verbs.h"
 #include "core/dyn_strings.h"
+#include "core/runtime.h"
+#include "ui/ui_install.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
 #include "platform/poll_wait.h"
@@ -236,6 +241,41 @@ TEST_F(WinManagerTest, TextsAndMenus) {
   EXPECT_EQ(WinMenuAppend(menu, popup, StrOf("Ficheros"), StrOf("")), 0);
   EXPECT_EQ(d.ws().MenuRec(menu)->items.size(), 2u);
   EXPECT_EQ(d.ws().MenuRec(menu)->items[1].popup, popup);
+}
+
+TEST_F(WinManagerTest, TopWindowPlacedAndSized) {
+  Make(0, 80, 24);
+  Hwnd top = Make(2, 40, 10);
+  WinTopSetPos(0, 0, 400, 200);
+  EXPECT_EQ(d.ws().GetRect(top), (plat::Rect{280, 200, 400, 200})) << "x 0 centres";
+  WinTopSetPos(900, 10, 400, 200);
+  EXPECT_EQ(d.ws().GetRect(top), (plat::Rect{900, 10, 400, 200})) << "placed as given";
+  WinTopSetPos(-1, 0, 400, 200);
+  EXPECT_EQ(d.ws().GetRect(top), (plat::Rect{560, 10, 400, 200})) << "-1 keeps the corner, moved inside";
+  WinTopSetPos(-1, 0, 2000, 200);
+  EXPECT_EQ(d.ws().GetRect(top).w, 960);
+}
+
+TEST_F(WinManagerTest, ServicesForTheLowerLayers) {
+  AppSetScreenSize(100, 30, 1, 0, 0, 0);
+  UiInstallServices(&d.ws());
+  EXPECT_EQ(WinGridBase(), (ScreenGrid{100, 30, 1, 0, 0, 0})) << "the size set before the layer came";
+  AppSetScreenSize(80, 24, 0, 0, 0, 0);
+  EXPECT_EQ(WinGridBase(), (ScreenGrid{80, 24, 0, 0, 0, 0}));
+  const AppRunServices& run = Core().run.services;
+  ASSERT_NE(run.window_open, nullptr);
+  EXPECT_FALSE(run.window_open());
+  Hwnd main = Make(0, 80, 24);
+  EXPECT_TRUE(run.window_open());
+  EXPECT_EQ(Core().msgbox.hooks.top_window(), main);
+  d.Run(plat::Script().Close());
+  EXPECT_EQ(run.modal_loop(), kOk);
+  EXPECT_FALSE(run.window_open()) << "the loop ran until the last window went";
+  Put("KVFONT.PPN", "24;12;;Lucida Console\r\n");
+  EXPECT_EQ(AppGetStartServices().font_cfg_load(), kOk);
+  d.Run("key Esc\n");
+  EXPECT_EQ(AppVerbDispatch(AppVerbWord(kVerbFontSet, kOk), StrOf("")), kStCancelled) << "the chooser cancelled";
+  EXPECT_EQ(stall, "");
 }
 
 }  // namespace
