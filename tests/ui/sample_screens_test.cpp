@@ -10,6 +10,7 @@
 #include "data/dictionary.h"
 #include "platform/win_dump.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/field_controls.h"
 
 namespace eng::test {
 namespace {
@@ -122,6 +123,10 @@ TEST_F(SampleScreensTest, CustomerFormOverTheItems) {
   Hwnd items = Open("ARTICULOS,1,60,8,3", 2);
   WinShowTop(-1);
   Hwnd form = Open("CLIENTES,1,64,12,2", 5);
+  ASSERT_EQ(ScreenSetWin(0), kOk);
+  ASSERT_EQ(CtlSetText(form, 2000, StrOf("17")), kOk);
+  ASSERT_EQ(CtlSetText(form, 2001, StrOf("Pe\xF1" "a Hermanos S.L.")), kOk);
+  ASSERT_EQ(CtlSetText(form, 2006, StrOf("CO")), kOk);
   CtlAddOkButton(form);
   CtlDialogFooter(form, 0x40);
   WinShowTop(-1);
@@ -149,6 +154,14 @@ TEST_F(SampleScreensTest, CustomerFormOverTheItems) {
             "  static \"static\" id=4404 px=229,121 72x24 cells=35,11 6x1 \"Cuenta\"\n"
             "  static \"static\" id=4514 px=13,169 120x24 cells=17,13 10x1 \"Forma pago\"\n"
             "  static \"static\" id=4578 px=13,193 108x24 cells=17,14 9x1 \"Dias pago\"\n"
+            "  edit \"edit\" id=2000 px=118,25 66x24 cells=26,7 5x1 \"17\" right limit=5\n"
+            "  edit \"edit\" id=2001 px=118,49 462x24 cells=26,8 38x1 \"Pe\xF1" "a Hermanos S.L.\" limit=40\n"
+            "  edit \"edit\" id=2002 px=118,97 54x24 cells=26,10 4x1 \"\" right limit=4\n"
+            "  edit \"edit\" id=2003 px=334,97 54x24 cells=44,10 4x1 \"\" right limit=4\n"
+            "  edit \"edit\" id=2004 px=118,121 30x24 cells=26,11 2x1 \"\" right limit=2\n"
+            "  edit \"edit\" id=2005 px=334,121 120x24 cells=44,11 10x1 \"\" right limit=10\n"
+            "  edit \"edit\" id=2006 px=142,169 30x24 cells=28,13 2x1 \"CO\" limit=2\n"
+            "  edit \"edit\" id=2007 px=142,193 120x24 cells=28,14 10x1 \"\" limit=10\n"
             "  button \"button\" id=3100 px=589,253 144x24 cells=65,17 12x1 \"Ok\"\n"
             "  edit \"edit\" id=1481 px=0,265 768x24 cells=16,17 64x1 \"\" disabled\n"
             "active: window \"Dialogx\" \" Clientes  |  12-10-26  |  DEMO work |  www.norvique.example  \"; focus: window \"Dialogx\" \" Clientes  |  12-10-26  |  DEMO work |  www.norvique.example  \"\n");
@@ -160,13 +173,13 @@ TEST_F(SampleScreensTest, CustomerFormOverTheItems) {
             "\n"
             "         Codigo   Clientes  |  12-10-26  |  DEMO work |  www.norvique.example  x\n"
             "         Descrip\n"
-            "                 Codigo\n"
-            "         Precio  Nombre\n"
+            "                 Codigo      17\n"
+            "         Precio  Nombre   Pe\xF1" "a Hermanos S.L.\n"
             "         IVA\n"
             "                 Banco             Sucursal\n"
             "                 Control           Cuenta\n"
             "\n"
-            "                 Forma pago\n"
+            "                 Forma pago CO\n"
             "                 Dias pago\n"
             "\n"
             "\n"
