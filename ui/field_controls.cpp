@@ -14,6 +14,7 @@
 #include "ui/screen_table.h"
 #include "ui/ui_state.h"
 #include "ui/win_stack.h"
+#include "ui/window_procs.h"
 
 namespace eng {
 
@@ -46,6 +47,7 @@ plat::Hwnd ScreenFieldCtrlCreate(int n, int x, int y, int layout) {
   plat::Hwnd c = plat::kNoWindow;
   if (f.type == 'L' && SysVarHas(kVarAuxStat, kAuxStatCheckBoxes)) {
     c = plat::CreateButton(*ws, top, id, {x, y, kCheckBoxCells * cell.w, h}, "", plat::WinKind::kCheckBox);
+    ScreenCtrlSubclass(c, kSubCheckBox);
   } else {
     uint32_t style = plat::kEsAutoHScroll | (flat ? 0 : plat::kWsBorder);
     const ScreenDesc d = ScreenCurrent();
@@ -59,6 +61,7 @@ plat::Hwnd ScreenFieldCtrlCreate(int n, int x, int y, int layout) {
     const int w = std::max(CtlFieldWidth(f.width), kMinEditWidth);
     c = plat::CreateEdit(*ws, top, id, {x, y, w, h}, style);
     if (c) ws->Send(c, plat::kEmLimitText, f.display_len);
+    ScreenCtrlSubclass(c, kSubEdit);
   }
   if (!c) return plat::kNoWindow;
   FontApply(c, kFontModeScreen);

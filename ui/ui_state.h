@@ -29,6 +29,9 @@ namespace eng {
 // builds the chooser popup; without one the plain list chooser is used.
 using UiChooser = std::function<uint16_t(StrPair title, StrPair choices)>;
 
+// Ends the accept window with an action code (installed by accept windows).
+using UiAcceptExit = std::function<Status(uint16_t code)>;
+
 struct UiState {
   plat::WinSystem* ws = nullptr;  // not owned
   ScreenGrid base_grid{80, 25, 0, 0, 0, 0};
@@ -41,6 +44,14 @@ struct UiState {
   uint32_t next_block = 1;
   void* instance = nullptr;
   UiChooser chooser;
+  UiAcceptExit accept_exit;
+  // Statuses shown in an error box during the dispatch in progress, so that
+  // one failure is shown once; depth of nested dispatches.
+  std::vector<Status> shown;
+  int dispatch_depth = 0;
+  // The keyboard-wedge scan being received by whichever edit has the focus.
+  bool wedge_scanning = false;
+  std::string wedge;
 };
 
 UiState& Ui();
