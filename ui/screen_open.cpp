@@ -108,7 +108,6 @@ Status ScreenWinNew(const ScreenWin& record) {
   }
   u.counters[kCurWin] = n;
   u.counters[kWinCount] = static_cast<uint16_t>(n + 1);
-  if (w.window) WinStackSetValue(w.window, n);
   return kOk;
 }
 

@@ -12,8 +12,8 @@
 // missing field-line definition is no error; 4: bind fields by name); they
 // are cleared at the end, and bits 0xF8 at the start.
 // ScreenWinNew: appends a window record (its block: twice the screen's
-// record length plus twice the data file's, blank-filled), makes it current,
-// and records its number as the top window's stack value.
+// record length plus twice the data file's, blank-filled) and makes it
+// current; its window records the number at its first focus.
 // ScreenWinSelect (n): the window being left keeps a copy of its data file's
 // record buffer; n becomes current with its screen, and _KEYMAP its screen's
 // key-map set. -1 only answers the current window.

@@ -11,6 +11,7 @@
 #include "platform/win_dump.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/field_controls.h"
+#include "ui/window_procs.h"
 
 namespace eng::test {
 namespace {
@@ -46,6 +47,7 @@ class SampleScreensTest : public UiTest {
     EXPECT_EQ(ScreenOpen(StrOf(r.file), StrOf(r.key), r.number, r.columns, r.rows, r.data_file, StrOf(r.entry)),
               kOk)
         << line;
+    ScreenWinFirstFocus(h);  // records the window's record, as its first focus does
     return h;
   }
   std::string Line(Hwnd h) { return plat::DescribeWindow(d.ws(), h); }

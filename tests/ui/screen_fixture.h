@@ -9,6 +9,7 @@
 
 #include "tests/support/data_fixture.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/window_procs.h"
 
 namespace eng::test {
 
@@ -45,7 +46,9 @@ class ScreenTest : public UiTest {
     WinDefRecord r = WinDefParse(StrOf(line));
     plat::Hwnd h = WinCreateKind(kind, 0, StrOf("T"), 0, r.columns ? r.columns : -1, r.rows ? r.rows : -1, {});
     if (!h) return kStLowFailure;
-    return ScreenOpen(StrOf(r.file), StrOf(r.key), r.number, r.columns, r.rows, r.data_file, StrOf(r.entry));
+    Status s = ScreenOpen(StrOf(r.file), StrOf(r.key), r.number, r.columns, r.rows, r.data_file, StrOf(r.entry));
+    ScreenWinFirstFocus(h);  // records the window's record, as its first focus does
+    return s;
   }
   std::string Name(int n) { return ScreenDefSpan(ScreenFieldGet(n).name).str(); }
 };

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/msg_box.h"
 #include "core/var_store.h"
 #include "platform/compositor.h"
 #include "platform/headless_driver.h"
@@ -32,9 +33,11 @@ class UiTest : public TempFolderTest {
     ASSERT_EQ(VarInitSystem(), kOk);
     d.ws().SetStallHandler([this](plat::WinSystem&, const std::string& report) { stall = report; });
     UiRuntimeFresh();
+    MsgBoxSetService(&d.msgbox());
   }
   void TearDown() override {
     UiSetWinSystem(nullptr);
+    MsgBoxSetService(nullptr);
     TempFolderTest::TearDown();
   }
   // The window layer's state back to its load values, on the same window system.
