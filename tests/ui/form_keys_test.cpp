@@ -142,5 +142,34 @@ TEST_F(FormKeysTest, WedgeScanGoesToTheInputBuffer) {
   EXPECT_EQ(DynStrGet(sl::kReturnBuffer, 0).str(), "8412345678901");
 }
 
+std::vector<uint16_t> g_codes;
+std::string g_raw_at_find;
+Status RecordingHandler(uint16_t code) {
+  g_codes.push_back(code);
+  if (code == 0x0719) g_raw_at_find = ScreenFieldRaw(1).str();
+  return FormHandler(code);
+}
+
+TEST_F(FormKeysTest, FunctionKeysDispatchTheirCommands) {
+  g_codes.clear();
+  ScreenActionSet(&RecordingHandler, nullptr, nullptr);
+  d.Run(
+      "type \"A1\"\n"
+      "key F6\n"
+      "key F9\n"
+      "key Esc\n");
+  WinModalLoop(form);
+  EXPECT_EQ(stall, "");
+  const std::vector<uint16_t> want = {kAcFirstFocus, kAcEntered, 0x0719, 0x0919, kAcCancel};
+  std::vector<uint16_t> got;
+  for (uint16_t c : g_codes)
+    if (c != kAcEntered || got.empty() || got.back() != kAcEntered) got.push_back(c);
+  EXPECT_EQ(got, want) << ::testing::PrintToString(g_codes);
+  EXPECT_EQ(g_exit, kAcCancel);
+  EXPECT_EQ(SysVarGet(kVarLastKey), kKeyEsc);
+  EXPECT_EQ(g_raw_at_find, "      ") << "F6 is no navigation key: FND runs on the uncommitted text";
+  EXPECT_EQ(ScreenFieldRaw(1).str(), "A1    ") << "F9 (a navigation key) committed the text before INS";
+}
+
 }  // namespace
 }  // namespace eng::test
