@@ -1,9 +1,11 @@
 #include "ui/field_values.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <string>
 
+#include "core/dec_value.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/exp_eval.h"
@@ -226,6 +228,30 @@ Status ScreenApplyEntryValue(int n) {
   std::string names = refresh.str();
   std::replace(names.begin(), names.end(), ';', ',');
   return ScreenFieldsRefresh(116, ScreenFieldNums(StrOf(names)));
+}
+
+StrPair ScreenFieldProvider(StrPair names, uint16_t mode, StrPair value) {
+  ScratchScope scope;
+  const uint16_t n = ScreenFieldFind(StrTrim(StrItem(names, ',', 1), 3));
+  if (n == 0) return StrFail(kStDataError);
+  const ScreenFieldDesc f = ScreenFieldGet(n);
+  const bool number = f.type == 'N' || f.type == 'L' || (f.type >= '1' && f.type <= '9');
+  if (mode == 5) {
+    StrPair text = value;
+    if (number && value.len == sizeof(DecValue)) {
+      DecValue v;
+      std::memcpy(&v, value.ptr, sizeof v);
+      text = DecToText(v);
+    }
+    if (!text.ok()) return text;
+    std::string kept = text.str();
+    Status s = ScreenFieldPut(n, StrOf(kept));
+    return s ? StrFail(s) : scope.Keep(StrOf(kept));
+  }
+  StrPair raw = ScreenFieldFromBuf(n, mode == 2 ? kWinSaved : kWinCurrent);
+  if (!raw.ok()) return raw;
+  if (f.type == 'L' && (raw.len == 0 || raw.at(0) == ' ')) return scope.Keep(StrOf("0"));
+  return scope.Keep(raw);
 }
 
 }  // namespace eng

@@ -55,5 +55,12 @@ FieldList ScreenFieldNums(StrPair names);
 // stored (118), the fields of item 2 (";"-list) refreshed (116); the entry
 // is popped in every case.
 Status ScreenApplyEntryValue(int n);
+// Hook 0, the expression language's access to screen fields: the first name
+// of the list must be a field of the current screen (else (null, 163)).
+// Mode 1 reads the raw text of the current record, mode 2 of the saved
+// record (a check-box field "L" starting with a blank reads "0"); mode 5
+// writes the value (an 8-byte number rendered as decimal text for the
+// number types N, L and 1-9) and answers it.
+StrPair ScreenFieldProvider(StrPair names, uint16_t mode, StrPair value);
 
 }  // namespace eng

@@ -6,6 +6,7 @@
 #include "core/msg_box.h"
 #include "core/runtime.h"
 #include "ui/font_cfg.h"
+#include "ui/field_values.h"
 #include "ui/geom.h"
 #include "ui/screen_open.h"
 #include "ui/ui_state.h"
@@ -22,6 +23,7 @@ void UiInstallServices(plat::WinSystem* ws) {
     WinGridSetMargins(left, top, bottom, -1);
   };
   start.font_cfg_load = &FontCfgLoad;
+  start.field_provider = &ScreenFieldProvider;
   AppSetStartServices(start);
   // The program may have set its grid before the layer was there.
   const AppGrid& grid = AppGetGrid();

@@ -96,3 +96,31 @@ TEST_F(FieldValuesTest, ListsAndEntryValue) {
 
 }  // namespace
 }  // namespace eng::test
+
+#include "core/dec_value.h"
+#include "core/exp_eval.h"
+#include "core/hooks.h"
+
+namespace eng::test {
+namespace {
+
+TEST_F(FieldValuesTest, ExpressionsReachScreenFieldsThroughHookZero) {
+  Def("H.PAN", 1, {FieldLine(2, 5, 0, 0, 6, 'A'), FieldLine(3, 5, 0, 0, 8, 'N'), FieldLine(4, 5, 0, 0, 1, 'L')});
+  Def("H.PPN", 1, {"FD$:=\"_NOM$,_IMP,_ACT\""});
+  ASSERT_EQ(Open("H,1,80,20"), kOk);
+  HookSetFn(&ScreenFieldProvider, kHookFieldProvider);
+  ASSERT_EQ(ScreenFieldStore(118, 1, StrOf("Ana")), kOk);
+  EXPECT_EQ(ExpEvalStr(StrOf("_NOM$")).str(), "Ana   ");
+  EXPECT_EQ(ScreenFieldProvider(StrOf("_ACT"), 1, StrOf("")).str(), "0") << "a blank check box reads 0";
+  EXPECT_EQ(ScreenFieldProvider(StrOf("_NOM$"), 2, StrOf("")).str(), "      ") << "the saved record";
+  const DecValue v = 1250;  // 12.5 with two decimals
+  StrPair bytes = StrMake(reinterpret_cast<const char*>(&v), sizeof v);
+  EXPECT_EQ(ScreenFieldProvider(StrOf("_IMP"), 5, bytes).str(), "12.5");
+  EXPECT_EQ(ScreenFieldRaw(2).str().find("12.5") != std::string::npos, true) << ScreenFieldRaw(2).str();
+  EXPECT_EQ(StrError(ScreenFieldProvider(StrOf("_OTRO"), 1, StrOf(""))), kStDataError);
+  ASSERT_EQ(ExpExecute(StrOf("_NOM$='Luis'")), kOk);
+  EXPECT_EQ(ScreenFieldRaw(1).str(), "Luis  ") << "an assignment writes the field";
+}
+
+}  // namespace
+}  // namespace eng::test
