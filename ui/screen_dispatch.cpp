@@ -170,6 +170,59 @@ Status ScreenFieldCommit(int id) {
   return ScreenFieldStore(kStoreInput, n, stored);
 }
 
+Status ScreenFieldSetCtrl(int n, StrPair text, uint16_t flags) {
+  plat::WinSystem* ws = UiWs();
+  ScreenFieldDesc f = ScreenFieldGet(n);
+  if (!ws || f.status || !ws->IsWindow(f.control)) return kStWindowsControl;
+  ws->SetText(f.control, text.view());
+  if (flags & 0x10) ws->Send(f.control, plat::kBmSetCheck, (flags & 1) ? 1 : 0);
+  return kOk;
+}
+
+Status ScreenFieldSetFocus(int id) {
+  plat::WinSystem* ws = UiWs();
+  if (!ws) return kOk;
+  const int before = ScreenCounterGet(kCurWin);
+  ws->SetFocus(ws->FindChild(WinTop(), id));
+  return ScreenCounterGet(kCurWin) != before ? 32 : kOk;
+}
+
+int ScreenFieldWindowDue(uint16_t code) {
+  ScreenWin* w = ScreenWinGet(-1);
+  if (!w || code != kAcNextField || SysVarGet(kVarLastKey) != kKeyEnter) return 0;
+  const int current = w->current_field;
+  ScreenFieldDesc f = ScreenFieldGet(current);
+  if (f.status || !(f.flags & kFldWindow) || w->field_window_field == current) return 0;
+  StrPair raw = ScreenFieldRaw(current);
+  if (!raw.ok() || StrTrim(raw, 3).empty()) return 0;
+  w->field_window_field = static_cast<uint16_t>(current);
+  return 1;
+}
+
+uint32_t ScreenFieldWindowPos() {
+  plat::WinSystem* ws = UiWs();
+  if (!ws) return 0;
+  ScreenFieldDesc f = ScreenFieldGet(CurrentField());
+  plat::Point p = ws->MousePos();
+  if (SysVarGet(kVarLastKey) != kKeyOther && f.status == kOk && ws->IsWindow(f.control)) {
+    const plat::Rect r = ws->GetRect(f.control);
+    p = ws->ClientToScreen(ws->Parent(f.control), {r.x + r.w, r.y + r.h});
+  }
+  return (static_cast<uint32_t>(static_cast<uint16_t>(p.x)) << 16) | static_cast<uint16_t>(p.y);
+}
+
+uint16_t CtlWaitKey() {
+  plat::WinSystem* ws = UiWs();
+  if (!ws) return 0xFFFF;
+  plat::Msg m;
+  while (ws->GetMessage(m)) {
+    if (m.msg == plat::kWmKeyDown) return CtlVirtualKeyToCode(static_cast<uint8_t>(m.w));
+    ws->TranslateMessage(m);
+    ws->DispatchMessage(m);
+  }
+  return 0xFFFF;
+}
+
 Status ScreenKeyDefault(uint16_t code, const ScreenWin& window) {
   if (code < 1 || code > 32) return kStDataError;
   const int current = window.current_field;

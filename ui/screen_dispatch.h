@@ -52,6 +52,21 @@ Status ScreenCheckCond(StrPair text);
 Status ScreenFieldCommit(int id);
 void ScreenFieldFocus(int n);
 void ScreenFieldSelectAll(int id);
+// Sets field n's control text and, with flag 0x10, its check state (flag
+// bit 1); 179 when the field has no control.
+Status ScreenFieldSetCtrl(int n, StrPair text, uint16_t flags);
+// Focuses the control; 32 when that made another window record current.
+Status ScreenFieldSetFocus(int id);
+// 1 for Enter on the current field when it has a field window and a text
+// that is not blank, and its field window did not run last.
+int ScreenFieldWindowDue(uint16_t code);
+// Where a field window opens: the lower-right corner of the current field's
+// control on the screen, or the mouse position after a mouse action (last
+// key 4) or without a control; y in the low and x in the high 16 bits.
+uint32_t ScreenFieldWindowPos();
+// Handles messages until the first key press, whose engine key code it
+// answers (the key itself is not handled); 0xFFFF when the loop ends.
+uint16_t CtlWaitKey();
 // Shows the status in an error box unless this dispatch showed it already.
 void ScreenShowOnce(Status status);
 
