@@ -25,7 +25,6 @@ namespace eng {
 
 namespace {
 
-constexpr uint16_t kOpenBindByName = 4;
 
 std::string_view Name(uint16_t parameter) { return ParmBaseName(parameter); }
 

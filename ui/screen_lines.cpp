@@ -18,7 +18,6 @@ namespace eng {
 
 namespace {
 
-constexpr uint16_t kOpenMissingOk = 2;
 constexpr uint16_t kCompatNoScreenVars = 1024;
 constexpr uint16_t kDateStorage = 8;
 constexpr uint16_t kPanFormat = 1;

@@ -63,7 +63,7 @@ Status ScreenOpen(StrPair file, StrPair key, uint16_t number, int columns, int r
     s = LoadScreen(file, key, number, columns, rows, data_file);
   } else {
     ScreenCounterSet(kCurScreen, static_cast<uint16_t>(found));
-    Status labels = ScreenLoadFieldLines(file, number, 2, nullptr, ScreenLabelLine);
+    Status labels = ScreenLoadFieldLines(file, number, kOpenMissingOk, nullptr, ScreenLabelLine);
     if (labels >= kStFirstError) s = labels;
   }
   if (s == kOk) {

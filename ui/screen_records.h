@@ -36,6 +36,10 @@ enum ScreenFieldFlag : uint16_t {
   kFldAlarm = 0x0400,
 };
 
+// The caller's open flags in the low bits of _SCRSTAT.
+inline constexpr uint16_t kOpenMissingOk = 2;   // a missing field-line definition is no error
+inline constexpr uint16_t kOpenBindByName = 4;  // unbound fields bind to the data file by name
+
 inline constexpr uint16_t kOrderReadOnly = 0;
 inline constexpr uint16_t kOrderHidden = 81;
 inline constexpr uint16_t kScreenMaxFields = 80;

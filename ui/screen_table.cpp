@@ -7,12 +7,6 @@
 
 namespace eng {
 
-namespace {
-
-constexpr uint16_t kOpenMissingOk = 2;  // _SCRSTAT open flag: a missing definition is no error
-
-}  // namespace
-
 ScreenDesc* ScreenGet(int n) {
   if (n < 0 || n >= Ui().counters[kScreenCount]) return nullptr;
   return ObjTableGet<ScreenDesc>(kObjScreens, static_cast<uint16_t>(n));
