@@ -49,7 +49,7 @@ plat::Hwnd ScreenFieldCtrlCreate(int n, int x, int y, int layout) {
     c = plat::CreateButton(*ws, top, id, {x, y, kCheckBoxCells * cell.w, h}, "", plat::WinKind::kCheckBox);
     ScreenCtrlSubclass(c, kSubCheckBox);
   } else {
-    uint32_t style = plat::kEsAutoHScroll | (flat ? 0 : plat::kWsBorder);
+    uint32_t style = plat::kEsAutoHScroll | (flat ? 0u : uint32_t{plat::kWsBorder});
     const ScreenDesc d = ScreenCurrent();
     if (f.order == kOrderReadOnly || (d.begin_field != 0 && n == d.begin_field)) {
       style |= plat::kEsReadOnly;

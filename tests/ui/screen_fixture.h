@@ -15,12 +15,12 @@ namespace eng::test {
 
 // A field line: kind 1, row, column, file, field, display length, type.
 inline std::string FieldLine(int row, int col, int file, int field, int len, char type) {
-  char b[16];
+  char b[32];
   std::snprintf(b, sizeof b, "1%02d%02d%02d%02d%02d%c", row % 100, col % 100, file % 100, field % 100, len % 100, type);
   return b;
 }
 inline std::string LabelLine(int row, int col, const std::string& text) {
-  char b[8];
+  char b[16];
   std::snprintf(b, sizeof b, "0%02d%02d", row % 100, col % 100);
   return b + text;
 }
