@@ -1,5 +1,6 @@
 #include "ui/field_texts.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/cp1252.h"
@@ -12,6 +13,7 @@
 #include "core/str_items.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
+#include "core/var_store.h"
 #include "data/dict_query.h"
 #include "data/record_buffer.h"
 #include "ui/action_codes.h"
@@ -25,6 +27,8 @@ namespace {
 constexpr const char* kOperators = "*,/,!,%,\xF7,+,-,=,>,<,==,>=,<=,<>,&,|,@,&&,||,@@";
 constexpr const char* kMarker = "\x01";
 constexpr uint16_t kScrStatPaging = 64;
+constexpr uint16_t kAcceptLastKey = 6;     // (9, 6) the key of the remembered form
+constexpr uint16_t kAcceptLastValues = 7;  // (9, 7) its values
 
 // The selected buffer of the current window, with its length.
 char* Buffer(uint16_t selector, uint16_t* len) {
@@ -162,6 +166,58 @@ int ScreenBufStack(uint16_t operation) {
     default:
       return kOk;
   }
+}
+
+Status ScreenCopyFields(uint16_t flags, int first, int last, int window, ScreenWinPart a, ScreenWinPart b) {
+  ScreenWin* w = ScreenWinGet(window);
+  if (!w) return kStDataOutBound;
+  const int count = ScreenGet(w->screen) ? ScreenGet(w->screen)->field_count : 0;
+  if (last == -1 || last > count) last = count;
+  uint16_t la = 0, lb = 0;
+  char* pa = ScreenWinBuffer(window, a, &la);
+  char* pb = ScreenWinBuffer(window, b, &lb);
+  if (!pa || !pb) return kStDataOutBound;
+  if (flags & 0x10) {
+    std::swap(pa, pb);
+    std::swap(la, lb);
+  }
+  ScreenBlock* block = ScreenBlockOf(w->screen);
+  for (int k = std::max(first, 1); block && k <= last; ++k) {
+    const ScreenFieldDesc& f = block->fields[k - 1];
+    const size_t end = size_t(f.record_offset) + f.storage_len;
+    if (end > la || end > lb) return kStDataOutBound;
+    std::copy(pa + f.record_offset, pa + end, pb + f.record_offset);
+  }
+  return kOk;
+}
+
+Status ScreenSaveRecord(StrPair text, bool save) {
+  ScratchScope scope;
+  if (StrTrim(StrItem(text, '=', 1), 3).view() != "SCRBACK") return kOk;
+  StrPair var = StrTrim(StrItem(text, '=', 2), 3);
+  if (var.empty() || !ScreenWinGet(-1)) return kOk;
+  uint16_t len = 0;
+  if (save) {
+    char* rec = ScreenWinBuffer(-1, kWinCurrent, &len);
+    return rec ? VarAssign(var, StrMake(rec, len)) : Status{kStDataOutBound};
+  }
+  StrPair value = ExpEvalStr(var);
+  if (!value.ok()) return StrError(value);
+  char* saved = ScreenWinBuffer(-1, kWinSaved, &len);
+  if (!saved || value.len > len) return kOk;
+  std::copy(value.begin(), value.end(), saved);
+  return kOk;
+}
+
+void AcceptLastKeySet(StrPair key) {
+  if (DynStrGet(sl::kWork, kAcceptLastKey).view() == key.view()) return;
+  DynStrSet(sl::kWork, kAcceptLastValues, StrOf(""));
+  DynStrSet(sl::kWork, kAcceptLastKey, key);
+}
+
+StrPair AcceptLastValue(int i) {
+  StrPair values = DynStrGet(sl::kWork, kAcceptLastValues);
+  return StrNormValue(StrItem(values.ok() ? values : StrOf(""), ',', static_cast<uint16_t>(i)));
 }
 
 }  // namespace eng

@@ -32,5 +32,16 @@ StrPair ScreenIndexKeyText(int k);
 StrPair ScreenJoinFilledTerms(StrPair terms, int op);
 Status ScreenPageRecalc(int n);
 int ScreenBufStack(uint16_t operation);
+// Copies fields first..last (last -1: the last field) from buffer a into
+// buffer b of the window record, or from b into a with flags 0x10.
+Status ScreenCopyFields(uint16_t flags, int first, int last, int window, ScreenWinPart a, ScreenWinPart b);
+// "SCRBACK=variable": save assigns the current record to the variable;
+// otherwise the variable's text (when it fits) is written over the start of
+// the saved record. 0 for any other text or without a current window.
+Status ScreenSaveRecord(StrPair text, bool save);
+// The remembered values of the last accept form (list 9, elements 6 and 7):
+// a new key forgets the values; AcceptLastValue (i) is value i normalised.
+void AcceptLastKeySet(StrPair key);
+StrPair AcceptLastValue(int i);
 
 }  // namespace eng

@@ -57,3 +57,32 @@ TEST_F(FieldTextsTest, BufferStack) {
 
 }  // namespace
 }  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+TEST_F(FieldTextsTest, CopiesSavesAndRememberedValues) {
+  ASSERT_EQ(ScreenCopyFields(0, 1, -1, -1, kWinCurrent, kWinSaved), kOk);
+  EXPECT_EQ(ScreenFieldValue(0x200, 1).str(), "AA  ");
+  ASSERT_EQ(ScreenFieldStore(118, 1, StrOf("QQ")), kOk);
+  ASSERT_EQ(ScreenCopyFields(0x10, 1, 1, -1, kWinCurrent, kWinSaved), kOk) << "back from the saved record";
+  EXPECT_EQ(ScreenFieldRaw(1).str(), "AA  ");
+  EXPECT_EQ(ScreenCopyFields(0, 1, 1, 7, kWinCurrent, kWinSaved), kStDataOutBound);
+
+  ASSERT_EQ(ScreenSaveRecord(StrOf("SCRBACK=KEEP$"), true), kOk);
+  EXPECT_EQ(ExpEvalStr(StrOf("KEEP$")).str(), "AA      CC  ");
+  ASSERT_EQ(VarAssign(StrOf("KEEP$"), StrOf("XY")), kOk);
+  ASSERT_EQ(ScreenSaveRecord(StrOf("SCRBACK=KEEP$"), false), kOk);
+  EXPECT_EQ(ScreenFieldValue(0x200, 1).str(), "XY  ");
+  EXPECT_EQ(ScreenSaveRecord(StrOf("OTHER=KEEP$"), true), kOk);
+
+  ASSERT_EQ(DynStrSet(sl::kWork, 7, StrOf("a,'b'")), kOk);
+  ASSERT_EQ(DynStrSet(sl::kWork, 6, StrOf("K1")), kOk);
+  AcceptLastKeySet(StrOf("K1"));
+  EXPECT_EQ(AcceptLastValue(2).str(), "b");
+  AcceptLastKeySet(StrOf("K2"));
+  EXPECT_EQ(AcceptLastValue(1).str(), "") << "another form forgets the values";
+}
+
+}  // namespace
+}  // namespace eng::test
