@@ -87,6 +87,8 @@ struct CoreRuntime {
   std::shared_ptr<void> selections;
   AppVerbState verbs;
   AppRunState run;
+  // The window layer's own state (grids, fonts, window stack, screen blocks).
+  std::shared_ptr<void> ui_layer;
   // The data layer's own state (its open files), owned here so that a fresh
   // runtime starts with every file closed; declared last so that it goes
   // first, closing its files while the rest of the runtime still stands.

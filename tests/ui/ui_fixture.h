@@ -1,0 +1,53 @@
+// A fresh core runtime in a temporary folder with the window layer attached
+// to a headless window system (80 x 25 cells of 12 x 24 pixels). A stall
+// (a loop waiting with the script exhausted) is recorded, never aborts.
+#pragma once
+
+#include <string>
+
+#include "core/msg_box.h"
+#include "core/var_store.h"
+#include "platform/compositor.h"
+#include "platform/headless_driver.h"
+#include "tests/support/temp_folder.h"
+#include "ui/caption.h"
+#include "ui/ctl_dialog.h"
+#include "ui/font_cfg.h"
+#include "ui/fonts.h"
+#include "ui/geom.h"
+#include "ui/screen_open.h"
+#include "ui/screen_parms.h"
+#include "ui/screen_table.h"
+#include "ui/ui_state.h"
+#include "ui/win_create.h"
+#include "ui/win_def.h"
+#include "ui/win_loop.h"
+#include "ui/win_stack.h"
+
+namespace eng::test {
+
+class UiTest : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    ASSERT_EQ(VarInitSystem(), kOk);
+    d.ws().SetStallHandler([this](plat::WinSystem&, const std::string& report) { stall = report; });
+    UiRuntimeFresh();
+    MsgBoxSetService(&d.msgbox());
+  }
+  void TearDown() override {
+    UiSetWinSystem(nullptr);
+    MsgBoxSetService(nullptr);
+    TempFolderTest::TearDown();
+  }
+  // The window layer's state back to its load values, on the same window system.
+  void UiRuntimeFresh() {
+    Ui() = UiState{};
+    UiSetWinSystem(&d.ws());
+  }
+
+  plat::HeadlessDriver d;
+  std::string stall;
+};
+
+}  // namespace eng::test

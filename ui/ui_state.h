@@ -1,0 +1,63 @@
+// The window layer's runtime context: the character grids, the font table,
+// the window stack, the blocks of the loaded screens and open screen windows,
+// and the window system the layer speaks to. It hangs on the core runtime
+// (CoreRuntime::ui_layer), so a fresh core runtime starts a fresh window
+// layer. Ui() creates it on first use.
+//
+// The window system is installed by the program (or a test) and stays owned
+// by it; without one, every window operation fails softly (null handles).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/status.h"
+#include "platform/win_core.h"
+#include "ui/fonts.h"
+#include "ui/geom.h"
+#include "ui/screen_records.h"
+#include "ui/win_stack.h"
+
+namespace eng {
+
+// The chooser the font verb asks: (title, comma list of choices) -> the
+// 1-based choice, 0 when nothing was chosen. Installed by the layer that
+// builds the chooser popup; without one the plain list chooser is used.
+using UiChooser = std::function<uint16_t(StrPair title, StrPair choices)>;
+
+// Ends the accept window with an action code (installed by accept windows).
+using UiAcceptExit = std::function<Status(uint16_t code)>;
+
+struct UiState {
+  plat::WinSystem* ws = nullptr;  // not owned
+  ScreenGrid base_grid{80, 25, 0, 0, 0, 0};
+  ScreenGrid override_grid{0, 0, 0, 0, 0, 0};
+  FontTable fonts;
+  WinStack stack;
+  uint16_t counters[4] = {0, 0, 0, 0};  // ScreenCounters
+  std::map<uint32_t, ScreenBlock> screen_blocks;
+  std::map<uint32_t, std::string> win_blocks;
+  uint32_t next_block = 1;
+  void* instance = nullptr;
+  UiChooser chooser;
+  UiAcceptExit accept_exit;
+  // Statuses shown in an error box during the dispatch in progress, so that
+  // one failure is shown once; depth of nested dispatches.
+  std::vector<Status> shown;
+  int dispatch_depth = 0;
+  // The keyboard-wedge scan being received by whichever edit has the focus.
+  bool wedge_scanning = false;
+  std::string wedge;
+};
+
+UiState& Ui();
+// The installed window system, or null.
+plat::WinSystem* UiWs();
+void UiSetWinSystem(plat::WinSystem* ws);
+void UiSetChooser(UiChooser chooser);
+
+}  // namespace eng
