@@ -32,26 +32,6 @@ int CompareFence(std::string_view text, const std::string& fence) {
   return text.size() > fence.size() ? 1 : 0;
 }
 
-// Restores the override of a record's key source when a change ends.
-class OverrideScope {
- public:
-  OverrideScope(int32_t& r, const char*& bytes, int32_t nr, const char* nbytes)
-      : r_(r), bytes_(bytes) {
-    r_ = nr;
-    bytes_ = nbytes;
-  }
-  ~OverrideScope() {
-    r_ = -1;
-    bytes_ = nullptr;
-  }
-  OverrideScope(const OverrideScope&) = delete;
-  OverrideScope& operator=(const OverrideScope&) = delete;
-
- private:
-  int32_t& r_;
-  const char*& bytes_;
-};
-
 }  // namespace
 
 void DataFileIndex::Attach(const DataFileLayout* layout, DataRecordFile* records, std::string path) {
@@ -62,6 +42,9 @@ void DataFileIndex::Attach(const DataFileLayout* layout, DataRecordFile* records
   free_.clear();
   cursor_ = 0;
   changed_ = false;
+  shared_ = logging_ = unlogged_ = false;
+  seen_ = LogHead{};
+  log_at_ = -1;
   ResetRoom();
 }
 
@@ -118,15 +101,31 @@ Status DataFileIndex::Open(bool* rebuilt) {
   file_.Close();
   // Opened read-write and created when missing, also for read-only files;
   // an index that cannot be written is still read.
-  Status s = file_.Open(path_, true, true);
-  if (s) s = file_.Open(path_, false, false);
-  if (s) return ErrRecord(kModDataFile, kStDiskIo);
+  for (int tries = 0;; ++tries) {
+    Status s = file_.Open(path_, true, true);
+    if (s) s = file_.Open(path_, false, false);
+    if (s) return ErrRecord(kModDataFile, kStDiskIo);
+    if (!shared_) break;
+    // Loaded under the change lock, so that no other open changes the
+    // files meanwhile; an index replaced by a closing open's last save
+    // while this one waited is opened again.
+    if (file_.Hold(BlockLock::kExclusive) != kOk && file_.Hold(BlockLock::kShared) != kOk)
+      return ErrRecord(kModDataFile, kStDiskIo);
+    if (file_.StillAt(path_) || tries == 8) break;
+    file_.Close();
+  }
   int64_t size = file_.Size();
   std::string bytes(size_t(size < 0 ? 0 : size), '\0');
-  if (size < 0 || !file_.ReadAt(0, bytes.data(), bytes.size())) return ErrRecord(kModDataFile, kStDiskIo);
-  if (Load(bytes) == kOk && Check() == kOk) return kOk;
-  if (rebuilt) *rebuilt = true;
-  return Rebuild();
+  Status s = kOk;
+  if (size < 0 || !file_.ReadAt(0, bytes.data(), bytes.size())) {
+    s = ErrRecord(kModDataFile, kStDiskIo);
+  } else if ((shared_ ? LoadShared(bytes) : Load(bytes)) != kOk || Check() != kOk) {
+    if (rebuilt) *rebuilt = true;
+    s = Rebuild();
+    unlogged_ = shared_;  // the file lacks what the memory now holds
+  }
+  if (shared_) file_.Hold(BlockLock::kUnlock);
+  return s;
 }
 
 Status DataFileIndex::Close() {
@@ -237,6 +236,8 @@ std::string DataFileIndex::Serialize() const {
 
 Status DataFileIndex::Save(bool sync) {
   if (!changed_) return kOk;
+  // Shared: in place, with a log for the others while there are any.
+  if (shared_ && !sync) return WriteBaseShared(logging_);
   if (!sync && file_.IsOpen() && std::endian::native == std::endian::little) {
     // In place, straight from the arrays' blocks.
     const int32_t head[2] = {FreeCount(), LiveCount()};
@@ -425,7 +426,8 @@ Status DataFileIndex::AddRecord(const char* record, uint16_t key, int64_t* recno
   --key_spare_;
   changed_ = true;
   if (recno) *recno = r;
-  return io_error_;
+  Status l = Logged(kLogAdd, int32_t(r), nullptr);
+  return io_error_ ? io_error_ : l;
 }
 
 Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key) {
@@ -444,9 +446,11 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
   s = records_->WriteRecNo(r, record);
   if (s) return s;
   io_error_ = kOk;
+  bool moved = false;
   for (size_t a = 0; a < arrays_.size(); ++a) {
     const KeyLayout& layout = layout_->Key(uint16_t(a + 1));
     if (KeyCompareRecords(layout, old.data(), record) == 0) continue;
+    moved = true;
     uint32_t at = PositionOf(uint16_t(a + 1), int32_t(r), old.data());
     if (at < arrays_[a].size()) arrays_[a].erase(at);
     OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
@@ -454,7 +458,9 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
     changed_ = true;
   }
   cursor_ = PositionOf(key, int32_t(r), record);
-  return io_error_;
+  // Only a moved key concerns the other opens' arrays.
+  Status l = moved ? Logged(kLogRewrite, int32_t(r), old.data()) : kOk;
+  return io_error_ ? io_error_ : l;
 }
 
 Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
@@ -482,7 +488,8 @@ Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
   --free_spare_;
   ++key_spare_;
   changed_ = true;
-  return io_error_;
+  Status l = Logged(kLogDelete, int32_t(r), old.data());
+  return io_error_ ? io_error_ : l;
 }
 
 }  // namespace eng
