@@ -163,27 +163,40 @@ Status DataFileIndex::Check() {
   if (count < 0) return kStDiskIo;
   if (int64_t(LiveCount()) + FreeCount() != count) return kStDiskIo;
   const uint16_t length = records_->RecordLength();
+  // The records through one mapping of the whole file where it serves (no
+  // view then moves it, so the previous record's view stays valid); else
+  // read into two buffers in turn, so that the previous record survives the
+  // next read.
+  BlockFile& file = records_->File();
+  const bool mapped = count > 0 && file.View(0, size_t(count) * length) != nullptr;
+  std::vector<char> bufs(2 * size_t(length));
+  size_t turn = 0;
+  auto record = [&](int32_t r) -> const char* {
+    if (mapped) return file.View(int64_t(r) * length, length);
+    char* b = bufs.data() + (turn ^= 1) * length;
+    return records_->ReadRecNo(r, b) == kOk ? b : nullptr;
+  };
   std::vector<char> seen(size_t(count), 0);
-  Status err = kOk;
   for (int32_t r : free_) {
     if (r < 0 || r >= count || seen[size_t(r)]) return kStDiskIo;
-    const char* rec = records_->View(r, &err);
+    const char* rec = record(r);
     if (!rec || rec[0] != kRecordDeleted) return kStDiskIo;
     seen[size_t(r)] = 1;
   }
-  std::vector<char> prev(length);
+  std::vector<char> in_array(seen.size());
   for (size_t a = 0; a < arrays_.size(); ++a) {
     const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-    std::vector<char> in_array(seen);
-    const RecNoSeq& arr = arrays_[a];
-    for (uint32_t i = 0; i < arr.size(); ++i) {
-      int32_t r = arr.at(i);
-      if (r < 0 || r >= count || in_array[size_t(r)]) return kStDiskIo;
-      in_array[size_t(r)] = 1;
-      const char* rec = records_->View(r, &err);
-      if (!rec || rec[0] == kRecordDeleted) return kStDiskIo;
-      if (i > 0 && KeyCompareRecords(key, prev.data(), rec) > 0) return kStDiskIo;
-      std::memcpy(prev.data(), rec, length);
+    std::copy(seen.begin(), seen.end(), in_array.begin());
+    const char* prev = nullptr;
+    for (const std::vector<int32_t>& block : arrays_[a].Blocks()) {
+      for (int32_t r : block) {
+        if (r < 0 || r >= count || in_array[size_t(r)]) return kStDiskIo;
+        in_array[size_t(r)] = 1;
+        const char* rec = record(r);
+        if (!rec || rec[0] == kRecordDeleted) return kStDiskIo;
+        if (prev && KeyCompareRecords(key, prev, rec) > 0) return kStDiskIo;
+        prev = rec;
+      }
     }
   }
   return kOk;
