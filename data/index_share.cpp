@@ -182,7 +182,7 @@ Status DataFileIndex::Replay(const char* entries, uint64_t count) {
       if (keep[t * k + a]) continue;
       std::string text = layout_->Key(uint16_t(a + 1)).ValueOf(now[t].data());
       uint32_t pos = text.empty() ? arrays_[a].size() : UpperBound(a, text);
-      arrays_[a].insert(pos, touched[t].r);
+      arrays_[a].insert(pos, touched[t].r, layout_->Key(uint16_t(a + 1)).PrefixOf(now[t].data()));
     }
   }
   ResetRoom();

@@ -65,28 +65,37 @@ const char* DataFileIndex::RecordOf(int32_t r) {
 }
 
 // First position whose key is not below the text (a failed read counts as
-// "not below", and io_error_ tells).
-uint32_t DataFileIndex::LowerBound(size_t a, std::string_view text) {
+// "not below", and io_error_ tells); with `upper`, first position whose key
+// is above it. Inside a block the entries' prefixes decide where they
+// differ from the text's, and wholly for a text of at most 8 bytes.
+uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
   const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-  return arrays_[a].FirstWhereFenced(
-      [&](int32_t r) {
+  uint64_t mask;
+  const uint64_t tp = KeyTextPrefix(text, &mask);
+  const bool short_text = text.size() <= 8;
+  return arrays_[a].FirstWherePrefixed(
+      [&](int32_t r, const uint64_t* p) {
+        if (p && r != override_r_) {
+          const uint64_t ep = *p & mask;
+          if (ep != tp) return tp < ep;
+          if (short_text) return !upper;
+        }
         const char* rec = RecordOf(r);
-        return !rec || KeyCompareText(key, rec, text) <= 0;
+        if (!rec) return true;
+        const int c = KeyCompareText(key, rec, text);
+        return upper ? c < 0 : c <= 0;
       },
-      [&](const std::string& fence) { return CompareFence(text, fence) <= 0; },
-      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); });
-}
-
-// First position whose key is above the text.
-uint32_t DataFileIndex::UpperBound(size_t a, std::string_view text) {
-  const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-  return arrays_[a].FirstWhereFenced(
-      [&](int32_t r) {
+      [&](const std::string& fence) {
+        const int c = CompareFence(text, fence);
+        return upper ? c < 0 : c <= 0;
+      },
+      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); },
+      [&](int32_t r, uint64_t* p) {
         const char* rec = RecordOf(r);
-        return !rec || KeyCompareText(key, rec, text) < 0;
-      },
-      [&](const std::string& fence) { return CompareFence(text, fence) < 0; },
-      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); });
+        if (!rec) return false;
+        *p = key.PrefixOf(rec);
+        return true;
+      });
 }
 
 bool DataFileIndex::FillFence(const KeyLayout& key, int32_t r, std::string& fence) {
@@ -432,7 +441,7 @@ Status DataFileIndex::AddRecord(const char* record, uint16_t key, int64_t* recno
     for (size_t a = 0; a < arrays_.size(); ++a) {
       std::string text = layout_->Key(uint16_t(a + 1)).ValueOf(record);
       uint32_t pos = text.empty() ? arrays_[a].size() : UpperBound(a, text);
-      arrays_[a].insert(pos, int32_t(r));
+      arrays_[a].insert(pos, int32_t(r), layout_->Key(uint16_t(a + 1)).PrefixOf(record));
       if (a == ArrayIndex(key)) cursor_ = pos;
     }
   }
@@ -467,7 +476,7 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
     uint32_t at = PositionOf(uint16_t(a + 1), int32_t(r), old.data());
     if (at < arrays_[a].size()) arrays_[a].erase(at);
     OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
-    arrays_[a].insert(UpperBound(a, layout.ValueOf(record)), int32_t(r));
+    arrays_[a].insert(UpperBound(a, layout.ValueOf(record)), int32_t(r), layout.PrefixOf(record));
     changed_ = true;
   }
   cursor_ = PositionOf(key, int32_t(r), record);

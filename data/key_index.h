@@ -9,8 +9,8 @@
 //
 // Key values are never stored in the file: comparisons cut the key out of the
 // record in the record file. In memory each block of an array remembers the
-// key value of its last entry (see recno_seq.h), so a search reads about
-// log2(512) records instead of log2(N). One cursor (a position) is shared by all arrays
+// key value of its last entry and the first 8 key bytes of each entry (see
+// recno_seq.h), so a search reads a record only where those cannot decide. One cursor (a position) is shared by all arrays
 // and read in the array of the key the caller names.
 //
 // Room grows in steps of 64 entries: R(n) = (n div 64 + 1) x 64. When the key
@@ -165,8 +165,9 @@ class DataFileIndex {
  private:
   size_t ArrayIndex(uint16_t key) const;
   const char* RecordOf(int32_t r);
-  uint32_t LowerBound(size_t a, std::string_view text);
-  uint32_t UpperBound(size_t a, std::string_view text);
+  uint32_t Bound(size_t a, std::string_view text, bool upper);
+  uint32_t LowerBound(size_t a, std::string_view text) { return Bound(a, text, false); }
+  uint32_t UpperBound(size_t a, std::string_view text) { return Bound(a, text, true); }
   bool FillFence(const KeyLayout& key, int32_t r, std::string& fence);
   Status TakeNewRecNo(int64_t* r, bool* from_free);
   void ResetRoom();
