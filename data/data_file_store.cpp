@@ -114,7 +114,7 @@ Status DataFileStore::Shared(Change change) {
 }
 
 Status DataFileStore::TakeUp() {
-  if (!index_.Shared()) return kOk;
+  if (!index_.Shared() || index_.SeenCurrent()) return kOk;
   BlockFile& ix = index_.IndexFile();
   if (ix.Hold(BlockLock::kShared) != kOk) return kStPermission;
   Status s = index_.SyncShared();

@@ -59,6 +59,12 @@ bool DataFileIndex::ReadLogHead(LogHead* head, int64_t* at) {
   return true;
 }
 
+bool DataFileIndex::SeenCurrent() {
+  LogHead head;
+  int64_t at;
+  return ReadLogHead(&head, &at) && head.generation == seen_.generation && head.entries == seen_.entries;
+}
+
 Status DataFileIndex::SyncShared() {
   if (!shared_ || !file_.IsOpen()) return kOk;
   LogHead head;

@@ -150,6 +150,9 @@ class DataFileIndex {
   const std::string& Path() const { return path_; }
   void SetLogging(bool logging) { logging_ = logging; }
   Status SyncShared();
+  // Whether the file's log header is still the one the memory agrees with;
+  // read without the change lock (a change under way is not yet a change).
+  bool SeenCurrent();
   Status CloseShared(bool alone);
   // Marks the memory as holding changes that the file lacks (a rebuild).
   void MarkUnlogged() { unlogged_ = true; }
