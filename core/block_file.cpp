@@ -193,27 +193,53 @@ void BlockFile::Unmap() {
   map_len_ = 0;
 }
 
-Status BlockFile::Lock(BlockLock kind) {
-  if (fd_ < 0) return kStBadFileNumber;
+namespace {
+
+// The bytes the two locks stand on: far beyond any data, so that a lock
+// never covers what a reader of the file's bytes might look at.
+constexpr off_t kOpenLockByte = off_t(1) << 62;
+constexpr off_t kChangeLockByte = kOpenLockByte + 1;
+
+Status LockByte(int fd, BlockLock kind, off_t at, bool wait) {
+  if (fd < 0) return kStBadFileNumber;
   struct flock fl = {};
   fl.l_type = kind == BlockLock::kShared ? F_RDLCK : kind == BlockLock::kExclusive ? F_WRLCK : F_UNLCK;
   fl.l_whence = SEEK_SET;
-  fl.l_start = 0;
-  fl.l_len = 0;
-  while (::fcntl(fd_, F_OFD_SETLK, &fl) != 0) {
+  fl.l_start = at;
+  fl.l_len = 1;
+  while (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) != 0) {
     if (errno == EINTR) continue;
     return kStPermission;
   }
   return kOk;
 }
 
-bool BlockFile::IsNamedBy(std::string_view name) const {
+}  // namespace
+
+Status BlockFile::Lock(BlockLock kind) { return LockByte(fd_, kind, kOpenLockByte, false); }
+
+Status BlockFile::Hold(BlockLock kind) { return LockByte(fd_, kind, kChangeLockByte, true); }
+
+bool BlockFile::Truncate(int64_t size) {
+  if (fd_ < 0 || size < 0) return false;
+  int rc;
+  do rc = ::ftruncate(fd_, off_t(size));
+  while (rc != 0 && errno == EINTR);
+  if (rc != 0) return false;
+  known_size_ = size;
+  if (map_ && size_t(size) < map_len_) {
+    // Pages past the new end must not be read through the mapping.
+    Unmap();
+  }
+  return true;
+}
+
+bool BlockFile::StillAt(std::string_view name) const {
   if (fd_ < 0) return false;
   ResolvedPath rp = PathResolve(name);
-  if (rp.status || !rp.exists) return false;
-  struct stat open_st, path_st;
-  if (::fstat(fd_, &open_st) != 0 || ::stat(rp.path.c_str(), &path_st) != 0) return false;
-  return open_st.st_dev == path_st.st_dev && open_st.st_ino == path_st.st_ino;
+  struct stat a, b;
+  if (rp.status || ::stat(rp.path.c_str(), &a) != 0 || ::fstat(fd_, &b) != 0) return false;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 Status BlockFileReplace(std::string_view name, const char* bytes, size_t n, bool sync) {

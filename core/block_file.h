@@ -8,9 +8,12 @@
 //     comparisons without a system call. It is coherent with every write, ours
 //     and other processes'; only bytes below the size last seen are read
 //     through it.
-//   - Advisory locks are record locks of the open file description (shared
-//     or exclusive, never waiting), so a lock can be lowered atomically and
-//     two opens in one process exclude each other as two processes do.
+//   - Advisory locks are record locks of the open file description, so a
+//     lock can be lowered atomically and two opens in one process exclude
+//     each other as two processes do. Two independent locks sit on bytes far
+//     beyond any data: the open lock (Lock: shared or exclusive, never
+//     waiting), held while the file is open, and the change lock (Hold:
+//     waiting until it is granted), held around one change at a time.
 //   - BlockFileReplace rewrites a file whole: a new file under a fresh name in
 //     the same folder, then renamed over the old one; the old file stays whole
 //     until the rename.
@@ -66,11 +69,16 @@ class BlockFile {
   // known size; null otherwise (the caller then reads with ReadAt).
   const char* View(int64_t pos, size_t n);
 
+  // The open lock; 175 when another open holds it in a conflicting way.
   Status Lock(BlockLock kind);
-  // Whether the name (through the path resolver) names this open file (same
-  // device and inode): false once the file was removed or replaced by a
-  // rename, and for the name of any other file.
-  bool IsNamedBy(std::string_view name) const;
+  // The change lock, waiting for it; 175 only when it cannot be had at all
+  // (an exclusive hold on a file opened for reading).
+  Status Hold(BlockLock kind);
+  // Cuts or extends the file to `size` bytes.
+  bool Truncate(int64_t size);
+  // Whether the name still leads to the file this open holds (it may have
+  // been replaced by a rename since it was opened).
+  bool StillAt(std::string_view name) const;
 
  private:
   bool Remap(int64_t need);

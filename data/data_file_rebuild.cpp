@@ -16,6 +16,7 @@
 #include "data/file_ctrl.h"
 #include "data/lock_marker.h"
 #include "data/record_layer.h"
+#include "data/record_tail.h"
 
 namespace eng {
 
@@ -54,6 +55,11 @@ class Rebuild {
   Status Hold() {
     if (Status s = old_.Open(names_.records, true, true)) return ErrIncident(s, StrOf(names_.records), false);
     if (old_.Lock(BlockLock::kExclusive)) return ErrIncident(kStPermission, StrOf(names_.records), false);
+    // A partial record at the end moves to a side file: the rebuild keeps
+    // whole records only, and no byte of the tail is destroyed.
+    std::string side;
+    if (Status s = RecordTailMove(old_, layout_.record_length, &side))
+      return ErrIncident(s, StrOf(names_.records), false);
     if (names_.marker.empty()) return kOk;
     if (LockMarkerPresent(names_.marker)) LockMarkerRemove(names_.marker);  // left by a process gone
     if (Status s = LockMarkerWrite(names_.marker)) return s;

@@ -3,6 +3,7 @@
 #include "core/block_file.h"
 #include "core/err_register.h"
 #include "data/lock_marker.h"
+#include "data/record_tail.h"
 
 namespace eng {
 
@@ -29,6 +30,13 @@ Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& lay
     records_.Close();
     return kStPermission;
   }
+  if (RecordTailBytes(records_.File().Size(), layout_.record_length) != 0) {
+    // A partial record at the end: refused until a rebuild moves it aside
+    // (record_tail.h), so that no add writes over it.
+    records_.Close();
+    ErrIncident(kStDiskIo, StrOf(names.records), false);
+    return ErrRecord(kModDataFile, kStDiskIo);
+  }
   records_.SetSoleWriter(exclusive);
   if (exclusive && !names.marker.empty()) {
     s = LockMarkerWrite(names.marker);
@@ -40,6 +48,7 @@ Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& lay
   }
   if (!(flags & kOpenNoIndex)) {
     index_.Attach(&layout_, &records_, names.index);
+    index_.SetShared(!exclusive);
     s = index_.Open(&rebuilt_);
     if (s) {
       index_.Close();
@@ -57,7 +66,21 @@ Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& lay
 Status DataFileStore::Close() {
   if (!open_) return kOk;
   Status s = kOk;
-  if (!(flags_ & kOpenNoIndex)) s = index_.Close();
+  if (!(flags_ & kOpenNoIndex)) {
+    if (index_.Shared()) {
+      BlockFile& ix = index_.IndexFile();
+      if (ix.Hold(BlockLock::kExclusive) != kOk) ix.Hold(BlockLock::kShared);
+      s = index_.SyncShared();
+      // Alone when no other open holds the file; the lock is lowered again
+      // at once, so that an open coming meanwhile is not refused.
+      const bool alone = records_.File().Lock(BlockLock::kExclusive) == kOk;
+      if (alone) records_.File().Lock(BlockLock::kShared);
+      Status c = index_.CloseShared(alone);  // also lets go of the change lock
+      if (!s) s = c;
+    } else {
+      s = index_.Close();
+    }
+  }
   if (!(flags_ & kOpenReadOnly) || (flags_ & kOpenExclusive)) records_.Sync();
   records_.Close();
   if (!marker_.empty()) LockMarkerRemove(marker_);
@@ -74,8 +97,34 @@ Status DataFileStore::Read(int64_t r, std::string* out) {
   return records_.ReadRecNo(r, out->data());
 }
 
+template <class Change>
+Status DataFileStore::Shared(Change change) {
+  if (!index_.Shared()) return change();
+  BlockFile& ix = index_.IndexFile();
+  if (ix.Hold(BlockLock::kExclusive) != kOk) return kStPermission;  // an index that cannot be written
+  Status s = index_.SyncShared();
+  if (!s) {
+    const bool alone = records_.File().Lock(BlockLock::kExclusive) == kOk;
+    if (alone) records_.File().Lock(BlockLock::kShared);
+    index_.SetLogging(!alone);
+    s = change();
+  }
+  ix.Hold(BlockLock::kUnlock);
+  return s;
+}
+
+Status DataFileStore::TakeUp() {
+  if (!index_.Shared() || index_.SeenCurrent()) return kOk;
+  BlockFile& ix = index_.IndexFile();
+  if (ix.Hold(BlockLock::kShared) != kOk) return kStPermission;
+  Status s = index_.SyncShared();
+  ix.Hold(BlockLock::kUnlock);
+  return s;
+}
+
 NdxResult DataFileStore::Locate(uint16_t key, std::string_view value, std::string* out, bool nearest) {
   if (Status s = Writable()) return NdxResult{kNdxPastEnd, s, -1};
+  if (Status s = TakeUp()) return NdxResult{kNdxPastEnd, s, -1};
   NdxResult res = index_.Seek(key, value);
   if (!res.error && (res.position == kNdxFound || (nearest && res.position == kNdxBetween)))
     res.error = Read(res.recno, out);
@@ -106,20 +155,20 @@ Status DataFileStore::Add(std::string_view record, uint16_t key, int64_t* recno)
   Status s = Writable();
   if (!s) s = CheckRecord(record);
   if (s) return s;
-  return index_.AddRecord(record.data(), key, recno);
+  return Shared([&] { return index_.AddRecord(record.data(), key, recno); });
 }
 
 Status DataFileStore::Rewrite(int64_t r, std::string_view record, uint16_t key) {
   Status s = Writable();
   if (!s) s = CheckRecord(record);
   if (s) return s;
-  return index_.RewriteRecord(r, record.data(), key);
+  return Shared([&] { return index_.RewriteRecord(r, record.data(), key); });
 }
 
 Status DataFileStore::Delete(int64_t r, uint16_t key) {
   Status s = Writable();
   if (s) return s;
-  return index_.DeleteRecord(r, key);
+  return Shared([&] { return index_.DeleteRecord(r, key); });
 }
 
 }  // namespace eng

@@ -32,26 +32,6 @@ int CompareFence(std::string_view text, const std::string& fence) {
   return text.size() > fence.size() ? 1 : 0;
 }
 
-// Restores the override of a record's key source when a change ends.
-class OverrideScope {
- public:
-  OverrideScope(int32_t& r, const char*& bytes, int32_t nr, const char* nbytes)
-      : r_(r), bytes_(bytes) {
-    r_ = nr;
-    bytes_ = nbytes;
-  }
-  ~OverrideScope() {
-    r_ = -1;
-    bytes_ = nullptr;
-  }
-  OverrideScope(const OverrideScope&) = delete;
-  OverrideScope& operator=(const OverrideScope&) = delete;
-
- private:
-  int32_t& r_;
-  const char*& bytes_;
-};
-
 }  // namespace
 
 void DataFileIndex::Attach(const DataFileLayout* layout, DataRecordFile* records, std::string path) {
@@ -62,6 +42,9 @@ void DataFileIndex::Attach(const DataFileLayout* layout, DataRecordFile* records
   free_.clear();
   cursor_ = 0;
   changed_ = false;
+  shared_ = logging_ = unlogged_ = false;
+  seen_ = LogHead{};
+  log_at_ = -1;
   ResetRoom();
 }
 
@@ -82,28 +65,37 @@ const char* DataFileIndex::RecordOf(int32_t r) {
 }
 
 // First position whose key is not below the text (a failed read counts as
-// "not below", and io_error_ tells).
-uint32_t DataFileIndex::LowerBound(size_t a, std::string_view text) {
+// "not below", and io_error_ tells); with `upper`, first position whose key
+// is above it. Inside a block the entries' prefixes decide where they
+// differ from the text's, and wholly for a text of at most 8 bytes.
+uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
   const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-  return arrays_[a].FirstWhereFenced(
-      [&](int32_t r) {
+  uint64_t mask;
+  const uint64_t tp = KeyTextPrefix(text, &mask);
+  const bool short_text = text.size() <= 8;
+  return arrays_[a].FirstWherePrefixed(
+      [&](int32_t r, const uint64_t* p) {
+        if (p && r != override_r_) {
+          const uint64_t ep = *p & mask;
+          if (ep != tp) return tp < ep;
+          if (short_text) return !upper;
+        }
         const char* rec = RecordOf(r);
-        return !rec || KeyCompareText(key, rec, text) <= 0;
+        if (!rec) return true;
+        const int c = KeyCompareText(key, rec, text);
+        return upper ? c < 0 : c <= 0;
       },
-      [&](const std::string& fence) { return CompareFence(text, fence) <= 0; },
-      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); });
-}
-
-// First position whose key is above the text.
-uint32_t DataFileIndex::UpperBound(size_t a, std::string_view text) {
-  const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-  return arrays_[a].FirstWhereFenced(
-      [&](int32_t r) {
+      [&](const std::string& fence) {
+        const int c = CompareFence(text, fence);
+        return upper ? c < 0 : c <= 0;
+      },
+      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); },
+      [&](int32_t r, uint64_t* p) {
         const char* rec = RecordOf(r);
-        return !rec || KeyCompareText(key, rec, text) < 0;
-      },
-      [&](const std::string& fence) { return CompareFence(text, fence) < 0; },
-      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); });
+        if (!rec) return false;
+        *p = key.PrefixOf(rec);
+        return true;
+      });
 }
 
 bool DataFileIndex::FillFence(const KeyLayout& key, int32_t r, std::string& fence) {
@@ -118,15 +110,31 @@ Status DataFileIndex::Open(bool* rebuilt) {
   file_.Close();
   // Opened read-write and created when missing, also for read-only files;
   // an index that cannot be written is still read.
-  Status s = file_.Open(path_, true, true);
-  if (s) s = file_.Open(path_, false, false);
-  if (s) return ErrRecord(kModDataFile, kStDiskIo);
+  for (int tries = 0;; ++tries) {
+    Status s = file_.Open(path_, true, true);
+    if (s) s = file_.Open(path_, false, false);
+    if (s) return ErrRecord(kModDataFile, kStDiskIo);
+    if (!shared_) break;
+    // Loaded under the change lock, so that no other open changes the
+    // files meanwhile; an index replaced by a closing open's last save
+    // while this one waited is opened again.
+    if (file_.Hold(BlockLock::kExclusive) != kOk && file_.Hold(BlockLock::kShared) != kOk)
+      return ErrRecord(kModDataFile, kStDiskIo);
+    if (file_.StillAt(path_) || tries == 8) break;
+    file_.Close();
+  }
   int64_t size = file_.Size();
   std::string bytes(size_t(size < 0 ? 0 : size), '\0');
-  if (size < 0 || !file_.ReadAt(0, bytes.data(), bytes.size())) return ErrRecord(kModDataFile, kStDiskIo);
-  if (Load(bytes) == kOk && Check() == kOk) return kOk;
-  if (rebuilt) *rebuilt = true;
-  return Rebuild();
+  Status s = kOk;
+  if (size < 0 || !file_.ReadAt(0, bytes.data(), bytes.size())) {
+    s = ErrRecord(kModDataFile, kStDiskIo);
+  } else if ((shared_ ? LoadShared(bytes) : Load(bytes)) != kOk || Check() != kOk) {
+    if (rebuilt) *rebuilt = true;
+    s = Rebuild();
+    unlogged_ = shared_;  // the file lacks what the memory now holds
+  }
+  if (shared_) file_.Hold(BlockLock::kUnlock);
+  return s;
 }
 
 Status DataFileIndex::Close() {
@@ -164,27 +172,40 @@ Status DataFileIndex::Check() {
   if (count < 0) return kStDiskIo;
   if (int64_t(LiveCount()) + FreeCount() != count) return kStDiskIo;
   const uint16_t length = records_->RecordLength();
+  // The records through one mapping of the whole file where it serves (no
+  // view then moves it, so the previous record's view stays valid); else
+  // read into two buffers in turn, so that the previous record survives the
+  // next read.
+  BlockFile& file = records_->File();
+  const bool mapped = count > 0 && file.View(0, size_t(count) * length) != nullptr;
+  std::vector<char> bufs(2 * size_t(length));
+  size_t turn = 0;
+  auto record = [&](int32_t r) -> const char* {
+    if (mapped) return file.View(int64_t(r) * length, length);
+    char* b = bufs.data() + (turn ^= 1) * length;
+    return records_->ReadRecNo(r, b) == kOk ? b : nullptr;
+  };
   std::vector<char> seen(size_t(count), 0);
-  Status err = kOk;
   for (int32_t r : free_) {
     if (r < 0 || r >= count || seen[size_t(r)]) return kStDiskIo;
-    const char* rec = records_->View(r, &err);
+    const char* rec = record(r);
     if (!rec || rec[0] != kRecordDeleted) return kStDiskIo;
     seen[size_t(r)] = 1;
   }
-  std::vector<char> prev(length);
+  std::vector<char> in_array(seen.size());
   for (size_t a = 0; a < arrays_.size(); ++a) {
     const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-    std::vector<char> in_array(seen);
-    const RecNoSeq& arr = arrays_[a];
-    for (uint32_t i = 0; i < arr.size(); ++i) {
-      int32_t r = arr.at(i);
-      if (r < 0 || r >= count || in_array[size_t(r)]) return kStDiskIo;
-      in_array[size_t(r)] = 1;
-      const char* rec = records_->View(r, &err);
-      if (!rec || rec[0] == kRecordDeleted) return kStDiskIo;
-      if (i > 0 && KeyCompareRecords(key, prev.data(), rec) > 0) return kStDiskIo;
-      std::memcpy(prev.data(), rec, length);
+    std::copy(seen.begin(), seen.end(), in_array.begin());
+    const char* prev = nullptr;
+    for (const std::vector<int32_t>& block : arrays_[a].Blocks()) {
+      for (int32_t r : block) {
+        if (r < 0 || r >= count || in_array[size_t(r)]) return kStDiskIo;
+        in_array[size_t(r)] = 1;
+        const char* rec = record(r);
+        if (!rec || rec[0] == kRecordDeleted) return kStDiskIo;
+        if (prev && KeyCompareRecords(key, prev, rec) > 0) return kStDiskIo;
+        prev = rec;
+      }
     }
   }
   return kOk;
@@ -237,6 +258,8 @@ std::string DataFileIndex::Serialize() const {
 
 Status DataFileIndex::Save(bool sync) {
   if (!changed_) return kOk;
+  // Shared: in place, with a log for the others while there are any.
+  if (shared_ && !sync) return WriteBaseShared(logging_);
   if (!sync && file_.IsOpen() && std::endian::native == std::endian::little) {
     // In place, straight from the arrays' blocks.
     const int32_t head[2] = {FreeCount(), LiveCount()};
@@ -418,14 +441,15 @@ Status DataFileIndex::AddRecord(const char* record, uint16_t key, int64_t* recno
     for (size_t a = 0; a < arrays_.size(); ++a) {
       std::string text = layout_->Key(uint16_t(a + 1)).ValueOf(record);
       uint32_t pos = text.empty() ? arrays_[a].size() : UpperBound(a, text);
-      arrays_[a].insert(pos, int32_t(r));
+      arrays_[a].insert(pos, int32_t(r), layout_->Key(uint16_t(a + 1)).PrefixOf(record));
       if (a == ArrayIndex(key)) cursor_ = pos;
     }
   }
   --key_spare_;
   changed_ = true;
   if (recno) *recno = r;
-  return io_error_;
+  Status l = Logged(kLogAdd, int32_t(r), nullptr);
+  return io_error_ ? io_error_ : l;
 }
 
 Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key) {
@@ -444,17 +468,21 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
   s = records_->WriteRecNo(r, record);
   if (s) return s;
   io_error_ = kOk;
+  bool moved = false;
   for (size_t a = 0; a < arrays_.size(); ++a) {
     const KeyLayout& layout = layout_->Key(uint16_t(a + 1));
     if (KeyCompareRecords(layout, old.data(), record) == 0) continue;
+    moved = true;
     uint32_t at = PositionOf(uint16_t(a + 1), int32_t(r), old.data());
     if (at < arrays_[a].size()) arrays_[a].erase(at);
     OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
-    arrays_[a].insert(UpperBound(a, layout.ValueOf(record)), int32_t(r));
+    arrays_[a].insert(UpperBound(a, layout.ValueOf(record)), int32_t(r), layout.PrefixOf(record));
     changed_ = true;
   }
   cursor_ = PositionOf(key, int32_t(r), record);
-  return io_error_;
+  // Only a moved key concerns the other opens' arrays.
+  Status l = moved ? Logged(kLogRewrite, int32_t(r), old.data()) : kOk;
+  return io_error_ ? io_error_ : l;
 }
 
 Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
@@ -482,7 +510,8 @@ Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
   --free_spare_;
   ++key_spare_;
   changed_ = true;
-  return io_error_;
+  Status l = Logged(kLogDelete, int32_t(r), old.data());
+  return io_error_ ? io_error_ : l;
 }
 
 }  // namespace eng

@@ -9,8 +9,8 @@
 //
 // Key values are never stored in the file: comparisons cut the key out of the
 // record in the record file. In memory each block of an array remembers the
-// key value of its last entry (see recno_seq.h), so a search reads about
-// log2(512) records instead of log2(N). One cursor (a position) is shared by all arrays
+// key value of its last entry and the first 8 key bytes of each entry (see
+// recno_seq.h), so a search reads a record only where those cannot decide. One cursor (a position) is shared by all arrays
 // and read in the array of the key the caller names.
 //
 // Room grows in steps of 64 entries: R(n) = (n div 64 + 1) x 64. When the key
@@ -43,6 +43,25 @@
 // All three leave the cursor on record r's position in the named key (after a
 // delete: the position that held it). 144 for a number that is not a live
 // record; 137 for a failed write; 163 for a record starting with ESC.
+//
+// Sharing (a file opened shared by several opens, in this or other
+// processes; the store holds the index file's change lock around each
+// step). The index file may then carry, right after the last array, a
+// change log: a header ("IXLOG" magic, a generation that is new whenever the
+// arrays before it are rewritten, and an entry count) and entries (change,
+// record number, the record as it was before). Other programs never read
+// it: bytes after the last array are not read.
+//   SyncShared    brings the memory up to the file: nothing when the log
+//                 header is the one last seen; the new entries replayed when
+//                 only entries were added; else the whole file loaded again
+//   SetLogging    while others have the file open, every change reaches the
+//                 file before the change lock is released (a log entry, or
+//                 the arrays rewritten with a fresh log when the log is long
+//                 or this open holds changes it never logged); while this
+//                 open is alone, changes stay in memory as for a file held
+//                 exclusively, and are rewritten for others when one comes
+//   CloseShared   the last save: alone, the whole index replaced and synced
+//                 (as Close); with others, in place, only what they lack
 #pragma once
 
 #include <cstdint>
@@ -125,6 +144,19 @@ class DataFileIndex {
   // from the record file when null); the array's size when absent.
   uint32_t PositionOf(uint16_t key, int32_t r, const char* record = nullptr);
 
+  void SetShared(bool shared) { shared_ = shared; }
+  bool Shared() const { return shared_; }
+  BlockFile& IndexFile() { return file_; }
+  const std::string& Path() const { return path_; }
+  void SetLogging(bool logging) { logging_ = logging; }
+  Status SyncShared();
+  // Whether the file's log header is still the one the memory agrees with;
+  // read without the change lock (a change under way is not yet a change).
+  bool SeenCurrent();
+  Status CloseShared(bool alone);
+  // Marks the memory as holding changes that the file lacks (a rebuild).
+  void MarkUnlogged() { unlogged_ = true; }
+
   int32_t LiveCount() const { return arrays_.empty() ? 0 : int32_t(arrays_[0].size()); }
   int32_t FreeCount() const { return int32_t(free_.size()); }
   const std::vector<int32_t>& FreeList() const { return free_; }
@@ -136,11 +168,27 @@ class DataFileIndex {
  private:
   size_t ArrayIndex(uint16_t key) const;
   const char* RecordOf(int32_t r);
-  uint32_t LowerBound(size_t a, std::string_view text);
-  uint32_t UpperBound(size_t a, std::string_view text);
+  uint32_t Bound(size_t a, std::string_view text, bool upper);
+  uint32_t LowerBound(size_t a, std::string_view text) { return Bound(a, text, false); }
+  uint32_t UpperBound(size_t a, std::string_view text) { return Bound(a, text, true); }
   bool FillFence(const KeyLayout& key, int32_t r, std::string& fence);
   Status TakeNewRecNo(int64_t* r, bool* from_free);
   void ResetRoom();
+
+  // Sharing (index_share.cpp).
+  enum LogOp : int32_t { kLogAdd = 1, kLogRewrite = 2, kLogDelete = 3 };
+  struct LogHead {
+    uint64_t generation = 0;  // 0: no log
+    uint64_t entries = 0;
+  };
+  int64_t BaseSize() const;
+  bool ReadLogHead(LogHead* head, int64_t* at);
+  Status ReloadShared(LogHead head);
+  Status LoadShared(std::string_view bytes);
+  Status Replay(const char* entries, uint64_t count);
+  Status WriteBaseShared(bool with_log);
+  // After a change of record r (old: its bytes before, null for an add).
+  Status Logged(LogOp op, int32_t r, const char* old);
 
   const DataFileLayout* layout_ = nullptr;
   DataRecordFile* records_ = nullptr;
@@ -157,6 +205,31 @@ class DataFileIndex {
   // these bytes instead of the file (its old value, already overwritten).
   int32_t override_r_ = -1;
   const char* override_bytes_ = nullptr;
+
+  bool shared_ = false;    // others may have the file open
+  bool logging_ = false;   // others have it open now: changes go to the file
+  bool unlogged_ = false;  // memory holds changes the file lacks
+  LogHead seen_;           // the log header the memory agrees with
+  int64_t log_at_ = -1;    // where that log stands in the file
+
+  // Makes comparisons read record r's key from other bytes for a while.
+  class OverrideScope {
+   public:
+    OverrideScope(int32_t& r, const char*& bytes, int32_t nr, const char* nbytes) : r_(r), bytes_(bytes) {
+      r_ = nr;
+      bytes_ = nbytes;
+    }
+    ~OverrideScope() {
+      r_ = -1;
+      bytes_ = nullptr;
+    }
+    OverrideScope(const OverrideScope&) = delete;
+    OverrideScope& operator=(const OverrideScope&) = delete;
+
+   private:
+    int32_t& r_;
+    const char*& bytes_;
+  };
 };
 
 }  // namespace eng

@@ -14,6 +14,7 @@ size_t RecNoSeq::BlockOf(uint32_t pos) const {
 void RecNoSeq::Restart(size_t from) {
   starts_.resize(blocks_.size());
   fences_.resize(blocks_.size());
+  prefixes_.resize(blocks_.size());
   fence_ok_.resize(blocks_.size());
   uint32_t p = from == 0 ? 0 : starts_[from - 1] + uint32_t(blocks_[from - 1].size());
   for (size_t i = from; i < blocks_.size(); ++i) {
@@ -27,24 +28,39 @@ int32_t RecNoSeq::at(uint32_t pos) const {
   return blocks_[b][pos - starts_[b]];
 }
 
-void RecNoSeq::insert(uint32_t pos, int32_t value) {
+void RecNoSeq::insert(uint32_t pos, int32_t value) { Insert(pos, value, nullptr); }
+
+void RecNoSeq::insert(uint32_t pos, int32_t value, uint64_t prefix) { Insert(pos, value, &prefix); }
+
+void RecNoSeq::Insert(uint32_t pos, int32_t value, const uint64_t* prefix) {
   if (blocks_.empty()) {
     blocks_.emplace_back(1, value);
     size_ = 1;
     Restart(0);
     DropFence(0);
+    prefixes_[0].clear();
+    if (prefix) prefixes_[0].push_back(*prefix);
     return;
   }
   size_t b = pos >= size_ ? blocks_.size() - 1 : BlockOf(pos);
   std::vector<int32_t>& blk = blocks_[b];
+  std::vector<uint64_t>& px = prefixes_[b];
   size_t at = pos - starts_[b];
   if (at >= blk.size()) DropFence(b);  // a new last entry
+  if (px.size() == blk.size() && prefix) px.insert(px.begin() + at, *prefix);
+  else px.clear();
   blk.insert(blk.begin() + at, value);
   ++size_;
   if (blk.size() > kBlockMax) {
     std::vector<int32_t> tail(blk.begin() + kBlockMax / 2, blk.end());
     blk.resize(kBlockMax / 2);
+    std::vector<uint64_t> ptail;
+    if (px.size() > kBlockMax / 2) {
+      ptail.assign(px.begin() + kBlockMax / 2, px.end());
+      px.resize(kBlockMax / 2);
+    }
     blocks_.insert(blocks_.begin() + b + 1, std::move(tail));
+    prefixes_.insert(prefixes_.begin() + b + 1, std::move(ptail));
     // The tail keeps the old last entry and its fence; the head has a new one.
     fences_.insert(fences_.begin() + b + 1, fences_[b]);
     fence_ok_.insert(fence_ok_.begin() + b + 1, fence_ok_[b]);
@@ -58,12 +74,16 @@ void RecNoSeq::erase(uint32_t pos) {
   std::vector<int32_t>& blk = blocks_[b];
   size_t at = pos - starts_[b];
   if (at + 1 == blk.size()) DropFence(b);  // the last entry goes
+  std::vector<uint64_t>& px = prefixes_[b];
+  if (px.size() == blk.size()) px.erase(px.begin() + at);
+  else px.clear();
   blk.erase(blk.begin() + at);
   --size_;
   if (blk.empty()) {
     blocks_.erase(blocks_.begin() + b);
     fences_.erase(fences_.begin() + b);
     fence_ok_.erase(fence_ok_.begin() + b);
+    prefixes_.erase(prefixes_.begin() + b);
   }
   if (b > 0) --b;
   Restart(std::min(b, blocks_.size()));
@@ -74,6 +94,7 @@ void RecNoSeq::clear() {
   starts_.clear();
   fences_.clear();
   fence_ok_.clear();
+  prefixes_.clear();
   size_ = 0;
 }
 

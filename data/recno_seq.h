@@ -9,6 +9,11 @@
 //   its last entry (its fence, filled on first use by `fill` and dropped
 //   whenever that entry changes), so that the search among blocks compares
 //   in memory and reads records only inside the block it lands in.
+//   FirstWherePrefixed also keeps, per block, the first 8 key bytes of every
+//   entry beside its record number (filled for a whole block on first use,
+//   kept by insertions that bring their entry's prefix, dropped by those
+//   that do not), and hands them to the in-block test, which reads a record
+//   only when the prefix cannot decide.
 #pragma once
 
 #include <algorithm>
@@ -24,6 +29,8 @@ class RecNoSeq {
   bool empty() const { return size_ == 0; }
   int32_t at(uint32_t pos) const;
   void insert(uint32_t pos, int32_t value);
+  // An insertion that keeps the block's prefixes: `prefix` is the entry's.
+  void insert(uint32_t pos, int32_t value, uint64_t prefix);
   void erase(uint32_t pos);
   void clear();
   void assign(const int32_t* values, uint32_t n);
@@ -48,6 +55,41 @@ class RecNoSeq {
     return InBlock(lo, pred);
   }
 
+  // pred(r, prefix) as in FirstWhereFenced; `prefix_of(r, &p)` gives an
+  // entry's prefix (false when it cannot be had: the block then goes
+  // without).
+  template <class Pred, class FencePred, class Fill, class PrefixOf>
+  uint32_t FirstWherePrefixed(Pred pred, FencePred fence_pred, Fill fill, PrefixOf prefix_of) const {
+    size_t lo = 0, hi = blocks_.size();
+    while (lo < hi) {
+      size_t mid = lo + (hi - lo) / 2;
+      bool yes;
+      if (fence_ok_[mid] || (fence_ok_[mid] = fill(blocks_[mid].back(), fences_[mid]))) yes = fence_pred(fences_[mid]);
+      else yes = pred(blocks_[mid].back(), nullptr);
+      if (yes) hi = mid;
+      else lo = mid + 1;
+    }
+    if (lo == blocks_.size()) return size_;
+    const std::vector<int32_t>& b = blocks_[lo];
+    std::vector<uint64_t>& px = prefixes_[lo];
+    if (px.size() != b.size()) {
+      px.resize(b.size());
+      for (size_t i = 0; i < b.size(); ++i)
+        if (!prefix_of(b[i], &px[i])) {
+          px.clear();
+          break;
+        }
+    }
+    const uint64_t* pp = px.empty() ? nullptr : px.data();
+    size_t l = 0, h = b.size() - 1;  // the last entry satisfies pred
+    while (l < h) {
+      size_t mid = l + (h - l) / 2;
+      if (pred(b[mid], pp ? pp + mid : nullptr)) h = mid;
+      else l = mid + 1;
+    }
+    return starts_[lo] + uint32_t(l);
+  }
+
   template <class Pred>
   uint32_t FirstWhere(Pred pred) const {
     // Blocks: the first whose last entry satisfies pred.
@@ -63,6 +105,7 @@ class RecNoSeq {
  private:
   static constexpr size_t kBlockMax = 512;
   size_t BlockOf(uint32_t pos) const;
+  void Insert(uint32_t pos, int32_t value, const uint64_t* prefix);
   void Restart(size_t from);
   void DropFence(size_t b) { fence_ok_[b] = 0; }
 
@@ -83,6 +126,8 @@ class RecNoSeq {
   std::vector<std::vector<int32_t>> blocks_;
   mutable std::vector<std::string> fences_;  // per block: the key value of its last entry
   mutable std::vector<uint8_t> fence_ok_;
+  // Per block: the prefix of each entry, or empty (not filled).
+  mutable std::vector<std::vector<uint64_t>> prefixes_;
   std::vector<uint32_t> starts_;  // position of each block's first entry
   uint32_t size_ = 0;
 };

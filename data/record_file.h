@@ -1,8 +1,8 @@
 // The record file of a data file ("FD"): no header, record r (from 0) at
 // bytes r x L to r x L + L - 1, L the record length. A record whose first byte
 // is ESC (27) is deleted. The file only grows; its record count is its size
-// divided by L (a torn partial record at the end is not a record, and the
-// next new record is written over it).
+// divided by L. A file that ends in a partial record is refused at open (see
+// record_tail.h), so no new record is ever written over those bytes.
 //   ReadRecNo     exactly L bytes of record r; 136 otherwise
 //   WriteRecNo    L bytes at record r, straight to the file; 137 otherwise,
 //                 recorded under module 18 ("DataFile")

@@ -165,6 +165,7 @@ Status SeekOnKey(uint16_t file, uint16_t key, StrPair value, KeySeek* out) {
   if (Status st = Indexed(*out->s)) return st;
   DataFileSetKeyNumber(out->f, key);
   if (Status st = CurrentKey(out->f, &out->k)) return st;
+  if (Status st = out->s->store.TakeUp()) return st;
   out->r = out->s->store.Index().Seek(out->k, value.view());
   return out->r.error;
 }

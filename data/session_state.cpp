@@ -16,6 +16,7 @@
 #include "core/streams.h"
 #include "data/data_file_store.h"
 #include "data/dict_file_path.h"
+#include "data/record_tail.h"
 #include "data/dict_query.h"
 #include "data/lock_marker.h"
 
@@ -34,6 +35,11 @@ Status RebuildFile(uint16_t file) {
   // Take the exclusive lock without looking at the marker: a marker that
   // survives while nobody holds the file is the interrupted session's.
   names.marker.clear();
+  // A partial record left at the end by a cut-off write moves to a side
+  // file first, so the open check passes and no byte is lost.
+  std::string side;
+  Status t = RecordTailMoveAt(names.records, layout.record_length, &side);
+  if (t && t != kStFileNotFound) return t;
   DataFileStore store;
   Status s = store.Open(names, layout, kOpenExclusive);
   if (s) return s;
@@ -48,7 +54,7 @@ Status RebuildFile(uint16_t file) {
 // opened.
 Status LockTake(StrPair path) {
   std::unique_ptr<BlockFile>& held = Core().app.session_lock;
-  if (held && held->IsNamedBy(path.view())) return kOk;
+  if (held && held->StillAt(path.view())) return kOk;
   held.reset();
   // A file replaced between the open and the lock is opened again: the lock
   // must be on the file that the name gives to others.
@@ -56,7 +62,7 @@ Status LockTake(StrPair path) {
     auto file = std::make_unique<BlockFile>();
     if (file->Open(path.view(), true, true) != kOk) return kStFileIo;
     if (file->Lock(BlockLock::kExclusive) != kOk) return kStNetwork;
-    if (file->IsNamedBy(path.view())) {
+    if (file->StillAt(path.view())) {
       held = std::move(file);
       return kOk;
     }
@@ -71,7 +77,7 @@ bool SessionLockHeld() {
   if (!held) return false;
   ScratchScope scope;
   StrPair path = SessionStatePath();
-  return path.ok() && held->IsNamedBy(path.view());
+  return path.ok() && held->StillAt(path.view());
 }
 
 void SessionLockRelease() { Core().app.session_lock.reset(); }

@@ -14,6 +14,7 @@
 #include "core/sys_vars.h"
 #include "data/data_file_path.h"
 #include "data/lock_marker.h"
+#include "data/record_tail.h"
 #include "tests/data/data_file_fixture.h"
 
 namespace eng::test::datafile {
@@ -138,15 +139,44 @@ TEST_F(DataFileStoreTest, RecordFileReadsAndTornTail) {
   EXPECT_EQ(f.Records().ReadRecNo(10, out.data()), kStRead);
   ASSERT_EQ(f.Close(), kOk);
 
-  // A torn last record (a write cut short) is not a record; the next new
-  // record is written over it.
+  // A torn last record (a write cut short) fails the open, naming the file,
+  // for every kind of open; nothing is written.
   std::string recs = Get("clientes.FD");
+  const std::string index = Get("clientes.DIR");
   Put("clientes.FD", recs + "TORN");
+  for (uint8_t flags : {uint8_t(0), uint8_t(kOpenReadOnly), uint8_t(kOpenExclusive), uint8_t(kOpenNoIndex)}) {
+    SCOPED_TRACE(int(flags));
+    ErrSetLast(2, 0, 0, 0);
+    EXPECT_EQ(f.Open(Names(), TwoKeyLayout(), flags), kStDiskIo);
+    EXPECT_EQ(ErrLastCode(), kStDiskIo);
+    EXPECT_EQ(ErrLastModule(), kModDataFile);
+    EXPECT_EQ(ErrIncidentText().str(), "clientes.FD");
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_FALSE(Has("clientes.lock"));
+  }
+  EXPECT_EQ(Get("clientes.FD"), recs + "TORN");
+  EXPECT_EQ(Get("clientes.DIR"), index);
+
+  // The repair moves the tail beside the file and keeps every whole record;
+  // a second torn tail goes to a side file of its own.
+  std::string side;
+  ASSERT_EQ(RecordTailMoveAt("clientes.FD", 40, &side), kOk);
+  EXPECT_EQ(side, "clientes.FD.tail");
+  EXPECT_EQ(Get("clientes.FD.tail"), "TORN");
+  EXPECT_EQ(Get("clientes.FD"), recs);
+  ASSERT_EQ(RecordTailMoveAt("clientes.FD", 40, &side), kOk);
+  EXPECT_EQ(side, "") << "nothing to move";
+  Put("clientes.FD", recs + "AGAIN");
+  ASSERT_EQ(RecordTailMoveAt("clientes.FD", 40, &side), kOk);
+  EXPECT_EQ(side, "clientes.FD.tail1");
+  EXPECT_EQ(Get("clientes.FD.tail1"), "AGAIN");
+  EXPECT_EQ(Get("clientes.FD.tail"), "TORN");
+  EXPECT_EQ(RecordTailMoveAt("missing.FD", 40, &side), kStFileNotFound);
+
   ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), 0), kOk);
   EXPECT_FALSE(f.IndexRebuilt());
-  EXPECT_EQ(f.Records().Count(), 10);
-  EXPECT_EQ(f.Records().ReadRecNo(10, out.data()), kStRead);
-  // The free list comes first (7, then 0).
+  ExpectAllFound(f);
+  // The free list comes first (7, then 0), then the end of the file.
   int64_t r;
   ASSERT_EQ(f.Add(Rec("N1"), 1, &r), kOk);
   EXPECT_EQ(r, 7);
@@ -154,9 +184,32 @@ TEST_F(DataFileStoreTest, RecordFileReadsAndTornTail) {
   EXPECT_EQ(r, 0);
   ASSERT_EQ(f.Add(Rec("N3"), 1, &r), kOk);
   EXPECT_EQ(r, 10);
+  // The file is held: the repair is refused while it is open.
+  EXPECT_EQ(RecordTailMoveAt("clientes.FD", 40, &side), kStPermission);
   ASSERT_EQ(f.Close(), kOk);
   EXPECT_EQ(Get("clientes.FD").size(), 11u * 40);
   EXPECT_EQ(Get("clientes.FD").substr(400), Rec("N3"));
+}
+
+// A file cut off in the middle of a record, whose index still lists the
+// whole records and the cut one: refused, then the repair and the index
+// rebuild keep every whole record and the tail.
+TEST_F(DataFileStoreTest, CutOffRecordFileIsRepairedByTheRebuild) {
+  Build(30);
+  std::string recs = Get("clientes.FD");
+  Put("clientes.FD", recs.substr(0, 40 * 29 + 23));
+  DataFileStore f;
+  EXPECT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kStDiskIo);
+  std::string side;
+  ASSERT_EQ(RecordTailMoveAt("clientes.FD", 40, &side), kOk);
+  EXPECT_EQ(Get(side), recs.substr(40 * 29, 23));
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  EXPECT_TRUE(f.IndexRebuilt()) << "the index named the cut record";
+  ASSERT_EQ(f.Index().Rebuild(), kOk);
+  ExpectAllFound(f);
+  EXPECT_EQ(f.Index().LiveCount() + f.Index().FreeCount(), 29);
+  ASSERT_EQ(f.Close(), kOk);
+  EXPECT_EQ(Get("clientes.FD"), recs.substr(0, 40 * 29));
 }
 
 TEST_F(DataFileStoreTest, StaleFreeNumberNeverOverwritesALiveRecord) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <random>
 
 #include "data/key_index.h"
 #include "tests/data/data_file_fixture.h"
@@ -292,6 +294,60 @@ TEST_F(KeyIndexTest, EqualKeysAfterRewriteStayFindable) {
   ASSERT_EQ(f.Close(), kOk);
   ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), 0), kOk);
   EXPECT_FALSE(f.IndexRebuilt());
+  ASSERT_EQ(f.Close(), kOk);
+}
+
+// Searches against a sorted copy, on keys that share their first 8 bytes
+// and keys shorter than 8 (the in-memory prefixes decide most comparisons),
+// with texts cut to every length, while records come, change and go.
+TEST_F(KeyIndexTest, SearchesMatchASortedCopyWhateverTheKeysShare) {
+  DataFileLayout layout = ThreeKeyLayout();
+  layout.keys[1].parts[0] = {10, 5};  // NAME cut to 5 bytes: shorter than a prefix
+  DataFileStore f;
+  ASSERT_EQ(f.Open(Names(), layout, kOpenExclusive), kOk);
+  std::mt19937 rng(7);
+  std::map<int64_t, std::string> live;
+  auto code = [&] { return "ABCDEFGH" + std::string(1, char('a' + rng() % 3)) + char('a' + rng() % 26); };
+  for (int step = 0; step < 1500; ++step) {
+    const int what = int(rng() % 10);
+    if (what < 6 || live.size() < 20) {
+      std::string rec = Rec(code(), std::string(1, char('A' + rng() % 4)) + char('\xF0' + rng() % 3), "C");
+      int64_t r = -1;
+      ASSERT_EQ(f.Add(rec, 1, &r), kOk);
+      live[r] = rec;
+    } else {
+      auto it = std::next(live.begin(), long(rng() % live.size()));
+      if (what < 8) {
+        std::string rec = it->second;
+        rec.replace(0, 10, code());
+        rec[11] = char('\xF0' + rng() % 3);
+        ASSERT_EQ(f.Rewrite(it->first, rec, 2), kOk);
+        it->second = rec;
+      } else {
+        ASSERT_EQ(f.Delete(it->first, 1), kOk);
+        live.erase(it);
+      }
+    }
+    if (step % 50 != 49) continue;
+    ASSERT_EQ(f.Index().Check(), kOk) << step;
+    for (uint16_t k : {uint16_t(1), uint16_t(2)}) {
+      const KeyLayout& key = layout.Key(k);
+      std::vector<std::string> sorted;
+      for (auto& [r, rec] : live) sorted.push_back(key.ValueOf(rec.data()));
+      std::sort(sorted.begin(), sorted.end());
+      for (int probe = 0; probe < 40; ++probe) {
+        std::string text = sorted[rng() % sorted.size()];
+        text.resize(1 + rng() % text.size());
+        if (probe % 3 == 0) text.back() = char(text.back() + 1);
+        auto lo = std::lower_bound(sorted.begin(), sorted.end(), text,
+                                   [&](const std::string& v, const std::string& t) { return v.compare(0, t.size(), t) < 0; });
+        NdxResult res = f.Index().Seek(k, text);
+        EXPECT_EQ(f.Index().Cursor(), uint32_t(lo - sorted.begin())) << k << " " << text;
+        bool found = lo != sorted.end() && lo->compare(0, text.size(), text) == 0;
+        EXPECT_EQ(res.position, found ? kNdxFound : lo == sorted.end() ? kNdxPastEnd : kNdxBetween) << text;
+      }
+    }
+  }
   ASSERT_EQ(f.Close(), kOk);
 }
 
