@@ -8,6 +8,7 @@
 #include "core/engine_messages.h"
 #include "core/exec_handlers.h"
 #include "core/hooks.h"
+#include "output/device_statements.h"
 #include "core/msg_catalog.h"
 #include "core/str_items.h"
 #include "data/dict_query.h"
@@ -47,6 +48,7 @@ Status AcPhaseCallback(uint16_t phase) {
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
+      OutputInstall();
       return kOk;
     case 2:
       return apphead::AppHeadPhaseLoad();

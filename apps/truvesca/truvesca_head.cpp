@@ -7,6 +7,7 @@
 #include "core/engine_messages.h"
 #include "core/exec_handlers.h"
 #include "core/hooks.h"
+#include "output/device_statements.h"
 
 namespace eng::truvesca {
 
@@ -41,6 +42,7 @@ Status InvPhaseCallback(uint16_t phase) {
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       ExecRegisterHandlers();
+      OutputInstall();
       return kOk;
     case 2:
       return apphead::AppHeadPhaseLoad();
