@@ -52,7 +52,7 @@ void SerialClose(int fd) {
   ::close(fd);
 }
 
-bool SerialConfigure(int fd, const SerialSettings& s) {
+bool SerialApplySettings(termios& t, const SerialSettings& s) {
   speed_t code;
   if (!SpeedOf(s.speed, code)) return false;
   tcflag_t size;
@@ -73,8 +73,6 @@ bool SerialConfigure(int fd, const SerialSettings& s) {
     case 'S': parity = PARENB | CMSPAR; break;
     default: return false;
   }
-  termios t{};
-  if (::tcgetattr(fd, &t) != 0) return false;
   ::cfmakeraw(&t);
   t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
   t.c_cflag |= size | parity | CREAD | CLOCAL;
@@ -84,6 +82,13 @@ bool SerialConfigure(int fd, const SerialSettings& s) {
   t.c_cc[VTIME] = 0;
   ::cfsetispeed(&t, code);
   ::cfsetospeed(&t, code);
+  return true;
+}
+
+bool SerialConfigure(int fd, const SerialSettings& s) {
+  termios t{};
+  if (::tcgetattr(fd, &t) != 0) return false;
+  if (!SerialApplySettings(t, s)) return false;
   if (::tcsetattr(fd, TCSANOW, &t) != 0) return false;
   int bits = 0;
   if (::ioctl(fd, TIOCMGET, &bits) == 0) {  // pseudo-terminals have no modem lines
@@ -95,9 +100,8 @@ bool SerialConfigure(int fd, const SerialSettings& s) {
   return true;
 }
 
-bool SerialReadSettings(int fd, SerialSettings& out) {
-  termios t{};
-  if (::tcgetattr(fd, &t) != 0) return false;
+SerialSettings SerialSettingsOf(const termios& t) {
+  SerialSettings out;
   speed_t code = ::cfgetospeed(&t);
   out.speed = 0;
   for (const SpeedCode& s : kSpeeds)
@@ -112,6 +116,13 @@ bool SerialReadSettings(int fd, SerialSettings& out) {
   if (!(t.c_cflag & PARENB)) out.parity = 'N';
   else if (t.c_cflag & CMSPAR) out.parity = (t.c_cflag & PARODD) ? 'M' : 'S';
   else out.parity = (t.c_cflag & PARODD) ? 'O' : 'E';
+  return out;
+}
+
+bool SerialReadSettings(int fd, SerialSettings& out) {
+  termios t{};
+  if (::tcgetattr(fd, &t) != 0) return false;
+  out = SerialSettingsOf(t);
   return true;
 }
 

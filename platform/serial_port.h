@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include <termios.h>
+
 namespace plat {
 
 struct SerialSettings {
@@ -25,7 +27,12 @@ void SerialClose(int fd);
 // the settings: a speed that is not a standard one, data bits outside 5-8, an
 // unknown parity letter or stop bits other than 1 and 2.
 bool SerialConfigure(int fd, const SerialSettings& s);
-// The settings read back from the line (for checks).
+// The line settings put into a terminal record (raw mode, no flow control,
+// reads returning at once); false for settings the line refuses.
+bool SerialApplySettings(termios& t, const SerialSettings& s);
+// The settings of a terminal record, and of an open line. (Pseudo-terminals
+// keep only the speed and the stop bits.)
+SerialSettings SerialSettingsOf(const termios& t);
 bool SerialReadSettings(int fd, SerialSettings& out);
 // Bytes waiting to be read; -1 on failure.
 int SerialWaiting(int fd);
