@@ -92,7 +92,7 @@ PrnGdiLayout PrnGdiLayoutOf(int horzres, int vertres) {
 }
 
 int PrnGdiFontWidth(int width_code, int cell) {
-  if (width_code == 0 || width_code == 0xFF) return cell;
+  if (width_code == 0 || width_code == 0xFF) width_code = cell;
   return (width_code >> 1) & 0x7F;
 }
 

@@ -34,7 +34,8 @@ struct PrnGdiLayout {
   int font_height = 0;
 };
 PrnGdiLayout PrnGdiLayoutOf(int horzres, int vertres);
-// The font width of a width code (0 and 0xFF: the default cell width).
+// The font width of a width code: half the code in 7 bits (0 and 0xFF stand
+// for the default cell width).
 int PrnGdiFontWidth(int width_code, int cell);
 
 // Asks for the printer (the print dialog, or the default printer without a
