@@ -169,6 +169,29 @@ Status ReportWinCreate(uint16_t dev_width, uint16_t dev_lines, std::string_view 
   return kOk;
 }
 
+long ReportWinFind(plat::Hwnd viewer, std::string_view needle, bool from_top) {
+  plat::WinSystem* ws = Out().config.win;
+  if (!ws || needle.empty()) return -1;
+  plat::Hwnd edit = ws->FindChild(viewer, kViewerEditId);
+  const plat::Window* rec = ws->Rec(edit);
+  if (!rec) return -1;
+  std::string text = ws->GetText(edit);
+  // Line starts (lines end with LF, a CR before it belongs to the line).
+  std::vector<size_t> starts{0};
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n') starts.push_back(i + 1);
+  size_t top = rec->edit.top_line;
+  size_t first = from_top ? 0 : std::min(top + 1, starts.size());
+  for (size_t k = 0; k < starts.size(); ++k) {
+    size_t line = (first + k) % starts.size();
+    size_t end = line + 1 < starts.size() ? starts[line + 1] : text.size();
+    if (std::string_view(text).substr(starts[line], end - starts[line]).find(needle) == std::string_view::npos) continue;
+    ws->Send(edit, plat::kEmLineScroll, 0, static_cast<int64_t>(line) - static_cast<int64_t>(top));
+    return static_cast<long>(line);
+  }
+  return -1;
+}
+
 Status ReportWinShow(DeviceRecord& d) {
   if (d.status) return d.status;
   if (!d.has_channel) return kStLowFailure;

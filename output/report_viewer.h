@@ -27,5 +27,9 @@ void ReportWinSetWindows(plat::WinSystem* ws, ViewerWindowHost* host);
 // Creates the viewer over the text (disabled owner, buttons, the EDIT);
 // 0xFFFF when no window system is installed or the window cannot be made.
 Status ReportWinCreate(uint16_t dev_width, uint16_t dev_lines, std::string_view text, plat::Hwnd* out);
+// Searches the viewer's text for the bytes from the line after the first
+// shown one (from the first line when from_top), wrapping round to the
+// start; the line found is scrolled to the top. Its index, or -1.
+long ReportWinFind(plat::Hwnd viewer, std::string_view needle, bool from_top);
 
 }  // namespace eng
