@@ -51,7 +51,6 @@ struct PrnGdiState {
   int y = 0, x = 0;  // pixels; y 0: no page open
   int width_code = 0xFF, style = 0;
   std::shared_ptr<PdfWriter> pdf = std::make_shared<PdfWriter>();
-  std::string font_face = "Courier";
   float font_pt = 0, font_hscale = 100;
   bool underline = false;
 };

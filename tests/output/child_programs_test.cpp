@@ -8,9 +8,11 @@
 
 #include "core/err_register.h"
 #include "output/child_programs.h"
+#include "output/device.h"
 #include "output/output_state.h"
 #include "platform/child_process.h"
 #include "tests/output/output_fixture.h"
+#include "tests/output/pdf_check.h"
 
 namespace eng::test {
 namespace {
@@ -84,6 +86,36 @@ TEST_F(ChildTest, ViewersGetTheFileAsOneArgument) {
   EXPECT_EQ(ChildViewerPath(2), "");
   EXPECT_EQ(ChildViewFile(2, "a.pdf"), kStLowFailure);
   EXPECT_EQ(ChildViewFile(9, "a.pdf"), kStLowFailure);
+}
+
+}  // namespace
+}  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+// /VW shows a finished output: a text file in viewer 1 once it is flushed,
+// a PDF in viewer 3 once it is saved.
+TEST_F(ChildTest, ViewOptionShowsTheCompleteOutput) {
+  Put("viewer.sh", "#!/bin/sh\ncat \"$1\" > \"$1.seen\"\ntouch \"$1.seen.done\"\n");
+  std::filesystem::permissions("viewer.sh", std::filesystem::perms::owner_all);
+  Out().config.viewers[1] = Out().config.viewers[3] = (dir_ / "viewer.sh").string();
+  DeviceRecord d = DeviceOpen("v.txt /VW:S");
+  ASSERT_EQ(d.status, kOk);
+  std::string body;
+  for (int i = 0; i < 500; ++i) body += "line " + std::to_string(i) + "\r\n";
+  ASSERT_EQ(DeviceWrite(d, body), kOk);
+  EXPECT_EQ(DeviceEnd(d), kOk);
+  EXPECT_EQ(AwaitFile("v.txt.seen"), body) << "the viewer read the whole file";
+  EXPECT_EQ(DeviceClose(d), kOk);
+  ASSERT_TRUE(WritePng("pdf_header.png", 20, 10));
+  d = DeviceOpen("v.pdf /VW:S");
+  ASSERT_EQ(d.status, kOk);
+  ASSERT_EQ(DeviceWrite(d, "pdf line\r\n"), kOk);
+  EXPECT_EQ(DeviceEnd(d), kOk);
+  EXPECT_EQ(DeviceClose(d), kOk);
+  EXPECT_EQ(AwaitFile("v.pdf.seen"), Get("v.pdf"));
+  ExpectNoZombie();
 }
 
 }  // namespace
