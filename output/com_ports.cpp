@@ -54,20 +54,28 @@ std::string ComPortPath(std::string_view name) {
   return "/dev/ttyS" + std::to_string(n > 0 ? n - 1 : 0);
 }
 
-uint16_t ComOpenSpec(std::string_view text, bool overlapped) {
+bool ComParseSpec(std::string_view text, ComSpec& out) {
   size_t colon = text.find(':');
-  if (colon == std::string_view::npos || colon + 1 >= text.size()) return kStLowFailure;
-  std::string_view name = text.substr(0, colon + 1);
+  if (colon == std::string_view::npos || colon + 1 >= text.size()) return false;
   std::string_view items = text.substr(colon + 1);
-  std::string speed = Item(items, 1), second = Item(items, 2), third = Item(items, 3), stop = Item(items, 4);
-  // Either order of data bits and parity.
+  std::string second = Item(items, 2), third = Item(items, 3), stop = Item(items, 4);
+  // Either order of data bits and parity: a letter second is the parity.
   std::string data = second, parity = third;
   if (!second.empty() && std::isalpha(static_cast<unsigned char>(second[0]))) std::swap(data, parity);
   char letter = parity.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(parity[0])));
   size_t index = letter ? kParities.find(letter) : std::string_view::npos;
-  return ComOpen(name, std::atoi(speed.c_str()), data.empty() ? 0 : data[0] - '0',
-                 index == std::string_view::npos ? 0xFFFF : static_cast<uint16_t>(index),
-                 stop.empty() ? 0 : stop[0] - '0', overlapped);
+  out.name = std::string(text.substr(0, colon + 1));
+  out.speed = std::atoi(Item(items, 1).c_str());
+  out.data_bits = data.empty() ? 0 : data[0] - '0';
+  out.parity_index = index == std::string_view::npos ? 0xFFFF : static_cast<uint16_t>(index);
+  out.stop_bits = stop.empty() ? 0 : stop[0] - '0';
+  return true;
+}
+
+uint16_t ComOpenSpec(std::string_view text, bool overlapped) {
+  ComSpec spec;
+  if (!ComParseSpec(text, spec)) return kStLowFailure;
+  return ComOpen(spec.name, spec.speed, spec.data_bits, spec.parity_index, spec.stop_bits, overlapped);
 }
 
 uint16_t ComOpen(std::string_view name, int speed, int data_bits, uint16_t parity_index, int stop_bits,

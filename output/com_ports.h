@@ -22,6 +22,13 @@ inline constexpr uint32_t kComPollMs = 350;
 inline constexpr uint16_t kComReadMax = 384;
 inline constexpr uint16_t kComReadWaiting = 0xFFFF;
 
+struct ComSpec {
+  std::string name;  // "COMn:"
+  int speed = 0, data_bits = 0, stop_bits = 0;
+  uint16_t parity_index = 0xFFFF;  // in "EMNOS"; 0xFFFF for another letter
+};
+// Reads a port text; false without ":" or with nothing after it.
+bool ComParseSpec(std::string_view text, ComSpec& out);
 // The slot, or 0xFFFF (no ":" or nothing after it, no free slot, settings
 // refused), or 171 (the port does not open; the name as incident text).
 uint16_t ComOpenSpec(std::string_view text, bool overlapped);

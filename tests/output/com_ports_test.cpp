@@ -110,6 +110,33 @@ TEST(SerialSettingsTest, LineRecordsHoldTheSettings) {
   EXPECT_FALSE(plat::SerialApplySettings(t, {12345, 8, 'N', 1}));
 }
 
+TEST(ComSpecTest, PortTextsInEitherItemOrder) {
+  struct Case {
+    const char* text;
+    int speed, data;
+    uint16_t parity;
+    int stop;
+  };
+  const Case cases[] = {
+      {"COM1:9600,8,O,2", 9600, 8, 3, 2},
+      {"COM1:9600,8,o,1", 9600, 8, 3, 1},
+      {"COM2:4800,N,8,2", 4800, 8, 2, 2},
+      {"COM1:9600, 7 , s ,1", 9600, 7, 4, 1},
+      {"COM1:9600,8,X,1", 9600, 8, 0xFFFF, 1},
+  };
+  for (const Case& c : cases) {
+    ComSpec s;
+    ASSERT_TRUE(ComParseSpec(c.text, s)) << c.text;
+    EXPECT_EQ(s.speed, c.speed) << c.text;
+    EXPECT_EQ(s.data_bits, c.data) << c.text;
+    EXPECT_EQ(s.parity_index, c.parity) << c.text;
+    EXPECT_EQ(s.stop_bits, c.stop) << c.text;
+  }
+  ComSpec s;
+  EXPECT_FALSE(ComParseSpec("COM1:", s));
+  EXPECT_FALSE(ComParseSpec("COM1", s));
+}
+
 TEST_F(ComTest, FourSlotsAtMost) {
   Pty more[4];
   for (int i = 0; i < 4; ++i) Out().config.com_paths[i + 2] = more[i].slave;
