@@ -62,6 +62,22 @@ int PartValue(StrPair text, size_t start, size_t count) {
   return static_cast<int>(NumParse(StrPair{text.ptr + start, static_cast<uint16_t>(count)}));
 }
 
+// Adds n units of a kind to the parts and normalises them.
+void AddUnits(int64_t& year, int64_t& month, int64_t& day, int64_t n, int kind) {
+  if (kind == kDateDay) {
+    day += n;
+  } else if (kind == kDateYear) {
+    year += n;
+  } else if (kind == kDateMonth) {
+    month += n;
+    CarryMonths(year, month);
+    day = std::min<int64_t>(day, DaysIn(year, month));
+  }
+  // Normalise: the month by whole years, then the day through the months.
+  CarryMonths(year, month);
+  if (day < 1 || day > DaysIn(year, month)) FromDayNumber(DayNumber(year, month, day), year, month, day);
+}
+
 }  // namespace
 
 DateParts DateSplit(StrPair text) {
@@ -166,18 +182,15 @@ int32_t DateAdd(StrPair text, int32_t n, int kind) {
       default: return 0;
     }
   }
-  if (kind == kDateDay) {
-    day += n;
-  } else if (kind == kDateYear) {
-    year += n;
-  } else if (kind == kDateMonth) {
-    month += n;
-    CarryMonths(year, month);
-    day = std::min<int64_t>(day, DaysIn(year, month));
-  }
-  // Normalise: the month by whole years, then the day through the months.
-  CarryMonths(year, month);
-  if (day < 1 || day > DaysIn(year, month)) FromDayNumber(DayNumber(year, month, day), year, month, day);
+  AddUnits(year, month, day, n, kind);
+  return Compose64(year, month, day);
+}
+
+DateYmd DateShift(DateYmd date, int64_t n, int kind) {
+  DateParts p = DateSplitInt(date);
+  int64_t year = p.year, month = p.month, day = p.day;
+  AddUnits(year, month, day, n, kind);
+  if (year < 0 || year > 9999) return 0;
   return Compose64(year, month, day);
 }
 

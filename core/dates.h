@@ -67,6 +67,10 @@ DateYmd DateFromTime(std::time_t t);
 // is the first date minus it, in days (true calendar days), whole months
 // (year difference x 12 + month difference) or years; other kinds give 0.
 int32_t DateAdd(StrPair text, int32_t n, int kind);
+// DateAdd's adding half for any count, however large or negative: the date n
+// days, months (the day limited to the new month) or years later, never a
+// difference. 0 (no date) when the result lies outside the years 0-9999.
+DateYmd DateShift(DateYmd date, int64_t n, int kind);
 // The date with the parts named by flags replaced, not normalised, as a new
 // scratch entry (empty when the result is invalid).
 StrPair DateSetPart(StrPair text, int value, int flags);

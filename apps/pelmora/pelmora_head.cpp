@@ -2,16 +2,17 @@
 
 #include <array>
 
+#include "apps/paydates/pay_date_fn.h"
 #include "core/arrays.h"
 #include "core/app_verbs.h"
 #include "core/cp1252.h"
 #include "core/engine_messages.h"
 #include "core/exec_handlers.h"
 #include "core/hooks.h"
-#include "output/device_statements.h"
 #include "core/msg_catalog.h"
 #include "core/str_items.h"
 #include "data/dict_query.h"
+#include "output/device_statements.h"
 
 namespace eng::pelmora {
 
@@ -51,6 +52,8 @@ Status AcPhaseCallback(uint16_t phase) {
       OutputInstall();
       return kOk;
     case 2:
+      // A registration that fails does not stop the start.
+      paydates::PayDateRegister();
       return apphead::AppHeadPhaseLoad();
     default:
       return kOk;

@@ -4,8 +4,10 @@
 //   AcPhaseCallback (phase), by its low four bits: 1 fills the hook slots
 //     (6 the accept-window steps, 23 TaskLowLevel; the window and year-end
 //     hooks stay empty until their code exists), declares the system array
-//     "_#(" and registers the engine's statement handlers, always 0; 2 runs
-//     the common loading steps (apps/common/app_head.h), its status;
+//     "_#(" and registers the engine's statement handlers, always 0; 2
+//     registers PayDate$ (apps/paydates/; a failure does not stop the
+//     phase) and runs the common loading steps (apps/common/app_head.h),
+//     their status;
 //     anything else: 0, nothing done.
 //   AcActionCallback (verb, argument): the session check first (non-zero is
 //     the answer and the verb does not run); MantMain (5) and LnNavMain (9)

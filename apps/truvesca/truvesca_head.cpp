@@ -2,6 +2,10 @@
 
 #include <array>
 
+#include "apps/truvesca/amount_words.h"
+#include "apps/truvesca/iban_digits.h"
+#include "apps/truvesca/inv_functions.h"
+#include "apps/paydates/pay_date_fn.h"
 #include "core/app_verbs.h"
 #include "core/cp1252.h"
 #include "core/engine_messages.h"
@@ -45,6 +49,12 @@ Status InvPhaseCallback(uint16_t phase) {
       OutputInstall();
       return kOk;
     case 2:
+      // The procedure functions; a registration that fails (the slots are
+      // full) leaves the rest of its step out and the loading goes on.
+      InvRegisterFunctions();
+      TxtnRegister();
+      paydates::PayDateRegister();
+      IbanRegister();
       return apphead::AppHeadPhaseLoad();
     default:
       return kOk;

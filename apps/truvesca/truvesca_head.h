@@ -6,7 +6,10 @@
 //     (6 the accept-window steps, 23 TaskLowLevel; the window, invoicing-run
 //     and document hooks stay empty until their code exists) and registers
 //     the engine's statement handlers; unlike pelmora it declares no "_#("
-//     array; always 0. 2 runs the common loading steps, its status. 3
+//     array; always 0. 2 registers the procedure functions (VATv, VAT$,
+//     AUTONUM, DocSer$; FN$TXTN; PayDate$ from apps/paydates/; Iban$,
+//     Mod), whose failures do not stop the phase, then runs the common
+//     loading steps, its status. 3
 //     (shut-down) and anything else: 0, nothing to do while the main window
 //     has no logo.
 //   InvActionCallback (verb, argument): the session check first; MantMain

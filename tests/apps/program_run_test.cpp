@@ -23,6 +23,7 @@
 #include "data/app_start.h"
 #include "data/session_state.h"
 #include "platform/msgbox_headless.h"
+#include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/support/temp_folder.h"
 
@@ -30,43 +31,6 @@ namespace eng::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-  int exit_code = -1;
-  std::string err;  // standard error: the message boxes, as UTF-8
-};
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Runs the program in `folder` with the arguments; waits for it to end.
-RunResult RunProgram(const std::string& exe, const fs::path& folder, const std::vector<std::string>& args) {
-  RunResult r;
-  fs::path err_file = folder / ".." / "stderr.txt";
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(folder.c_str()) != 0) ::_exit(250);
-    int in = ::open("/dev/null", O_RDONLY);
-    int out = ::open("/dev/null", O_WRONLY);
-    int err = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0) ::_exit(251);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(exe.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(exe.c_str(), argv.data());
-    ::_exit(252);
-  }
-  int status = 0;
-  if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
-  r.err = ReadFile(err_file);
-  return r;
-}
 
 class ProgramRunTest : public TempFolderTest {};
 

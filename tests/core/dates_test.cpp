@@ -53,6 +53,20 @@ TEST_F(DatesTest, DifferencesAreTrueCalendarDays) {
   EXPECT_EQ(DateAdd(StrOf("19990806"), d, kDateDay), 20240215);
 }
 
+TEST_F(DatesTest, ShiftAddsAnyCountAndNeverTakesADifference) {
+  struct Case { DateYmd date; int64_t n; int kind; DateYmd want; };
+  const Case cases[] = {
+      // Counts that DateAdd would read as a second date are added here.
+      {20240101, 10400, kDateDay, 20520622},  {20240101, 20240101, kDateDay, 0},
+      {20240101, -10400, kDateDay, 19950712}, {20240131, 1, kDateMonth, 20240229},
+      {20240131, 12001, kDateMonth, 30240229}, {20240229, -1, kDateYear, 20230301},
+      {20240115, 0, kDateDay, 20240115},
+      // Results outside the years 0-9999 are no date.
+      {99991231, 1, kDateDay, 0}, {101, -1, kDateDay, 0}, {20240115, 100000, kDateYear, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DateShift(c.date, c.n, c.kind), c.want) << c.date << " " << c.n;
+}
+
 TEST_F(DatesTest, SplitPartsAndText) {
   EXPECT_EQ(DateSplit(StrOf("20240305")), DateMake(2024, 3, 5));
   EXPECT_EQ(DatePart(StrOf("20240305"), kDateDay), 5);
