@@ -93,6 +93,8 @@ struct CoreRuntime {
   // runtime starts with every file closed; declared last so that it goes
   // first, closing its files while the rest of the runtime still stands.
   std::shared_ptr<void> data_layer;
+  // The output layer's channels and settings (output/output_state.h).
+  std::shared_ptr<void> output_layer;
 };
 
 CoreRuntime& Core();

@@ -12,8 +12,8 @@
 #include "core/msg_catalog.h"
 #include "core/str_items.h"
 #include "data/dict_query.h"
-
 #include "data/st_get_list.h"
+#include "output/device_statements.h"
 
 namespace eng::pelmora {
 
@@ -50,6 +50,7 @@ Status AcPhaseCallback(uint16_t phase) {
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
+      OutputInstall();
       return StGetListRegister();
     case 2:
       // A registration that fails does not stop the start.

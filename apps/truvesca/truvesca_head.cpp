@@ -11,6 +11,7 @@
 #include "core/engine_messages.h"
 #include "core/exec_handlers.h"
 #include "core/hooks.h"
+#include "output/device_statements.h"
 
 namespace eng::truvesca {
 
@@ -45,6 +46,7 @@ Status InvPhaseCallback(uint16_t phase) {
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       ExecRegisterHandlers();
+      OutputInstall();
       return kOk;
     case 2:
       // The procedure functions; a registration that fails (the slots are

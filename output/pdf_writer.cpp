@@ -1,0 +1,167 @@
+#include "output/pdf_writer.h"
+
+#include <hpdf.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <random>
+
+namespace eng {
+
+namespace {
+HPDF_Doc Doc(void* p) { return static_cast<HPDF_Doc>(p); }
+HPDF_Page Page(void* p) { return static_cast<HPDF_Page>(p); }
+}  // namespace
+
+PdfWriter::~PdfWriter() { Free(); }
+
+void PdfWriter::Free() {
+  if (doc_) HPDF_Free(Doc(doc_));
+  doc_ = nullptr;
+  page_ = nullptr;
+  text_open_ = false;
+  images_.clear();
+}
+
+bool PdfWriter::Create() {
+  Free();
+  error_ = 0;
+  doc_ = HPDF_New(nullptr, nullptr);
+  if (!doc_) return false;
+  HPDF_SetCompressionMode(Doc(doc_), HPDF_COMP_ALL);
+  return Check();
+}
+
+bool PdfWriter::ok() const { return doc_ && error_ == 0; }
+unsigned long PdfWriter::error() const { return error_; }
+
+bool PdfWriter::Check() {
+  if (!doc_) {
+    if (!error_) error_ = HPDF_INVALID_DOCUMENT;
+    return false;
+  }
+  if (error_) return false;
+  HPDF_STATUS e = HPDF_GetError(Doc(doc_));
+  if (e != HPDF_OK) error_ = e;
+  return error_ == 0;
+}
+
+bool PdfWriter::AddPage() {
+  if (!ok()) return false;
+  if (text_open_ && !EndText()) return false;
+  page_ = HPDF_AddPage(Doc(doc_));
+  if (!page_) Check();
+  return Check() && page_;
+}
+
+float PdfWriter::PageHeight() const { return page_ ? HPDF_Page_GetHeight(Page(page_)) : 0; }
+
+float PdfWriter::DrawImage(const std::string& png_path, float x, float top) {
+  if (!ok() || !page_) return 0;
+  HPDF_Image img = nullptr;
+  auto it = images_.find(png_path);
+  if (it != images_.end()) {
+    img = static_cast<HPDF_Image>(it->second);
+  } else {
+    img = HPDF_LoadPngImageFromFile(Doc(doc_), png_path.c_str());
+    if (!img || !Check()) {
+      Check();
+      if (!error_) error_ = HPDF_INVALID_PNG_IMAGE;
+      return 0;
+    }
+    images_[png_path] = img;
+  }
+  float w = static_cast<float>(HPDF_Image_GetWidth(img));
+  float h = static_cast<float>(HPDF_Image_GetHeight(img));
+  HPDF_Page_DrawImage(Page(page_), img, x, top - h, w, h);
+  return Check() ? h : 0;
+}
+
+bool PdfWriter::BeginText(float x, float y) {
+  if (!ok() || !page_) return false;
+  HPDF_Page_BeginText(Page(page_));
+  if (!Check()) return false;
+  text_open_ = true;
+  HPDF_Page_MoveTextPos(Page(page_), x, y);
+  return Check();
+}
+
+bool PdfWriter::EndText() {
+  if (!page_ || !text_open_) return ok();
+  text_open_ = false;
+  HPDF_Page_EndText(Page(page_));
+  return Check();
+}
+
+bool PdfWriter::SetFont(const char* face, float size) {
+  if (!ok() || !page_) return false;
+  HPDF_Font font = HPDF_GetFont(Doc(doc_), face, "WinAnsiEncoding");
+  if (!font || !Check()) return Check(), false;
+  HPDF_Page_SetFontAndSize(Page(page_), font, size);
+  return Check();
+}
+
+bool PdfWriter::SetHorizontalScale(float percent) {
+  if (!ok() || !page_) return false;
+  HPDF_Page_SetHorizontalScalling(Page(page_), percent);
+  return Check();
+}
+
+bool PdfWriter::ShowText(std::string_view text) {
+  if (!ok() || !page_) return false;
+  size_t n = text.find('\0');
+  std::string s(text.substr(0, n));
+  if (s.empty()) return true;
+  HPDF_Page_ShowText(Page(page_), s.c_str());
+  return Check();
+}
+
+bool PdfWriter::MoveText(float dx, float dy) {
+  if (!ok() || !page_) return false;
+  HPDF_Page_MoveTextPos(Page(page_), dx, dy);
+  return Check();
+}
+
+bool PdfWriter::Line(float x1, float y1, float x2, float y2) {
+  if (!ok() || !page_) return false;
+  HPDF_Page_MoveTo(Page(page_), x1, y1);
+  HPDF_Page_LineTo(Page(page_), x2, y2);
+  HPDF_Page_Stroke(Page(page_));
+  return Check();
+}
+
+bool PdfWriter::Save(const std::string& path) {
+  if (!ok()) return false;
+  if (text_open_ && !EndText()) return false;
+  // A new name beside the target: the rename is then within one file system.
+  std::random_device rd;
+  std::string temp = path + ".tmp" + std::to_string(rd() % 1000000) + "-" + std::to_string(::getpid());
+  HPDF_SaveToFile(Doc(doc_), temp.c_str());
+  bool saved = Check();
+  if (saved) saved = std::rename(temp.c_str(), path.c_str()) == 0;
+  if (!saved) std::remove(temp.c_str());
+  return saved;
+}
+
+bool PdfWriter::SaveToMemory(std::string& out) {
+  if (!ok()) return false;
+  if (text_open_ && !EndText()) return false;
+  HPDF_SaveToStream(Doc(doc_));
+  if (!Check()) return false;
+  HPDF_ResetStream(Doc(doc_));
+  out.clear();
+  for (;;) {
+    HPDF_BYTE buf[4096];
+    HPDF_UINT32 n = sizeof buf;
+    HPDF_STATUS e = HPDF_ReadFromStream(Doc(doc_), buf, &n);
+    out.append(reinterpret_cast<const char*>(buf), n);
+    if (e == HPDF_STREAM_EOF) break;
+    if (e != HPDF_OK) {
+      error_ = e;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace eng
