@@ -95,6 +95,8 @@ Status RunHandler(ExecRun& run) {
   return h(code, args);
 }
 
+Status RunFunction(StrPair name, StrPair file, uint16_t flags);
+
 }  // namespace
 
 StrPair ExecExpandText(StrPair text) { return MacroExpand(text, kMacroInQuotes); }
@@ -290,6 +292,18 @@ Status ExecRunStatements(uint16_t procedure, uint16_t flags) {
 }
 
 Status ExecRunFunction(StrPair name, StrPair file, uint16_t flags) {
+  // A procedure that calls itself without end stops here, not on the stack.
+  uint16_t& depth = X().call_depth;
+  if (depth >= kExecMaxCallDepth) return ErrIncident(kStProcStack, name, true);
+  ++depth;
+  Status status = RunFunction(name, file, flags);
+  --depth;
+  return status;
+}
+
+namespace {
+
+Status RunFunction(StrPair name, StrPair file, uint16_t flags) {
   VarScope scope = VarScopeSave();
   std::string entry(Trim(name.view()));
   Status status = kOk;
@@ -340,6 +354,8 @@ Status ExecRunFunction(StrPair name, StrPair file, uint16_t flags) {
   }
   return status;
 }
+
+}  // namespace
 
 Status ExecRunMenuProc(StrPair command, void (*callback)()) {
   std::string cmd(command.view());

@@ -6,7 +6,8 @@
 // no GOSUB pending); an expression statement failing with 128 or more (lower
 // statuses are ignored); a condition failing with 122 or more; any non-zero
 // status of a handler statement; 122 from the progress pump; 133 for a 65th
-// nested GOSUB. A run's non-zero status is recorded under module 8 with the
+// nested GOSUB, and for a procedure run (CALL, EXEC$, menu procedure) nested
+// deeper than kExecMaxCallDepth. A run's non-zero status is recorded under module 8 with the
 // incident "Line: n (+ remmarks):\r\nKEYWORD text".
 //
 // Run flags: 1 restore the context afterwards (open states, structure

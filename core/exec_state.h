@@ -28,6 +28,9 @@ inline constexpr uint16_t kExecMaxLabels = 128;
 inline constexpr uint16_t kExecMaxEntries = 128;
 inline constexpr uint16_t kExecMaxNesting = 16;
 inline constexpr uint16_t kExecGosubDepth = 64;
+// Procedure runs nested inside each other (CALL, EXEC$, menu procedures);
+// one more is refused with 133, as a GOSUB past its stack is.
+inline constexpr uint16_t kExecMaxCallDepth = 128;
 inline constexpr uint16_t kExecMaxArgs = 16;
 inline constexpr uint16_t kExecHandlerSlots = 16;
 inline constexpr uint16_t kExecEngineSlots = 6;
@@ -113,6 +116,8 @@ struct ExecState {
   std::map<uint16_t, uint16_t> arg_kinds;
   // The command interpreter of the SYSTEM statement.
   std::string shell = "/bin/sh";
+  // Procedure runs now on the stack (ExecRunFunction).
+  uint16_t call_depth = 0;
 };
 
 }  // namespace eng

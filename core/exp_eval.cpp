@@ -341,7 +341,24 @@ Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark) {
   return kOk;
 }
 
+// Counts one level of evaluator nesting for as long as it lives.
+class DepthGuard {
+ public:
+  DepthGuard() : depth_(Core().exp.depth) { ++depth_; }
+  ~DepthGuard() { --depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+  bool TooDeep() const { return depth_ > kExpMaxDepth; }
+
+ private:
+  uint16_t& depth_;
+};
+
 Status EvalExpr(Cur& c, int minprec, Value& out) {
+  DepthGuard guard;
+  if (guard.TooDeep()) {
+    return Record(kStSyntax, StrPair{c.text.ptr + c.pos, static_cast<uint16_t>(c.text.len - c.pos)});
+  }
   uint16_t mark = ScratchMark(-1);
   ExpToken t = ExpNextToken(c.text, c.pos);
   if (t.status) return Record(t.status, StrPair{c.text.ptr + c.pos, static_cast<uint16_t>(c.text.len - c.pos)});

@@ -22,6 +22,15 @@
 namespace eng {
 
 // A position in an argument or expression text.
+// Nesting depth of the evaluator (sub-expressions, calls, signs, chained
+// assignments, and evaluations started from inside an evaluation, such as
+// a macro or a procedure run by a function). Past kExpMaxDepth the
+// expression fails with 147 instead of exhausting the stack.
+inline constexpr uint16_t kExpMaxDepth = 200;
+struct ExpState {
+  uint16_t depth = 0;
+};
+
 struct ExpCursor {
   StrPair text;
   uint16_t pos = 0;

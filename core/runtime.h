@@ -74,6 +74,7 @@ struct CoreRuntime {
   VarState vars;
   DimState arrays;
   FnState fn;
+  ExpState exp;
   HookState hooks;
   HelpState help;
   MenuPmtState menu_pmt;

@@ -49,7 +49,7 @@ uint16_t IndexedFind(uint16_t list, std::string_view name) {
     }
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
-  auto it = v.index[list].find(std::string(name));
+  auto it = v.index[list].find(name);
   return it == v.index[list].end() ? kVarUndeclared : it->second;
 }
 
@@ -150,6 +150,7 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   uint32_t old_len = DynStrGet(sl::kVarNames, list).len;
   if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
   VarState& v = Core().vars;
+  ++v.generation;
   if (v.indexed_len[list] == old_len) {
     v.index[list].emplace(std::string(name.view()), index);
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
@@ -332,9 +333,28 @@ Status VarScopeRestore(const VarScope& scope) {
       continue;
     }
     if (names.len > scope.name_len[i]) {
-      Core().vars.indexed_len[i] = 0xFFFFFFFF;  // the index is rebuilt on the next look-up
-      std::string cut(names.view().substr(0, scope.name_len[i]));
-      if (Status s = DynStrSet(sl::kVarNames, i, StrOf(cut)); s && !result) result = s;
+      VarState& v = Core().vars;
+      ++v.generation;
+      std::string_view all = names.view();
+      std::string_view kept = all.substr(0, scope.name_len[i]);
+      const bool indexed = v.indexed_len[i] == all.size();
+      if (indexed) {
+        // The names cut off leave the index; a name also declared before
+        // the cut keeps its older position.
+        const uint16_t count = NameCount(kept);
+        size_t start = kept.size() + (kept.empty() ? 0 : 1);
+        while (start <= all.size()) {
+          size_t end = all.find(',', start);
+          if (end == std::string_view::npos) end = all.size();
+          auto it = v.index[i].find(all.substr(start, end - start));
+          if (it != v.index[i].end() && it->second >= count) v.index[i].erase(it);
+          start = end + 1;
+        }
+      }
+      std::string cut(kept);
+      Status s = DynStrSet(sl::kVarNames, i, StrOf(cut));
+      if (s && !result) result = s;
+      v.indexed_len[i] = indexed && !s ? static_cast<uint32_t>(cut.size()) : 0xFFFFFFFF;
     }
   }
   while (ObjTableInfo(kObjIntVars, 0) > scope.ints) ObjTableDelete(kObjIntVars, ObjTableInfo(kObjIntVars, 0) - 1);

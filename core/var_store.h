@@ -18,7 +18,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "core/dec_value.h"
@@ -52,11 +54,21 @@ struct VarScope {
   uint16_t texts = 0;                    // declared text variables
 };
 
+// Hashing that lets the name index be searched with a string_view.
+struct VarNameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 // A look-up index over the four name lists, rebuilt whenever a list's length
 // is not the one it was built for (the lists stay the record of the names).
+// A declaration adds its name; a scope restore takes out the names it cuts.
+// The generation changes whenever a name is declared or cut, so code that
+// remembers where a name was found can tell when to look again.
 struct VarState {
-  std::unordered_map<std::string, uint16_t> index[4];
+  std::unordered_map<std::string, uint16_t, VarNameHash, std::equal_to<>> index[4];
   uint32_t indexed_len[4] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+  uint32_t generation = 1;
 };
 
 uint16_t VarTypeOfName(StrPair name);

@@ -177,6 +177,17 @@ TEST_F(ExecProcTest, FoundAlongTheApplicationFolders) {
   EXPECT_EQ(Var("R"), "42");
 }
 
+TEST_F(ExecProcTest, EndlessSelfCallFails) {
+  Globals("N=0");
+  EXPECT_EQ(Run("CALL A\nEND\nDEF_FN A\nN=N+1\nCALL A\n"), kStProcStack);
+  EXPECT_EQ(Var("N"), std::to_string(kExecMaxCallDepth - 1)) << "the outermost run is the menu's";
+  EXPECT_EQ(Core().exec.call_depth, 0);
+  // A recursion that ends runs as written.
+  Globals("N=0");
+  EXPECT_EQ(Run("CALL A\nEND\nDEF_FN A\nN=N+1\nIF N<50\nCALL A\nENDIF\n"), kOk) << S(ErrIncidentText());
+  EXPECT_EQ(Var("N"), "50");
+}
+
 TEST_F(ExecProcTest, CallWithArgumentsIntoLocalVars) {
   Put("p.prx", "DEF_FN f\nLOCALVARS x,y$,z#\nA=x\nB$=y$\nC#=z#\nEND\nDEF_FN g\nA=A+1\n");
   Globals("A=0;B$='';C#=0");

@@ -8,8 +8,10 @@
 #include "core/err_register.h"
 #include "core/exp_eval.h"
 #include "core/exp_scan.h"
+#include "core/macros.h"
 #include "core/field_access.h"
 #include "core/hooks.h"
+#include "core/fn_builtins.h"
 #include "core/fn_call.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
@@ -451,6 +453,57 @@ TEST_F(ExpTest, UnderscoreCallsGoToTheLineFieldProvider) {
   HookSetFn(FakeLineField, kHookLineField);
   EXPECT_EQ(Eval("_LF$(1+2)").text, "_LF$:3");
   EXPECT_EQ(Eval("_N#(2)").status, 0);
+}
+
+}  // namespace
+}  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+std::string Repeat(std::string_view piece, size_t n) {
+  std::string out;
+  out.reserve(piece.size() * n);
+  for (size_t i = 0; i < n; ++i) out += piece;
+  return out;
+}
+
+// Nesting past the evaluator's depth limit fails with 147 and leaves the
+// evaluator usable; nesting well inside it evaluates as written.
+TEST_F(ExpTest, NestingDepthIsLimited) {
+  ASSERT_EQ(FnInstallValueBuiltins(), kOk);
+  struct Deep {
+    const char* what;
+    std::string text;
+  };
+  const Deep too_deep[] = {
+      {"parentheses", Repeat("(", 20000) + "1" + Repeat(")", 20000)},
+      {"calls", Repeat("FN$TRIM(", 7000) + "'x'" + Repeat(")", 7000)},
+      {"signs", Repeat("-", 20000) + "1"},
+      {"rounding chain", Repeat("!", 20000) + "1"},
+      {"assignments", Repeat("A=", 20000) + "1"},
+      {"in a macro", "[" + Repeat("(", 5000) + "1" + Repeat(")", 5000) + "]"},
+  };
+  for (const Deep& d : too_deep) {
+    ASSERT_LE(d.text.size(), kMaxText) << d.what;
+    if (d.text[0] == '[') {
+      ScratchScope scope;
+      StrPair r = MacroExpand(StrOf(d.text), 0);
+      EXPECT_EQ(StrError(r), kStSyntax) << d.what;
+    } else {
+      EXPECT_EQ(Eval(d.text).status, kStSyntax) << d.what;
+    }
+    EXPECT_EQ(Core().exp.depth, 0) << d.what;
+    EXPECT_EQ(Eval("2+3*4").text, "14") << d.what;
+  }
+  const Deep fine[] = {
+      {"parentheses", Repeat("(", 150) + "7" + Repeat(")", 150)},
+      {"calls", Repeat("FN$TRIM(", 60) + "' x '" + Repeat(")", 60)},
+      {"signs", Repeat("-", 150) + "1"},
+  };
+  EXPECT_EQ(Eval(fine[0].text).text, "7");
+  EXPECT_EQ(Eval(fine[1].text).text, "x");
+  EXPECT_EQ(Eval(fine[2].text).text, "1") << "an even number of signs";
 }
 
 }  // namespace
