@@ -1,0 +1,467 @@
+#include "data/trans_format.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/dec_value.h"
+#include "core/dyn_strings.h"
+#include "core/err_register.h"
+#include "core/exp_eval.h"
+#include "core/field_format.h"
+#include "core/scratch_arena.h"
+#include "core/str_items.h"
+#include "core/string_lists.h"
+#include "data/dict_query.h"
+#include "data/field_ref.h"
+#include "data/record_buffer.h"
+#include "data/trans_parms.h"
+
+namespace eng {
+
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+
+std::string Trim(std::string_view v) {
+  size_t a = v.find_first_not_of(' ');
+  if (a == std::string_view::npos) return {};
+  size_t b = v.find_last_not_of(' ');
+  return std::string(v.substr(a, b - a + 1));
+}
+
+// The items of an export or an import: STRUCT$, else every field's
+// qualified name.
+std::vector<std::string> StructItems() {
+  std::vector<std::string> out;
+  std::string list = TransParm(kTpStruct);
+  if (list.empty()) return out;
+  ScratchScope scope;
+  const uint16_t n = StrItemCount(StrOf(list), ',');
+  for (uint16_t i = 1; i <= n; ++i) out.push_back(StrItem(StrOf(list), ',', i).str());
+  return out;
+}
+
+std::string QualName(uint16_t file, uint16_t field) {
+  ScratchScope scope;
+  return DictFieldQualName(file, field).str();
+}
+
+struct ItemRef {
+  uint16_t file = 0;
+  uint16_t field = 0;  // 0: an expression
+};
+
+// A field reference, else a field of the target by name, else an expression.
+ItemRef Resolve(uint16_t target, const std::string& item) {
+  ItemRef r;
+  size_t brace = item.find('{');
+  if (brace != std::string::npos && !item.empty() && item.back() == '}' && item.find_first_of("=+-*/(<>&|!'\"") == std::string::npos) {
+    ScratchScope scope;
+    DictFieldRefResult ref = DictFieldRef(StrOf(item));
+    if (ref.status == kOk && ref.field != 0) return ItemRef{ref.file, ref.field};
+  }
+  ScratchScope scope;
+  uint16_t f = DictFindField(target, StrOf(item));
+  if (f != 0xFFFF && f != 0) return ItemRef{target, f};
+  return r;
+}
+
+// An expression's value as text; `number` tells which kind it was.
+Status EvalValue(const std::string& expr, std::string* value, bool* number) {
+  ScratchScope scope;
+  Status s = ExpEvalText(StrOf(expr));
+  if (s >= kStFirstError) return s;
+  if (s == 0) {
+    *number = true;
+    *value = DecToText(NumAccValue()).str();
+  } else {
+    *number = false;
+    StrPair top = ScratchTop();
+    *value = top.ok() ? top.str() : std::string();
+  }
+  return kOk;
+}
+
+bool ReadsAsZero(const std::string& v) {
+  for (char c : v)
+    if (c != '0' && c != '.' && c != '-' && c != '+' && c != ' ') return false;
+  return true;
+}
+
+// A number as the import accepts it: blanks around, a sign, digits with at
+// most one point; the empty value is zero.
+bool ParsesAsNumber(std::string_view v) {
+  std::string t = Trim(v);
+  if (t.empty()) return true;
+  size_t i = 0;
+  if (t[0] == '-' || t[0] == '+') i = 1;
+  bool digits = false, point = false;
+  for (; i < t.size(); ++i) {
+    if (t[i] >= '0' && t[i] <= '9') digits = true;
+    else if (t[i] == '.' && !point) point = true;
+    else return false;
+  }
+  return digits;
+}
+
+// Bytes a text line may not hold: control bytes other than the tab, DEL,
+// and the five bytes of code page 1252 that have no character.
+bool BadByte(unsigned char c, bool cp850) {
+  if (c < 0x20) return c != '\t';
+  if (c == 0x7F) return true;
+  if (cp850) return false;
+  return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+Status Refuse(TransSides& sides, Status status, std::string detail) {
+  sides.detail = std::move(detail);
+  return status;
+}
+
+}  // namespace
+
+bool TransIsNumberType(char type) { return type != 0 && std::strchr("NL123456789", type) != nullptr; }
+
+uint16_t TransFieldWidth(uint16_t file, uint16_t field) {
+  return DictTypeWidth(DictFieldType(file, field), DictFieldLength(file, field));
+}
+
+Status TransHumanHeader(uint16_t file, std::string* out) {
+  std::string line1, line2;
+  std::vector<std::string> items = StructItems();
+  const bool own = items.empty();
+  const uint16_t count = own ? DictFieldCount(file) : uint16_t(items.size());
+  for (uint16_t i = 1; i <= count; ++i) {
+    std::string label;
+    size_t width;
+    if (own) {
+      ScratchScope scope;
+      label = DictFieldName(file, i).str();
+      width = TransFieldWidth(file, i);
+    } else {
+      label = items[i - 1];
+      std::string value;
+      bool number = false;
+      if (Status s = EvalValue(label, &value, &number)) return s;
+      width = value.size();
+    }
+    if (i > 1) {
+      line1 += ' ';
+      line2 += ' ';
+    }
+    label.resize(width, ' ');
+    line1 += label;
+    line2.append(width, '=');
+  }
+  *out = line1 + kCrLf + line2 + kCrLf;
+  return kOk;
+}
+
+Status TransWriteHeader(const TransSides& sides, uint16_t mode) {
+  if (!TransIsExport(mode)) return kOk;
+  std::string text = TransParm(kTpHeader);
+  if (text.empty() && (mode & kTransHumanRead))
+    if (Status s = TransHumanHeader(sides.file, &text)) return s;
+  if (text.empty()) return kOk;
+  if (mode & kTransStream) text += kCrLf;
+  if (sides.external == 0 || sides.external == kStrmNone) return kOk;
+  StrmCount n = StrmWrite(sides.external, kStrmHere, text.data(), text.size());
+  return n == StrmCount(text.size()) ? kOk : kStLowFailure;
+}
+
+Status TransFormatExport(uint16_t file, uint16_t mode, std::string* out) {
+  out->clear();
+  const bool sql = (mode & kTransIsSql) != 0;
+  const bool delimited = (mode & kTransDelimited) || ((mode & kTransStream) && sql);
+  const bool listing = (mode & kTransHumanRead) != 0;
+  const char quote = sql ? '\'' : '"';
+  const std::string delimiter = delimited ? TransDelimiter() : std::string();
+  uint32_t capacity = kTransExportBuffer;
+  if (std::string b = TransParm(kTpBuffSize); !b.empty() && std::strtol(b.c_str(), nullptr, 10) > 0)
+    capacity = uint32_t(std::strtol(b.c_str(), nullptr, 10));
+  std::vector<std::string> items = StructItems();
+  const bool own = items.empty();
+  const uint16_t count = own ? DictFieldCount(file) : uint16_t(items.size());
+  for (uint16_t i = 1; i <= count; ++i) {
+    ItemRef ref = own ? ItemRef{file, i} : Resolve(file, items[i - 1]);
+    std::string value;
+    bool number = false;
+    if (ref.field) {
+      ScratchScope scope;
+      const char type = DictFieldType(ref.file, ref.field);
+      number = TransIsNumberType(type);
+      StrPair v = BufGetField(ref.file, ref.field);
+      if (!v.ok()) return StrError(v);
+      if (listing && type < '9') {
+        StrPair shown = FmtFieldToText(type, v, TransFieldWidth(ref.file, ref.field));
+        value = shown.ok() ? shown.str() : v.str();
+      } else {
+        value = v.str();
+      }
+    } else if (Status s = EvalValue(items[i - 1], &value, &number)) {
+      return s;
+    }
+    if (i > 1) {
+      if (delimited) *out += delimiter;
+      else if (listing) *out += ' ';
+    }
+    if (delimited) {
+      value = Trim(value);
+      if (!number || sql) value = quote + value + quote;
+      else if (ReadsAsZero(value)) value.clear();
+    }
+    if (out->size() + value.size() > capacity) {
+      out->append(value, 0, capacity - out->size());
+      return kStStrConcat;
+    }
+    *out += value;
+  }
+  return kOk;
+}
+
+Status TransWriteOut(uint16_t stream, const std::string& record, uint16_t mode) {
+  if (stream == 0 || stream == kStrmNone) return kOk;
+  std::string text = record;
+  if (mode & kTransStream) text += kCrLf;
+  StrmCount n = StrmWrite(stream, kStrmHere, text.data(), text.size());
+  return n == StrmCount(text.size()) ? kOk : kStLowFailure;
+}
+
+bool TransSplitDelimited(std::string_view line, char delimiter, std::vector<std::string>* values) {
+  values->clear();
+  size_t i = 0;
+  while (true) {
+    std::string v;
+    size_t lead = i;
+    while (lead < line.size() && line[lead] == ' ') ++lead;
+    if (lead < line.size() && line[lead] == '"') {
+      size_t j = lead + 1;
+      bool closed = false;
+      while (j < line.size()) {
+        if (line[j] == '"') {
+          if (j + 1 < line.size() && line[j + 1] == '"') {
+            v += '"';
+            j += 2;
+            continue;
+          }
+          closed = true;
+          ++j;
+          break;
+        }
+        v += line[j++];
+      }
+      if (!closed) return false;
+      while (j < line.size() && line[j] == ' ') ++j;
+      if (j < line.size() && line[j] != delimiter) return false;
+      values->push_back(v);
+      if (j >= line.size()) return true;
+      i = j + 1;
+    } else {
+      size_t end = line.find(delimiter, i);
+      std::string_view raw = line.substr(i, end == std::string_view::npos ? std::string_view::npos : end - i);
+      if (raw.find('"') != std::string_view::npos) return false;
+      values->emplace_back(raw);
+      if (end == std::string_view::npos) return true;
+      i = end + 1;
+    }
+  }
+}
+
+Status TransParseRecord(TransSides& sides, uint16_t stream, uint16_t mode, uint32_t* length) {
+  const uint16_t file = sides.file;
+  sides.detail.clear();
+  const std::string delimiter = TransDelimiter();
+  const uint32_t reclen = TransRecordLength(file, mode);
+  const bool line_mode = reclen == 0;
+  if (Status s = BufBlank(file, kBufCurrent)) return s;
+  std::string record;
+  if (line_mode) {
+    ScratchScope scope;
+    StrPair line = StrmReadLine(stream, kStrmHere, kStrmLine);
+    if (!line.ok()) {
+      if (StrError(line) == kStStringTooLong) {
+        sides.fatal = true;
+        ++sides.records_read;
+        return Refuse(sides, kStStringTooLong, "line longer than 65535 bytes");
+      }
+      return kStLowFailure;  // the end of the input
+    }
+    record = line.str();
+    if (!record.empty() && record.back() == '\r') record.pop_back();
+  } else {
+    record.resize(reclen);
+    StrmCount n = StrmRead(stream, kStrmHere, reclen, record.data(), reclen);
+    if (n == kStrmEnd || n == 0) return kStLowFailure;
+    if (n < 0) {
+      sides.fatal = true;
+      return kStFileIo;
+    }
+    record.resize(size_t(n));
+  }
+  ++sides.records_read;
+  *length = uint32_t(record.size());
+  if (record.empty() || record[0] == 27) return kStNoData;
+  if (line_mode) {
+    for (unsigned char c : record)
+      if (BadByte(c, (mode & kTransCp850) != 0)) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%02X", c);
+        return Refuse(sides, kStDataError, std::string("byte ") + hex + " in a text line");
+      }
+  } else if (record.size() < reclen) {
+    return Refuse(sides, kStFileIo, "short record: " + std::to_string(record.size()) + " of " +
+                                        std::to_string(reclen) + " bytes");
+  }
+  std::vector<std::string> items = StructItems();
+  const bool delimited = (mode & kTransDelimited) != 0;
+  std::vector<std::string> values;
+  if (delimited) {
+    if (!TransSplitDelimited(record, delimiter.empty() ? ',' : delimiter[0], &values))
+      return Refuse(sides, kStDataError, "a quote inside a delimited value");
+    const size_t expected = items.empty() ? DictFieldCount(file) : items.size();
+    if (values.size() != expected)
+      return Refuse(sides, kStDataError,
+                    std::to_string(values.size()) + " values, " + std::to_string(expected) + " expected");
+    if (items.empty())
+      for (uint16_t i = 1; i <= values.size(); ++i) items.push_back(QualName(file, i));
+  }
+  if (items.empty()) {
+    // A raw record: it must be exactly one record long.
+    const uint16_t l = DictRecordLength(file);
+    if (record.size() < l)
+      return Refuse(sides, kStFileIo,
+                    "short record: " + std::to_string(record.size()) + " of " + std::to_string(l) + " bytes");
+    if (record.size() > l)
+      return Refuse(sides, kStStringTooLong,
+                    "over-long record: " + std::to_string(record.size()) + " of " + std::to_string(l) + " bytes");
+    if (Status s = BufStore(file, kBufCurrent, StrOf(record))) return s;
+    TransNormaliseNumbers(file);
+    return kOk;
+  }
+  size_t pos = 0;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::string& desc = items[i];
+    size_t semi = desc.find(';');
+    size_t p = semi == std::string::npos ? desc.size() : semi;
+    std::string target;
+    uint32_t width = uint32_t(p);
+    if (p >= 1 && p <= 3) {
+      ScratchScope scope;
+      int16_t w = ExpEvalInt(StrOf(desc.substr(0, p)));
+      width = w < 0 ? 0 : uint32_t(w);
+      if (semi != std::string::npos) target = desc.substr(semi + 1);
+    } else {
+      target = desc;
+    }
+    std::string value;
+    if (delimited) {
+      value = values[i];
+    } else {
+      if (pos + width > record.size())
+        return Refuse(sides, kStFileIo, "short record: " + std::to_string(record.size()) + " bytes, item " +
+                                            std::to_string(i + 1) + " needs " + std::to_string(pos + width));
+      value = record.substr(pos, width);
+      pos += width;
+    }
+    if (target.empty()) continue;
+    if (target.find('=') == std::string::npos) {
+      DictFieldRefResult ref;
+      {
+        ScratchScope scope;
+        ref = DictFieldRef(StrOf(target));
+      }
+      if (ref.status != kOk || ref.field == 0) {
+        ErrIncident(kStSyntax, StrOf(target), false);
+        return Refuse(sides, kStSyntax, "bad field reference " + target);
+      }
+      const char type = DictFieldType(ref.file, ref.field);
+      if (TransIsNumberType(type)) {
+        if (!ParsesAsNumber(value)) return Refuse(sides, kStDataError, "not a number in " + target + ": " + Trim(value));
+        // A zero is exported as an empty value: read it back as zero.
+        if (delimited && Trim(value).empty()) value = "0";
+      }
+      if (delimited && !TransIsNumberType(type)) {
+        std::string kept = value;
+        kept.erase(kept.find_last_not_of(' ') + 1);
+        if (kept.size() > DictFieldLength(ref.file, ref.field))
+          return Refuse(sides, kStStringTooLong, "value longer than " + target);
+      }
+      ScratchScope scope;
+      if (Status s = BufSetField(ref.file, ref.field, StrOf(value)))
+        return Refuse(sides, s, "value not stored in " + target);
+    } else {
+      ScratchScope scope;
+      DynStrPush(sl::kReturnBuffer, StrOf(value));
+      Status s = ExpExecute(StrOf(target));
+      DynStrPop(sl::kReturnBuffer);
+      if (s >= kStFirstError) return Refuse(sides, s, "expression failed: " + target);
+    }
+  }
+  return kOk;
+}
+
+void TransNormaliseNumbers(uint16_t file) {
+  const uint16_t count = DictFieldCount(file);
+  for (uint16_t f = 1; f <= count; ++f) {
+    if (!TransIsNumberType(DictFieldType(file, f))) continue;
+    ScratchScope scope;
+    std::string v = BufFieldText(file, f, kBufCurrent).str();
+    size_t a = v.find_first_not_of(' ');
+    if (a == std::string::npos) continue;
+    v.erase(0, a);
+    if (v.find_first_not_of(".-1234567890") == std::string::npos) continue;
+    long n = std::strtol(v.c_str(), nullptr, 10);
+    BufSetField(file, f, StrOf(std::to_string(n)));
+  }
+}
+
+namespace {
+
+// Code page 850 to 1252: box drawing to "=" or blanks and the letters the
+// records use, fixed; every other byte above 0x7F through iconv, kept as it
+// is when 1252 has no counterpart.
+std::array<unsigned char, 256> BuildCp850Table() {
+  std::array<unsigned char, 256> t{};
+  for (int i = 0; i < 256; ++i) t[size_t(i)] = static_cast<unsigned char>(i);
+  iconv_t cd = iconv_open("CP1252", "CP850");
+  if (cd != iconv_t(-1)) {
+    for (int i = 0x80; i < 256; ++i) {
+      char in[1] = {static_cast<char>(i)};
+      char out[4] = {};
+      char* ip = in;
+      char* op = out;
+      size_t il = 1, ol = sizeof out;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      if (iconv(cd, &ip, &il, &op, &ol) != size_t(-1) && ol == sizeof out - 1)
+        t[size_t(i)] = static_cast<unsigned char>(out[0]);
+    }
+    iconv_close(cd);
+  }
+  static constexpr unsigned char kFrom[] = {0xA7, 0xA5, 0xA4, 0xCD, 0xF0, 0xDA, 0xD9, 0xC4, 0xC3, 0xC1, 0xC2,
+                                            0xC0, 0xC5, 0xBF, 0xB4, 0xA0, 0x82, 0xA1, 0xA2, 0xA3, 0xB3, 0x80};
+  static constexpr unsigned char kTo[] = {0xBA, 0xD1, 0xF1, '=', '=', ' ', ' ', ' ', ' ', ' ', ' ',
+                                          ' ',  ' ',  ' ',  ' ', 0xE1, 0xE9, 0xED, 0xF3, 0xFA, ' ', 0xC7};
+  for (size_t k = 0; k < sizeof kFrom; ++k) t[kFrom[k]] = kTo[k];
+  return t;
+}
+
+}  // namespace
+
+void TransCp850Convert(std::string& text) {
+  static const std::array<unsigned char, 256> table = BuildCp850Table();
+  for (char& c : text) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
+}
+
+Status TransCp850Record(uint16_t file) {
+  ScratchScope scope;
+  StrPair rec = BufRecord(file, kBufCurrent);
+  if (!rec.ok()) return StrError(rec);
+  std::string text = rec.str();
+  TransCp850Convert(text);
+  return BufStore(file, kBufCurrent, StrOf(text));
+}
+
+}  // namespace eng

@@ -1,0 +1,35 @@
+// What transactions ask of the window layer, installed by that layer at
+// start-up (tests install fakes). Each is optional; the headless default is
+// given with it:
+//   accept (caption, items, values out, condition out): an accept window
+//     over a form definition ("'label:':'A10'::'default',..."); 0 with the
+//     window's value text (its values, each quoted, joined by ",") and the
+//     condition it built (may be empty), 122 when cancelled. Default: 148
+//     (no window), after which the caller takes its batch default;
+//   choose (title, items, mode, chosen out): a chooser over a ","-list; 0
+//     with the 1-based item chosen, 122 when cancelled. Default: 148.
+// The progress window, the file dialog and the table chooser are those of
+// data/maint_services.h; questions and message boxes those of the core.
+// Installed code, not state: it stays across runtime resets until replaced.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/status.h"
+#include "core/str_pair.h"
+
+namespace eng {
+
+struct TransServices {
+  Status (*accept)(StrPair caption, StrPair items, std::string* values, std::string* condition) = nullptr;
+  Status (*choose)(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen) = nullptr;
+};
+
+void TransSetServices(const TransServices& services);
+const TransServices& TransGetServices();
+
+Status TransAccept(StrPair caption, StrPair items, std::string* values, std::string* condition);
+Status TransChoose(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen);
+
+}  // namespace eng
