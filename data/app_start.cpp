@@ -1,5 +1,6 @@
 #include "data/app_start.h"
 #include "data/maint_verbs.h"
+#include "data/trans_verb.h"
 #include "data/stat_scan.h"
 
 #include <string>
@@ -173,6 +174,7 @@ Status AppInitCore(uint16_t count, StrPair line, const char* const* argv) {
   DataInstallRecordBuiltins();
   DataInstallRecordStatements();
   DataInstallMaintenance();
+  DataInstallTransactions();
   StatRegister();
   if (Status s = SetLocaleTexts()) return s;
   ScratchScope scope;

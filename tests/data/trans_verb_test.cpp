@@ -1,0 +1,86 @@
+#include "data/trans_verb.h"
+
+#include "core/app_verbs.h"
+#include "data/maint_services.h"
+#include "data/trans_services.h"
+#include "tests/data/trans_fixture.h"
+
+namespace eng::test {
+namespace {
+
+using V = std::vector<std::string>;
+
+class TransVerbTest : public TransTest {
+ protected:
+  void TearDown() override {
+    TransSetServices({});
+    MaintSetServices({});
+    TransTest::TearDown();
+  }
+  // The forms asked, by caption, and the answers given by caption.
+  static V& Asked() {
+    static V v;
+    return v;
+  }
+};
+
+TEST_F(TransVerbTest, BoundsFormFollowsTheChoices) {
+  struct Case {
+    std::string choices;
+    std::string form;
+    uint16_t key;
+  };
+  const Case cases[] = {
+      {"L S", "'CODE (Desde):':'A10':CODE{}>=,'CODE (Hasta):':'A10':CODE{}<=,'CITY :':'A20':CITY{}==", 1},
+      {" S", "'NAME :':'A30':NAME{}==", 0},
+      {"  L", "'CITY (Desde):':'A20':CITY{}>=,'CITY (Hasta):':'A20':CITY{}<=", 2},
+      {"", "", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TransBoundsForm(fx::kClientes, c.choices), c.form) << "[" << c.choices << "]";
+    EXPECT_EQ(TransKeyOfBounds(fx::kClientes, c.choices), c.key) << "[" << c.choices << "]";
+  }
+}
+
+TEST_F(TransVerbTest, TheVerbAsksItsFormsAndRunsTheExport) {
+  AddCustomers();
+  Asked().clear();
+  TransServices ts;
+  ts.accept = [](StrPair caption, StrPair items, std::string* values, std::string* cond) -> Status {
+    Asked().push_back(caption.str());
+    if (caption == "Límites de Transacción" || caption.view() == "L\xEDmites de Transacci\xF3n") {
+      *values = "'B','C'";
+      *cond = "";
+      return kOk;
+    }
+    if (caption.view() == "Selecci\xF3n de Campos") {
+      EXPECT_EQ(items.str(), "'CODE:':'L1'::1,'NAME:':'L1'::1,'CITY:':'L1'::1");
+      *values = "'1','0','1'";
+      return kOk;
+    }
+    if (caption.view() == "Actualizacion Relacional") {
+      *values = "'0'";
+      return kOk;
+    }
+    return kStCancelled;
+  };
+  TransSetServices(ts);
+  MaintServices ms;
+  ms.choose_file = [](StrPair, std::string* chosen) -> Status {
+    *chosen = "verb.csv";
+    return kOk;
+  };
+  MaintSetServices(ms);
+  EXPECT_EQ(TransMenuVerb(StrOf("52,clientes,'L'")), kStDetailText);
+  EXPECT_EQ(Asked(), (V{"Selecci\xF3n de Campos", "Actualizacion Relacional", "L\xEDmites de Transacci\xF3n"}));
+  EXPECT_EQ(Get("verb.csv"), "\"BETO\",\"Sevilla\"\r\n\"CARLA\",\"\"\r\n");
+  // A cancelled form ends the verb with 122 and runs nothing.
+  Asked().clear();
+  std::filesystem::remove("verb.csv");
+  EXPECT_EQ(TransMenuVerb(StrOf("52,clientes")), kStCancelled);
+  EXPECT_FALSE(Has("verb.csv"));
+  EXPECT_EQ(TransParm(kTpAcBound), "");
+}
+
+}  // namespace
+}  // namespace eng::test
