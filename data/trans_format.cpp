@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -121,6 +122,76 @@ Status Refuse(TransSides& sides, Status status, std::string detail) {
   return status;
 }
 
+
+enum class ReadResult { kOk, kEnd, kFailed, kTooLong };
+
+constexpr size_t kReadChunk = size_t(1) << 16;
+
+// Reads the next chunk of the external stream behind the bytes not yet used.
+ReadResult Refill(TransSides& sides, uint16_t stream) {
+  if (sides.in_end) return ReadResult::kEnd;
+  sides.in_buf.erase(0, sides.in_pos);
+  sides.in_pos = 0;
+  const size_t have = sides.in_buf.size();
+  sides.in_buf.resize(have + kReadChunk);
+  StrmCount n = StrmRead(stream, kStrmHere, kReadChunk, sides.in_buf.data() + have, kReadChunk);
+  if (n == kStrmFailed) {
+    sides.in_buf.resize(have);
+    return ReadResult::kFailed;
+  }
+  if (n <= 0) {
+    sides.in_buf.resize(have);
+    sides.in_end = true;
+    return ReadResult::kEnd;
+  }
+  sides.in_buf.resize(have + size_t(n));
+  return ReadResult::kOk;
+}
+
+// The next line without its CR LF (or LF). A last line without terminator
+// counts; a lone end-of-file mark (Ctrl-Z) at the end does not.
+ReadResult ReadLine(TransSides& sides, uint16_t stream, std::string* line) {
+  size_t from = sides.in_pos;
+  while (true) {
+    size_t nl = sides.in_buf.find('\n', from);
+    if (nl != std::string::npos) {
+      if (nl - sides.in_pos > kMaxText + 1) return ReadResult::kTooLong;
+      line->assign(sides.in_buf, sides.in_pos, nl - sides.in_pos);
+      sides.in_pos = nl + 1;
+      if (!line->empty() && line->back() == '\r') line->pop_back();
+      return ReadResult::kOk;
+    }
+    if (sides.in_buf.size() - sides.in_pos > kMaxText + 1) return ReadResult::kTooLong;
+    from = sides.in_buf.size() - sides.in_pos;
+    ReadResult r = Refill(sides, stream);
+    from += sides.in_pos;
+    if (r == ReadResult::kFailed) return r;
+    if (r == ReadResult::kEnd) {
+      if (sides.in_pos >= sides.in_buf.size()) return ReadResult::kEnd;
+      line->assign(sides.in_buf, sides.in_pos, std::string::npos);
+      sides.in_pos = sides.in_buf.size();
+      if (!line->empty() && line->back() == '\r') line->pop_back();
+      if (*line == "\x1a") return ReadResult::kEnd;
+      if (line->size() > kMaxText) return ReadResult::kTooLong;
+      return ReadResult::kOk;
+    }
+  }
+}
+
+// The next `count` bytes, fewer at the end of the stream.
+ReadResult ReadBytes(TransSides& sides, uint16_t stream, size_t count, std::string* out) {
+  while (sides.in_buf.size() - sides.in_pos < count) {
+    ReadResult r = Refill(sides, stream);
+    if (r == ReadResult::kFailed) return r;
+    if (r == ReadResult::kEnd) break;
+  }
+  const size_t n = std::min(count, sides.in_buf.size() - sides.in_pos);
+  if (n == 0) return ReadResult::kEnd;
+  out->assign(sides.in_buf, sides.in_pos, n);
+  sides.in_pos += n;
+  return ReadResult::kOk;
+}
+
 }  // namespace
 
 bool TransIsNumberType(char type) { return type != 0 && std::strchr("NL123456789", type) != nullptr; }
@@ -222,12 +293,19 @@ Status TransFormatExport(uint16_t file, uint16_t mode, std::string* out) {
   return kOk;
 }
 
-Status TransWriteOut(uint16_t stream, const std::string& record, uint16_t mode) {
-  if (stream == 0 || stream == kStrmNone) return kOk;
-  std::string text = record;
-  if (mode & kTransStream) text += kCrLf;
-  StrmCount n = StrmWrite(stream, kStrmHere, text.data(), text.size());
-  return n == StrmCount(text.size()) ? kOk : kStLowFailure;
+Status TransFlush(uint16_t stream, std::string& pending) {
+  if (pending.empty()) return kOk;
+  StrmCount n = StrmWrite(stream, kStrmHere, pending.data(), pending.size());
+  const bool whole = n == StrmCount(pending.size());
+  pending.clear();
+  return whole ? kOk : kStLowFailure;
+}
+
+Status TransWriteOut(TransSides& sides, const std::string& record, uint16_t mode) {
+  if (sides.external == 0 || sides.external == kStrmNone) return kOk;
+  sides.out_pending += record;
+  if (mode & kTransStream) sides.out_pending += kCrLf;
+  return sides.out_pending.size() >= kTransWriteChunk ? TransFlush(sides.external, sides.out_pending) : kOk;
 }
 
 bool TransSplitDelimited(std::string_view line, char delimiter, std::vector<std::string>* values) {
@@ -279,27 +357,29 @@ Status TransParseRecord(TransSides& sides, uint16_t stream, uint16_t mode, uint3
   if (Status s = BufBlank(file, kBufCurrent)) return s;
   std::string record;
   if (line_mode) {
-    ScratchScope scope;
-    StrPair line = StrmReadLine(stream, kStrmHere, kStrmLine);
-    if (!line.ok()) {
-      if (StrError(line) == kStStringTooLong) {
+    switch (ReadLine(sides, stream, &record)) {
+      case ReadResult::kEnd:
+        return kStLowFailure;
+      case ReadResult::kFailed:
+        sides.fatal = true;
+        return kStFileIo;
+      case ReadResult::kTooLong:
         sides.fatal = true;
         ++sides.records_read;
         return Refuse(sides, kStStringTooLong, "line longer than 65535 bytes");
-      }
-      return kStLowFailure;  // the end of the input
+      case ReadResult::kOk:
+        break;
     }
-    record = line.str();
-    if (!record.empty() && record.back() == '\r') record.pop_back();
   } else {
-    record.resize(reclen);
-    StrmCount n = StrmRead(stream, kStrmHere, reclen, record.data(), reclen);
-    if (n == kStrmEnd || n == 0) return kStLowFailure;
-    if (n < 0) {
-      sides.fatal = true;
-      return kStFileIo;
+    switch (ReadBytes(sides, stream, reclen, &record)) {
+      case ReadResult::kEnd:
+        return kStLowFailure;
+      case ReadResult::kOk:
+        break;
+      default:
+        sides.fatal = true;
+        return kStFileIo;
     }
-    record.resize(size_t(n));
   }
   ++sides.records_read;
   *length = uint32_t(record.size());

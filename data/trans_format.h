@@ -48,7 +48,18 @@ struct TransSides {
   bool fatal = false;                // the input cannot go on
   Status after_delete = 2;           // where a delete left the walk (0, 1 on a record)
   std::string detail;                // why the last record was refused
+  std::string out_pending;           // export bytes not yet written
+  std::string temp_pending;          // collected import records not yet written
+  std::string in_buf;                // external bytes read ahead
+  size_t in_pos = 0;                 // the next unread byte of in_buf
+  bool in_end = false;               // the external stream has no more bytes
 };
+
+// Writes to the external stream and the temporary file are gathered and
+// written in pieces of this size.
+inline constexpr size_t kTransWriteChunk = size_t(1) << 16;
+// Writes the gathered bytes; 0xFFFF when a write is short.
+Status TransFlush(uint16_t stream, std::string& pending);
 
 // Number type letters.
 bool TransIsNumberType(char type);
@@ -59,9 +70,9 @@ Status TransWriteHeader(const TransSides& sides, uint16_t mode);
 Status TransHumanHeader(uint16_t file, std::string* out);
 // One export record into out (capacity BUFFSIZE or 16384: 153 past it).
 Status TransFormatExport(uint16_t file, uint16_t mode, std::string* out);
-// Appends CR LF with STREAM and writes at the end of the stream (nothing for
-// stream 0); 0xFFFF for a short write.
-Status TransWriteOut(uint16_t stream, const std::string& record, uint16_t mode);
+// Appends CR LF with STREAM and writes at the end of the external stream
+// (nothing for stream 0), gathered in pieces; 0xFFFF for a short write.
+Status TransWriteOut(TransSides& sides, const std::string& record, uint16_t mode);
 uint16_t TransFieldWidth(uint16_t file, uint16_t field);
 
 // Reads and stores one external record; `length` gets its length.

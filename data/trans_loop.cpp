@@ -1,5 +1,6 @@
 #include "data/trans_loop.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/err_names.h"
@@ -97,13 +98,14 @@ Status RecordAction(TransSides& sides, uint16_t mode, const TransReadFn& read) {
       break;
     case 4:
     case 12:
-      s = TransWriteOut(sides.external, formatted, mode);
+      s = TransWriteOut(sides, formatted, mode);
       break;
     case 5: {
       ScratchScope scope;
       StrPair rec = BufRecord(file, kBufCurrent);
       if (!rec.ok()) return StrError(rec);
-      s = StrmWrite(sides.temp, kStrmHere, rec.ptr, rec.len) == StrmCount(rec.len) ? kOk : kStLowFailure;
+      sides.temp_pending.append(rec.ptr, rec.len);
+      if (sides.temp_pending.size() >= kTransWriteChunk) s = TransFlush(sides.temp, sides.temp_pending);
       break;
     }
     case 8:
@@ -115,7 +117,7 @@ Status RecordAction(TransSides& sides, uint16_t mode, const TransReadFn& read) {
     case 0x804:
     case 0x80C:
       if (sides.external == kStrmNone) return kStNotAvailable;
-      s = TransWriteOut(sides.external, formatted, mode);
+      s = TransWriteOut(sides, formatted, mode);
       if (s == kOk && !(mode & kTransStream) && read) s = read(file, StrOf(formatted));
       break;
     case 0x1004:
@@ -310,13 +312,24 @@ Status TransMergePass(TransSides& sides, uint16_t mode, uint32_t length, const T
   if (StrmSeek(sides.temp, 0) != kOk) return kStFileIo;
   Status status = kOk;
   std::string record(reclen, ' ');
-  while (status < kStFirstWarning) {
-    StrmCount n = StrmRead(sides.temp, kStrmHere, reclen, record.data(), reclen);
-    if (n == kStrmEnd || n == 0) break;
-    if (n != reclen) {
-      status = kStFileIo;
-      break;
+  // The collected records are read a chunk of whole records at a time.
+  std::string chunk;
+  size_t at = 0;
+  const size_t per_read = std::max<size_t>(1, kTransWriteChunk / std::max<uint16_t>(reclen, 1)) * reclen;
+  while (status < kStFirstWarning && reclen) {
+    if (at >= chunk.size()) {
+      chunk.resize(per_read);
+      StrmCount n = StrmRead(sides.temp, kStrmHere, per_read, chunk.data(), per_read);
+      if (n == kStrmEnd || n == 0) break;
+      if (n < 0 || n % reclen != 0) {
+        status = kStFileIo;
+        break;
+      }
+      chunk.resize(size_t(n));
+      at = 0;
     }
+    record.assign(chunk, at, reclen);
+    at += reclen;
     BufStore(file, kBufCurrent, StrOf(record));
     BufCopyPart(file, 1);
     if (mode & kTransOverwrite) {
@@ -450,6 +463,10 @@ Status FileTransLow(std::string_view name, uint16_t mode, std::string_view bound
       break;  // one record: nothing more to read
     }
   }
+  if (sides.external != kStrmNone && sides.external != 0)
+    if (Status w = TransFlush(sides.external, sides.out_pending); w != kOk && status == kOk) status = w;
+  if (sides.temp != kStrmNone)
+    if (Status w = TransFlush(sides.temp, sides.temp_pending); w != kOk && status == kOk) status = w;
   Trace("FileTransLow Update");
   SetUpStat(kUpStatTransFirstPass, false);
   if (import && status == kOk && sides.temp != kStrmNone) {
