@@ -9,6 +9,7 @@
 #include "core/folders.h"
 #include "core/hooks.h"
 #include "core/log.h"
+#include "core/msg_catalog.h"
 #include "core/os_services.h"
 #include "core/scratch_arena.h"
 #include "core/str_items.h"
@@ -21,6 +22,7 @@
 #include "data/record_search.h"
 #include "data/selection_set.h"
 #include "data/trans_parms.h"
+#include "data/trans_services.h"
 
 namespace eng {
 
@@ -144,7 +146,7 @@ Status ReadExternal(TransSides& sides, uint16_t mode, const TransReadFn& read) {
   } else {
     uint32_t length = 0;
     s = TransParseRecord(sides, sides.external, mode, &length);
-    sides.last_length = length;
+    if (s != kStLowFailure) sides.last_length = length;
   }
   if (s == kOk && (mode & kTransCp850)) s = TransCp850Record(sides.file);
   return s;
@@ -158,6 +160,20 @@ void LogRefused(const TransSides& sides, Status s) {
 }
 
 }  // namespace
+
+Status TransAsk(uint16_t n, uint16_t mode) {
+  if (n != 5 || (mode & kTransBatch)) return kOk;
+  const std::string form = TransParm(kTpAcConfirm);
+  if (form.empty()) return kOk;
+  std::string values, cond, caption;
+  {
+    ScratchScope scope;
+    StrPair c = MsgText("0051");
+    caption = c.ok() ? c.str() : std::string();
+  }
+  Status s = TransAccept(StrOf(caption), StrOf(form), &values, &cond);
+  return s == kStNotAvailable ? Status{kOk} : s;
+}
 
 std::string TransBound(std::string_view bounds, uint16_t n) {
   ScratchScope scope;
@@ -427,6 +443,10 @@ Status FileTransLow(std::string_view name, uint16_t mode, std::string_view bound
       }
     }
     if (f == 0) {
+      if (Status a = TransAsk(5, mode); a != kOk) {
+        status = a;
+        break;
+      }
       ++processed;
       Status a = RecordAction(sides, mode, read);
       if (a != kOk) {

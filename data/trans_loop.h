@@ -52,6 +52,9 @@ Status FileTransLow(std::string_view name, uint16_t mode, std::string_view bound
 
 Status TransOpenSides(TransSides& sides, uint16_t file, std::string_view name, uint16_t mode);
 Status TransFilter(uint16_t file, std::string_view from, std::string_view to, uint16_t mode);
+// n = 5 outside batch mode with ACCONFIRM$ set: the confirmation form for
+// the record (its status; 122 ends the run). Anything else: 0.
+Status TransAsk(uint16_t n, uint16_t mode);
 std::string TransMergeKey(uint16_t file, uint16_t key);
 Status TransRunMerge();
 Status TransMergePass(TransSides& sides, uint16_t mode, uint32_t length, const TransProgressFn& progress);

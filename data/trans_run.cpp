@@ -81,8 +81,8 @@ Status CountRange(uint16_t file, uint16_t key, const std::string& from, const st
 
 uint32_t ProcessedCount() { return uint32_t(SysVarBits(kVarCount)) | (uint32_t(SysVarBits(kVarHCount)) << 16); }
 
-// The progress window's callback: one tick per call.
-Status ProgressTick(uint32_t, StrPair) { return MaintProgressTick(); }
+// The progress window's callback: the record's length in steps.
+Status ProgressTick(uint32_t length, StrPair) { return TransProgressStep(length); }
 
 }  // namespace
 

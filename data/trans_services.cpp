@@ -1,5 +1,7 @@
 #include "data/trans_services.h"
 
+#include "data/maint_services.h"
+
 namespace eng {
 
 namespace {
@@ -20,6 +22,11 @@ Status TransAccept(StrPair caption, StrPair items, std::string* values, std::str
 Status TransChoose(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen) {
   if (!Installed().choose) return kStNotAvailable;
   return Installed().choose(title, items, mode, chosen);
+}
+
+Status TransProgressStep(uint32_t amount) {
+  if (Installed().progress_step) return Installed().progress_step(amount);
+  return MaintProgressTick();
 }
 
 }  // namespace eng

@@ -8,6 +8,10 @@
 //     (no window), after which the caller takes its batch default;
 //   choose (title, items, mode, chosen out): a chooser over a ","-list; 0
 //     with the 1-based item chosen, 122 when cancelled. Default: 148.
+//   progress_step (amount): advances the progress window by that many steps
+//     (an import from a file counts bytes, twice its size over both passes);
+//     122 when the user cancelled. Default: one tick of the maintenance
+//     progress window per call.
 // The progress window, the file dialog and the table chooser are those of
 // data/maint_services.h; questions and message boxes those of the core.
 // Installed code, not state: it stays across runtime resets until replaced.
@@ -24,6 +28,7 @@ namespace eng {
 struct TransServices {
   Status (*accept)(StrPair caption, StrPair items, std::string* values, std::string* condition) = nullptr;
   Status (*choose)(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen) = nullptr;
+  Status (*progress_step)(uint32_t amount) = nullptr;
 };
 
 void TransSetServices(const TransServices& services);
@@ -31,5 +36,6 @@ const TransServices& TransGetServices();
 
 Status TransAccept(StrPair caption, StrPair items, std::string* values, std::string* condition);
 Status TransChoose(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen);
+Status TransProgressStep(uint32_t amount);
 
 }  // namespace eng

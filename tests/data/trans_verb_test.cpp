@@ -82,5 +82,48 @@ TEST_F(TransVerbTest, TheVerbAsksItsFormsAndRunsTheExport) {
   EXPECT_EQ(TransParm(kTpAcBound), "");
 }
 
+TEST_F(TransVerbTest, EachRecordIsConfirmedAndACancelEndsTheRun) {
+  AddCustomers();
+  static int confirmations;
+  confirmations = 0;
+  TransServices ts;
+  ts.accept = [](StrPair caption, StrPair items, std::string*, std::string*) -> Status {
+    if (caption.view() != "Confirmaci\xF3n de Transacci\xF3n") return kStNotAvailable;
+    EXPECT_EQ(items.str(), "'Seguir:':'L1'");
+    return ++confirmations == 1 ? kOk : kStCancelled;
+  };
+  TransSetServices(ts);
+  TransParmsClear();
+  TransParmSet(kTpFile, "1");
+  TransParmSet(kTpStruct, "CODE{}");
+  TransParmSet(kTpAcConfirm, "'Seguir:':'L1'");
+  EXPECT_EQ(TransRun("conf.csv", 0xFFFF, 52, nullptr, nullptr), kStCancelled);
+  EXPECT_EQ(confirmations, 2);
+  EXPECT_EQ(Get("conf.csv"), "\"ANA\"\r\n");
+  EXPECT_EQ(Count(), 1u);
+}
+
+TEST_F(TransVerbTest, AFileImportCountsItsBytesOverBothPasses) {
+  static uint32_t opened, advanced;
+  opened = advanced = 0;
+  MaintServices ms;
+  ms.progress_open = [](uint32_t steps) { opened = steps; };
+  MaintSetServices(ms);
+  TransServices ts;
+  ts.progress_step = [](uint32_t amount) -> Status {
+    advanced += amount;
+    return kOk;
+  };
+  TransSetServices(ts);
+  AddCustomers();
+  ASSERT_EQ(Run(fx::kClientes, "c.rel", 4), kOk);
+  Empty(fx::kClientes);
+  TransParmsClear();
+  TransParmSet(kTpFile, "1");
+  EXPECT_EQ(TransRunWithProgress("c.rel", 0xFFFF, 5, nullptr), kStDetailText);
+  EXPECT_EQ(opened, 360u);
+  EXPECT_EQ(advanced, 360u);
+}
+
 }  // namespace
 }  // namespace eng::test
