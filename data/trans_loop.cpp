@@ -165,25 +165,14 @@ Status TransAsk(uint16_t n, uint16_t mode) {
   if (n != 5 || (mode & kTransBatch)) return kOk;
   const std::string form = TransParm(kTpAcConfirm);
   if (form.empty()) return kOk;
-  std::string values, cond, caption;
-  {
-    ScratchScope scope;
-    StrPair c = MsgText("0051");
-    caption = c.ok() ? c.str() : std::string();
-  }
+  std::string values, cond, caption = TransMessage("0051");
   Status s = TransAccept(StrOf(caption), StrOf(form), &values, &cond);
   return s == kStNotAvailable ? Status{kOk} : s;
 }
 
 std::string TransBound(std::string_view bounds, uint16_t n) {
   ScratchScope scope;
-  std::string v = StrItem(StrOf(bounds), ',', n).str();
-  size_t a = v.find_first_not_of(' ');
-  v.erase(0, a == std::string::npos ? v.size() : a);
-  v.erase(v.find_last_not_of(' ') + 1);
-  if (v.size() >= 2 && (v.front() == '\'' || v.front() == '"') && v.back() == v.front())
-    v = v.substr(1, v.size() - 2);
-  return v;
+  return TransUnquote(StrItem(StrOf(bounds), ',', n).view());
 }
 
 std::string TransMergeKey(uint16_t file, uint16_t key) {

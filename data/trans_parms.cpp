@@ -6,6 +6,7 @@
 #include "core/exp_eval.h"
 #include "core/folders.h"
 #include "core/module_parms.h"
+#include "core/msg_catalog.h"
 #include "core/scratch_arena.h"
 #include "core/str_build.h"
 #include "core/str_items.h"
@@ -166,6 +167,35 @@ bool TransModeWalks(uint16_t mode) {
     default:
       return false;
   }
+}
+
+std::string TransMessage(const char* number) {
+  ScratchScope scope;
+  StrPair t = MsgText(number);
+  return t.ok() ? t.str() : std::string();
+}
+
+std::string TransFill(std::string_view format, std::initializer_list<std::string> args) {
+  std::string out;
+  auto it = args.begin();
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
+      if (it != args.end()) out += *it++;
+      ++i;
+      continue;
+    }
+    out += format[i];
+  }
+  return out;
+}
+
+std::string TransUnquote(std::string_view value) {
+  size_t a = value.find_first_not_of(' ');
+  if (a == std::string_view::npos) return {};
+  size_t b = value.find_last_not_of(' ');
+  std::string v(value.substr(a, b - a + 1));
+  if (v.size() >= 2 && (v.front() == '\'' || v.front() == '"') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+  return v;
 }
 
 }  // namespace eng

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -92,5 +93,12 @@ inline bool TransIsImport(uint16_t mode) {
   return (mode & (kTransImport | kTransExternFile)) == (kTransImport | kTransExternFile);
 }
 inline bool TransIsExport(uint16_t mode) { return (mode & (kTransImport | kTransExternFile)) == kTransExternFile; }
+
+// Texts shared by the transaction steps: a catalogue message; a format with
+// each "%s" replaced by the next argument; a value trimmed of blanks with one
+// pair of quotes around it removed.
+std::string TransMessage(const char* number);
+std::string TransFill(std::string_view format, std::initializer_list<std::string> args);
+std::string TransUnquote(std::string_view value);
 
 }  // namespace eng

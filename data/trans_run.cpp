@@ -26,27 +26,6 @@ namespace eng {
 
 namespace {
 
-// The text with each "%s" replaced by the next argument.
-std::string Fill(std::string_view format, std::initializer_list<std::string> args) {
-  std::string out;
-  auto it = args.begin();
-  for (size_t i = 0; i < format.size(); ++i) {
-    if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
-      if (it != args.end()) out += *it++;
-      ++i;
-      continue;
-    }
-    out += format[i];
-  }
-  return out;
-}
-
-std::string Message(const char* number) {
-  ScratchScope scope;
-  StrPair t = MsgText(number);
-  return t.ok() ? t.str() : std::string();
-}
-
 std::string FileName(uint16_t file) {
   ScratchScope scope;
   StrPair n = DictFileName(file);
@@ -103,7 +82,7 @@ Status TransOpenFile(uint16_t mode) {
   while (!DictFileDefined(file)) {
     if (mode & kTransBatch) return ErrIncident(kStDataError, StrFromC("FILE"), false);
     std::string values, cond;
-    std::string caption = Message("0055"), items = Message("0056");
+    std::string caption = TransMessage("0055"), items = TransMessage("0056");
     Status s = TransAccept(StrOf(caption), StrOf(items), &values, &cond);
     if (s != kOk) return s == kStNotAvailable ? ErrIncident(kStDataError, StrFromC("FILE"), false) : s;
     ScratchScope scope;
@@ -131,7 +110,7 @@ std::string TransBoundsDialog(uint16_t mode) {
   std::string acbound = TransParm(kTpAcBound);
   if (!acbound.empty() && !(mode & kTransBatch)) {
     std::string values, cond;
-    std::string caption = Message("0057");
+    std::string caption = TransMessage("0057");
     Status s = TransAccept(StrOf(caption), StrOf(acbound), &values, &cond);
     if (s == kOk) {
       if (!cond.empty()) {
@@ -152,7 +131,7 @@ Status TransCountReport(std::string_view bounds, uint16_t mode) {
   if (Status s = CountRange(file, TransIndexNumber(file, mode), TransBound(bounds, 1), TransBound(bounds, 2),
                             TransParm(kTpCond), &count))
     return s;
-  std::string text = Fill(Message("0101"), {std::to_string(count), FileName(file)});
+  std::string text = TransFill(TransMessage("0101"), {std::to_string(count), FileName(file)});
   return ErrIncident(kStDetailText, StrOf(text), false);
 }
 
@@ -161,7 +140,7 @@ Status TransBulkUpdate() {
   uint32_t count = 0;
   if (Status s = CountRange(file, 1, "", "", TransParm(kTpCond), &count)) return s;
   if (count == 0) return kStCancelled;
-  std::string question = Fill("%s records. Proceed?", {std::to_string(count)});
+  std::string question = TransFill("%s records. Proceed?", {std::to_string(count)});
   if (MsgAskYesNo(StrOf(question)) != 1) return kStCancelled;
   std::string expr = TransParm(kTpWrExp);
   return DataFileExprUpdate(file, 1, StrOf(expr), 0);
@@ -232,7 +211,7 @@ Status TransRunWithProgress(std::string_view name_in, uint16_t known, uint16_t m
   MaintProgressClose();
   if (!(mode & kTransBatch) && result != kStCancelled) {
     if (result == kOk) {
-      std::string text = Fill(Message("0101"), {std::to_string(ProcessedCount()), FileName(file)});
+      std::string text = TransFill(TransMessage("0101"), {std::to_string(ProcessedCount()), FileName(file)});
       result = ErrIncident(kStDetailText, StrOf(text), false);
     }
     MsgErrorBox(result);

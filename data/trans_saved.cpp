@@ -29,12 +29,6 @@ namespace {
 
 constexpr uint16_t kPpnFormat = 1;
 
-std::string Message(const char* number) {
-  ScratchScope scope;
-  StrPair t = MsgText(number);
-  return t.ok() ? t.str() : std::string();
-}
-
 // The text quoted as a saved value: apostrophes, double quotes when it holds
 // an apostrophe; nullopt when it holds both.
 bool Quote(std::string_view text, std::string* out) {
@@ -71,14 +65,6 @@ std::string SectionText(std::string_view path, uint16_t n) {
     return Status{kOk};
   });
   return out;
-}
-
-std::string Unquote(std::string v) {
-  size_t a = v.find_first_not_of(' ');
-  v.erase(0, a == std::string::npos ? v.size() : a);
-  v.erase(v.find_last_not_of(' ') + 1);
-  if (v.size() >= 2 && (v.front() == '\'' || v.front() == '"') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
-  return v;
 }
 
 }  // namespace
@@ -207,16 +193,16 @@ Status TransSaveDefinition(std::string_view path, std::string_view name, uint16_
 }
 
 Status TransSaveConfig(uint16_t mode) {
-  std::string question = Message("0097");
+  std::string question = TransMessage("0097");
   if (MsgAskYesNo(StrOf(question)) != 1) return kOk;
   const std::string path = TransPpnPath();
   Status s;
   while (true) {
     std::string values, cond;
-    std::string items = Message("0056");
+    std::string items = TransMessage("0056");
     s = TransAccept(StrFromC(""), StrOf(items), &values, &cond);
     if (s != kOk) break;
-    std::string name = Unquote(values);
+    std::string name = TransUnquote(values);
     s = TransSaveDefinition(path, name, mode);
     if (s == kStFileExists) {
       MsgErrorBox(s);
@@ -243,7 +229,7 @@ Status TransRunSaved(std::string_view path_in) {
     std::string list;
     for (const std::string& n : names) list += (list.empty() ? "" : ",") + n;
     uint16_t chosen = 0;
-    std::string title = Message("0098");
+    std::string title = TransMessage("0098");
     Status c = TransChoose(StrOf(title), StrOf(list), choice_mode, &chosen);
     choice_mode = 2;
     if (c == kStCancelled || (c == kOk && chosen == 0)) return result >= kStFirstWarning ? result : Status{kOk};

@@ -22,12 +22,6 @@ namespace {
 
 constexpr uint16_t kBoundFieldsMax = 8;
 
-std::string Message(const char* number) {
-  ScratchScope scope;
-  StrPair t = MsgText(number);
-  return t.ok() ? t.str() : std::string();
-}
-
 std::string ArgItem(StrPair argument, uint16_t n) {
   ScratchScope scope;
   StrPair v = StrItem(argument, ',', n);
@@ -45,40 +39,18 @@ std::string EvalText(const std::string& text) {
   return v.ok() ? v.str() : std::string();
 }
 
-std::string Unquote(std::string v) {
-  size_t a = v.find_first_not_of(' ');
-  v.erase(0, a == std::string::npos ? v.size() : a);
-  v.erase(v.find_last_not_of(' ') + 1);
-  if (v.size() >= 2 && (v.front() == '\'' || v.front() == '"') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
-  return v;
-}
-
 // The values of an accept window's value text, unquoted.
 std::vector<std::string> Values(const std::string& text) {
   std::vector<std::string> out;
   ScratchScope scope;
   const uint16_t n = StrItemCount(StrOf(text), ',');
-  for (uint16_t i = 1; i <= n; ++i) out.push_back(Unquote(StrItem(StrOf(text), ',', i).str()));
+  for (uint16_t i = 1; i <= n; ++i) out.push_back(TransUnquote(StrItem(StrOf(text), ',', i).str()));
   return out;
 }
 
 std::string FieldName(uint16_t file, uint16_t field) {
   ScratchScope scope;
   return DictFieldName(file, field).str();
-}
-
-std::string Fill(std::string_view format, const std::vector<std::string>& args) {
-  std::string out;
-  size_t k = 0;
-  for (size_t i = 0; i < format.size(); ++i) {
-    if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
-      if (k < args.size()) out += args[k++];
-      ++i;
-      continue;
-    }
-    out += format[i];
-  }
-  return out;
 }
 
 Status ChooseFile(StrPair argument) {
@@ -107,10 +79,10 @@ Status LimitsDialog(StrPair argument, uint16_t file) {
     const uint16_t count = std::min<uint16_t>(DictFieldCount(file), kBoundFieldsMax);
     for (uint16_t f = 1; f <= count; ++f) {
       if (f > 1) items += ',';
-      items += Fill("'%s(L/S):':'A1'", {FieldName(file, f)});
+      items += TransFill("'%s(L/S):':'A1'", {FieldName(file, f)});
     }
     std::string values, cond;
-    std::string caption = Message("0086");
+    std::string caption = TransMessage("0086");
     if (Status s = TransAccept(StrOf(caption), StrOf(items), &values, &cond)) return s;
     for (const std::string& v : Values(values)) choices += v.empty() ? ' ' : v[0];
   }
@@ -126,10 +98,10 @@ Status FieldsDialog(uint16_t file) {
   const uint16_t count = DictFieldCount(file);
   for (uint16_t f = 1; f <= count; ++f) {
     if (f > 1) items += ',';
-    items += Fill("'%s:':'L1'::1", {FieldName(file, f)});
+    items += TransFill("'%s:':'L1'::1", {FieldName(file, f)});
   }
   std::string values, cond;
-  std::string caption = Message("0096");
+  std::string caption = TransMessage("0096");
   Status s = TransAccept(StrOf(caption), StrOf(items), &values, &cond);
   if (s != kOk) return s;
   const std::vector<std::string> checked = Values(values);
@@ -154,7 +126,7 @@ Status UpdateExprDialog(StrPair argument) {
   std::string expr = EvalText(ArgItem(argument, 6));
   if (expr.empty()) {
     std::string values, cond;
-    std::string caption = Message("0099"), items = Message("0100");
+    std::string caption = TransMessage("0099"), items = TransMessage("0100");
     if (Status s = TransAccept(StrOf(caption), StrOf(items), &values, &cond)) return s;
     std::vector<std::string> v = Values(values);
     expr = v.empty() ? std::string() : v[0];
@@ -165,7 +137,7 @@ Status UpdateExprDialog(StrPair argument) {
 
 Status RelTypeDialog() {
   std::string values, cond;
-  std::string caption = Message("0087"), items = Message("0094");
+  std::string caption = TransMessage("0087"), items = TransMessage("0094");
   if (Status s = TransAccept(StrOf(caption), StrOf(items), &values, &cond)) return s;
   std::vector<std::string> v = Values(values);
   if (!v.empty() && !v[0].empty() && v[0] != "0") TransParmSet(kTpTrigger, v[0]);
@@ -176,7 +148,7 @@ Status RelTypeDialog() {
 
 std::string TransBoundsForm(uint16_t file, std::string_view choices) {
   std::string out;
-  const std::string words = Message("0080");
+  const std::string words = TransMessage("0080");
   std::string w_from, w_to;
   {
     ScratchScope scope;
@@ -191,7 +163,7 @@ std::string TransBoundsForm(uint16_t file, std::string_view choices) {
     const std::string width = std::to_string(DictFieldLength(file, f));
     auto item = [&](const std::string& label, const char* op) {
       if (!out.empty()) out += ',';
-      out += Fill("'%s %s:':'%s%s':%s{}%s", {name, label, type, width, name, op});
+      out += TransFill("'%s %s:':'%s%s':%s{}%s", {name, label, type, width, name, op});
     };
     if (c == 'L' || c == 'l') {
       item(w_from, ">=");
