@@ -27,6 +27,15 @@ class TransLoopTest : public TransTest {
       out.push_back(trim(r.substr(0, 10)) + "|" + trim(r.substr(10, 30)) + "|" + trim(r.substr(40, 20)));
     return out;
   }
+  // Files other than the fixture's, the inputs and the log: what a run left.
+  V TempFiles() {
+    V out;
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+      const std::string ext = e.path().extension().string();
+      if (ext == ".TMP" || ext == ".tmp") out.push_back(e.path().filename().string());
+    }
+    return out;
+  }
   static Status RunNonBatch(uint16_t f, const std::string& name, uint16_t mode,
                             const std::vector<std::pair<uint16_t, std::string>>& parms = {}) {
     TransParmsClear();
@@ -78,7 +87,16 @@ TEST_F(TransLoopTest, BadImportRecordsAreRefusedAndLogged) {
     Empty(fx::kClientes);
     EXPECT_EQ(RunNonBatch(fx::kClientes, "in.txt", c.mode), c.stop_status);
     EXPECT_EQ(Records(fx::kClientes).size(), 0u);
+    EXPECT_EQ(TempFiles(), V{}) << "the collected records' file is removed";
   }
+}
+
+TEST_F(TransLoopTest, AMissingImportFileFailsTheRunAndLeavesNothing) {
+  AddCustomers();
+  const Status s = Run(fx::kClientes, "nothere.csv", 53);
+  EXPECT_GE(s, kStFirstError);
+  EXPECT_EQ(Records(fx::kClientes).size(), 3u);
+  EXPECT_EQ(TempFiles(), V{});
 }
 
 TEST_F(TransLoopTest, ANumberThatDoesNotParseIsRefusedNeverEvaluated) {
