@@ -18,6 +18,7 @@
 #include "data/dict_query.h"
 #include "data/field_ref.h"
 #include "data/record_buffer.h"
+#include "data/record_layer.h"
 #include "data/trans_parms.h"
 
 namespace eng {
@@ -241,6 +242,29 @@ Status TransWriteHeader(const TransSides& sides, uint16_t mode) {
   if (sides.external == 0 || sides.external == kStrmNone) return kOk;
   StrmCount n = StrmWrite(sides.external, kStrmHere, text.data(), text.size());
   return n == StrmCount(text.size()) ? kOk : kStLowFailure;
+}
+
+Status TransCopyToOther(uint16_t file, uint16_t other) {
+  std::vector<std::string> items = StructItems();
+  const uint16_t count = std::min<uint16_t>(DictFieldCount(other), uint16_t(items.size()));
+  if (Status s = DataFileMove(other, 1); s != 3) return s >= kStFirstError ? s : Status{kStFileIo};
+  for (uint16_t i = 1; i <= count; ++i) {
+    ItemRef ref = Resolve(file, items[i - 1]);
+    if (ref.file == other) continue;  // the other file's own field stays blank
+    std::string value;
+    bool number = false;
+    if (ref.field) {
+      ScratchScope scope;
+      StrPair v = BufGetField(ref.file, ref.field);
+      if (!v.ok()) return StrError(v);
+      value = v.str();
+    } else if (Status s = EvalValue(items[i - 1], &value, &number)) {
+      return s;
+    }
+    ScratchScope scope;
+    if (Status s = BufSetField(other, i, StrOf(Trim(value)))) return s;
+  }
+  return DataFileAddRecord(other);
 }
 
 Status TransFormatExport(uint16_t file, uint16_t mode, std::string* out) {

@@ -41,6 +41,7 @@ struct TransSides {
   uint16_t file = 0;                 // the target
   uint16_t external = kStrmNone;     // the external stream
   uint16_t temp = kStrmNone;         // the temporary import file
+  uint16_t other = 0;                // IS_SQL: the other dictionary file
   std::string temp_name;
   std::string external_name;
   uint32_t last_length = 0;          // length of the last external record read
@@ -74,6 +75,10 @@ Status TransFormatExport(uint16_t file, uint16_t mode, std::string* out);
 // (nothing for stream 0), gathered in pieces; 0xFFFF for a short write.
 Status TransWriteOut(TransSides& sides, const std::string& record, uint16_t mode);
 uint16_t TransFieldWidth(uint16_t file, uint16_t field);
+// The copy to another dictionary file (IS_SQL without STREAM): a new record
+// of the other file takes, field by field, the value of STRUCT$ item i
+// (built by TransCopyStruct), and is added.
+Status TransCopyToOther(uint16_t file, uint16_t other);
 
 // Reads and stores one external record; `length` gets its length.
 Status TransParseRecord(TransSides& sides, uint16_t stream, uint16_t mode, uint32_t* length);

@@ -123,8 +123,14 @@ Status RecordAction(TransSides& sides, uint16_t mode, const TransReadFn& read) {
       if (s == kOk && !(mode & kTransStream) && read) s = read(file, StrOf(formatted));
       break;
     case 0x1004:
-      if (!(mode & kTransStream) || !read) return kStNotAvailable;
-      s = read(file, StrOf(formatted));
+      if (mode & kTransStream) {
+        if (!read) return kStNotAvailable;
+        s = read(file, StrOf(formatted));
+      } else {
+        if (!sides.other) return kStNotAvailable;
+        s = TransCopyToOther(file, sides.other);
+        if (s == 6) s = kOk;
+      }
       break;
     case 0x1005:
       return kStNotAvailable;
@@ -225,6 +231,8 @@ Status TransOpenSides(TransSides& sides, uint16_t file, std::string_view name, u
   if ((mode & kTransExternFile) && (!(mode & kTransExternIndexed) || !TransParm(kTpStruct).empty())) {
     if ((mode & kTransIsSql) && TransParm(kTpSqlTable).empty()) {
       TransParmSet(kTpSqlTable, name);
+    } else if ((mode & kTransIsSql) && !(mode & kTransStream)) {
+      // The other side is a dictionary file, opened below.
     } else {
       sides.external_name = std::string(name);
       uint16_t stream;
@@ -250,6 +258,16 @@ Status TransOpenSides(TransSides& sides, uint16_t file, std::string_view name, u
         sides.temp = t;
       }
     }
+  }
+  if ((mode & kTransIsSql) && !(mode & kTransStream)) {
+    // The other side is another dictionary file, held exclusively.
+    ScratchScope scope;
+    const uint16_t other = DictFileByName(StrOf(name));
+    if (!DictFileDefined(other) || other == file) return ErrIncident(kStDataError, StrOf(name), false);
+    DataFileClose(other);
+    Status o = DataFileOpen(other, kOpenExclusive);
+    if (o >= kStFirstWarning) return o;
+    sides.other = other;
   }
   const bool exclusive = (mode & (kTransImport | kTransUpdate | kTransDeleting)) != 0;
   if (import && (mode & kTransDeleting)) {
@@ -286,6 +304,7 @@ void TransCleanup(TransSides& sides, bool free_selection) {
     StrmRemoveFile(StrOf(sides.temp_name));
   }
   if (sides.file) DataFileClose(sides.file);
+  if (sides.other) DataFileClose(sides.other);
   if (sides.external != kStrmNone) {
     if (sides.external > 2) StrmClose(sides.external);
     sides.external = kStrmNone;

@@ -94,6 +94,27 @@ Status TransOpenFile(uint16_t mode) {
   return kOk;
 }
 
+Status TransCopyStruct(std::string_view name, uint16_t mode) {
+  if (!(mode & kTransIsSql) || !TransParm(kTpStruct).empty() || name.empty()) return kOk;
+  const uint16_t target = DictFileNumber(0);
+  uint16_t other;
+  {
+    ScratchScope scope;
+    other = DictFileByName(StrOf(name));
+  }
+  if (!DictFileDefined(other) || other == target) return kOk;
+  std::string list;
+  const uint16_t count = DictFieldCount(other);
+  for (uint16_t f = 1; f <= count; ++f) {
+    ScratchScope scope;
+    StrPair field_name = DictFieldName(other, f);
+    uint16_t mine = DictFindField(target, field_name);
+    if (f > 1) list += ',';
+    list += (mine != 0xFFFF && mine != 0) ? DictFieldQualName(target, mine).str() : DictFieldQualName(other, f).str();
+  }
+  return TransParmSet(kTpStruct, list);
+}
+
 Status TransPrepare(std::string_view name, uint16_t mode) {
   SysVarSet(kVarCount, 0);
   SysVarSet(kVarHCount, 0);
@@ -103,7 +124,8 @@ Status TransPrepare(std::string_view name, uint16_t mode) {
     Status s = ExpExecute(StrOf(set));
     if (s >= kStFirstError) return s;
   }
-  return TransOpenFile(mode);
+  if (Status s = TransOpenFile(mode)) return s;
+  return TransCopyStruct(name, mode);
 }
 
 std::string TransBoundsDialog(uint16_t mode) {

@@ -4,7 +4,8 @@
 //   TransRun           mode bits, preparation and execution; the block is
 //                      emptied at the end whatever happens.
 //   TransPrepare       _COUNT and _HCOUNT := 0, the block loaded, SET$ run
-//                      (128 and above ends the run), the target chosen.
+//                      (128 and above ends the run), the target chosen,
+//                      STRUCT$ built for a copy to another dictionary file.
 //   TransOpenFile      FILE as a number (only ".-1234567890"), or a name,
 //                      else the current file; none: the file form outside
 //                      batch mode, 163 with incident "FILE" in it.
@@ -42,6 +43,10 @@ Status TransRun(std::string_view name, uint16_t known, uint16_t mode, const Tran
                 const TransReadFn& read);
 Status TransPrepare(std::string_view name, uint16_t mode);
 Status TransOpenFile(uint16_t mode);
+// IS_SQL with a name naming another dictionary file and STRUCT$ empty:
+// STRUCT$ := for each field of the other file, the target's field of that
+// name, else the other file's own field.
+Status TransCopyStruct(std::string_view name, uint16_t mode);
 Status TransExecute(std::string_view name, uint16_t mode, const TransProgressFn& progress, const TransReadFn& read);
 std::string TransBoundsDialog(uint16_t mode);
 Status TransCountReport(std::string_view bounds, uint16_t mode);

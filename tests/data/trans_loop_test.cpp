@@ -189,6 +189,20 @@ TEST_F(TransLoopTest, ImportsSkipOrMergeExistingKeys) {
   EXPECT_EQ(got[0].substr(got[0].size() - 7), "|Madrid");
 }
 
+TEST_F(TransLoopTest, ACopyToAnotherFileMatchesTheFieldsByName) {
+  AddCustomers();
+  Open(fx::kTotales);
+  ASSERT_EQ(Add(fx::kTotales, {"OLD", "5"}), kOk);
+  DataFileClose(fx::kTotales);
+  // CODE comes from the customers; TOTAL, not a customer field, stays as in
+  // a new blank record.
+  EXPECT_EQ(Run(fx::kClientes, "totales", kTransExternFile | kTransIsSql, {{kTpLimits, "'B','Z'"}}), kOk);
+  EXPECT_EQ(Count(), 2u);
+  EXPECT_EQ(Records(fx::kTotales), (V{"BETO                  ", "CARLA                 ", "OLD               5.00"}));
+  // A name that is no other dictionary file fails the run.
+  EXPECT_GE(Run(fx::kClientes, "clientes", kTransExternFile | kTransIsSql), kStFirstError);
+}
+
 TEST_F(TransLoopTest, StandardStreams) {
   AddCustomers();
   // stdout writes standard output.
