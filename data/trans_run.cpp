@@ -66,15 +66,15 @@ Status ProgressTick(uint32_t length, StrPair) { return TransProgressStep(length)
 }  // namespace
 
 Status TransOpenFile(uint16_t mode) {
-  std::string spec = TransParm(kTpFile);
+  std::string given = TransParm(kTpFile);
   uint16_t file = 0;
-  if (!spec.empty()) {
-    if (spec.find_first_not_of(".-1234567890") == std::string::npos) {
-      long n = std::strtol(spec.c_str(), nullptr, 10);
+  if (!given.empty()) {
+    if (given.find_first_not_of(".-1234567890") == std::string::npos) {
+      long n = std::strtol(given.c_str(), nullptr, 10);
       file = (n > 0 && n <= DictFileCount()) ? uint16_t(n) : 0;
     } else {
       ScratchScope scope;
-      file = DictFileByName(StrOf(spec));
+      file = DictFileByName(StrOf(given));
     }
   } else {
     file = DictFileNumber(0);
