@@ -1,0 +1,15 @@
+// Hands the popups of the window layer to the lower layers at start-up: the
+// chooser (procedure file choices, the font verb), the progress window (the
+// procedure runner's pump and close, session recovery, backups, restores,
+// reorganisations and statistics), the folder browser, the file dialogs
+// (restore and the FILESELECT statement), the table chooser and the banner.
+// Services of other layers that are installed already stay as they are.
+#pragma once
+
+#include "platform/win_core.h"
+
+namespace eng {
+
+void UiInstallPopupServices(plat::WinSystem* ws);
+
+}  // namespace eng
