@@ -4,16 +4,25 @@
 
 #include "core/app_state.h"
 #include "core/app_verbs.h"
+#include "core/def_lines.h"
 #include "core/exec_handlers.h"
+#include "core/module_parms.h"
 #include "core/scratch_arena.h"
 #include "data/dict_query.h"
 #include "data/maint_services.h"
 #include "data/record_statements.h"
+#include "data/stat_steps.h"
 #include "ui/chooser.h"
+#include "ui/field_values.h"
 #include "ui/file_dialog.h"
 #include "ui/popups.h"
 #include "ui/progress_win.h"
+#include "ui/screen_open.h"
 #include "ui/ui_state.h"
+#include "ui/win_create.h"
+#include "ui/win_def.h"
+#include "ui/win_loop.h"
+#include "ui/window_procs.h"
 
 namespace eng {
 
@@ -51,6 +60,46 @@ uint16_t ChooseTable(StrPair title) {
   return ChooseAndClose(title, DictFileNames());
 }
 
+constexpr int kStatWinKind = 5;
+constexpr uint16_t kPpnFormat = 1;
+
+// The window of a statistics definition line: its parameters pushed (read
+// by the steps until the window closes) and its screen opened in a dialog
+// window over the window on top.
+Status StatScreenOpen(StrPair definition) {
+  ScratchScope scope;
+  const WinDefRecord r = WinDefParse(definition);
+  StrPair ppn = WinDefFilePath(StrOf(r.file), kDefKindPpn);
+  Status pushed = ParmPushDefOrEmpty(ppn.empty() ? DefFileName(StrOf(r.file), kDefKindPpn) : ppn, kPpnFormat, r.number);
+  // A missing definition pushed an empty one; any other failure pushed none.
+  if (pushed != kOk && pushed != kStLowFailure) return pushed;
+  plat::Hwnd h = WinCreateKind(kStatWinKind, 0, StrOf(r.file), 0, r.columns ? r.columns : -1,
+                               r.rows ? r.rows : -1, &ScreenDialogProc);
+  if (!h) {
+    ParmPop();
+    return kStWindowsControl;
+  }
+  Status s = ScreenOpen(StrOf(r.file), StrOf(r.key), r.number, r.columns, r.rows, r.data_file, StrOf(r.entry));
+  if (s) {
+    WinDestroy(h);
+    ParmPop();
+    return s;
+  }
+  ScreenWinFirstFocus(h);
+  WinShowTop(-1);
+  return kOk;
+}
+
+void StatScreenClose() {
+  ScreenWinClose(-1);
+  ParmPop();
+}
+
+std::string StatScreenField(uint16_t field) {
+  ScratchScope scope;
+  return ScreenFieldRaw(field).str();
+}
+
 }  // namespace
 
 void UiInstallPopupServices(plat::WinSystem* ws) {
@@ -85,6 +134,12 @@ void UiInstallPopupServices(plat::WinSystem* ws) {
   MaintSetServices(maint);
 
   DataSetFileDialog(&FileSelectDialog);
+
+  StatScreenServices stat;
+  stat.open = &StatScreenOpen;
+  stat.close = &StatScreenClose;
+  stat.field_text = &StatScreenField;
+  StatSetScreenServices(stat);
 }
 
 }  // namespace eng

@@ -2,7 +2,9 @@
 // chooser (procedure file choices, the font verb), the progress window (the
 // procedure runner's pump and close, session recovery, backups, restores,
 // reorganisations and statistics), the folder browser, the file dialogs
-// (restore and the FILESELECT statement), the table chooser and the banner.
+// (restore and the FILESELECT statement), the table chooser, the banner, and
+// the window of the STATSTEPS statement (its definition's parameters pushed
+// while it is open, its fields' raw texts for the steps' bounds).
 // Services of other layers that are installed already stay as they are.
 #pragma once
 

@@ -2,7 +2,7 @@
 // calls of those layers: reorganisation and backup with the progress window,
 // the table chooser and the folder browser; FILESELECT with the file dialog;
 // PrcExec patterns with the chooser; session recovery stepping the progress
-// window; the procedure runner's pump.
+// window; the procedure runner's pump; the window of STATSTEPS.
 #include "ui/popup_install.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,8 @@
 #include "core/exec_keywords.h"
 #include "core/exec_run.h"
 #include "core/exp_eval.h"
+#include "core/err_register.h"
+#include "core/module_parms.h"
 #include "core/fn_builtins.h"
 #include "core/string_lists.h"
 #include "data/data_file_store.h"
@@ -26,8 +28,9 @@
 #include "data/record_layer.h"
 #include "data/record_statements.h"
 #include "platform/ctl_msgbox.h"
-#include "tests/support/data_fixture.h"
-#include "tests/ui/ui_fixture.h"
+#include "data/stat_steps.h"
+#include "tests/ui/screen_fixture.h"
+#include "ui/field_values.h"
 #include "ui/progress_win.h"
 
 namespace eng::test {
@@ -35,12 +38,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class PopupInstallTest : public UiTest {
+class PopupInstallTest : public ScreenTest {
  protected:
   void SetUp() override {
-    UiTest::SetUp();
-    CopyDataFixture(dir_);
-    ASSERT_EQ(LoadDataFixture(), kOk);
+    ScreenTest::SetUp();
     ASSERT_EQ(DynStrSet(sl::kSettings, sl::kIdentity, StrOf("PLMRQV13:Norvique")), kOk);
     UiInstallPopupServices(&d.ws());
     DataInstallMaintenance();
@@ -50,7 +51,8 @@ class PopupInstallTest : public UiTest {
     ProgClose();
     MaintSetServices(MaintServices{});
     DataSetFileDialog(nullptr);
-    UiTest::TearDown();
+    StatSetScreenServices(StatScreenServices{});
+    ScreenTest::TearDown();
   }
   // n clients "C000", "C001", ... written and the file closed.
   static void AddClients(int n) {
@@ -173,6 +175,30 @@ TEST_F(PopupInstallTest, RecoveryAndProceduresStepAndCloseTheProgressWindow) {
   ScratchScope scope;
   EXPECT_EQ(ExpEvalInt(StrOf("A")), 0);
   ProgClose();
+}
+
+TEST_F(PopupInstallTest, StatStepsRunInTheWindowOfTheirDefinition) {
+  Def("E.PAN", 1, {FieldLine(2, 10, 0, 0, 10, 'A'), FieldLine(3, 10, 0, 0, 10, 'A')});
+  Def("E.PPN", 1, {"RESET$:=3", "STEPS$:=\"'ExpEval _USER01=7'\""});
+  SysVarSet(kVarUser01, 0);
+  const uint16_t parms = DynStrCount(sl::kModuleParms);
+  EXPECT_EQ(StatStepsStatement(StrOf("E,1,40,10,3")), kOk) << S(ErrIncidentText());
+  EXPECT_EQ(SysVarGet(kVarUser01), 7);
+  // The window is gone and its parameters are off the stack.
+  EXPECT_EQ(WinTop(), plat::kNoWindow);
+  EXPECT_EQ(DynStrCount(sl::kModuleParms), parms);
+
+  // A definition whose screen cannot be opened pushes nothing and leaves no window.
+  EXPECT_NE(StatStepsStatement(StrOf("NADA,1,40,10,3")), kOk);
+  EXPECT_EQ(WinTop(), plat::kNoWindow);
+  EXPECT_EQ(DynStrCount(sl::kModuleParms), parms);
+
+  // Without LIMITS$ the bounds are the raw texts of the window's fields 1 and 2.
+  ASSERT_EQ(Open("E,1,40,10,3"), kOk);
+  ASSERT_EQ(ScreenFieldPut(1, StrOf("C001")), kOk);
+  ASSERT_EQ(ScreenFieldPut(2, StrOf("C009")), kOk);
+  EXPECT_EQ(StatBoundValue(1), "C001      ");
+  EXPECT_EQ(StatBoundValue(0), "C009      ");
 }
 
 }  // namespace
