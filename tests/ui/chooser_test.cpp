@@ -8,7 +8,8 @@
 
 #include "core/sys_vars.h"
 #include "platform/ctl_list.h"
-#include "tests/ui/ui_fixture.h"
+#include "tests/ui/screen_fixture.h"
+#include "ui/screen_actions.h"
 
 namespace eng::test {
 namespace {
@@ -170,6 +171,40 @@ TEST_F(ChooserTest, ButtonsInOneRow) {
   EXPECT_EQ(ws.GetRect(ws.FindChild(w, 1501)).y, y);
   EXPECT_EQ(ws.GetRect(ws.FindChild(w, 1502)).y, y);
   EXPECT_LT(ws.GetRect(ws.FindChild(w, 1500)).x, ws.GetRect(ws.FindChild(w, 1501)).x);
+}
+
+class ChooserScreenTest : public ScreenTest {};
+
+TEST_F(ChooserScreenTest, AnAttributeTheScreenAcceptsMakesAnOwnerDrawnButton) {
+  Def("B.PAN", 1, {FieldLine(2, 10, 0, 0, 10, 'A')});
+  Def("B.PPN", 1, {"MAX_IDS_ATTR%:=2"});
+  ASSERT_EQ(Open("B,1,60,12,1"), kOk);
+  plat::WinSystem& ws = d.ws();
+  const plat::Hwnd w = WinTop();
+  // Two attribute entries: the first two attributed buttons take them, the
+  // third finds none free and is a push button; an item without one is too.
+  ChoiceButtons(w, StrOf("Nombre/#2,Otro,Alta/#5,Baja/#7"), kIdChoiceFirst, 3);
+  struct Case {
+    int id;
+    const char* caption;
+    plat::WinKind kind;
+    int value;
+  } cases[] = {
+      {1500, "Nombre", plat::WinKind::kOwnerDrawButton, 2},
+      {1501, "Otro", plat::WinKind::kButton, 0},
+      {1502, "Alta", plat::WinKind::kOwnerDrawButton, 5},
+      {1503, "Baja", plat::WinKind::kButton, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    const plat::Hwnd b = ws.FindChild(w, c.id);
+    ASSERT_NE(b, plat::kNoWindow);
+    EXPECT_EQ(ws.GetText(b), c.caption);
+    EXPECT_EQ(ws.Rec(b)->kind, c.kind);
+    EXPECT_EQ(ws.Rec(b)->value, c.value);
+  }
+  EXPECT_EQ(ScreenWinAttribute(w, 1500, -1), 2);
+  EXPECT_EQ(ScreenWinAttribute(w, 1502, -1), 5);
 }
 
 }  // namespace
