@@ -6,6 +6,7 @@
 #include "platform/compositor.h"
 #include "platform/win_core.h"
 #include "platform/win_keys.h"
+#include "platform/win_layout.h"
 
 namespace plat {
 
@@ -32,7 +33,14 @@ int64_t ButtonProc(WinSystem& ws, Hwnd h, uint32_t msg, uint64_t wp, int64_t lp)
       w->capture = false;
       Point p = PointFromL(lp);
       Rect client = ws.ClientRect(h);
-      if (p.x >= 0 && p.y >= 0 && p.x < std::max(client.w, 1) && p.y < std::max(client.h, 1)) Click(ws, h);
+      // Inside as computed in pixels, or inside the cells the button is drawn
+      // in: a button whose pixels do not fill its cells is still clicked
+      // where it shows.
+      const Point sp = ws.ClientToScreen(h, p);
+      const int cw = ws.metrics().cell_w, ch = ws.metrics().cell_h;
+      const bool in_cells = sp.x >= 0 && sp.y >= 0 && WindowCells(ws, h).Contains(sp.x / cw, sp.y / ch);
+      if (in_cells || (p.x >= 0 && p.y >= 0 && p.x < std::max(client.w, 1) && p.y < std::max(client.h, 1)))
+        Click(ws, h);
       return 0;
     }
     case kWmKeyDown:

@@ -19,6 +19,7 @@
 #include "platform/win_core.h"
 #include "ui/fonts.h"
 #include "ui/geom.h"
+#include "ui/progress_win.h"
 #include "ui/screen_records.h"
 #include "ui/win_stack.h"
 
@@ -52,6 +53,9 @@ struct UiState {
   // The keyboard-wedge scan being received by whichever edit has the focus.
   bool wedge_scanning = false;
   std::string wedge;
+  // The progress window and the banner popup (one of each for the program).
+  ProgState progress;
+  plat::Hwnd banner = plat::kNoWindow;
 };
 
 UiState& Ui();

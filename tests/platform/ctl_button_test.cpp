@@ -53,6 +53,19 @@ TEST_F(Controls, OwnerDrawnButtonsKeepTheirValueAndDrawLikePushButtons) {
   EXPECT_EQ(Log(), "form:KILLFOCUS, form:COMMAND 3001/0");
 }
 
+TEST_F(Controls, AButtonIsClickedWhereItIsDrawnEvenWhenItsPixelsDoNotFillItsCells) {
+  // 20 pixels high from y 12: drawn in cell row 1 of the client area, whose
+  // centre (y 36) lies below its last pixel row.
+  Hwnd b = CreateButton(ws, top, 1110, {350, 12, 70, 20}, "Cancelar");
+  Watch(b, "b");
+  Drive(Script().Click(1110));
+  EXPECT_EQ(Log(), "form:KILLFOCUS, b:SETFOCUS, form:COMMAND 1110/0");
+  // A release outside the drawn cells is no click.
+  log.clear();
+  Drive(Script().PressCell(30, 3).ReleaseCell(40, 6));
+  EXPECT_EQ(Log(), "");
+}
+
 TEST_F(Controls, BitmapButtonsExistOnlyWhereImagesCanBeShown) {
   EXPECT_EQ(CreateBitmapButton(ws, top, 3002, {0, 0, 72, 24}, "logo.bmp", "Logo"), kNoWindow);
   // The caller's fallback: a text button.
