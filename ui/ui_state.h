@@ -17,6 +17,7 @@
 
 #include "core/status.h"
 #include "platform/win_core.h"
+#include "ui/accept_state.h"
 #include "ui/fonts.h"
 #include "ui/geom.h"
 #include "ui/screen_records.h"
@@ -45,6 +46,7 @@ struct UiState {
   void* instance = nullptr;
   UiChooser chooser;
   UiAcceptExit accept_exit;
+  AcceptState accept;
   // Statuses shown in an error box during the dispatch in progress, so that
   // one failure is shown once; depth of nested dispatches.
   std::vector<Status> shown;
