@@ -155,8 +155,14 @@ Status AcceptWinRunThen(StrPair title, StrPair definition, AcceptCallback callba
 }
 
 AcceptResult AcceptCollectClosed(StrPair definition) {
-  const int record = ScreenCounterGet(kCurWin) + 1;
-  if (record >= ScreenCounterGet(kWinCount)) return MakeResult(0, "", "", kStScreenStruct);
+  // The form's record follows the current one; when the form was the only
+  // window, its record is still the current one, its window gone.
+  int record = ScreenCounterGet(kCurWin) + 1;
+  if (record >= ScreenCounterGet(kWinCount)) {
+    ScreenWin* w = ScreenWinGet(-1);
+    if (!w || WinStackValue(w->window) != -1) return MakeResult(0, "", "", kStScreenStruct);
+    record = ScreenCounterGet(kCurWin);
+  }
   ScreenWinSelect(record);
   return AcceptWinCollect(definition, static_cast<uint16_t>(SysVarGet(kVarLastKey)), record);
 }

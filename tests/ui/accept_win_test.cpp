@@ -21,6 +21,8 @@
 #include "ui/accept_def.h"
 #include "ui/action_codes.h"
 #include "ui/field_values.h"
+#include "ui/screen_actions.h"
+#include "ui/script_io.h"
 #include "ui/screen_table.h"
 
 namespace eng::test {
@@ -280,6 +282,92 @@ TEST_F(AcceptTest, ScriptLinesAnswerFormsWithoutShowingThem) {
   EXPECT_EQ(stall, "");
   EXPECT_EQ(end.r.status, kStCancelled);
   ExpectNoFormLeft();
+}
+
+uint32_t g_callback_key = 0xFFFF;
+std::string g_collected;
+Status ReportCallback(uint32_t key) {
+  g_callback_key = key;
+  ScratchScope scope;
+  StrPair def = DynStrPopValue(sl::kPendingAccept);
+  if (key != 0) return key == 3 ? kStCancelled : kOk;  // collected already
+  AcceptResult r = AcceptCollectClosed(def);
+  g_collected = r.filter.str();
+  return r.status;
+}
+
+TEST_F(AcceptTest, RunThenLeavesAnEnterExitToTheCallback) {
+  g_callback_key = 0xFFFF;
+  g_collected.clear();
+  d.Run("type \"ANA\"\nkey Enter\ntype \"SORIA\"\nkey Enter\n");
+  EXPECT_EQ(AcceptWinRunThen(StrOf("T"), StrOf(kForm), &ReportCallback), kOk);
+  EXPECT_EQ(stall, "");
+  EXPECT_EQ(g_callback_key, 0u);
+  EXPECT_EQ(g_collected, "CITY{1}=='SORIA   '");
+  ExpectNoFormLeft();
+  d.Run("key Esc\n");
+  EXPECT_EQ(AcceptWinRunThen(StrOf("T"), StrOf(kForm), &ReportCallback), kStCancelled);
+  EXPECT_EQ(g_callback_key, kKeyEsc);
+  ExpectNoFormLeft();
+}
+
+TEST_F(AcceptTest, ConfirmAndCancelRunTheirParametersOnce) {
+  ASSERT_EQ(VarAssignInt(StrOf("CNT"), 0), kOk);
+  const std::string def =
+      "'A:':'A4':A$ /ON_CONFIRM$:=\"'SCRBACK=REC$'\":ON_CANCEL$:=\"CNT=CNT+1\"";
+  d.Run("type \"XY\"\nkey Enter\n");
+  ASSERT_EQ(Accept(def).r.status, kOk);
+  EXPECT_EQ(Text("REC$").substr(0, 4), "XY  ") << "the form's record saved back";
+  EXPECT_EQ(ExpEvalInt(StrOf("CNT")), 0) << "the close that follows Ok is no cancel";
+  d.Run("key Esc\n");
+  ASSERT_EQ(Accept(def).r.status, kStCancelled);
+  EXPECT_EQ(ExpEvalInt(StrOf("CNT")), 1) << "Esc and the close it asks for cancel once";
+  ExpectNoFormLeft();
+}
+
+TEST_F(AcceptTest, EachConfirmedFormWritesOneJournalLine) {
+  ASSERT_EQ(CmdLineStore(StrOf("\"/opt/app/pelmora\" /OUTPUT:'out.txt'")), kOk);
+  d.Run("type \"O'Neil\"\nkey Enter\ntype \"5\"\nkey Enter\n");
+  ASSERT_EQ(Accept(kForm).r.status, kOk);
+  d.Run("key Esc\n");
+  ASSERT_EQ(Accept(kForm).r.status, kStCancelled);
+  EXPECT_EQ(Get("out.txt"), "\"O'Neil\",'5'\r\n");
+}
+
+// A hook window: a form whose confirmation goes to its third handler and
+// which nobody collects (the window answers itself).
+std::vector<uint16_t> g_hook_calls;
+uint16_t HookWindowHandler(uint16_t cls) {
+  g_hook_calls.push_back(cls);
+  return cls == 28 ? 4 : 24;
+}
+
+TEST_F(AcceptTest, ScriptReplaysIntoAHookWindowAndJournalsIt) {
+  ASSERT_EQ(CmdLineStore(StrOf("\"/opt/app/pelmora\" /OUTPUT:'out.txt'")), kOk);
+  g_hook_calls.clear();
+  Script("\"O'Neil\",5\r\n\r\n");
+  const std::string def = "'N:':'A10','C:':'A1'";
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(AcceptWinCreate(StrOf("H"), StrOf(def), kAcceptFit, plat::kNoWindow, nullptr), kOk);
+    ScreenActionSet(&AcceptWinAction, nullptr, &HookWindowHandler);
+    const plat::Hwnd form = WinTop();
+    if (round == 0) {
+      ASSERT_EQ(ScriptReplayInput(form), kOk);
+      EXPECT_EQ(ScreenFieldRaw(1).str(), "O'Neil    ");
+      WinModalLoop(form);  // takes the close the replay asked for
+      EXPECT_EQ(g_hook_calls, (std::vector<uint16_t>{25, 28}));
+    } else {
+      // A blank line leaves the window to the user.
+      ASSERT_EQ(ScriptReplayInput(form), kOk);
+      EXPECT_EQ(WinTop(), form);
+      d.Run("key Esc\n");
+      WinModalLoop(form);
+    }
+    EXPECT_EQ(stall, "");
+    if (ScreenCounterGet(kWinCount) > 0) ScreenClose(-1);
+  }
+  EXPECT_EQ(Get("out.txt"), "\"O'Neil\",'5'\r\n");
 }
 
 // The AcceptRun verb's hook: records what it was handed.
