@@ -195,8 +195,9 @@ Status AcceptWinCreate(StrPair title, StrPair definition, uint16_t flags, plat::
     const GeomSize client = GeomGridSize(-1, -1);
     const GeomSize outer = WinOuterSize(client, kKindDialog, false);
     WinTopSetPos(-1, -1, outer.w, outer.h);
-    if (!ws->FindChild(made, kIdOk)) CtlAddOkButton(made);
   }
+  const plat::Hwnd form = made ? made : WinTop();
+  if (ws && form && !ws->FindChild(form, kIdOk)) CtlAddOkButton(form);
   if (flags & kAcceptFit) WinGridSetSize(0, 0, false);
   SysVarSet(kVarLastKey, kKeyOther);
   return kOk;

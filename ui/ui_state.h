@@ -21,6 +21,7 @@
 #include "ui/fonts.h"
 #include "ui/geom.h"
 #include "ui/screen_records.h"
+#include "ui/win_levels_state.h"
 #include "ui/win_stack.h"
 
 namespace eng {
@@ -47,6 +48,7 @@ struct UiState {
   UiChooser chooser;
   UiAcceptExit accept_exit;
   AcceptState accept;
+  WinLevelState levels;
   // Statuses shown in an error box during the dispatch in progress, so that
   // one failure is shown once; depth of nested dispatches.
   std::vector<Status> shown;

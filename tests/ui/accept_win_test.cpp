@@ -290,7 +290,7 @@ Status ReportCallback(uint32_t key) {
   g_callback_key = key;
   ScratchScope scope;
   StrPair def = DynStrPopValue(sl::kPendingAccept);
-  if (key != 0) return key == 3 ? kStCancelled : kOk;  // collected already
+  if (key != 0) return key == 3 ? Status{kStCancelled} : Status{kOk};  // collected already
   AcceptResult r = AcceptCollectClosed(def);
   g_collected = r.filter.str();
   return r.status;
