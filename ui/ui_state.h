@@ -20,6 +20,7 @@
 #include "ui/accept_state.h"
 #include "ui/fonts.h"
 #include "ui/geom.h"
+#include "ui/scanner_state.h"
 #include "ui/screen_records.h"
 #include "ui/win_levels_state.h"
 #include "ui/win_stack.h"
@@ -49,6 +50,7 @@ struct UiState {
   UiAcceptExit accept_exit;
   AcceptState accept;
   WinLevelState levels;
+  ScanState scan;
   // Statuses shown in an error box during the dispatch in progress, so that
   // one failure is shown once; depth of nested dispatches.
   std::vector<Status> shown;
