@@ -137,6 +137,14 @@ void AcceptMarkCollected() {
 
 AcceptResult AcceptWinRun(StrPair title, StrPair definition) { return RunCore(title, definition, true); }
 
+Status AcceptRunTexts(StrPair title, StrPair definition, std::string* values, std::string* filter) {
+  ScratchScope scope;
+  AcceptResult r = AcceptWinRun(title, definition);
+  if (values) *values = r.values.ok() ? r.values.str() : std::string();
+  if (filter) *filter = r.filter.ok() ? r.filter.str() : std::string();
+  return r.status;
+}
+
 Status AcceptWinRunThen(StrPair title, StrPair definition, AcceptCallback callback) {
   const std::string def = definition.ok() ? definition.str() : std::string();
   Status status;

@@ -42,6 +42,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/accept_result.h"
 #include "core/status.h"
@@ -70,6 +71,10 @@ Status AcceptWinSelect(StrPair definition, uint16_t flags);
 AcceptResult AcceptWinCollect(StrPair definition, uint32_t exit_key, int window_record);
 Status AcceptWinExit(uint16_t code);
 Status AcceptWinAction(uint16_t code);
+// AcceptWinRun for callers outside the window layer (transactions, the
+// report runner), through the services they install: the values text and
+// the filter copied out (either may be null); the form's status.
+Status AcceptRunTexts(StrPair title, StrPair definition, std::string* values, std::string* filter);
 // Fills each field from its item's initial value, else from the remembered
 // values (list 9, element 7), with _AUXSTAT bit 64 set meanwhile.
 Status AcceptFieldsLoad(StrPair definition);

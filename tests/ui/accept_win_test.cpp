@@ -19,6 +19,7 @@
 #include "core/var_store.h"
 #include "tests/ui/screen_fixture.h"
 #include "ui/accept_def.h"
+#include "ui/accept_field.h"
 #include "ui/action_codes.h"
 #include "ui/field_values.h"
 #include "ui/screen_actions.h"
@@ -368,6 +369,51 @@ TEST_F(AcceptTest, ScriptReplaysIntoAHookWindowAndJournalsIt) {
     if (ScreenCounterGet(kWinCount) > 0) ScreenClose(-1);
   }
   EXPECT_EQ(Get("out.txt"), "\"O'Neil\",'5'\r\n");
+}
+
+TEST_F(AcceptTest, FieldMenuCalculatorWritesItsTotalBackIntoTheField) {
+  {
+    ScratchScope scope;
+    EXPECT_EQ(AcceptBuiltinCommand(StrOf("Calculator")).str(),
+              "Accept 'Kgs:':'26','Tot:':'26' /FD$=\"_SUM#,_TOT#\":ASSIGN$=\",_SUM#+_TOT#\":_SUM#$=\"_TOT#\":"
+              "NO_EDIT$=\"_TOT#\"");
+    EXPECT_EQ(AcceptBuiltinCommand(StrOf("Otra")).str(), "");
+  }
+  HookSetFn<HookFieldProviderFn>(&ScreenFieldProvider, 0);
+  ASSERT_EQ(AcceptWinCreate(StrOf("Host"), StrOf("'Peso:':'26','Nota:':'A4'"), kAcceptFit, plat::kNoWindow, nullptr),
+            kOk);
+  const plat::Hwnd host = WinTop();
+  const std::string rest = std::string(kAcceptCalculator).substr(7);
+  d.Run("type \"5\"\nkey Enter\ntype \"3\"\nkey Enter\nkey Enter\n");
+  {
+    ScratchScope scope;
+    EXPECT_EQ(AcceptIntoField(StrOf(rest), 1), kOk);
+  }
+  EXPECT_EQ(stall, "");
+  EXPECT_EQ(WinTop(), host) << "only the calculator closed";
+  EXPECT_EQ(ScreenFieldRaw(1).str(), "  3.00") << "Tot's final value, as typed over";
+  // A cancelled calculator leaves the field as it was.
+  d.Run("type \"4\"\nkey Esc\n");
+  {
+    ScratchScope scope;
+    EXPECT_EQ(AcceptIntoField(StrOf(rest), 1), kOk);
+  }
+  EXPECT_EQ(ScreenFieldRaw(1).str(), "  3.00");
+  ScreenClose(-1);
+  WinDestroy(host);
+  ExpectNoFormLeft();
+}
+
+TEST_F(AcceptTest, ServiceFormOfTheRunCopiesItsTexts) {
+  Script("\"O'K\",ZOE\r\n");
+  std::string values = "old", filter = "old";
+  EXPECT_EQ(AcceptRunTexts(StrOf("T"), StrOf("'A:':'A5':NAME{1}>=,'B:':'A5':NAME{1}<="), &values, &filter), kOk);
+  EXPECT_EQ(values, "\"O'K\",'ZOE'");
+  EXPECT_EQ(filter, "NAME{1}>=\"O'K  \"&&NAME{1}<='ZOE  '");
+  // The script is over: cancelled, texts emptied.
+  EXPECT_EQ(AcceptRunTexts(StrOf("T"), StrOf("'A:':'A5'"), &values, &filter), kStCancelled);
+  EXPECT_EQ(values, "");
+  EXPECT_EQ(filter, "");
 }
 
 // The AcceptRun verb's hook: records what it was handed.
