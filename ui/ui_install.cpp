@@ -5,11 +5,13 @@
 #include "core/app_verbs.h"
 #include "core/msg_box.h"
 #include "core/runtime.h"
+#include "ui/accept_win.h"
 #include "ui/font_cfg.h"
 #include "ui/field_values.h"
 #include "ui/geom.h"
 #include "ui/screen_open.h"
 #include "ui/ui_state.h"
+#include "ui/win_levels.h"
 #include "ui/win_loop.h"
 #include "ui/win_stack.h"
 
@@ -48,6 +50,8 @@ void UiInstallServices(plat::WinSystem* ws) {
     if (plat::WinSystem* w = UiWs()) w->DiscardPending();
   };
   MsgBoxSetHooks(hooks);
+  AcceptInstall();
+  WinStatementsInstall();
 }
 
 }  // namespace eng

@@ -17,10 +17,13 @@
 
 #include "core/status.h"
 #include "platform/win_core.h"
+#include "ui/accept_state.h"
 #include "ui/fonts.h"
 #include "ui/geom.h"
 #include "ui/progress_win.h"
+#include "ui/scanner_state.h"
 #include "ui/screen_records.h"
+#include "ui/win_levels_state.h"
 #include "ui/win_stack.h"
 
 namespace eng {
@@ -46,6 +49,9 @@ struct UiState {
   void* instance = nullptr;
   UiChooser chooser;
   UiAcceptExit accept_exit;
+  AcceptState accept;
+  WinLevelState levels;
+  ScanState scan;
   // Statuses shown in an error box during the dispatch in progress, so that
   // one failure is shown once; depth of nested dispatches.
   std::vector<Status> shown;

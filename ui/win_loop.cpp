@@ -8,6 +8,7 @@
 #include "core/str_build.h"
 #include "core/string_lists.h"
 #include "platform/ctl_static.h"
+#include "ui/scanner.h"
 #include "ui/ui_state.h"
 #include "ui/win_create.h"
 #include "ui/win_stack.h"
@@ -59,6 +60,7 @@ int WinDestroy(plat::Hwnd window) {
 }
 
 void WinStackDestroyed(plat::Hwnd window) {
+  ScanWindowDestroyed(window);
   if (WinStackPop(window)) WinPostQuit(window);
 }
 

@@ -7,7 +7,8 @@
 // message still waiting is handled. WinPumpMessages handles what is waiting
 // without waiting: 1 when quit was taken or no window is left, else 0.
 // WinStackDestroyed is called by every engine window's procedure when it is
-// destroyed: its own stack entry leaves, and when that empties the stack,
+// destroyed: the scanner port polling for it closes, its own stack entry
+// leaves, and when that empties the stack,
 // quit is posted, which ends every loop.
 #pragma once
 

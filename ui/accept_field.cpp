@@ -1,0 +1,48 @@
+#include "ui/accept_field.h"
+
+#include <string>
+
+#include "core/scratch_arena.h"
+#include "core/str_case.h"
+#include "core/str_items.h"
+#include "ui/accept_win.h"
+#include "ui/field_values.h"
+#include "ui/screen_open.h"
+#include "ui/screen_table.h"
+
+namespace eng {
+
+namespace {
+
+constexpr uint16_t kStoreInput = 118;
+
+}  // namespace
+
+StrPair AcceptBuiltinCommand(StrPair entry) {
+  std::string_view e = entry.ok() ? StrTrim(entry, 3).view() : std::string_view();
+  if (e == "Calculator") return ScratchText(kAcceptCalculator);
+  if (e == "Add_Applet") return ScratchText(kAcceptAddApplet);
+  return ScratchText("");
+}
+
+Status AcceptIntoField(StrPair definition, int field) {
+  const int record = ScreenCounterGet(kCurWin);
+  std::string last;
+  Status status;
+  {
+    ScratchScope scope;
+    AcceptResult r = AcceptWinRun(StrOf(""), definition);
+    status = r.status;
+    if (status == kOk && r.values.ok() && !r.values.empty()) {
+      const uint16_t n = StrItemCount(r.values, ',');
+      last = StrUnquote(StrItem(r.values, ',', n)).str();
+    }
+  }
+  if (status == kStCancelled) return kOk;
+  if (status != kOk) return status;
+  if (record >= 0) ScreenWinSelect(record);
+  ScratchScope scope;
+  return ScreenFieldStore(kStoreInput, field, StrOf(last));
+}
+
+}  // namespace eng
