@@ -33,6 +33,7 @@ enum Vk : uint8_t {
   kVkInsert = 45,
   kVkDelete = 46,
   kVkF1 = 112,
+  kVkF10 = 121,
   kVkF12 = 123,
   kVkOemChar = 186,
   kVkGroupSep = 221,  // the "]" key: Ctrl+] makes character 29

@@ -52,6 +52,8 @@ struct UiState {
   // The keyboard-wedge scan being received by whichever edit has the focus.
   bool wedge_scanning = false;
   std::string wedge;
+  // The logo image of the main window, loaded once for the run.
+  std::string logo;
 };
 
 UiState& Ui();
