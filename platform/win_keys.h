@@ -38,6 +38,9 @@ enum Vk : uint8_t {
   kVkOemChar = 186,
   kVkGroupSep = 221,  // the "]" key: Ctrl+] makes character 29
   kVkOem239 = 239,
+  // A character typed on the terminal that code page 1252 cannot hold: a key
+  // without a character, which editing controls refuse.
+  kVkUnmappedChar = 231,
 };
 
 enum Mod : uint8_t {

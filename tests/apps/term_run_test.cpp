@@ -1,0 +1,94 @@
+// Both programs on their samples in a real terminal (a private tmux server):
+// the main window with its menu bar, a menu opened with the keyboard and one
+// with the mouse, sample procedures run from the menu with their result on
+// the screen, and the way out through the close check. Skipped when tmux
+// cannot start; every wait has a deadline.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "tests/apps/sample_copy.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tmux_pane.h"
+
+namespace eng::test {
+namespace {
+
+struct ProgramCase {
+  const char* title;
+  const char* exe;
+  const char* bar;
+  const char* first_item;   // the first item of the first pop-up: the demo procedure
+  int summary_row;          // the pop-up line of the summary procedure
+  const char* summary;      // what the summary shows after the demo
+};
+
+class TermRunTest : public TempFolderTest, public ::testing::WithParamInterface<ProgramCase> {
+ protected:
+  // Waits for a file to hold a line; its text, or empty after the deadline.
+  static std::string WaitFile(const std::filesystem::path& path, int ms = 8000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+      std::ifstream f(path);
+      std::stringstream ss;
+      ss << f.rdbuf();
+      if (ss.str().find('\n') != std::string::npos) return ss.str();
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
+  }
+};
+
+TEST_P(TermRunTest, MenuByKeyboardAndMouseThenQuitThroughTheCloseCheck) {
+  const ProgramCase& c = GetParam();
+  const std::filesystem::path work = CopySample(c.title, dir_);
+  TmuxPane pane("term-run");
+  std::string error;
+  if (!pane.Start(work.string(), ShellQuote(c.exe) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+    GTEST_SKIP() << "tmux cannot start: " << error;
+
+  // The main window: the menu bar and the logo.
+  ASSERT_TRUE(pane.WaitFor(c.bar)) << pane.Pane();
+  ASSERT_TRUE(pane.WaitFor(std::string("  ") + c.title)) << "the logo\n" << pane.Pane();
+
+  // The keyboard: F10 opens the first pop-up, Enter runs its first item.
+  pane.Keys("F10");
+  ASSERT_TRUE(pane.WaitFor(c.first_item)) << pane.Pane();
+  pane.Keys("Enter");
+  ASSERT_TRUE(pane.WaitGone(c.first_item)) << pane.Pane();
+  EXPECT_FALSE(WaitFile(work / "DEMO.TXT").empty()) << "the demo procedure ran";
+
+  // The mouse: a click on the bar's first entry, then on the summary's line.
+  pane.Click(2, 0);
+  ASSERT_TRUE(pane.WaitFor(c.first_item)) << pane.Pane();
+  pane.Click(3, c.summary_row);
+  ASSERT_TRUE(pane.WaitFor(c.summary)) << "the summary's box\n" << pane.Pane();
+  pane.Keys("Enter");
+  ASSERT_TRUE(pane.WaitGone(c.summary)) << pane.Pane();
+
+  // Esc asks to close; the reminder is answered Yes and the program ends.
+  pane.Keys("Escape");
+  ASSERT_TRUE(pane.WaitFor("Recuerde sus Copias de Seguridad")) << pane.Pane();
+  pane.Keys("s");
+  EXPECT_EQ(WaitFile(work.parent_path() / "exit.txt"), "0\n") << pane.Pane();
+  std::ifstream err(work.parent_path() / "stderr.txt");
+  std::stringstream ss;
+  ss << err.rdbuf();
+  EXPECT_EQ(ss.str(), "") << "nothing went to standard error";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, TermRunTest,
+    ::testing::Values(ProgramCase{"Pelmora", PELMORA_EXE, "Procesos  Ficheros  Ayuda",
+                                  "Cuadro de amortizaci\xC3\xB3n y plan de cuentas", 3, "Cuentas en el plan: 6"},
+                      ProgramCase{"Truvesca", TRUVESCA_EXE, "Procesos  Ficheros  Ayuda",
+                                  "Factura y albaranes de muestra", 2, "Clientes: 2"}),
+    [](const ::testing::TestParamInfo<ProgramCase>& info) { return std::string(info.param.title); });
+
+}  // namespace
+}  // namespace eng::test
