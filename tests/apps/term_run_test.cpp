@@ -28,7 +28,7 @@ struct ProgramCase {
   const char* summary;      // what the summary shows after the demo
 };
 
-class TermRunTest : public TempFolderTest, public ::testing::WithParamInterface<ProgramCase> {
+class TermTest : public TempFolderTest {
  protected:
   // Waits for a file to hold a line; its text, or empty after the deadline.
   static std::string WaitFile(const std::filesystem::path& path, int ms = 8000) {
@@ -43,6 +43,8 @@ class TermRunTest : public TempFolderTest, public ::testing::WithParamInterface<
     return {};
   }
 };
+
+class TermRunTest : public TermTest, public ::testing::WithParamInterface<ProgramCase> {};
 
 TEST_P(TermRunTest, MenuByKeyboardAndMouseThenQuitThroughTheCloseCheck) {
   const ProgramCase& c = GetParam();
@@ -80,6 +82,33 @@ TEST_P(TermRunTest, MenuByKeyboardAndMouseThenQuitThroughTheCloseCheck) {
   std::stringstream ss;
   ss << err.rdbuf();
   EXPECT_EQ(ss.str(), "") << "nothing went to standard error";
+}
+
+// Typing into a sample screen's field through the terminal: "Peña" arrives
+// as code page 1252 and is shown as typed; a character the code page lacks is
+// refused with one error box and the field keeps its text.
+TEST_F(TermTest, TypingIntoASampleScreenField) {
+  const std::filesystem::path work = CopySample("Truvesca", dir_);
+  const std::filesystem::path out = work.parent_path() / "out.txt";
+  TmuxPane pane("term-screen");
+  std::string error;
+  if (!pane.Start(work.string(), ShellQuote(SCREEN_TERM_DEMO) + " . " + ShellQuote(out.string()), error))
+    GTEST_SKIP() << "tmux cannot start: " << error;
+  ASSERT_TRUE(pane.WaitFor("Nombre")) << pane.Pane();
+  pane.Literal("7");
+  pane.Keys("Tab");
+  pane.Literal("Pe\xC3\xB1" "a");
+  ASSERT_TRUE(pane.WaitFor("Pe\xC3\xB1" "a")) << pane.Pane();
+  // A letter outside the code page: one box, and nothing typed.
+  pane.Literal("\xC5\x82");
+  ASSERT_TRUE(pane.WaitFor("Car\xC3\xA1" "cter no admitido")) << pane.Pane();
+  pane.Keys("Enter");
+  ASSERT_TRUE(pane.WaitGone("Car\xC3\xA1" "cter no admitido")) << pane.Pane();
+  EXPECT_NE(pane.Pane().find("Nombre   Pe\xC3\xB1" "a\n"), std::string::npos) << "nothing typed\n" << pane.Pane();
+  // Tab stores the field; Esc closes the window and the program ends.
+  pane.Keys("Tab");
+  pane.Keys("Escape");
+  EXPECT_EQ(WaitFile(out), "nombre=50 65 F1 61 cajas=1\n") << pane.Pane();
 }
 
 INSTANTIATE_TEST_SUITE_P(
