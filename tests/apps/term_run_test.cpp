@@ -111,6 +111,20 @@ TEST_F(TermTest, TypingIntoASampleScreenField) {
   EXPECT_EQ(WaitFile(out), "nombre=50 65 F1 61 cajas=1\n") << pane.Pane();
 }
 
+// A session that ended without shut-down: in a terminal the recovery question
+// is asked of the user (never answered for them); No ends the start with 122.
+TEST_F(TermTest, TheRecoveryQuestionIsAskedOnTheScreen) {
+  const std::filesystem::path work = CopySample("Pelmora", dir_);
+  std::ofstream(work / "PLFSTAT.DAT") << "1";
+  TmuxPane pane("term-recover");
+  std::string error;
+  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+    GTEST_SKIP() << "tmux cannot start: " << error;
+  ASSERT_TRUE(pane.WaitFor("Ultima sesion interrumpida")) << pane.Pane();
+  pane.Keys("n");
+  EXPECT_EQ(WaitFile(work.parent_path() / "exit.txt"), "122\n") << pane.Pane();
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Programs, TermRunTest,
     ::testing::Values(ProgramCase{"Pelmora", PELMORA_EXE, "Procesos  Ficheros  Ayuda",
