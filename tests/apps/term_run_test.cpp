@@ -112,7 +112,8 @@ TEST_F(TermTest, TypingIntoASampleScreenField) {
 }
 
 // A session that ended without shut-down: in a terminal the recovery question
-// is asked of the user (never answered for them); No ends the start with 122.
+// is asked of the user (never answered for them); No ends the start with 122,
+// which is shown before the program ends.
 TEST_F(TermTest, TheRecoveryQuestionIsAskedOnTheScreen) {
   const std::filesystem::path work = CopySample("Pelmora", dir_);
   std::ofstream(work / "PLFSTAT.DAT") << "1";
@@ -122,6 +123,8 @@ TEST_F(TermTest, TheRecoveryQuestionIsAskedOnTheScreen) {
     GTEST_SKIP() << "tmux cannot start: " << error;
   ASSERT_TRUE(pane.WaitFor("Ultima sesion interrumpida")) << pane.Pane();
   pane.Keys("n");
+  ASSERT_TRUE(pane.WaitFor("Cancelado por el usuario")) << pane.Pane();
+  pane.Keys("Enter");
   EXPECT_EQ(WaitFile(work.parent_path() / "exit.txt"), "122\n") << pane.Pane();
 }
 
