@@ -66,8 +66,8 @@ class TmuxPane {
     Literal("\x1b[<0;" + at + "M\x1b[<0;" + at + "m");
   }
 
- private:
-  // Runs a tmux command on the private server (bounded by timeout); its output.
+  // Runs a tmux command on the private server (bounded by timeout); its
+  // output. The pane is the target "run".
   std::string Tmux(const std::string& args, int* status = nullptr) {
     std::string cmd = "timeout 10 tmux -L " + socket_ + " " + args + " 2>&1";
     std::string out;
@@ -83,6 +83,7 @@ class TmuxPane {
     return out;
   }
 
+ private:
   std::string socket_;
   bool started_ = false;
 };
