@@ -9,10 +9,6 @@
 
 namespace eng {
 
-namespace {
-constexpr uint16_t kLineQueue = 37;
-}
-
 uint16_t MenuPmtOpen(StrPair name) {
   if (!name.ok()) return kDefNone;
   Core().menu_pmt.level = 0;
@@ -23,10 +19,12 @@ uint16_t MenuPmtOpen(StrPair name) {
   return n == 0 ? kDefNone : n;
 }
 
-MenuPmtItem MenuPmtSplitLine() {
+void MenuPmtRestart() { Core().menu_pmt.level = 0; }
+
+MenuPmtItem MenuPmtSplitLine(uint16_t queue) {
   MenuPmtItem item;
-  if (DynStrCount(kLineQueue) == 0) return item;
-  StrPair line = DynStrTop(kLineQueue);
+  if (DynStrCount(queue) == 0) return item;
+  StrPair line = DynStrTop(queue);
   uint16_t tabs = 0;
   while (tabs < line.len && line.ptr[tabs] == '\t') ++tabs;
   item.present = true;
@@ -39,9 +37,9 @@ MenuPmtItem MenuPmtSplitLine() {
   return item;
 }
 
-MenuPmtItem MenuPmtNext() {
-  if (DynStrCount(kLineQueue) != 0) DynStrPop(kLineQueue);
-  return MenuPmtSplitLine();
+MenuPmtItem MenuPmtNext(uint16_t queue) {
+  if (DynStrCount(queue) != 0) DynStrPop(queue);
+  return MenuPmtSplitLine(queue);
 }
 
 }  // namespace eng

@@ -28,9 +28,12 @@ struct MenuPmtState {
 // "PMT" (searched along the application folders); the number of lines, or
 // 65535 when there are none (a missing file included).
 uint16_t MenuPmtOpen(StrPair name);
-// The item at the head of the queue.
-MenuPmtItem MenuPmtSplitLine();
+// The item at the head of the queue (the line queue unless another queue
+// is named: the menu definitions' reader fills list 38).
+MenuPmtItem MenuPmtSplitLine(uint16_t queue = 37);
 // Removes the head, then the item at the new head.
-MenuPmtItem MenuPmtNext();
+MenuPmtItem MenuPmtNext(uint16_t queue = 37);
+// Starts the level count of a new read at level 0.
+void MenuPmtRestart();
 
 }  // namespace eng

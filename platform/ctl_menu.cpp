@@ -44,14 +44,18 @@ struct Tracking {
   bool done = false;
   int picked = 0;
   int popup_menu = 0;
+  int* bar_step = nullptr;  // a bar item's popup: where Left and Right move
+  bool nested_open = false;  // a nested popup has the input meanwhile
 };
+
+int RunPopup(WinSystem& ws, Hwnd top, int popup_menu, int col, int row, int* bar_step);
 
 void MoveHot(WinSystem& ws, Hwnd h, const Menu& menu, int step) {
   Window* w = ws.Rec(h);
   int n = static_cast<int>(menu.items.size());
   for (int k = 1; k <= n; ++k) {
     int i = ((w->hot_line + step * k) % n + n) % n;
-    if (menu.items[i].enabled && menu.items[i].popup == 0) {
+    if (menu.items[i].enabled) {
       w->hot_line = i;
       return;
     }
@@ -63,20 +67,31 @@ void MoveHot(WinSystem& ws, Hwnd h, const Menu& menu, int step) {
 int MenuTrack(WinSystem& ws, Hwnd top, int item) {
   const Menu* bar = ws.MenuRec(ws.GetMenu(top));
   if (!bar || item < 0 || item >= static_cast<int>(bar->items.size()) || !ws.AcceptsInput(top)) return 0;
-  const MenuItem entry = bar->items[static_cast<size_t>(item)];
-  if (!entry.enabled) return 0;
-  if (entry.popup == 0) {
-    ws.Post(top, kWmCommand, MakeCommandW(entry.id, kCmdClicked), 0);
-    return entry.id;
+  const int count = static_cast<int>(bar->items.size());
+  // Left and Right in a bar item's popup move to the neighbouring bar item.
+  for (int moves = 0; moves <= 4 * count; ++moves) {
+    bar = ws.MenuRec(ws.GetMenu(top));
+    if (!bar || !ws.AcceptsInput(top)) return 0;
+    const MenuItem entry = bar->items[static_cast<size_t>(item)];
+    if (!entry.enabled) return 0;
+    if (entry.popup == 0) {
+      ws.Post(top, kWmCommand, MakeCommandW(entry.id, kCmdClicked), 0);
+      return entry.id;
+    }
+    const Menu* popup = ws.MenuRec(entry.popup);
+    if (!popup || popup->items.empty()) return 0;
+    CellRect wc = WindowCells(ws, top);
+    const int col = wc.col + MenuBarItemCol(ws, ws.GetMenu(top), static_cast<size_t>(item)) - 1;
+    int step = 0;
+    const int picked = RunPopup(ws, top, entry.popup, col, wc.row + 1, &step);
+    if (picked) {
+      ws.Post(top, kWmCommand, MakeCommandW(picked, kCmdClicked), 0);
+      return picked;
+    }
+    if (step == 0) return 0;
+    item = ((item + step) % count + count) % count;
   }
-  const Menu* popup = ws.MenuRec(entry.popup);
-  if (!popup || popup->items.empty()) return 0;
-
-  CellRect wc = WindowCells(ws, top);
-  const int col = wc.col + MenuBarItemCol(ws, ws.GetMenu(top), static_cast<size_t>(item)) - 1;
-  const int picked = MenuPopupRun(ws, top, entry.popup, col, wc.row + 1);
-  if (picked) ws.Post(top, kWmCommand, MakeCommandW(picked, kCmdClicked), 0);
-  return picked;
+  return 0;
 }
 
 int PopupMenuTrack(WinSystem& ws, Hwnd owner, int menu, Point screen_px) {
@@ -85,14 +100,25 @@ int PopupMenuTrack(WinSystem& ws, Hwnd owner, int menu, Point screen_px) {
 }
 
 int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row) {
+  return RunPopup(ws, top, popup_menu, col, row, nullptr);
+}
+
+namespace {
+
+int RunPopup(WinSystem& ws, Hwnd top, int popup_menu, int col, int row, int* bar_step) {
   const Menu* popup = ws.MenuRec(popup_menu);
   if (!popup || popup->items.empty()) return 0;
   auto state = std::make_shared<Tracking>();
   state->popup_menu = popup_menu;
+  state->bar_step = bar_step;
   const Hwnd saved_focus = ws.Focus();
   const int cw = ws.metrics().cell_w, ch = ws.metrics().cell_h;
   size_t widest = 0;
-  for (const MenuItem& it : popup->items) widest = std::max(widest, it.text.size());
+  bool nested = false;
+  for (const MenuItem& it : popup->items) {
+    widest = std::max(widest, it.text.size());
+    nested = nested || it.popup != 0;
+  }
 
   CreateParams p;
   p.kind = WinKind::kTop;
@@ -100,7 +126,7 @@ int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row) {
   p.style = kWsPopup;
   p.owner = top;
   // Inside the work area: moved left and up when it would pass the edges.
-  const int cols = static_cast<int>(widest + 2), rows = static_cast<int>(popup->items.size());
+  const int cols = static_cast<int>(widest + (nested ? 3 : 2)), rows = static_cast<int>(popup->items.size());
   col = std::max(0, std::min(col, ws.metrics().cols - cols));
   row = std::max(0, std::min(row, ws.metrics().rows - rows));
   p.x = col * cw;
@@ -113,8 +139,20 @@ int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row) {
     if (!menu || !rec) return 0;
     auto pick = [&](int line) {
       if (line < 0 || line >= static_cast<int>(menu->items.size())) return;
-      const MenuItem& it = menu->items[static_cast<size_t>(line)];
-      if (!it.enabled || it.popup != 0) return;
+      const MenuItem it = menu->items[static_cast<size_t>(line)];
+      if (!it.enabled) return;
+      if (it.popup != 0) {
+        // A nested popup opens beside its line; its pick is this popup's pick.
+        rec->hot_line = line;
+        const CellRect at = WindowCells(ws2, h);
+        state->nested_open = true;
+        const int sub = RunPopup(ws2, h, it.popup, at.col + at.cols, at.row + line, nullptr);
+        state->nested_open = false;
+        if (sub == 0) return;
+        state->picked = sub;
+        state->done = true;
+        return;
+      }
       state->picked = it.id;
       state->done = true;
     };
@@ -124,6 +162,12 @@ int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row) {
         else if (w == kVkDown) MoveHot(ws2, h, *menu, 1);
         else if (w == kVkReturn) pick(rec->hot_line);
         else if (w == kVkEscape) state->done = true;
+        else if (w == kVkRight && rec->hot_line >= 0 && menu->items[static_cast<size_t>(rec->hot_line)].popup != 0)
+          pick(rec->hot_line);
+        else if ((w == kVkLeft || w == kVkRight) && state->bar_step) {
+          *state->bar_step = w == kVkLeft ? -1 : 1;
+          state->done = true;
+        } else if (w == kVkLeft && !state->bar_step) state->done = true;
         return 0;
       case kWmLButtonDown:
         pick(PointFromL(l).y / ws2.metrics().cell_h);
@@ -140,7 +184,7 @@ int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row) {
         return 0;
       }
       case kWmActivate:
-        if (w == 0) state->done = true;
+        if (w == 0 && !state->nested_open) state->done = true;
         return 0;
       case kWmClose:
         state->done = true;
@@ -152,7 +196,12 @@ int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row) {
   Hwnd h = ws.Create(p);
   if (!h) return 0;
   Window* rec = ws.Rec(h);
-  for (const MenuItem& it : popup->items) rec->lines.push_back(" " + it.text);
+  for (const MenuItem& it : popup->items) {
+    std::string line = " " + it.text;
+    // A nested popup's line ends in a mark at the right edge.
+    if (it.popup != 0) line += std::string(widest + 1 - it.text.size(), ' ') + ">";
+    rec->lines.push_back(line);
+  }
   rec->hot_line = -1;
   MoveHot(ws, h, *popup, 1);
   ws.Show(h, ShowCmd::kShow);
@@ -173,5 +222,7 @@ int MenuPopupRun(WinSystem& ws, Hwnd top, int popup_menu, int col, int row) {
   else if (ws.IsWindow(top) && ws.Active() == top && ws.IsWindow(saved_focus)) ws.SetFocus(saved_focus);
   return state->picked;
 }
+
+}  // namespace
 
 }  // namespace plat

@@ -152,7 +152,13 @@ TermInputDecoder::Parse TermInputDecoder::ParseKey(size_t at, bool alt, bool fin
     }
     used = n;
     int byte = UnicodeToCp1252(cp);
-    if (byte < 0x80) return Parse::kDone;  // not in the code page (or an overlong form)
+    if (byte < 0 && !alt) {
+      // Not in the code page: a key without a character, so that the
+      // control being typed into can refuse it.
+      out.push_back(KeyEvent(kVkUnmappedChar, 0));
+      return Parse::kDone;
+    }
+    if (byte < 0x80) return Parse::kDone;  // an overlong form
     if (alt) out.push_back(KeyEvent(kVkOemChar, kModAlt));
     else out.push_back(KeyEvent(VkForChar(static_cast<uint8_t>(byte)), 0, byte));
     return Parse::kDone;

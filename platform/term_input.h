@@ -3,7 +3,8 @@
 // stream, so that every sequence is testable without a terminal.
 //
 // - Printable ASCII and UTF-8 characters become typed keys carrying their
-//   code page 1252 byte; a character the code page lacks is dropped.
+//   code page 1252 byte; a character the code page lacks becomes the key
+//   kVkUnmappedChar, which types nothing (editing controls refuse it).
 // - Enter (CR or LF), Tab, Backspace (DEL or BS), Ctrl+letter (bytes 1-26),
 //   Ctrl+Space (NUL); byte 29 (group separator, sent by keyboard-wedge
 //   scanners) is passed through as the character 29.

@@ -17,6 +17,7 @@ constexpr Named kNames[] = {
     {"PgUp", kVkPrior},     {"PgDn", kVkNext},   {"End", kVkEnd},         {"Home", kVkHome},
     {"Left", kVkLeft},      {"Up", kVkUp},       {"Right", kVkRight},     {"Down", kVkDown},
     {"Insert", kVkInsert},  {"Delete", kVkDelete}, {"Vk239", kVkOem239},  {"]", kVkGroupSep},
+    {"Unmapped", kVkUnmappedChar},
 };
 
 bool EqualNoCase(std::string_view a, std::string_view b) {

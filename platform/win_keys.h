@@ -33,10 +33,14 @@ enum Vk : uint8_t {
   kVkInsert = 45,
   kVkDelete = 46,
   kVkF1 = 112,
+  kVkF10 = 121,
   kVkF12 = 123,
   kVkOemChar = 186,
   kVkGroupSep = 221,  // the "]" key: Ctrl+] makes character 29
   kVkOem239 = 239,
+  // A character typed on the terminal that code page 1252 cannot hold: a key
+  // without a character, which editing controls refuse.
+  kVkUnmappedChar = 231,
 };
 
 enum Mod : uint8_t {

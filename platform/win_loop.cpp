@@ -1,6 +1,7 @@
 // Sending, posting, fetching and dispatching messages; input routing.
 #include <algorithm>
 
+#include "platform/ctl_menu.h"
 #include "platform/win_core.h"
 #include "platform/win_keys.h"
 #include "platform/win_layout.h"
@@ -96,6 +97,15 @@ void WinSystem::ExpandInput(const InputEvent& ev) {
 bool WinSystem::RouteRaw(const RawInput& raw, Msg& m) {
   if (raw.unresolved) return RouteClick(raw, m);
   if (raw.key) {
+    // F10 opens the active window's menu bar at its first item before any
+    // control sees the key.
+    if (raw.msg == kWmKeyDown && raw.w == kVkF10 && GetMenu(active_) && AcceptsInput(active_)) {
+      const Menu* bar = MenuRec(GetMenu(active_));
+      if (bar && !bar->items.empty()) {
+        m = Msg{active_, kWmMenuBarClick, static_cast<uint64_t>(MenuBarItemCol(*this, GetMenu(active_), 0)), 0};
+        return true;
+      }
+    }
     Hwnd t = focus_ != kNoWindow ? focus_ : active_;
     if (!Rec(t) || !AcceptsInput(t)) return false;
     mods_ = raw.mods;

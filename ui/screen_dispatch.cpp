@@ -1,6 +1,7 @@
 #include "ui/screen_dispatch.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "core/err_names.h"
@@ -8,6 +9,7 @@
 #include "core/exp_eval.h"
 #include "core/field_format.h"
 #include "core/help.h"
+#include "core/hooks.h"
 #include "core/macros.h"
 #include "core/module_parms.h"
 #include "core/msg_box.h"
@@ -283,6 +285,10 @@ Status ScreenActionDefault(uint16_t code) {
   const int current = CurrentField();
   switch (cls) {
     case kAcHelp: {
+      // The application's field option menu, when it has one.
+      if (std::optional<Status> r = HookCallFieldHelp(static_cast<uint16_t>(ScreenCounterGet(kCurWin)),
+                                                      &ScreenFieldWindowPos))
+        return *r;
       ScratchScope scope;
       std::string entry = ScreenParmItem(kParmHelp, 0).str() + "," + std::to_string(current);
       HelpShowEntry(StrOf(entry));

@@ -9,6 +9,7 @@
 #include "ui/font_cfg.h"
 #include "ui/field_values.h"
 #include "ui/geom.h"
+#include "ui/main_window.h"
 #include "ui/screen_open.h"
 #include "ui/ui_state.h"
 #include "ui/win_levels.h"
@@ -40,6 +41,7 @@ void UiInstallServices(plat::WinSystem* ws) {
   };
   run.screen_close = [](int32_t which) { return ScreenClose(which); };
   AppRunServicesSet(run);
+  MainWindowInstall();
 
   AppVerbServiceSet(kVerbFontSet, [](StrPair) { return FontCfgChoose(); });
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/status.h"
+#include "core/str_pair.h"
 #include "platform/win_core.h"
 #include "ui/accept_state.h"
 #include "ui/fonts.h"
@@ -62,6 +63,12 @@ struct UiState {
   // The progress window and the banner popup (one of each for the program).
   ProgState progress;
   plat::Hwnd banner = plat::kNoWindow;
+  // The logo image of the main window, loaded once for the run.
+  std::string logo;
+  // The field option menu's services (ui/menu_field_options.h): the accept
+  // form and the maintenance windows' verb runner.
+  Status (*field_accept)(StrPair argument, std::string* last) = nullptr;
+  Status (*field_run_verb)(int field, StrPair command) = nullptr;
 };
 
 UiState& Ui();

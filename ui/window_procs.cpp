@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/dyn_strings.h"
+#include "core/err_register.h"
 #include "core/field_format.h"
 #include "core/scratch_arena.h"
 #include "core/string_lists.h"
@@ -24,6 +25,7 @@ namespace eng {
 namespace {
 
 constexpr uint16_t kStatusBadData = kStBadData;
+constexpr const char* kUnmappedCharText = "Car\xE1" "cter no admitido";
 
 int64_t Chain(const std::shared_ptr<plat::WndProc>& prev, plat::WinSystem& ws, plat::Hwnd h, uint32_t msg,
               uint64_t w, int64_t l) {
@@ -48,6 +50,13 @@ int64_t EditProc(const std::shared_ptr<plat::WndProc>& prev, plat::WinSystem& ws
       break;
     case plat::kWmKeyDown: {
       const uint8_t vk = static_cast<uint8_t>(w);
+      if (vk == plat::kVkUnmappedChar) {
+        // A character code page 1252 cannot hold is refused: one box, and
+        // the field keeps its text.
+        ErrIncident(kStBadData, StrOf(kUnmappedCharText), false);
+        ScreenShowOnce(kStBadData);
+        return 0;
+      }
       if (vk == plat::kVkShift || vk == plat::kVkControl || Ui().wedge_scanning) break;
       const uint16_t code = EditKeyCode(ws, vk);
       SysVarSet(kVarLastKey, static_cast<int16_t>(code));

@@ -14,7 +14,8 @@
 // when the result's low byte is not 0; commands dispatch menu actions.
 //
 // Edit subclass: focus dispatches 91 (126 keeps the control from the
-// focus), losing it 92; a key is turned into its code (8 for Tab with
+// focus), losing it 92; a typed character that code page 1252 cannot hold
+// is refused with one error box (126) and the text stays as it was; a key is turned into its code (8 for Tab with
 // exactly Shift, 32 for End with exactly Ctrl, read from the key event's
 // modifiers), stored in _LASTKEY, and when its action is not 0 dispatched
 // instead of reaching the control; code 4 keys and wedge-scan keys reach the

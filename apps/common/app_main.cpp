@@ -1,7 +1,10 @@
 // The entry sequence both programs share (apps/common/app_head.h).
 #include "apps/common/app_head.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,7 +19,11 @@
 #include "core/scratch_arena.h"
 #include "data/app_start.h"
 #include "data/session_state.h"
+#include "platform/ctl_msgbox.h"
 #include "platform/msgbox_headless.h"
+#include "platform/term_frontend.h"
+#include "platform/win_core.h"
+#include "ui/ui_install.h"
 
 namespace eng::apphead {
 
@@ -31,6 +38,38 @@ std::string ProgramName(int argc, const char* const* argv) {
   if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
   return std::string(name);
 }
+
+// The window system on the terminal, when the program runs in one: the
+// window layer and the on-screen message box are installed on it, so that
+// every question (the recovery question included) is asked of the user.
+// The terminal is given back as it was when the session ends.
+class TermSession {
+ public:
+  bool Start() {
+    if (!isatty(STDIN_FILENO)) return false;
+    std::string error;
+    if (!term_.Open(error)) return false;
+    ws_ = std::make_unique<plat::WinSystem>(&term_);
+    term_.Attach(ws_.get());
+    // A terminal that goes away ends every loop; the run then ends normally.
+    ws_->SetStallHandler([this](plat::WinSystem&, const std::string& report) { report_ = report; });
+    box_ = std::make_unique<plat::WinMsgBox>(*ws_);
+    MsgBoxSetService(box_.get());
+    UiInstallServices(ws_.get());
+    return true;
+  }
+  ~TermSession() {
+    if (!ws_) return;
+    term_.Close();
+    if (!report_.empty()) std::fwrite(report_.data(), 1, report_.size(), stderr);
+  }
+
+ private:
+  plat::TermFrontEnd term_;
+  std::unique_ptr<plat::WinSystem> ws_;
+  std::unique_ptr<plat::WinMsgBox> box_;
+  std::string report_;
+};
 
 }  // namespace
 
@@ -52,6 +91,8 @@ int AppHeadMain(const AppHeadDesc& head, int argc, const char* const* argv) {
   // when it runs on a terminal.
   static plat::HeadlessMsgBox batch(plat::HeadlessMsgBox::Mode::kBatch, stderr, program);
   MsgBoxSetService(&batch);
+  TermSession terminal;
+  terminal.Start();
   AppFunctionsSet(head.functions);
 
   Status s = AppStartArgv(nullptr, argc, argv, StrFromC(head.identity), StrFromC(head.title), kStartFlags,

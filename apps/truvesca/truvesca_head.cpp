@@ -12,6 +12,7 @@
 #include "core/exec_handlers.h"
 #include "core/hooks.h"
 #include "output/device_statements.h"
+#include "ui/menu_field_options.h"
 
 namespace eng::truvesca {
 
@@ -40,11 +41,12 @@ constexpr std::array<uint8_t, 2> kModuleFiles = {6, 14};
 Status InvPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 4, 5, 7, 8, 10-12 and 22 belong to windows, the invoicing run
-      // and the document commands, which are not part of the program yet.
-      // Hook 6 runs an accept window's steps.
+      // Hooks 4, 5, 7, 8 and 10-12 belong to windows, the invoicing run and
+      // the document commands, which are not part of the program yet. Hook 6
+      // runs an accept window's steps, hook 22 is the field option menu.
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
+      HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
       ExecRegisterHandlers();
       OutputInstall();
       return kOk;

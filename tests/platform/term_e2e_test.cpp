@@ -14,67 +14,32 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/tmux_pane.h"
+
 namespace plat {
 namespace {
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 class TermEndToEnd : public ::testing::Test {
  protected:
-  std::string socket_;
+  eng::test::TmuxPane pane_{"term-e2e"};
   std::string dir_;
-  bool started_ = false;
 
-  // Runs a tmux command on the private server (bounded by timeout); its output.
-  std::string Tmux(const std::string& args, int* status = nullptr) {
-    std::string cmd = "timeout 10 tmux -L " + socket_ + " " + args + " 2>&1";
-    std::string out;
-    if (std::FILE* p = popen(cmd.c_str(), "r")) {
-      char buf[4096];
-      size_t n;
-      while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-      int rc = pclose(p);
-      if (status) *status = rc;
-    } else if (status) {
-      *status = -1;
-    }
-    return out;
-  }
-
-  std::string Pane() { return Tmux("capture-pane -p -t demo"); }
-
-  // Waits until the pane shows the text; false after the deadline.
-  bool WaitFor(const std::string& text, int ms = 5000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-      if (Pane().find(text) != std::string::npos) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-
-  void Keys(const std::string& keys) { Tmux("send-keys -t demo " + keys); }
-  void Literal(const std::string& text) { Tmux("send-keys -t demo -l " + Quote(text)); }
+  std::string Tmux(const std::string& args) { return pane_.Tmux(args); }
+  std::string Pane() { return pane_.Pane(); }
+  bool WaitFor(const std::string& text, int ms = 5000) { return pane_.WaitFor(text, ms); }
+  void Keys(const std::string& keys) { pane_.Keys(keys); }
 
   void SetUp() override {
     char tmpl[] = "/tmp/term-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir_ = tmpl;
-    socket_ = "term-e2e-" + std::to_string(getpid());
-    const std::string program = std::string("env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=xterm-256color ") +
-                                Quote(TERM_DEMO_PATH) + " --out " + Quote(dir_ + "/out.txt");
-    int status = 0;
-    std::string out = Tmux("-f /dev/null new-session -d -s demo -x 80 -y 25 " + Quote(program), &status);
-    if (status != 0) GTEST_SKIP() << "tmux cannot start: " << out;
-    started_ = true;
+    std::string error;
+    if (!pane_.Start(dir_, eng::test::ShellQuote(TERM_DEMO_PATH) + " --out " + eng::test::ShellQuote(dir_ + "/out.txt"),
+                     error))
+      GTEST_SKIP() << "tmux cannot start: " << error;
   }
 
   void TearDown() override {
-    if (started_) Tmux("kill-server");
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }
@@ -99,7 +64,7 @@ TEST_F(TermEndToEnd, FormTypingFocusListAndMessageBox) {
   EXPECT_NE(Pane().find("[ Aviso  ]"), std::string::npos);
 
   // Typing, with a letter outside ASCII: it arrives as byte F1 and shows as typed.
-  Literal("Pe\xC3\xB1" "a");
+  pane_.Literal("Pe\xC3\xB1" "a");
   ASSERT_TRUE(WaitFor("nombre=50 65 F1 61")) << Pane();
   EXPECT_NE(Pane().find("Nombre:    Pe\xC3\xB1" "a"), std::string::npos) << Pane();
 
@@ -140,10 +105,10 @@ TEST_F(TermEndToEnd, FormTypingFocusListAndMessageBox) {
 TEST_F(TermEndToEnd, MouseClickChoosesAndCaptionIsTheTitle) {
   ASSERT_TRUE(WaitFor("foco=2000")) << Pane();
   // The pane title is the main window's caption.
-  EXPECT_EQ(Tmux("display-message -p -t demo '#{pane_title}'"), "Demostraci\xC3\xB3n de controles\n");
+  EXPECT_EQ(Tmux("display-message -p -t run '#{pane_title}'"), "Demostraci\xC3\xB3n de controles\n");
   // A double click on the list's third row (column 12, row 8 of the pane)
   // focuses the list and takes the row. tmux sends the SGR mouse report.
-  Keys("-l " + Quote("\x1b[<0;13;9M\x1b[<0;13;9m\x1b[<0;13;9M\x1b[<0;13;9m"));
+  Keys("-l " + eng::test::ShellQuote("\x1b[<0;13;9M\x1b[<0;13;9m\x1b[<0;13;9M\x1b[<0;13;9m"));
   ASSERT_TRUE(WaitFor("lista=Tres")) << Pane();
   EXPECT_NE(Pane().find("foco=3350"), std::string::npos);
 }
@@ -151,7 +116,7 @@ TEST_F(TermEndToEnd, MouseClickChoosesAndCaptionIsTheTitle) {
 TEST_F(TermEndToEnd, ListAndBannerColoursReachTheTerminal) {
   ASSERT_TRUE(WaitFor("foco=2000")) << Pane();
   // The pane with its colours as SGR sequences; the line holding a text.
-  const std::string pane = Tmux("capture-pane -e -p -t demo");
+  const std::string pane = Tmux("capture-pane -e -p -t run");
   auto line_of = [&](const std::string& text) {
     size_t at = pane.find(text);
     if (at == std::string::npos) return std::string();

@@ -97,8 +97,8 @@ TEST(TermInput, Utf8ArrivesAsCodePage1252) {
       {"\xE2\x82\xAC", "Vk186/128"},        // € -> 0x80
       {"\xC2\xBF", "Vk186/191"},            // ¿ -> 0xBF
       {"\xE2\x80\x9C", "Vk186/147"},        // left double quote -> 0x93
-      {"\xE4\xB8\xAD", ""},                 // a character the code page lacks: dropped
-      {"\xF0\x9F\x98\x80", ""},             // four bytes, not in the code page
+      {"\xE4\xB8\xAD", "Unmapped"},         // a character the code page lacks: a key typing nothing
+      {"\xF0\x9F\x98\x80", "Unmapped"},     // four bytes, not in the code page
       {"\xC3" "a", "A/97"},                 // broken sequence: lead byte dropped
       {"\x80", ""},                         // stray continuation byte
       {"a\xC3\xA9" "b", "A/97 Vk186/233 B/98"},

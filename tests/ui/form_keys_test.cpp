@@ -101,6 +101,23 @@ TEST_F(FormKeysTest, EnterThroughTheFormEndsItWithOk) {
   EXPECT_EQ(ScreenFieldRaw(4).str(), "      12");
 }
 
+TEST_F(FormKeysTest, ACharacterOutsideTheCodePageIsRefusedWithOneBox) {
+  d.Run(
+      "type \"A1\"\n"
+      "key Unmapped\n"
+      "answer OK\n"
+      "expect text id=2000 \"A1\"\n"
+      "expect focus id=2000\n"
+      "key Tab\n"
+      "close\n");
+  WinModalLoop(form);
+  EXPECT_EQ(stall, "");
+  EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
+  ASSERT_EQ(Boxes(), 1);
+  EXPECT_NE(d.msgbox().log()[0].text.find("Car\xE1" "cter no admitido"), std::string::npos) << d.msgbox().log()[0].text;
+  EXPECT_EQ(ScreenFieldRaw(1).str(), "A1    ") << "the field kept what was typed before";
+}
+
 TEST_F(FormKeysTest, CheckBoxesToggleBySpaceAndClick) {
   d.Run(
       "click id=2002\n"

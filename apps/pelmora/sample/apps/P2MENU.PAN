@@ -1,0 +1,1 @@
+00 02202F10: menú    Esc: salir
