@@ -378,7 +378,7 @@ std::string ReportParm(uint16_t n) {
     if (!p.ok()) return {};
     v.assign(p.view());
   }
-  if (IsRaw(n)) return Unquote(v);
+  if (IsRaw(n)) return v;
   if (n == kParmCond) {
     ScratchScope scope;
     StrPair m = MacroExpand(StrOf(v), 0);
