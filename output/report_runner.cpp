@@ -10,6 +10,7 @@
 #include "core/err_register.h"
 #include "core/exec_compile.h"
 #include "core/exp_eval.h"
+#include "core/field_format.h"
 #include "core/folders.h"
 #include "core/log.h"
 #include "core/macros.h"
@@ -341,6 +342,30 @@ Status PrintRange(const std::string& device_text, const std::string& tmpl, const
   return kOk;
 }
 
+// Scripted limits take the form their fields would give them: each value
+// stored by the type and width of its field in the form ("'Desde':'N5'"),
+// then quoted again.
+std::string FitToForm(const std::string& values, const std::string& form) {
+  std::vector<std::string> fields = Items(form), given = Items(values);
+  std::string out;
+  for (size_t i = 0; i < given.size(); ++i) {
+    std::string v = Unquote(given[i]);
+    if (i < fields.size()) {
+      size_t colon = StrFindTopLevel(fields[i], 0, ":");
+      std::string spec = colon == std::string::npos ? std::string() : Unquote(fields[i].substr(colon + 1));
+      int width = spec.size() > 1 ? Number(spec.substr(1)) : -1;
+      if (width > 0) {
+        ScratchScope scope;
+        StrPair f = FmtFieldFromText(spec[0], StrOf(v), width);
+        if (f.ok()) v.assign(f.view());
+      }
+    }
+    if (i) out += ',';
+    out += "'" + v + "'";
+  }
+  return out;
+}
+
 // Asks the limits (the installed asker, else the next INPUT line) unless
 // flag 2 is set or there is no form; then prints the range.
 Status AskLimits(const std::string& device_text, const std::string& tmpl, const std::string& range,
@@ -357,6 +382,7 @@ Status AskLimits(const std::string& device_text, const std::string& tmpl, const 
       StrPair line = CmdInputNextLine();
       values.assign(line.ok() ? line.view() : std::string_view());
       s = values.empty() ? Status{kStCancelled} : Status{kOk};
+      if (s == kOk) values = FitToForm(values, acbound);
     }
     if (s) return s;
     g_last_limits = values;

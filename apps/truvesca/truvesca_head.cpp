@@ -11,6 +11,7 @@
 #include "core/engine_messages.h"
 #include "core/exec_handlers.h"
 #include "core/hooks.h"
+#include "output/device_dialog.h"
 #include "output/device_statements.h"
 
 namespace eng::truvesca {
@@ -47,6 +48,7 @@ Status InvPhaseCallback(uint16_t phase) {
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       ExecRegisterHandlers();
       OutputInstall();
+      OutputSetDeviceAsker(&ReportAskDevice);
       return kOk;
     case 2:
       // The procedure functions; a registration that fails (the slots are
