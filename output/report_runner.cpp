@@ -30,6 +30,7 @@
 #include "data/record_buffer.h"
 #include "data/record_layer.h"
 #include "data/record_search.h"
+#include "output/device_dialog.h"
 #include "output/device_statements.h"
 #include "output/output_state.h"
 
@@ -144,22 +145,26 @@ void PdfHeaderImage(const std::string& tmpl) {
     StrPair login = DynStrGet(sl::kSettings, sl::kDatabaseLogin);
     if (login.ok()) db = Unquote(Item(login.view(), 2));
   }
-  std::string folder;
+  std::string folders;
   {
-    ScratchScope scope;
-    StrPair f = PathFolder(2);
-    if (f.ok()) folder.assign(f.view());
+    StrPair f = DynStrGet(sl::kSettings, sl::kAppFolder);
+    if (f.ok()) folders.assign(f.view());
   }
-  fs::path dir = folder.empty() ? fs::path(".") : fs::path(folder);
+  for (const std::string& name : {"pdf_" + (db.empty() ? base : db + "_" + base) + ".png", "pdf_" + base + ".png"}) {
+    ScratchScope scope;
+    StrPair found = PathFindFile(StrOf(folders), StrOf(name));
+    if (found.ok() && !found.empty()) {
+      DynStrSet(sl::kWork, sl::kPdfHeaderImage, found);
+      return;
+    }
+  }
+  std::string first = Trim(Item(folders, 1));
+  fs::path dir = first.empty() ? fs::path(".") : fs::path(first);
   auto store = [&](const std::string& name) {
     ScratchScope scope;
-    StrPair p = PathFolderFile(StrOf(name), 2);
-    DynStrSet(sl::kWork, sl::kPdfHeaderImage, p.ok() ? p : StrOf(name));
+    DynStrSet(sl::kWork, sl::kPdfHeaderImage, StrOf((dir / name).string()));
   };
   std::error_code ec;
-  for (const std::string& name : {"pdf_" + (db.empty() ? base : db + "_" + base) + ".png", "pdf_" + base + ".png"}) {
-    if (fs::exists(dir / name, ec)) return store(name);
-  }
   std::vector<std::string> names;
   for (fs::directory_iterator it(dir, ec), e; !ec && it != e; it.increment(ec)) {
     std::string n = it->path().filename().string();
@@ -385,6 +390,7 @@ Status AskLimits(const std::string& device_text, const std::string& tmpl, const 
       if (s == kOk) values = FitToForm(values, acbound);
     }
     if (s) return s;
+    if (!g_limits) OutputJournal(values);
     g_last_limits = values;
   }
   return PrintRange(device_text, tmpl, range, filter, cond, device, ask);

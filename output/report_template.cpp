@@ -497,7 +497,12 @@ void PrintBody(ReportState& st) {
     }
     bool ended = more != 1;
     if (!ended && !no_fit) {
-      Status b = EvalCond(BreakEnd(st));
+      std::string brkend = BreakEnd(st);
+      if (brkend.empty()) {
+        st.status = kStDataError;  // a key bound that cannot be quoted
+        break;
+      }
+      Status b = EvalCond(brkend);
       if (b >= kStFirstError) {
         st.status = b;
         break;
@@ -645,7 +650,7 @@ void ReportPrintTemplate(ReportState& st) {
   } else {
     Status s = LineSetup(st);
     if (s >= kStFirstError) st.status = s;
-    else if (s == 1 && !NextLine(st)) s = 1;
+    else if (s == 1) NextLine(st);
   }
   while (st.status < kStFirstWarning && !(st.flags & kRptEndsPass)) {
     bool overflow = (st.flags & kRptOverflow) != 0;

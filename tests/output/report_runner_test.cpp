@@ -5,11 +5,14 @@
 // device, and the same report as a PDF read back with pdftotext.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/exec_run.h"
 #include "core/msg_box.h"
 #include "core/streams.h"
 #include "core/sys_vars.h"
 #include "data/record_buffer.h"
+#include "output/device_dialog.h"
 #include "data/record_layer.h"
 #include "tests/output/pdf_check.h"
 #include "tests/output/report_fixture.h"
@@ -91,8 +94,13 @@ TEST_F(RunnerTest, ACustomerListToTextAndPdf) {
 
 TEST_F(RunnerTest, LimitsFromTheInputScriptUntilCancelled) {
   // Each scripted line answers one round of the limits form; the empty end is a cancel.
+  static std::vector<std::string> journal;
+  journal.clear();
+  OutputSetJournal([](std::string_view line) { journal.emplace_back(line); });
   Script("'B02','C03'\n");
   EXPECT_EQ(ReportMenuItem("INFORMES,1"), kOk);
+  OutputSetJournal(nullptr);
+  EXPECT_EQ(journal, (std::vector<std::string>{"'B02       ','C03       '"}));
   ExpectGolden(Get("out.txt"), "clientes_b_c.txt");
   // The scripted values take the form of their fields ('A10').
   EXPECT_EQ(ReportLastLimits(), "'B02       ','C03       '");
@@ -157,6 +165,50 @@ TEST_F(RunnerTest, DocPrintOnTheProcedureDeviceKeepsItOpen) {
   // A missing template: 164 in _STAT and as the procedure's status.
   EXPECT_EQ(RunProc("DEVICE 'dev2.txt'\nDOCPRINT ',nothere.pdc','','','',''\n"), kStFileNotFound);
   EXPECT_EQ(SysVarGet(kVarStat), kStFileNotFound);
+}
+
+TEST_F(RunnerTest, RangeKeysOfACommandText) {
+  struct Case {
+    const char* text;
+    int which;
+    const char* want;
+  } cases[] = {
+      {"a,b", 1, "a"}, {"a,b", 2, "b"}, {" a , b ", 2, "b"},
+      {"b", 1, ""},    {"b", 2, "b"},   {"'x'+'y',z", 1, "xy"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReportRangeKey(c.text, c.which), c.want) << c.text << " " << c.which;
+  Status s = kOk;
+  EXPECT_EQ(ReportRangeKey("a,b", 4, &s), "");
+  EXPECT_EQ(s, kStDataError);
+}
+
+TEST_F(RunnerTest, HeaderImageOfAReport) {
+  // Candidates in the application folder, best first; "@" in a name stands for any character.
+  struct Case {
+    std::vector<std::string> files;
+    const char* want;
+  } cases[] = {
+      {{"pdf_DB_INV.png", "pdf_INV.png"}, "pdf_DB_INV.png"},
+      {{"pdf_INV.png"}, "pdf_INV.png"},
+      {{"pdf_IN@.png", "pdf_I@V.png"}, "pdf_I@V.png"},
+      {{"pdf_X@.png"}, ""},
+  };
+  PutLines("INV.pdc", {"01001X"});
+  DynStrSet(sl::kSettings, sl::kDatabaseLogin, StrOf("host,'DB',user,pw"));
+  for (const Case& c : cases) {
+    std::filesystem::create_directories("app");
+    for (const auto& f : c.files) ASSERT_TRUE(WritePng("app/" + f, 4, 4));
+    DynStrSet(sl::kSettings, sl::kAppFolder, StrOf((dir_ / "app").string()));
+    DeviceRecord d = DeviceOpen("hdr.txt");
+    ASSERT_EQ(ReportRun("", "INV.pdc", "", "", "", 0, "NONE", "", &d), kOk);
+    std::string stored(DynStrGet(sl::kWork, sl::kPdfHeaderImage).view());
+    EXPECT_EQ(std::filesystem::path(stored).filename().string(), c.want) << c.want;
+    DeviceClose(d);
+    // A report on its own device clears it when it ends, so a later PDF takes the common image.
+    ASSERT_EQ(ReportRun("own.txt", "INV.pdc", "", "", "", 0, "NONE", "", nullptr), kOk);
+    EXPECT_TRUE(DynStrGet(sl::kWork, sl::kPdfHeaderImage).empty());
+    std::filesystem::remove_all("app");
+  }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 // its directives, and the templates that must fail instead of printing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/exec_run.h"
 #include "core/err_register.h"
 #include "core/sys_vars.h"
@@ -86,6 +88,32 @@ TEST_F(TemplateTest, ContinuationLinesAtThePageEnd) {
   Put("in.txt", Numbers(7));
   EXPECT_EQ(ReportPrintFile("out.txt /LP:8", "in.txt", "t.pdc"), kOk);
   ExpectGolden(Get("out.txt"), "continuation.txt");
+}
+
+TEST_F(TemplateTest, ABodyLineFollowedByABodyLineNestsIt) {
+  // Each outer record prints its detail records: the outer line's second
+  // (empty) field starts the count, the detail's ATEND$ gives three records
+  // (a zero prints blank).
+  PutLines("t.pdc", {
+      "01001\\\\\\|" + kBody + "_$(),K=0",
+      "02003-|##" + kBody + ",K /ATEND$='(K=K+1)<3'",
+  });
+  Put("in.txt", "a\nb\n");
+  EXPECT_EQ(RunProc("K=0\nREPORT 'out.txt /LP:0,t.pdc<in.txt'\n"), kOk);
+  EXPECT_EQ(Get("out.txt"), "a   \r\n  -   \r\n  -  1\r\n  -  2\r\nb   \r\n  -   \r\n  -  1\r\n  -  2\r\n");
+}
+
+TEST_F(TemplateTest, ADeviceThatFailsHalfWay) {
+  PutLines("t.pdc", {"01001\\\\\\" + kBody + "_$()"});
+  std::string lines;
+  for (int i = 0; i < 3000; ++i) lines += "line " + std::to_string(i) + "\n";
+  Put("in.txt", lines);
+  // Every write to /dev/full fails: the report ends with the device's failure,
+  // not 0, and the device node is written to, never replaced by a file.
+  if (!std::filesystem::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  EXPECT_NE(ReportPrintFile("/dev/full /LP:0", "in.txt", "t.pdc"), kOk);
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+  EXPECT_EQ(DynStrCount(sl::kReportLines), 0);
 }
 
 TEST_F(TemplateTest, ReportStatementPrintsATemplateOverAFile) {
