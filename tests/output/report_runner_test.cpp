@@ -87,6 +87,7 @@ TEST_F(RunnerTest, ACustomerListToTextAndPdf) {
   EXPECT_EQ(RunProc("FILESEL('clientes')\nREPORT 'out.pdf /LP:7,clientes.pdc'\nFILESEL('RESTORE')\n"), kOk);
   EXPECT_EQ(PdfPages("out.pdf"), 3);
   std::string text = PdfText("out.pdf");
+  ExpectGolden(text, "clientes_pdf.txt");
   EXPECT_NE(text.find("LISTA DE CLIENTES Pag. 3\n"), std::string::npos) << text;
   EXPECT_NE(text.find("D04        Dora O'Neil          Bilbao     1"), std::string::npos) << text;
   EXPECT_NE(text.find("Clientes:   5"), std::string::npos) << text;
