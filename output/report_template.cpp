@@ -1,6 +1,7 @@
 #include "output/report_template.h"
 
 #include <deque>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -121,13 +122,43 @@ std::vector<std::string> SplitPieces(const std::string& text) {
   return out;
 }
 
+// A template line taken apart once: a pass prints the same lines for every
+// record. Entries are checked against the line's text, so a nested report
+// or a new template never sees another line's parts.
+struct LineInfo {
+  bool ready = false;
+  std::string text;
+  LineParts parts;
+  std::vector<std::string> pieces, exprs;
+  std::vector<std::pair<uint16_t, std::string>> parms;  // parameters looked up so far
+};
+
+LineInfo& Info(uint16_t i) {
+  static std::unordered_map<uint16_t, LineInfo> cache;
+  StrPair p = DynStrGet(sl::kReportLines, i);
+  std::string_view text = p.ok() ? p.view() : std::string_view();
+  LineInfo& e = cache[i];
+  if (!e.ready || e.text != text) {
+    e = LineInfo{};
+    e.ready = true;
+    e.text.assign(text);
+    e.parts = Parts(e.text);
+    e.pieces = SplitPieces(e.parts.pieces);
+    if (!e.parts.exprs.empty()) e.exprs = SplitTop(e.parts.exprs, ',');
+  }
+  return e;
+}
+
 // A line parameter of the current line (unquoted value), or empty.
 std::string LineParm(const ReportState& st, uint16_t n) {
+  LineInfo& info = Info(st.current);
+  if (info.parts.parms.empty()) return {};
+  for (const auto& [k, v] : info.parms)
+    if (k == n) return v;
   ScratchScope scope;
-  std::string parms = Parts(LineAt(st.current)).parms;
-  if (parms.empty()) return {};
-  StrPair v = StrKeyGetMode(StrOf(parms), StrOf(ParmBaseName(n)), kKeyUnquoted);
-  return v.ok() ? std::string(v.view()) : std::string();
+  StrPair v = StrKeyGetMode(StrOf(info.parts.parms), StrOf(ParmBaseName(n)), kKeyUnquoted);
+  info.parms.emplace_back(n, v.ok() ? std::string(v.view()) : std::string());
+  return info.parms.back().second;
 }
 
 // A numeric line parameter evaluated; `status` receives an error of 128 or more.
@@ -201,9 +232,9 @@ Status LineSetup(ReportState& st, bool overflow_visit = false) {
 }
 
 bool IsBodyLine(uint16_t i) {
-  LineParts p = Parts(LineAt(i));
-  if (!p.marker) return false;
-  std::string layout = Layout(LineAt(i));
+  const LineInfo& info = Info(i);
+  if (!info.parts.marker) return false;
+  std::string layout = Layout(info.text);
   size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
   return layout[m] == kMarkBody && !(m + 1 < layout.size() && layout[m + 1] == kMarkBody);
 }
@@ -316,10 +347,10 @@ Status PrintField(ReportState& st, const std::string& piece, const std::string& 
 }
 
 Status PrintLine(ReportState& st, int progress_field) {
-  LineParts p = Parts(LineAt(st.current));
-  std::vector<std::string> pieces = SplitPieces(p.pieces);
-  std::vector<std::string> exprs;
-  if (!p.exprs.empty()) exprs = SplitTop(p.exprs, ',');
+  const LineInfo& info = Info(st.current);
+  const LineParts& p = info.parts;
+  const std::vector<std::string> pieces = info.pieces;
+  const std::vector<std::string> exprs = info.exprs;
   Status status = kOk;
   int base = ParmInt(st, kParmTotalBase, 0, &status);
   int wd = ParmInt(st, kParmWd, st.device.width, &status);
