@@ -305,8 +305,10 @@ std::string ReportEditNumber(std::string_view piece) {
 
 namespace {
 
-// Prints one field: the expression's value through the piece as a mask.
-Status PrintField(ReportState& st, const std::string& piece, const std::string& expr, uint16_t total, bool first) {
+// One field: the expression's value through the piece as a mask, appended
+// to the line's text.
+Status PrintField(ReportState& st, const std::string& piece, const std::string& expr, uint16_t total, bool first,
+                  std::string& line) {
   ScratchScope scope;
   std::string text;
   if (expr.empty()) {
@@ -343,7 +345,8 @@ Status PrintField(ReportState& st, const std::string& piece, const std::string& 
     }
   }
   if (first && st.device.row == 1) DevicePublishPos(st.device, true);
-  return DeviceWrite(st.device, text);
+  line += text;
+  return kOk;
 }
 
 Status PrintLine(ReportState& st, int progress_field) {
@@ -360,6 +363,7 @@ Status PrintLine(ReportState& st, int progress_field) {
   Status s = DeviceGotoRowCol(st.device, st.row, st.column);
   bool body = (st.flags & kRptBody) != 0;
   uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
+  std::string line;
   for (size_t i = 0; i < pieces.size() && s == kOk; ++i) {
     std::string expr;
     if (i < exprs.size()) {
@@ -375,12 +379,15 @@ Status PrintLine(ReportState& st, int progress_field) {
       }
     }
     uint16_t total = base ? static_cast<uint16_t>(base + static_cast<int>(i)) : 0;
-    s = PrintField(st, pieces[i], expr, total, i == 0);
+    s = PrintField(st, pieces[i], expr, total, i == 0, line);
     if (s == kOk && i == 0 && progress_field == 1) {
       if (ReportProgress(st) == kStCancelled) s = kStCancelled;
     }
-    if (s == kOk && i + 1 < pieces.size()) s = DeviceWrite(st.device, " ");
+    if (i + 1 < pieces.size()) line += ' ';
   }
+  // The line goes to the device in one write: a file device writes through
+  // to the disk on every call.
+  if (s == kOk && !line.empty()) s = DeviceWrite(st.device, line);
   st.device.width = width;
   return s;
 }
