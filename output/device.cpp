@@ -1,6 +1,7 @@
 #include "output/device.h"
 
 #include <cctype>
+#include <filesystem>
 #include <string>
 
 #include "core/app_state.h"
@@ -89,7 +90,14 @@ Status OpenFileChannel(DeviceRecord& d) {
   ScratchScope scope;
   bool plain = (d.kind & 0x3F) == kDevFile;
   std::string ext = LowerExt(d.name);
-  if (plain && ext != "log" && ext != "out") StrmRemoveFile(StrOf(d.name));
+  // The old file is replaced; a device node, pipe or folder of that name is
+  // written to as it is, never deleted.
+  if (plain && ext != "log" && ext != "out") {
+    ResolvedPath old = PathResolve(d.name);
+    std::error_code ec;
+    if (old.status == kOk && old.exists && std::filesystem::is_regular_file(old.path, ec))
+      StrmRemoveFile(StrOf(d.name));
+  }
   std::string file = DeviceUnixPrinterFile(d.name);
   if ((d.kind & kDevCodes) && PrintToFile()) file = "unixprn.txt";
   std::string resolved = DeviceResolveName(file, d.kind);

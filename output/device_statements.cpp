@@ -8,6 +8,7 @@
 #include "output/child_programs.h"
 #include "output/device.h"
 #include "output/output_state.h"
+#include "output/report_runner.h"
 
 namespace eng {
 
@@ -65,6 +66,9 @@ Status RunDevices(uint16_t code, const ExecArgs& args) {
 
 void OutputSetDeviceAsker(DeviceAsker asker) { Out().config.device_asker = asker; }
 
-void OutputInstall() { ExecHandlerExtend(kExecSlotDevices, &RunDevices); }
+void OutputInstall() {
+  ExecHandlerExtend(kExecSlotDevices, &RunDevices);
+  ReportInstall();
+}
 
 }  // namespace eng

@@ -21,7 +21,8 @@ namespace eng {
 using DeviceAsker = Status (*)(std::string& text);
 void OutputSetDeviceAsker(DeviceAsker asker);
 
-// Installs the device statements in the handler chain.
+// Installs the device and report statements in the handler chain and the
+// Report verb.
 void OutputInstall();
 
 }  // namespace eng

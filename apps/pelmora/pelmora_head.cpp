@@ -13,6 +13,7 @@
 #include "core/str_items.h"
 #include "data/dict_query.h"
 #include "data/st_get_list.h"
+#include "output/device_dialog.h"
 #include "output/device_statements.h"
 #include "ui/menu_field_options.h"
 
@@ -53,6 +54,7 @@ Status AcPhaseCallback(uint16_t phase) {
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
       OutputInstall();
+      OutputSetDeviceAsker(&ReportAskDevice);
       return StGetListRegister();
     case 2:
       // A registration that fails does not stop the start.

@@ -11,6 +11,7 @@
 #include "core/engine_messages.h"
 #include "core/exec_handlers.h"
 #include "core/hooks.h"
+#include "output/device_dialog.h"
 #include "output/device_statements.h"
 #include "ui/menu_field_options.h"
 
@@ -49,6 +50,7 @@ Status InvPhaseCallback(uint16_t phase) {
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
       ExecRegisterHandlers();
       OutputInstall();
+      OutputSetDeviceAsker(&ReportAskDevice);
       return kOk;
     case 2:
       // The procedure functions; a registration that fails (the slots are

@@ -1,0 +1,72 @@
+// The report runner: a print template run over the records of a data file
+// between two key limits, or over the lines of a text file, on one device.
+//
+// Report definitions are parameter strings (a "PPN" definition) read with
+// ReportParm: COUNTER$ (extra copies of each pass), SET$ (run first), OPEN$
+// (open state for the run, restored after), DOCSETS$ (the range text),
+// DEVICE$ ("," read as " /"), DOCNAME$ (template, optionally ";" and a
+// procedure file), ACBOUND$ (the accept form asking the limits), INDEX%
+// (key of the limits), LIMITS$ (two expressions giving the limits),
+// AUXLOAD$ (further definitions "file;n,..."), PROG_MODE$ (progress).
+//
+// The range text has up to four ","-items: run condition (once; false is
+// 127), print condition (before each pass; empty: the runner positions the
+// file), repeat condition (another pass while true; empty with a data file
+// current: while records remain under the key bound), and an extra body
+// condition.
+//
+// The limits are asked through an installed asker (the window layer's accept
+// form); without one the next line of the INPUT script holds them (quoted
+// values separated by ",", as the OUTPUT journal writes them; each value is
+// stored by the type and width of its field in the form, and the line is
+// journalled like a confirmed form), and no line is a cancel. Limits that select no record show the warning of 127 and give
+// 0; a cancel anywhere (limits, device, progress) gives 0 to the menu.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/status.h"
+#include "output/device.h"
+#include "output/report_template.h"
+
+namespace eng {
+
+// Asks the limits in an accept form: title, definition (macro-expanded
+// ACBOUND$); fills the accepted values (each quoted, ","-separated) and the
+// form's filter condition. 122 when cancelled.
+using ReportLimitsAsker = Status (*)(std::string_view title, std::string_view definition, std::string& values,
+                                     std::string& filter);
+void OutputSetLimitsAsker(ReportLimitsAsker asker);
+
+// A report parameter of the definition in effect; values other than the raw
+// ones (DOCSETS$, ACBOUND$, LIMITS$, PROG_MODE$) are evaluated when they are
+// a text expression.
+std::string ReportParm(uint16_t n);
+
+// Items 1 ("from") and 2 ("to") of a ","-text, each evaluated when it is a
+// text expression, else trimmed; a single item is the "to" item. which 3:
+// the value of FILE in the text (made the current file). Other: 163.
+std::string ReportRangeKey(std::string_view text, int which, Status* status = nullptr);
+
+Status ReportRun(std::string_view device_text, std::string_view tmpl, std::string_view range,
+                 std::string_view condition, std::string_view key_bound, uint16_t input,
+                 std::string_view progress, std::string_view counter, DeviceRecord* device);
+Status ReportPrintFile(std::string_view device_text, std::string_view file, std::string_view tmpl);
+Status ReportPrint(std::string_view device_text, std::string_view tmpl, std::string_view range,
+                   std::string_view open, std::string_view condition, uint16_t flags, DeviceRecord* device,
+                   bool ask_device);
+// The Report verb: "definitions-file,n" runs report definition n of that
+// "PPN" file (SET$, then its limits and the report); "device,template"
+// (":" read as ",") prints the template on the device over the current file.
+Status ReportMenuText(std::string_view text, uint16_t flags);
+Status ReportMenuItem(std::string_view text);
+
+// Installs REPORT and DOCPRINT in the statement handler chain and the
+// Report verb (OutputInstall does it).
+void ReportInstall();
+
+// The last accepted limits (quoted values, ","-separated).
+std::string ReportLastLimits();
+
+}  // namespace eng

@@ -1,0 +1,799 @@
+#include "output/report_template.h"
+
+#include <deque>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "core/arrays.h"
+#include "core/def_lines.h"
+#include "core/dyn_strings.h"
+#include "core/err_register.h"
+#include "core/exp_eval.h"
+#include "core/field_format.h"
+#include "core/macros.h"
+#include "core/module_parms.h"
+#include "core/scratch_arena.h"
+#include "core/str_build.h"
+#include "core/str_keys.h"
+#include "core/str_search.h"
+#include "core/streams.h"
+#include "core/string_lists.h"
+#include "core/sys_vars.h"
+#include "core/var_store.h"
+#include "data/dict_query.h"
+#include "data/file_ctrl.h"
+#include "data/record_layer.h"
+#include "data/record_search.h"
+
+namespace eng {
+
+namespace {
+
+constexpr char kMarkFixed = 0x17, kMarkRelative = 0x18, kMarkBody = 0x19;
+constexpr uint16_t kIncludeDepth = 16;
+constexpr uint16_t kKeepOnSetup = kRptBody | kRptOverflow | 0x7F00;
+
+ReportProgressFn g_progress = nullptr;
+
+std::string LineAt(uint16_t i) {
+  StrPair p = DynStrGet(sl::kReportLines, i);
+  return p.ok() ? std::string(p.view()) : std::string();
+}
+
+std::string Trim(std::string_view t) {
+  size_t a = t.find_first_not_of(' ');
+  if (a == std::string_view::npos) return {};
+  size_t b = t.find_last_not_of(' ');
+  return std::string(t.substr(a, b - a + 1));
+}
+
+// The layout of a line: from column 5, or after the first TAB of a conditional line.
+std::string Layout(std::string_view line) {
+  if (line.size() <= 5) return {};
+  std::string_view rest = line.substr(5);
+  if (ReportLineRowCol(line).row == 0) {
+    size_t tab = rest.find('\t');
+    return tab == std::string_view::npos ? std::string() : std::string(rest.substr(tab + 1));
+  }
+  return std::string(rest);
+}
+
+struct LineParts {
+  std::string pieces, exprs, parms;
+  bool marker = false;
+};
+
+// Part 0 before the role marker, part 1 after it up to " /" (trimmed), part
+// 2 the parameters from " /" on. A line without a marker is all literal.
+LineParts Parts(std::string_view line) {
+  LineParts p;
+  std::string layout = Layout(line);
+  size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
+  if (m == std::string::npos) {
+    p.pieces = layout;
+    return p;
+  }
+  p.marker = true;
+  p.pieces = layout.substr(0, m);
+  size_t after = m + 1;
+  if (after < layout.size() && layout[after] == layout[m]) ++after;
+  std::string rest = layout.substr(after);
+  size_t slash = std::string::npos;
+  for (size_t at = StrFindTopLevel(rest, 0, " "); at != std::string::npos; at = StrFindTopLevel(rest, at + 1, " ")) {
+    if (at + 1 < rest.size() && rest[at + 1] == '/') {
+      slash = at;
+      break;
+    }
+  }
+  p.exprs = Trim(rest.substr(0, slash));
+  if (slash != std::string::npos) p.parms = rest.substr(slash);
+  return p;
+}
+
+// Splits at a separator outside quotes and parentheses.
+std::vector<std::string> SplitTop(const std::string& text, char sep) {
+  std::vector<std::string> out;
+  size_t from = 0;
+  for (;;) {
+    size_t at = StrFindTopLevel(text, from, std::string_view(&sep, 1));
+    out.push_back(text.substr(from, at == std::string::npos ? std::string::npos : at - from));
+    if (at == std::string::npos) break;
+    from = at + 1;
+  }
+  return out;
+}
+
+// Pieces are split at "|" outside quotes only (a mask may hold parentheses).
+std::vector<std::string> SplitPieces(const std::string& text) {
+  std::vector<std::string> out(1);
+  char quote = 0;
+  for (char c : text) {
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '|') {
+      out.emplace_back();
+      continue;
+    }
+    out.back() += c;
+  }
+  return out;
+}
+
+// A template line taken apart once: a pass prints the same lines for every
+// record. Entries are checked against the line's text, so a nested report
+// or a new template never sees another line's parts.
+struct LineInfo {
+  bool ready = false;
+  std::string text;
+  LineParts parts;
+  std::vector<std::string> pieces, exprs;
+  std::vector<std::pair<uint16_t, std::string>> parms;  // parameters looked up so far
+};
+
+LineInfo& Info(uint16_t i) {
+  static std::unordered_map<uint16_t, LineInfo> cache;
+  StrPair p = DynStrGet(sl::kReportLines, i);
+  std::string_view text = p.ok() ? p.view() : std::string_view();
+  LineInfo& e = cache[i];
+  if (!e.ready || e.text != text) {
+    e = LineInfo{};
+    e.ready = true;
+    e.text.assign(text);
+    e.parts = Parts(e.text);
+    e.pieces = SplitPieces(e.parts.pieces);
+    if (!e.parts.exprs.empty()) e.exprs = SplitTop(e.parts.exprs, ',');
+  }
+  return e;
+}
+
+// A line parameter of the current line (unquoted value), or empty.
+std::string LineParm(const ReportState& st, uint16_t n) {
+  LineInfo& info = Info(st.current);
+  if (info.parts.parms.empty()) return {};
+  for (const auto& [k, v] : info.parms)
+    if (k == n) return v;
+  ScratchScope scope;
+  StrPair v = StrKeyGetMode(StrOf(info.parts.parms), StrOf(ParmBaseName(n)), kKeyUnquoted);
+  info.parms.emplace_back(n, v.ok() ? std::string(v.view()) : std::string());
+  return info.parms.back().second;
+}
+
+// A numeric line parameter evaluated; `status` receives an error of 128 or more.
+int ParmInt(const ReportState& st, uint16_t n, int fallback, Status* status) {
+  std::string v = LineParm(st, n);
+  if (v.empty()) return fallback;
+  ScratchScope scope;
+  Status s = ExpEvalText(StrOf(v));
+  if (s >= kStFirstError) {
+    if (status) *status = s;
+    return fallback;
+  }
+  if (s != 0) return fallback;
+  DecValue d = NumAccValue();
+  int64_t scale = ExpScale();
+  return static_cast<int>(scale ? d / scale : d);
+}
+
+Status EvalCond(const std::string& cond) {
+  if (cond.empty()) return 1;
+  ScratchScope scope;
+  return ExpEvalCond(StrOf(cond));
+}
+
+std::string JoinCond(const std::string& a, const std::string& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return a + "&&" + b;
+}
+
+int LinesPerPage(const ReportState& st) { return st.device.lines ? st.device.lines : 0xFFFF; }
+
+// Prepares the current line: 0, 1 to skip it, or an error. Continuation
+// lines print only during an overflow visit.
+Status LineSetup(ReportState& st, bool overflow_visit = false) {
+  st.flags &= kKeepOnSetup;
+  std::string line = LineAt(st.current);
+  ReportRowCol rc = ReportLineRowCol(line);
+  st.row = rc.row;
+  st.column = static_cast<uint16_t>(rc.column);
+  bool conditional = rc.row == 0;
+  if (conditional) {
+    std::string_view rest = line.size() > 5 ? std::string_view(line).substr(5) : std::string_view();
+    std::string cond = Trim(rest.substr(0, rest.find('\t')));
+    Status c = EvalCond(cond);
+    if (c >= kStFirstError) return c;
+    if (c != 1) return 1;
+  }
+  LineParts p = Parts(line);
+  if (p.marker) {
+    std::string layout = Layout(line);
+    size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
+    char mark = layout[m];
+    if (m + 1 < layout.size() && layout[m + 1] == mark) {
+      if (!overflow_visit) return 1;
+      st.flags |= kRptContinuation;
+    } else {
+      st.flags |= mark == kMarkFixed ? kRptFixed : mark == kMarkRelative ? kRptRelative : kRptBody;
+    }
+  }
+  if ((st.flags & kRptRelative) || conditional) {
+    int step = st.device.step ? st.device.step : 1;
+    int offset = step;
+    if (!conditional) {
+      int prev = st.current > st.first ? ReportLineRowCol(LineAt(st.current - 1)).row : 0;
+      offset = rc.row - prev;
+    }
+    st.row = st.device.row + offset - (st.device.column == 1 ? step : 0);
+  }
+  return kOk;
+}
+
+bool IsBodyLine(uint16_t i) {
+  const LineInfo& info = Info(i);
+  if (!info.parts.marker) return false;
+  std::string layout = Layout(info.text);
+  size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
+  return layout[m] == kMarkBody && !(m + 1 < layout.size() && layout[m + 1] == kMarkBody);
+}
+
+}  // namespace
+
+void OutputSetReportProgress(ReportProgressFn fn) { g_progress = fn; }
+
+uint16_t ReportCurrentFile() {
+  int16_t f = SysVarGet(kVarCurFil);
+  if (f <= 0 || !DictFileDefined(static_cast<uint16_t>(f))) return 0;
+  if (DataFileCtrl(static_cast<uint16_t>(f)).data_stream == 0xFFFF) return 0;
+  return static_cast<uint16_t>(f);
+}
+
+Status ReportProgress(ReportState& st) {
+  if (!g_progress || st.progress == "NONE") return kOk;
+  std::string text;
+  if (st.progress.empty()) {
+    if (uint16_t f = ReportCurrentFile()) text = DataFileKeyFieldText(f);
+  } else if (st.progress != "PROGRESS") {
+    ScratchScope scope;
+    StrPair v = ExpEvalStr(StrOf(st.progress));
+    if (v.ok()) text.assign(v.view());
+  }
+  Status s = g_progress(st.progress, text);
+  if (s == kStCancelled) st.flags |= kRptCancelled;
+  return s;
+}
+
+ReportRowCol ReportLineRowCol(std::string_view line) {
+  auto num = [&](size_t from, size_t n) {
+    int v = 0;
+    for (size_t i = from; i < from + n && i < line.size(); ++i)
+      if (line[i] >= '0' && line[i] <= '9') v = v * 10 + (line[i] - '0');
+      else v = v * 10;
+    return v;
+  };
+  return {num(0, 2), num(2, 3)};
+}
+
+std::string ReportEditNumber(std::string_view piece) {
+  std::string out(piece);
+  size_t at = StrFindTopLevel(piece, 0, ",");
+  while (at != std::string::npos && !(at + 1 < piece.size() && piece[at + 1] == '.'))
+    at = StrFindTopLevel(piece, at + 1, ",");
+  if (at == std::string::npos || at + 2 >= piece.size()) return out;
+  size_t d = at + 2;
+  int16_t dx = SysVarGet(kVarDx);
+  char digit = static_cast<char>('0' + (dx != 0 ? dx : SysVarGet(kVarPrecis)));
+  if (piece[d] != '#') {
+    int n = 0;
+    for (size_t i = d; i < piece.size() && piece[i] >= '0' && piece[i] <= '9'; ++i) n = n * 10 + (piece[i] - '0');
+    ScratchScope scope;
+    std::string name = "_V" + std::to_string(n) + "$";
+    if (!VarLookup(StrOf(name)).declared()) return out;
+    if (VarRead(StrOf(name)) != 1) return out;
+    StrPair v = ScratchTop();
+    if (!v.ok() || v.empty()) return out;
+    digit = v.view()[0];
+  }
+  size_t h = piece.find_last_of("#00123456789");
+  if (h == std::string::npos || h < d) return out;
+  for (size_t i = d; i <= h; ++i) out[i] = '0';
+  out[h] = digit;
+  return out;
+}
+
+namespace {
+
+// One field: the expression's value through the piece as a mask, appended
+// to the line's text.
+Status PrintField(ReportState& st, const std::string& piece, const std::string& expr, uint16_t total, bool first,
+                  std::string& line) {
+  ScratchScope scope;
+  std::string text;
+  if (expr.empty()) {
+    text = piece;
+  } else {
+    Status s = ExpEvalText(StrOf(expr));
+    if (s >= kStFirstError) return s;
+    std::string value;
+    bool number = s == 0;
+    if (s == 0) {
+      DecValue v = NumAccValue();
+      if (total) {
+        if (Status a = DimAddNum(StrOf("_#("), total, v); a >= kStFirstError) return a;
+      }
+      StrPair t = DecToText(v);
+      if (t.ok()) value.assign(t.view());
+    } else if (s == 1) {
+      StrPair t = ScratchTop();
+      if (t.ok()) value.assign(t.view());
+    } else {
+      value = piece;
+    }
+    std::string mask = ReportEditNumber(piece);
+    StrPair m = MacroExpand(StrOf(mask), 0);
+    if (!m.ok()) return StrError(m);
+    m = FmtMaskFromType(m);
+    if (!m.ok()) return StrError(m);
+    if (number && value.empty()) {
+      text.assign(piece.size(), ' ');
+    } else {
+      StrPair r = FmtApplyMask(m, StrOf(value));
+      if (!r.ok()) return StrError(r);
+      text.assign(r.view());
+    }
+  }
+  if (first && st.device.row == 1) DevicePublishPos(st.device, true);
+  line += text;
+  return kOk;
+}
+
+Status PrintLine(ReportState& st, int progress_field) {
+  const LineInfo& info = Info(st.current);
+  const LineParts& p = info.parts;
+  const std::vector<std::string> pieces = info.pieces;
+  const std::vector<std::string> exprs = info.exprs;
+  Status status = kOk;
+  int base = ParmInt(st, kParmTotalBase, 0, &status);
+  int wd = ParmInt(st, kParmWd, st.device.width, &status);
+  if (status) return status;
+  uint16_t width = st.device.width;
+  st.device.width = static_cast<uint16_t>(wd);
+  Status s = DeviceGotoRowCol(st.device, st.row, st.column);
+  bool body = (st.flags & kRptBody) != 0;
+  uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
+  std::string line;
+  for (size_t i = 0; i < pieces.size() && s == kOk; ++i) {
+    std::string expr;
+    if (i < exprs.size()) {
+      expr = Trim(exprs[i]);
+      if (expr.empty() && file) {
+        if (i + 1 > DictFieldCount(file)) {
+          s = ErrIncident(kStDataOutBound, StrOf(p.exprs), true);
+          break;
+        }
+        ScratchScope scope;
+        StrPair q = DictFieldQualName(file, static_cast<uint16_t>(i + 1));
+        if (q.ok()) expr.assign(q.view());
+      }
+    }
+    uint16_t total = base ? static_cast<uint16_t>(base + static_cast<int>(i)) : 0;
+    s = PrintField(st, pieces[i], expr, total, i == 0, line);
+    if (s == kOk && i == 0 && progress_field == 1) {
+      if (ReportProgress(st) == kStCancelled) s = kStCancelled;
+    }
+    if (i + 1 < pieces.size()) line += ' ';
+  }
+  // The line goes to the device in one write: a file device writes through
+  // to the disk on every call.
+  if (s == kOk && !line.empty()) s = DeviceWrite(st.device, line);
+  st.device.width = width;
+  return s;
+}
+
+int MaxLine(ReportState& st) {
+  Status status = kOk;
+  std::string v = LineParm(st, kParmMaxLine);
+  int n = ParmInt(st, kParmMaxLine, 0, &status);
+  if (status) {
+    st.status = status;
+    return 0;
+  }
+  if (!v.empty() && n < 0) return n + LinesPerPage(st);
+  if (!v.empty() && n > 0) return n;
+  for (uint16_t i = static_cast<uint16_t>(st.current + 1); i < st.end; ++i) {
+    std::string line = LineAt(i);
+    std::string layout = Layout(line);
+    size_t m = layout.find(kMarkFixed);
+    if (m != std::string::npos && ReportLineRowCol(line).row > 0) return ReportLineRowCol(line).row - 2;
+  }
+  return LinesPerPage(st) - 3;
+}
+
+int LineStep(const ReportState& st) {
+  Status ignored = kOk;
+  int step = ParmInt(st, kParmLineStep, 0, &ignored);
+  return step > 0 ? step : (st.device.step ? st.device.step : 1);
+}
+
+// Whether a further record follows for the body.
+Status NextRecord(ReportState& st, const std::string& cond) {
+  std::string atend = LineParm(st, kParmAtEnd);
+  if (atend.empty() && SysVarHas(kVarUpStat, 4)) atend = "StatMove('NEXT')==0";
+  if (!atend.empty()) return EvalCond(atend);
+  if (st.input) {
+    ScratchScope scope;
+    StrPair line = StrmReadLine(st.input, kStrmHere, kStrmLine);
+    if (!line.ok()) return StrError(line) == kStDiskIo ? Status{0} : StrError(line);
+    DynStrPop(sl::kReturnBuffer);
+    if (Status s = DynStrPush(sl::kReturnBuffer, line)) return s;
+    return 1;
+  }
+  uint16_t file = ReportCurrentFile();
+  if (!file) return 0;
+  if (DataFileKeyBeyond(file, 0, StrOf(st.bound)) != kOk) return 0;
+  Status s = DataFileSearch(file, 0x90, StrOf(cond), StrOf(st.bound), [&](StrPair) { return ReportProgress(st); });
+  if (s == kOk) return 1;
+  if (s >= kStFirstWarning) return s;
+  return 0;
+}
+
+std::string BreakEnd(const ReportState& st) {
+  std::string v = LineParm(st, kParmBrkEnd);
+  if (v.empty()) {
+    ScratchScope scope;
+    StrPair q = StrQuote(StrOf(st.bound + "~"));
+    if (!q.ok()) return {};
+    return "(KEY$()>" + std::string(q.view()) + ")";
+  }
+  for (size_t at = v.find("[$]"); at != std::string::npos; at = v.find("[$]", at + st.bound.size()))
+    v.replace(at, 3, st.bound);
+  return v;
+}
+
+void PrintBody(ReportState& st);
+
+void PrintNested(ReportState& st) {
+  ReportState outer = st;
+  st.current = st.continuation ? st.continuation : static_cast<uint16_t>(st.current + 1);
+  st.continuation = 0;
+  st.flags &= static_cast<uint16_t>(~(kRptBody | kRptOverflow));
+  if (Status s = LineSetup(st); s >= kStFirstError) {
+    st.status = s;
+    return;
+  }
+  st.row = outer.row;
+  st.pending_step = outer.pending_step ? outer.pending_step : LineStep(outer);
+  PrintBody(st);
+  if (st.flags & kRptOverflow) return;
+  DeviceRecord dev = st.device;
+  int row = st.row;
+  Status status = st.status;
+  st = outer;
+  st.device = dev;
+  st.row = row;
+  st.status = status;
+}
+
+void PrintBody(ReportState& st) {
+  uint16_t body_line = st.current;
+  bool nested = (st.current + 1 < st.end && IsBodyLine(static_cast<uint16_t>(st.current + 1))) || st.continuation;
+  std::string cond;
+  {
+    StrPair accept = DynStrGet(sl::kWork, sl::kAcceptCondition);
+    cond = JoinCond(JoinCond(accept.ok() ? std::string(accept.view()) : std::string(), st.body_cond),
+                    LineParm(st, kParmCond));
+    ScratchScope scope;
+    StrPair m = MacroExpand(StrOf(cond), 0);
+    if (m.ok()) cond.assign(m.view());
+  }
+  int printed = 0;
+  do {
+    st.current = body_line;
+    bool no_fit = false;
+    Status c = EvalCond(cond);
+    if (c >= kStFirstError) {
+      st.status = c;
+      break;
+    }
+    if (c == 1) {
+      Status ps = kOk;
+      int row = st.row + st.pending_step + ParmInt(st, kParmExtraStep, 0, &ps);
+      int max = MaxLine(st);
+      if (ps || st.status) {
+        if (ps) st.status = ps;
+        break;
+      }
+      if (row > max) {
+        no_fit = true;
+        if (printed == 0 && ++st.no_fit >= 2) {
+          st.status = ErrIncident(kStLoopFailure, StrOf(st.tmpl), true);
+          break;
+        }
+      } else {
+        st.row = row;
+        if (Status s = PrintLine(st, 1)) {
+          st.status = s;
+          break;
+        }
+        st.pending_step = LineStep(st);
+        ++printed;
+        st.no_fit = 0;
+        if (nested) {
+          PrintNested(st);
+          st.current = body_line;
+          if (st.status >= kStFirstWarning) break;
+        }
+      }
+    }
+    if (st.flags & kRptOverflow) break;
+    Status more = no_fit ? Status{1} : NextRecord(st, cond);
+    if (more >= kStFirstWarning) {
+      st.status = more;
+      break;
+    }
+    bool ended = more != 1;
+    if (!ended && !no_fit) {
+      std::string brkend = BreakEnd(st);
+      if (brkend.empty()) {
+        st.status = kStDataError;  // a key bound that cannot be quoted
+        break;
+      }
+      Status b = EvalCond(brkend);
+      if (b >= kStFirstError) {
+        st.status = b;
+        break;
+      }
+      ended = b == 1;
+    }
+    if (!ended) {
+      Status br = no_fit ? Status{0} : EvalCond(LineParm(st, kParmBreak).empty() ? "0" : LineParm(st, kParmBreak));
+      if (br >= kStFirstError) {
+        st.status = br;
+        break;
+      }
+      int max = MaxLine(st);
+      if ((br == 1 && printed > 0) || no_fit || st.row >= max) st.flags |= kRptOverflow;
+    } else {
+      st.flags &= static_cast<uint16_t>(~(0x08 | kRptBody | kRptOverflow));
+    }
+  } while (st.status < kStFirstWarning && (st.flags & 0x7F30) == kRptBody);
+  if (nested && !(st.flags & kRptOverflow))
+    st.current = st.continuation ? st.continuation : static_cast<uint16_t>(body_line + 1);
+  else
+    st.current = body_line;
+}
+
+// Sets up a continuation of the body from a printed line with CONTINUE%.
+bool ContinueAt(ReportState& st) {
+  std::string v = LineParm(st, kParmContinue);
+  if (v.empty()) return false;
+  size_t colon = v.find(':');
+  std::string row_text = v.substr(0, colon);
+  int n = colon == std::string::npos ? 0 : std::atoi(v.c_str() + colon + 1);
+  int row;
+  {
+    ScratchScope scope;
+    row = ExpEvalInt(StrOf(row_text));
+  }
+  if (row < 0) row += LinesPerPage(st);
+  if (st.device.row >= row) return false;
+  st.flags &= static_cast<uint16_t>(~kRptBody);
+  int found = -1;
+  uint16_t i = st.current;
+  while (found < n) {
+    if (i <= st.first) {
+      st.status = kStProcedureRun;
+      return true;
+    }
+    --i;
+    if (IsBodyLine(i)) ++found;
+  }
+  st.current = i;
+  int step = st.device.step ? st.device.step : 1;
+  st.row = st.device.row - (st.device.column == 1 ? step : 0);
+  st.pending_step = LineStep(st);
+  st.column = static_cast<uint16_t>(ReportLineRowCol(LineAt(i)).column);
+  st.flags |= kRptBody;
+  return true;
+}
+
+// After a break or a full page: the continuation lines after the body, then
+// the page header, then the body goes on.
+void Overflow(ReportState& st) {
+  uint16_t body_line = st.current;
+  uint16_t count = static_cast<uint16_t>(st.end - st.first);
+  uint16_t i = body_line;
+  for (uint16_t visited = 0; visited < count; ++visited) {
+    i = static_cast<uint16_t>(i + 1 >= st.end ? st.first : i + 1);
+    if (i == body_line) break;
+    bool after = i > body_line;
+    ReportState probe = st;
+    probe.current = i;
+    probe.flags = 0;
+    Status s = LineSetup(probe, true);
+    if (s >= kStFirstError) {
+      st.status = s;
+      return;
+    }
+    if (s == 1) continue;
+    if (after) {
+      if (!(probe.flags & kRptContinuation)) continue;
+      int max = LineParm(probe, kParmMaxLine).empty() ? LinesPerPage(probe) : MaxLine(probe);
+      if (probe.device.row >= max) continue;
+    }
+    if (Status p = PrintLine(probe, 0)) {
+      st.status = p;
+      st.device = probe.device;
+      return;
+    }
+    st.device = probe.device;
+    probe.flags = static_cast<uint16_t>(st.flags & ~(kRptOverflow));
+    if (ContinueAt(probe)) {
+      st.current = probe.current;
+      st.row = probe.row;
+      st.column = probe.column;
+      st.pending_step = probe.pending_step;
+      st.status = probe.status;
+      st.flags = probe.flags;
+      return;
+    }
+  }
+  // Back at the body line on a fresh page: it starts at its own row again.
+  st.current = body_line;
+  st.flags &= static_cast<uint16_t>(~kRptOverflow);
+  uint16_t keep = st.flags;
+  if (Status s = LineSetup(st); s >= kStFirstError) st.status = s;
+  st.flags |= keep & kRptBody;
+  st.pending_step = 0;
+}
+
+// Moves to the next line whose setup does not skip it.
+bool NextLine(ReportState& st) {
+  uint16_t count = static_cast<uint16_t>(st.end - st.first);
+  for (uint16_t n = 0; n <= count; ++n) {
+    ++st.current;
+    if (st.current >= st.end) {
+      if (!(st.flags & kRptOverflow)) {
+        st.flags |= kRptPastLast;
+        return false;
+      }
+      st.current = st.first;
+    }
+    Status s = LineSetup(st);
+    if (s >= kStFirstError) {
+      st.status = s;
+      return false;
+    }
+    if (s == kOk) {
+      st.pending_step = 0;
+      return true;
+    }
+  }
+  st.status = ErrIncident(kStLoopFailure, StrOf(st.tmpl), true);
+  return false;
+}
+
+}  // namespace
+
+void ReportPrintTemplate(ReportState& st) {
+  st.flags = 0;
+  st.current = st.first;
+  st.no_fit = 0;
+  st.pending_step = 0;
+  DevicePublishPos(st.device, false);
+  if (st.first >= st.end) {
+    st.flags |= kRptPastLast;
+  } else {
+    Status s = LineSetup(st);
+    if (s >= kStFirstError) st.status = s;
+    else if (s == 1) NextLine(st);
+  }
+  while (st.status < kStFirstWarning && !(st.flags & kRptEndsPass)) {
+    bool overflow = (st.flags & kRptOverflow) != 0;
+    if (overflow) Overflow(st);
+    else if (st.flags & kRptBody) PrintBody(st);
+    else if (Status s = PrintLine(st, 0)) st.status = s;
+    if (st.status >= kStFirstWarning) break;
+    if (!overflow && !(st.flags & kRptOverflow)) {
+      if (!NextLine(st)) break;
+    }
+  }
+  if (st.status < kStFirstWarning) {
+    if (st.flags & kRptCancelled) st.status = kStCancelled;
+    else if (Status s = DeviceGotoRowCol(st.device, 1, 1)) st.status = s;
+  }
+}
+
+namespace {
+
+struct QueuedLine {
+  std::string text;
+  uint16_t depth;
+};
+
+// The file named by a directive's expression (the second blank-separated word).
+std::string DirectiveFile(std::string_view line, Status* status) {
+  std::string rest = Trim(line.substr(5));
+  size_t blank = rest.find(' ');
+  std::string expr = blank == std::string::npos ? std::string() : Trim(rest.substr(blank + 1));
+  ScratchScope scope;
+  StrPair v = ExpEvalStr(StrOf(expr));
+  if (!v.ok()) {
+    *status = StrError(v);
+    return {};
+  }
+  return std::string(v.view());
+}
+
+bool ReadLines(const std::string& file, std::vector<std::string>& out) {
+  uint16_t n = DefLinesEach(StrOf(file), 0, 0, [&](StrPair line) {
+    out.emplace_back(line.view());
+    return Status{kOk};
+  });
+  return n != kDefNone;
+}
+
+bool RowColWellFormed(std::string_view line) {
+  for (size_t i = 0; i < 5 && i < line.size(); ++i)
+    if (line[i] != ' ' && (line[i] < '0' || line[i] > '9')) return false;
+  return true;
+}
+
+}  // namespace
+
+Status ReportLoadTemplate(ReportState& st) {
+  st.first = DynStrCount(sl::kReportLines);
+  st.end = st.first;
+  std::vector<std::string> lines;
+  if (!ReadLines(st.tmpl, lines)) return ErrIncident(kStFileNotFound, StrOf(st.tmpl), true);
+  std::deque<QueuedLine> queue;
+  for (auto& l : lines) queue.push_back({std::move(l), 0});
+  std::vector<std::string> dynamic;
+  Status status = kOk;
+  while (!queue.empty() && status == kOk) {
+    QueuedLine q = std::move(queue.front());
+    queue.pop_front();
+    const std::string& line = q.text;
+    if (line.size() > 5 && line[5] == ':') {
+      std::string word = line.substr(5, line.find(' ', 5) == std::string::npos ? std::string::npos : line.find(' ', 5) - 5);
+      if (word == ":INCLUDE" || word == ":DYNAMIC_LINE") {
+        std::string file = DirectiveFile(line, &status);
+        if (status >= kStFirstError) break;
+        status = kOk;
+        std::vector<std::string> more;
+        if (!ReadLines(file, more)) {
+          status = ErrIncident(kStLowFailure, StrOf(file), true);
+          break;
+        }
+        if (word == ":DYNAMIC_LINE") {
+          for (auto& l : more) dynamic.push_back("    1" + l);
+          continue;
+        }
+        if (q.depth + 1 >= kIncludeDepth) {
+          status = ErrIncident(kStLoopFailure, StrOf(file), true);
+          break;
+        }
+        for (auto it = more.rbegin(); it != more.rend(); ++it)
+          queue.push_front({std::move(*it), static_cast<uint16_t>(q.depth + 1)});
+        continue;
+      }
+    }
+    if (!RowColWellFormed(line)) {
+      status = ErrIncident(kStSyntax, StrOf(line), true);
+      break;
+    }
+    status = DynStrPush(sl::kReportLines, StrOf(line));
+  }
+  for (size_t i = 0; i < dynamic.size() && status == kOk; ++i)
+    status = DynStrPush(sl::kReportLines, StrOf(dynamic[i]));
+  if (status != kOk) {
+    DynStrPopTo(sl::kReportLines, st.first);
+    return status;
+  }
+  st.end = DynStrCount(sl::kReportLines);
+  return kOk;
+}
+
+}  // namespace eng
