@@ -12,6 +12,8 @@
 #include "data/maint_services.h"
 #include "data/record_statements.h"
 #include "data/stat_steps.h"
+#include "data/trans_services.h"
+#include "ui/accept_win.h"
 #include "ui/chooser.h"
 #include "ui/field_values.h"
 #include "ui/file_dialog.h"
@@ -53,6 +55,13 @@ Status ChooseAnyFile(StrPair title, std::string* chosen) {
   const std::string all = FileDlgAllFiles();
   *chosen = FileDlgRun(false, StrPair{}, StrPair{}, kFileDlgKeepFolder, StrOf(all), title).str();
   return chosen->empty() ? Status{kStCancelled} : Status{kOk};
+}
+
+// A transaction's chooser: its own list popup each time, closed after the
+// choice, so a run that chooses again starts from a fresh list.
+Status TransChooseWindow(StrPair title, StrPair items, uint16_t, uint16_t* chosen) {
+  *chosen = ChooseAndClose(title, items);
+  return *chosen == 0 ? Status{kStCancelled} : Status{kOk};
 }
 
 uint16_t ChooseTable(StrPair title) {
@@ -134,6 +143,12 @@ void UiInstallPopupServices(plat::WinSystem* ws) {
   MaintSetServices(maint);
 
   DataSetFileDialog(&FileSelectDialog);
+
+  TransServices trans = TransGetServices();
+  trans.accept = &AcceptRunTexts;
+  trans.choose = &TransChooseWindow;
+  trans.progress_step = [](uint32_t amount) { return ProgStep(0, amount, StrPair{}); };
+  TransSetServices(trans);
 
   StatScreenServices stat;
   stat.open = &StatScreenOpen;

@@ -23,6 +23,8 @@
 #include "platform/msgbox_headless.h"
 #include "platform/term_frontend.h"
 #include "platform/win_core.h"
+#include "apps/common/app_services.h"
+#include "ui/popup_install.h"
 #include "ui/ui_install.h"
 
 namespace eng::apphead {
@@ -56,6 +58,8 @@ class TermSession {
     box_ = std::make_unique<plat::WinMsgBox>(*ws_);
     MsgBoxSetService(box_.get());
     UiInstallServices(ws_.get());
+    UiInstallPopupServices(ws_.get());
+    AppInstallWindowServices(ws_.get());
     return true;
   }
   ~TermSession() {
@@ -91,6 +95,7 @@ int AppHeadMain(const AppHeadDesc& head, int argc, const char* const* argv) {
   // when it runs on a terminal.
   static plat::HeadlessMsgBox batch(plat::HeadlessMsgBox::Mode::kBatch, stderr, program);
   MsgBoxSetService(&batch);
+  AppInstallScriptServices();
   TermSession terminal;
   terminal.Start();
   AppFunctionsSet(head.functions);

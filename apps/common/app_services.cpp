@@ -1,8 +1,15 @@
 #include "apps/common/app_services.h"
 
 #include "core/help.h"
+#include "core/scratch_arena.h"
+#include "core/script_io.h"
+#include "output/com_ports.h"
+#include "output/device_dialog.h"
+#include "output/report_runner.h"
 #include "output/child_programs.h"
 #include "output/report_viewer.h"
+#include "ui/accept_win.h"
+#include "ui/scanner.h"
 #include "ui/win_loop.h"
 #include "ui/win_stack.h"
 
@@ -25,11 +32,30 @@ StackViewerHost g_viewer_host;
 
 Status ViewHelpFile(StrPair file, uint16_t viewer) { return ChildViewFile(viewer, file.view()); }
 
+// A report's limits asked in an accept window over its bounds definition.
+Status AskReportLimits(std::string_view title, std::string_view definition, std::string& values,
+                       std::string& filter) {
+  ScratchScope scope;
+  return AcceptRunTexts(StrOf(title), StrOf(definition), &values, &filter);
+}
+
+// The chosen device goes to the OUTPUT journal the same way as the forms.
+void JournalDevice(std::string_view line) {
+  ScratchScope scope;
+  ScriptJournalLine(StrOf(line));
+}
+
+uint16_t OpenScannerPort(std::string_view spec) { return ComOpenSpec(spec, false); }
+
 }  // namespace
+
+void AppInstallScriptServices() { OutputSetJournal(&JournalDevice); }
 
 void AppInstallWindowServices(plat::WinSystem* ws) {
   ReportWinSetWindows(ws, ws ? &g_viewer_host : nullptr);
   HelpSetViewer(&ViewHelpFile);
+  OutputSetLimitsAsker(&AskReportLimits);
+  ScanSetPortOps({&OpenScannerPort, &ComClose, &ComReadQuiet, &ComStartPolling});
 }
 
 }  // namespace eng
