@@ -12,6 +12,7 @@
 #include "core/exec_handlers.h"
 #include "core/hooks.h"
 #include "output/device_statements.h"
+#include "ui/maint_win.h"
 
 namespace eng::truvesca {
 
@@ -65,6 +66,7 @@ Status InvActionCallback(uint32_t verb_and_status, StrPair argument) {
   if (Status s = apphead::AppHeadCommandCheck()) return s;
   switch (AppVerbOf(verb_and_status)) {
     case 5:  // MantMain: the maintenance window
+      return MantMainVerb(argument);
     case 8:  // LnManMain: the line-maintenance window
       return AppVerbNotServed();
     default:
