@@ -5,7 +5,7 @@
 // CITY A20, BAL N10); file 2 TOT (CODE A6, TOTAL N12). A rule on CLI slot 1
 // adds _SGN * BAL to _USER02; SAVED$ counts its runs in _USER01. Screen CLI
 // definition 1 binds the four fields to CLI; definitions 2-5 add IK$(1),
-// VOIDMODE% 256, 512 and 1024. Field controls: CODE 2000, NAME 2001, CITY
+// VOIDMODE% 256, 512 and 1024, definition 6 an ALARM$ on BAL. Field controls: CODE 2000, NAME 2001, CITY
 // 2002, BAL 2003. A root window stays below, so closing the maintenance
 // window ends its loop without ending the run.
 #pragma once
@@ -84,6 +84,11 @@ class MaintWinTest : public UiTest {
       ScreenTest::Def("CLI.PPN", n, ppn);
       ScreenTest::Def("CLI.PAN", n, fields);
     }
+    // Definition 6 refuses a negative balance.
+    std::vector<std::string> checked = common;
+    checked.push_back("ALARM$:=\",,,'Saldo negativo';BAL{1}>=0\"");
+    ScreenTest::Def("CLI.PPN", 6, checked);
+    ScreenTest::Def("CLI.PAN", 6, fields);
     ASSERT_EQ(DictLoad(StrOf(""), StrOf("PL"), StrOf("")), kOk);
     DataInstallFieldAccess();
     ASSERT_EQ(DynStrSet(sl::kSettings, sl::kIdentity, StrOf("PLMRQV13:Norvique")), kOk);
@@ -166,6 +171,8 @@ class MaintWinTest : public UiTest {
     d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
     WinModalLoop(mant);
     d.ws().KillTimer(root, kEndTimer);
+    EXPECT_EQ(stall, "");
+    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
   }
   bool WindowOpen() { return d.ws().IsWindow(mant); }
   uint8_t State() { return ScreenWinCurrent().state; }

@@ -236,13 +236,14 @@ TEST_F(MaintScenarioTest, AnEmptyKeyIsRefusedWithAMessage) {
 
 TEST_F(MaintScenarioTest, AValueTheFieldRefusesKeepsTheWindow) {
   Seed({kC001});
-  ASSERT_EQ(Open("CLI,1,60,12,1"), kOk);
-  // Eleven digits do not fit the ten of BAL: the text is not stored.
-  Drive("type \"C001\"\nkey Tab\nkey Tab\nkey Tab\ntype \"12345678901\"\nkey Enter\nanswer OK\n");
-  EXPECT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  ASSERT_EQ(Open("CLI,6,60,12,1"), kOk);
+  // A negative balance: one box, the cursor stays on the field, nothing is written.
+  Drive("type \"C001\"\nkey Tab\nkey Tab\nkey Tab\ntype \"-5\"\nkey Enter\nanswer OK\nexpect focus id=2003\n");
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_TRUE(Shows(Boxes(), "Saldo negativo"));
   EXPECT_TRUE(WindowOpen());
   EXPECT_EQ(State(), kMantEdit) << "the record stays on screen";
-  Drive("close\n");
+  Drive("key Esc\nanswer Yes\nclose\n");
   EXPECT_EQ(OnDisk(), (std::vector<CliRecord>{kC001}));
 }
 

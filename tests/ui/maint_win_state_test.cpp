@@ -22,7 +22,7 @@ TEST(MaintKeyNextTest, NextActionByStates) {
   }
 }
 
-TEST(MaintVoidModeTest, OnlyVetoes) {
+TEST(MaintVoidFlagsTest, OnlyVetoes) {
   struct Case {
     uint16_t flags, void_mode, want;
   };
