@@ -302,3 +302,51 @@ TEST_F(MaintSharedTest, ARecordDeletedElsewhereIsNotWrittenBackNorDeletedTwice) 
 
 }  // namespace
 }  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+TEST_F(MaintScenarioTest, FooterButtonStepsTheKeyIndexFromTheKeyOnly) {
+  Seed({kC001});
+  ASSERT_EQ(Open("CLI,1,60,12,1"), kOk);
+  // From a shown record the footer button goes back to the key first.
+  Drive("type \"C001\"\nkey Tab\nclick id=3101\nexpect focus id=2000\n");
+  EXPECT_EQ(Text(kIdFooterButton), "[ 1 ]");
+  EXPECT_EQ(State(), kMantSearch);
+  Drive("click id=3101\nexpect focus id=2001\n");
+  EXPECT_EQ(Text(kIdFooterButton), "[ 2 ]");
+  Drive("close\n");
+}
+
+TEST_F(MaintScenarioTest, SetItemTwoRunsOnEveryNewBlankRecord) {
+  ScreenTest::Def("CLI.PPN", 7, {"FD$:=\"CODE,NAME,CITY,BAL\"", "FILEDEF$:=\"CODE{1},NAME{1},CITY{1},BAL{1}\"",
+                                 "SET$:=\"'',_USER03=_USER03+1\""});
+  ScreenTest::Def("CLI.PAN", 7, {FieldLine(2, 12, 1, 1, 6, 'A'), FieldLine(3, 12, 1, 2, 30, 'A'),
+                                 FieldLine(4, 12, 1, 3, 20, 'A'), FieldLine(5, 12, 1, 4, 10, 'N')});
+  ASSERT_EQ(Open("CLI,7,60,12,1"), kOk);
+  EXPECT_EQ(User(kVarUser03), 1) << "the blank record at opening";
+  Drive("type \"C001\"\nkey Tab\ntype \"A\"\nkey Ctrl+End\nclose\n");
+  EXPECT_EQ(User(kVarUser03), 2) << "and the one after the add";
+  EXPECT_EQ(OnDisk().size(), 1u);
+}
+
+TEST_F(MaintScenarioTest, TheFieldFileCanGoOnceTheWindowIsOpen) {
+  ASSERT_TRUE(Has("CLI.PAN"));
+  ASSERT_EQ(Open("CLI,1,60,12,1,,94"), kOk) << "flags 86 with 0x08";
+  EXPECT_FALSE(Has("CLI.PAN"));
+  Drive("type \"C001\"\nkey Tab\ntype \"A\"\nkey Ctrl+End\nclose\n");
+  EXPECT_EQ(OnDisk().size(), 1u);
+}
+
+TEST_F(MaintScenarioTest, AScreenThatCannotOpenLeavesNoWindowNorState) {
+  const uint16_t windows = WinStackCount();
+  EXPECT_GE(MantWindow(StrOf("NONE,1,60,12,1"), kMantMainFlags), kStFirstError);
+  EXPECT_EQ(WinStackCount(), windows);
+  EXPECT_EQ(WinTop(), root);
+  EXPECT_EQ(ScreenCounterGet(kWinCount), 0);
+  EXPECT_EQ(DataFileCtrl(kCli).data_stream, 0xFFFF);
+  EXPECT_FALSE(Locked());
+}
+
+}  // namespace
+}  // namespace eng::test
