@@ -15,6 +15,7 @@
 #include "data/st_get_list.h"
 #include "output/device_dialog.h"
 #include "output/device_statements.h"
+#include "ui/maint_win.h"
 #include "ui/menu_field_options.h"
 
 namespace eng::pelmora {
@@ -69,6 +70,7 @@ Status AcActionCallback(uint32_t verb_and_status, StrPair argument) {
   if (Status s = apphead::AppHeadCommandCheck()) return s;
   switch (AppVerbOf(verb_and_status)) {
     case 5:  // MantMain: the maintenance window
+      return MantMainVerb(argument);
     case 9:  // LnNavMain: the navigation window
       return AppVerbNotServed();
     case 8:  // LnManMain: nothing in this program

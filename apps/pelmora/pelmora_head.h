@@ -10,10 +10,11 @@
 //     (apps/common/app_head.h), their status;
 //     anything else: 0, nothing done.
 //   AcActionCallback (verb, argument): the session check first (non-zero is
-//     the answer and the verb does not run); MantMain (5) and LnNavMain (9)
-//     open the program's own windows (163, message 0031, while the window
-//     layer is missing); LnManMain (8) does nothing and answers 0; any other
-//     verb goes to the engine's dispatcher.
+//     the answer and the verb does not run); MantMain (5) opens the
+//     maintenance window of its window-definition line; LnNavMain (9) opens
+//     the program's navigation window (163, message 0031, while it is
+//     missing); LnManMain (8) does nothing and answers 0; any other verb goes
+//     to the engine's dispatcher.
 //   AppModuleFile (position 0-5): 3, 6, 7, 8, 9, 10 (registry 6 and its
 //     second file 7, chart of accounts 8, journal 9, period accumulations
 //     10); any other position gives 0, no file.

@@ -13,6 +13,7 @@
 #include "core/hooks.h"
 #include "output/device_dialog.h"
 #include "output/device_statements.h"
+#include "ui/maint_win.h"
 #include "ui/menu_field_options.h"
 
 namespace eng::truvesca {
@@ -69,6 +70,7 @@ Status InvActionCallback(uint32_t verb_and_status, StrPair argument) {
   if (Status s = apphead::AppHeadCommandCheck()) return s;
   switch (AppVerbOf(verb_and_status)) {
     case 5:  // MantMain: the maintenance window
+      return MantMainVerb(argument);
     case 8:  // LnManMain: the line-maintenance window
       return AppVerbNotServed();
     default:

@@ -13,9 +13,10 @@
 //     (shut-down) and anything else: 0, nothing to do while the main window
 //     has no logo.
 //   InvActionCallback (verb, argument): the session check first; MantMain
-//     (5) and LnManMain (8) open the program's own windows (163, message
-//     0031, while the window layer is missing); every other verb, LnNavMain
-//     (9) included, goes to the engine's dispatcher.
+//     (5) opens the maintenance window of its window-definition line;
+//     LnManMain (8) opens the program's line-maintenance window (163, message
+//     0031, while it is missing); every other verb, LnNavMain (9) included,
+//     goes to the engine's dispatcher.
 //   AppModuleFile (position): 0 the invoice file 6, 1 the file of the
 //     document's related records 14; any other position gives 0, no file.
 #pragma once

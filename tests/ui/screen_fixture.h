@@ -33,6 +33,8 @@ class ScreenTest : public UiTest {
     ASSERT_EQ(LoadDataFixture(), kOk);
     Ui().base_grid = {80, 24, 0, 0, 0, 0};
   }
+
+ public:
   // Writes definition n of a definition file: each line keyed "NN ".
   static void Def(const std::string& file, int n, const std::vector<std::string>& lines) {
     std::string text = Has(file) ? Get(file) : std::string();
@@ -41,6 +43,8 @@ class ScreenTest : public UiTest {
     for (const std::string& l : lines) text += key + l + "\r\n";
     Put(file, text);
   }
+
+ protected:
   // Opens the window-definition line's screen in a new window of the kind.
   Status Open(const std::string& line, int kind = 2) {
     WinDefRecord r = WinDefParse(StrOf(line));
