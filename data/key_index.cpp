@@ -24,24 +24,28 @@ void AppendLe32(std::string& out, int32_t value) {
   out.append(b, 4);
 }
 
-// A search text against a key value, as KeyCompareText against the record.
-int CompareFence(std::string_view text, const std::string& fence) {
-  size_t n = std::min(text.size(), fence.size());
-  int c = std::memcmp(text.data(), fence.data(), n);
-  if (c) return c;
-  return text.size() > fence.size() ? 1 : 0;
-}
-
 }  // namespace
+
+void KeyValueInto(const KeyLayout& key, const char* record, std::string& out) {
+  out.resize(key.Length());
+  char* p = out.data();
+  for (uint16_t i = 0; i < key.count && i < kKeyPartsMax; ++i) {
+    std::memcpy(p, record + key.parts[i].offset, key.parts[i].length);
+    p += key.parts[i].length;
+  }
+}
 
 void DataFileIndex::Attach(const DataFileLayout* layout, DataRecordFile* records, std::string path) {
   layout_ = layout;
   records_ = records;
   path_ = std::move(path);
   arrays_.assign(layout_->ArrayCount(), RecNoSeq());
+  for (size_t a = 0; a < arrays_.size(); ++a)
+    arrays_[a].SetKeyWidth(std::min<uint32_t>(layout_->Key(uint16_t(a + 1)).Length(), kKeptKeyMax));
   free_.clear();
   cursor_ = 0;
   changed_ = false;
+  unsaved_ = 0;
   shared_ = logging_ = unlogged_ = false;
   seen_ = LogHead{};
   log_at_ = -1;
@@ -64,44 +68,64 @@ const char* DataFileIndex::RecordOf(int32_t r) {
   return records_->View(r, &io_error_);
 }
 
-// First position whose key is not below the text (a failed read counts as
-// "not below", and io_error_ tells); with `upper`, first position whose key
-// is above it. Inside a block the entries' prefixes decide where they
-// differ from the text's, and wholly for a text of at most 8 bytes.
-uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
-  const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-  uint64_t mask;
-  const uint64_t tp = KeyTextPrefix(text, &mask);
-  const bool short_text = text.size() <= 8;
-  return arrays_[a].FirstWherePrefixed(
-      [&](int32_t r, const uint64_t* p) {
-        if (p && r != override_r_) {
-          const uint64_t ep = *p & mask;
-          if (ep != tp) return tp < ep;
-          if (short_text) return !upper;
-        }
-        const char* rec = RecordOf(r);
-        if (!rec) return true;
-        const int c = KeyCompareText(key, rec, text);
-        return upper ? c < 0 : c <= 0;
-      },
-      [&](const std::string& fence) {
-        const int c = CompareFence(text, fence);
-        return upper ? c < 0 : c <= 0;
-      },
-      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); },
-      [&](int32_t r, uint64_t* p) {
-        const char* rec = RecordOf(r);
-        if (!rec) return false;
-        *p = key.PrefixOf(rec);
-        return true;
-      });
+// The first `width` bytes of a record's key value (width at most the key's
+// length).
+static void KeyBytesOf(const KeyLayout& key, const char* rec, char* out, uint32_t width) {
+  for (uint16_t i = 0; i < key.count && i < kKeyPartsMax && width; ++i) {
+    const uint32_t n = std::min<uint32_t>(key.parts[i].length, width);
+    std::memcpy(out, rec + key.parts[i].offset, n);
+    out += n;
+    width -= n;
+  }
 }
 
-bool DataFileIndex::FillFence(const KeyLayout& key, int32_t r, std::string& fence) {
+// A search text against the entry of record r whose kept key bytes are k
+// (null: none), as KeyCompareText against the record: the record is read
+// only when the kept bytes are equal to the text's and shorter than both
+// the text and the key. A record that cannot be read counts as above the
+// text (io_error_ tells).
+int DataFileIndex::CompareEntry(const KeyLayout& key, uint32_t width, int32_t r, const char* k,
+                                std::string_view text) {
+  if (k) {
+    const size_t n = std::min<size_t>(text.size(), width);
+    const int c = std::memcmp(text.data(), k, n);
+    if (c || text.size() <= width) return c;
+    if (width >= key.Length()) return 1;  // a text longer than the key value sorts after it
+  }
   const char* rec = RecordOf(r);
-  if (!rec) return false;
-  fence = key.ValueOf(rec);
+  if (!rec) return -1;
+  return KeyCompareText(key, rec, text);
+}
+
+// First position whose key is not below the text (a failed read counts as
+// "not below", and io_error_ tells); with `upper`, first position whose key
+// is above it. The key bytes kept beside the record numbers decide where
+// they can; a block without them gets them on first use.
+uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
+  const KeyLayout& key = layout_->Key(uint16_t(a + 1));
+  RecNoSeq& arr = arrays_[a];
+  const uint32_t width = arr.KeyWidth();
+  return arr.FirstWhereKeyed(
+      [&](int32_t r, const char* k) {
+        const int c = CompareEntry(key, width, r, k, text);
+        return upper ? c < 0 : c <= 0;
+      },
+      [&](const int32_t* rs, size_t n, char* out) { return FillKeys(key, width, rs, n, out); });
+}
+
+// The kept key bytes of n entries, read from their records (the records
+// fetched a few entries ahead, since they lie anywhere in the file).
+bool DataFileIndex::FillKeys(const KeyLayout& key, uint32_t width, const int32_t* rs, size_t n, char* out) {
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < n && i < kAhead; ++i)
+    if (const char* p = RecordOf(rs[i])) __builtin_prefetch(p);
+  for (size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n)
+      if (const char* p = RecordOf(rs[i + kAhead])) __builtin_prefetch(p);
+    const char* rec = RecordOf(rs[i]);
+    if (!rec) return false;
+    KeyBytesOf(key, rec, out + i * width, width);
+  }
   return true;
 }
 
@@ -149,6 +173,7 @@ Status DataFileIndex::Load(std::string_view bytes) {
   free_.clear();
   cursor_ = 0;
   changed_ = false;
+  unsaved_ = 0;
   ResetRoom();
   if (bytes.empty()) return kOk;  // an empty index file: F = N = 0
   if (bytes.size() < 8) return kStDiskIo;
@@ -242,6 +267,7 @@ Status DataFileIndex::Rebuild() {
   }
   cursor_ = 0;
   changed_ = true;
+  unsaved_ = int64_t(live.size()) + FreeCount();  // the file has none of it
   ResetRoom();
   return kOk;
 }
@@ -268,6 +294,7 @@ Status DataFileIndex::Save(bool sync) {
       for (const auto& b : a.Blocks()) pieces.push_back({b.data(), b.size() * 4});
     if (!file_.WritePiecesAt(0, pieces.data(), pieces.size())) return ErrRecord(kModDataFile, kStDiskIo);
     changed_ = false;
+    unsaved_ = 0;
     return kOk;
   }
   std::string bytes = Serialize();
@@ -279,6 +306,7 @@ Status DataFileIndex::Save(bool sync) {
     return ErrRecord(kModDataFile, kStDiskIo);
   }
   changed_ = false;
+  unsaved_ = 0;
   return kOk;
 }
 
@@ -290,7 +318,12 @@ Status DataFileIndex::Reload() {
 }
 
 Status DataFileIndex::EnsureRoom(int which) {
-  if ((which == 0 ? key_spare_ : free_spare_) <= 0) return Reload();
+  if ((which == 0 ? key_spare_ : free_spare_) > 0) return kOk;
+  // Saved when the changes since the last save are an eighth of the index
+  // or more, so that the bytes written grow with the changes, not with the
+  // changes times the size of the file.
+  if (unsaved_ * 8 >= int64_t(LiveCount()) + FreeCount()) return Reload();
+  ResetRoom();
   return kOk;
 }
 
@@ -309,8 +342,7 @@ NdxResult DataFileIndex::Search(uint16_t key, std::string_view value, bool for_i
   uint32_t lo = LowerBound(a, text);
   bool found = false;
   if (lo < n) {
-    const char* rec = RecordOf(arr.at(lo));
-    found = rec && KeyCompareText(layout_->Key(uint16_t(a + 1)), rec, text) == 0;
+    found = CompareEntry(layout_->Key(uint16_t(a + 1)), arr.KeyWidth(), arr.at(lo), arr.KeyAt(lo), text) == 0;
   }
   uint32_t pos = lo;
   if (found && for_insert) pos = UpperBound(a, text) - 1;
@@ -371,19 +403,21 @@ uint32_t DataFileIndex::PositionOf(uint16_t key, int32_t r, const char* record) 
   size_t a = ArrayIndex(key);
   const RecNoSeq& arr = arrays_[a];
   const KeyLayout& layout = layout_->Key(uint16_t(a + 1));
-  std::string own;  // a copy: a view of the mapping may move while searching
   if (!record) {
-    if (const char* rec = RecordOf(r)) own.assign(rec, records_->RecordLength());
-    record = own.empty() ? nullptr : own.data();
+    // A copy: a view of the mapping may move while searching.
+    if (const char* rec = RecordOf(r)) {
+      own_.assign(rec, records_->RecordLength());
+      record = own_.data();
+    }
   }
   if (record) {
-    std::string text = layout.ValueOf(record);
+    KeyValueInto(layout, record, position_text_);
+    const std::string_view text = position_text_;
     OverrideScope o(override_r_, override_bytes_, r, record);
     for (uint32_t p = LowerBound(a, text); p < arr.size(); ++p) {
       int32_t e = arr.at(p);
       if (e == r) return p;
-      const char* rec = RecordOf(e);
-      if (!rec || KeyCompareText(layout, rec, text) != 0) break;
+      if (CompareEntry(layout, arr.KeyWidth(), e, arr.KeyAt(p), text) != 0) break;
     }
   }
   return arr.Find(r);  // not where its key says: look everywhere
@@ -439,14 +473,15 @@ Status DataFileIndex::AddRecord(const char* record, uint16_t key, int64_t* recno
   {
     OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
     for (size_t a = 0; a < arrays_.size(); ++a) {
-      std::string text = layout_->Key(uint16_t(a + 1)).ValueOf(record);
-      uint32_t pos = text.empty() ? arrays_[a].size() : UpperBound(a, text);
-      arrays_[a].insert(pos, int32_t(r), layout_->Key(uint16_t(a + 1)).PrefixOf(record));
+      KeyValueInto(layout_->Key(uint16_t(a + 1)), record, change_text_);
+      uint32_t pos = change_text_.empty() ? arrays_[a].size() : UpperBound(a, change_text_);
+      arrays_[a].insert(pos, int32_t(r), change_text_.data());
       if (a == ArrayIndex(key)) cursor_ = pos;
     }
   }
   --key_spare_;
   changed_ = true;
+  ++unsaved_;
   if (recno) *recno = r;
   Status l = Logged(kLogAdd, int32_t(r), nullptr);
   return io_error_ ? io_error_ : l;
@@ -457,7 +492,8 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
   const uint16_t length = records_->RecordLength();
   int64_t count = records_->Count();
   if (r < 0 || r >= count) return kStIndexCmd;
-  std::string old(length, '\0');
+  std::string& old = old_record_;
+  old.resize(length);
   Status s = records_->ReadRecNo(r, old.data());
   if (s) return s;
   if (old[0] == kRecordDeleted) return kStIndexCmd;
@@ -476,9 +512,11 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
     uint32_t at = PositionOf(uint16_t(a + 1), int32_t(r), old.data());
     if (at < arrays_[a].size()) arrays_[a].erase(at);
     OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
-    arrays_[a].insert(UpperBound(a, layout.ValueOf(record)), int32_t(r), layout.PrefixOf(record));
+    KeyValueInto(layout, record, change_text_);
+    arrays_[a].insert(UpperBound(a, change_text_), int32_t(r), change_text_.data());
     changed_ = true;
   }
+  if (moved) ++unsaved_;
   cursor_ = PositionOf(key, int32_t(r), record);
   // Only a moved key concerns the other opens' arrays.
   Status l = moved ? Logged(kLogRewrite, int32_t(r), old.data()) : kOk;
@@ -491,7 +529,8 @@ Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
   if (r < 0 || r >= count) return kStIndexCmd;
   Status s = EnsureRoom(1);
   if (s) return s;
-  std::string old(length, '\0');
+  std::string& old = old_record_;
+  old.resize(length);
   s = records_->ReadRecNo(r, old.data());
   if (s) return s;
   if (old[0] == kRecordDeleted) return kStIndexCmd;
@@ -510,6 +549,7 @@ Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
   --free_spare_;
   ++key_spare_;
   changed_ = true;
+  ++unsaved_;
   Status l = Logged(kLogDelete, int32_t(r), old.data());
   return io_error_ ? io_error_ : l;
 }
