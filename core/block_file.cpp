@@ -75,6 +75,7 @@ Status BlockFile::Open(std::string_view name, bool writable, bool create) {
   fd_ = fd;
   path_ = rp.path;
   known_size_ = st.st_size;
+  writable_ = writable;
   return kOk;
 }
 
@@ -82,6 +83,7 @@ void BlockFile::Close() {
   Unmap();
   if (fd_ >= 0) ::close(fd_);  // also drops the record locks of this open
   fd_ = -1;
+  writable_ = map_writable_ = false;
   known_size_ = 0;
 }
 
@@ -171,6 +173,17 @@ const char* BlockFile::View(int64_t pos, size_t n) {
   return map_ + pos;
 }
 
+char* BlockFile::WriteView(int64_t pos, size_t n) {
+  int64_t end = pos + int64_t(n);
+  if (!writable_ || pos < 0 || end > known_size_) return nullptr;
+  if (!map_writable_) {
+    Unmap();
+    map_writable_ = true;
+  }
+  if (size_t(end) > map_len_ && !Remap(end)) return nullptr;
+  return map_ + pos;
+}
+
 // Maps well beyond the present size, so that a growing file is remapped
 // rarely; pages past the end of the file are never touched (View reads only
 // below the known size).
@@ -180,7 +193,7 @@ bool BlockFile::Remap(int64_t need) {
   size_t len = size_t(need) * 2;
   if (len < kMinMap) len = kMinMap;
   len = (len + page - 1) / page * page;
-  void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, fd_, 0);
+  void* p = ::mmap(nullptr, len, map_writable_ ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, fd_, 0);
   if (p == MAP_FAILED) return false;
   map_ = static_cast<char*>(p);
   map_len_ = len;

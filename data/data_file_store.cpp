@@ -66,6 +66,8 @@ Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& lay
 Status DataFileStore::Close() {
   if (!open_) return kOk;
   Status s = kOk;
+  // The records reach the disk before the index that lists them.
+  if (!(flags_ & kOpenReadOnly) || (flags_ & kOpenExclusive)) records_.Sync();
   if (!(flags_ & kOpenNoIndex)) {
     if (index_.Shared()) {
       BlockFile& ix = index_.IndexFile();
@@ -81,7 +83,6 @@ Status DataFileStore::Close() {
       s = index_.Close();
     }
   }
-  if (!(flags_ & kOpenReadOnly) || (flags_ & kOpenExclusive)) records_.Sync();
   records_.Close();
   if (!marker_.empty()) LockMarkerRemove(marker_);
   marker_.clear();

@@ -205,30 +205,65 @@ Status DataFileIndex::Check() {
   const bool mapped = count > 0 && file.View(0, size_t(count) * length) != nullptr;
   std::vector<char> bufs(2 * size_t(length));
   size_t turn = 0;
-  auto record = [&](int32_t r) -> const char* {
-    if (mapped) return file.View(int64_t(r) * length, length);
+  auto record = [&](int64_t r) -> const char* {
+    if (mapped) return file.View(r * length, length);
     char* b = bufs.data() + (turn ^= 1) * length;
     return records_->ReadRecNo(r, b) == kOk ? b : nullptr;
   };
-  std::vector<char> seen(size_t(count), 0);
-  for (int32_t r : free_) {
-    if (r < 0 || r >= count || seen[size_t(r)]) return kStDiskIo;
+  // One pass in file order tells which records are deleted; the free list
+  // must name each of those once, and the arrays each live record once.
+  enum : char { kLive = 0, kDeleted = 1, kListed = 2 };
+  std::vector<char> state(static_cast<size_t>(count));
+  for (int64_t r = 0; r < count; ++r) {
     const char* rec = record(r);
-    if (!rec || rec[0] != kRecordDeleted) return kStDiskIo;
-    seen[size_t(r)] = 1;
+    if (!rec) return kStDiskIo;
+    state[size_t(r)] = rec[0] == kRecordDeleted ? kDeleted : kLive;
   }
-  std::vector<char> in_array(seen.size());
+  for (int32_t r : free_) {
+    if (r < 0 || r >= count || state[size_t(r)] != kDeleted) return kStDiskIo;
+    state[size_t(r)] = kListed;
+  }
+  std::vector<char> in_array(state.size());
+  std::vector<char> table;
   for (size_t a = 0; a < arrays_.size(); ++a) {
     const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-    std::copy(seen.begin(), seen.end(), in_array.begin());
+    RecNoSeq& arr = arrays_[a];
+    const uint32_t width = arr.KeyWidth();
+    // Where the kept bytes are the whole key, the keys are cut out of the
+    // records in file order first, and the array's order is checked on them:
+    // the array visits the records in any order, and the table is smaller.
+    const bool whole = width > 0 && width == key.Length();
+    if (whole) {
+      table.resize(size_t(count) * width);
+      for (int64_t r = 0; r < count; ++r)
+        if (state[size_t(r)] == kLive) KeyBytesOf(key, record(r), table.data() + size_t(r) * width, width);
+    }
+    std::fill(in_array.begin(), in_array.end(), 0);
     const char* prev = nullptr;
-    for (const std::vector<int32_t>& block : arrays_[a].Blocks()) {
-      for (int32_t r : block) {
-        if (r < 0 || r >= count || in_array[size_t(r)]) return kStDiskIo;
+    const char* prev_key = nullptr;
+    const auto& blocks = arr.Blocks();
+    for (size_t b = 0; b < blocks.size(); ++b) {
+      const std::vector<int32_t>& block = blocks[b];
+      char* keys = arr.KeyArea(b);
+      auto fail = [&] {
+        arr.DropKeys(b);
+        return kStDiskIo;
+      };
+      for (size_t i = 0; i < block.size(); ++i) {
+        const int32_t r = block[i];
+        if (r < 0 || r >= count || state[size_t(r)] != kLive || in_array[size_t(r)]) return fail();
         in_array[size_t(r)] = 1;
+        if (whole) {
+          char* k = keys + i * width;
+          std::memcpy(k, table.data() + size_t(r) * width, width);
+          if (prev_key && std::memcmp(prev_key, k, width) > 0) return fail();
+          prev_key = k;
+          continue;
+        }
         const char* rec = record(r);
-        if (!rec || rec[0] == kRecordDeleted) return kStDiskIo;
-        if (prev && KeyCompareRecords(key, prev, rec) > 0) return kStDiskIo;
+        if (!rec) return fail();
+        if (keys) KeyBytesOf(key, rec, keys + i * width, width);
+        if (prev && KeyCompareRecords(key, prev, rec) > 0) return fail();
         prev = rec;
       }
     }
@@ -283,6 +318,9 @@ std::string DataFileIndex::Serialize() const {
 }
 
 Status DataFileIndex::Save(bool sync) {
+  // A synced save makes a whole pair: the record file loses the room made
+  // ahead of its appends, so that both count the same records.
+  if (sync) records_->Trim();
   if (!changed_) return kOk;
   // Shared: in place, with a log for the others while there are any.
   if (shared_ && !sync) return WriteBaseShared(logging_);

@@ -53,6 +53,9 @@ class RecNoSeq {
   // Block b's key area, sized for its entries, for a caller that fills it
   // while walking the block (the bytes count as kept from then on).
   char* KeyArea(size_t b);
+  void DropKeys(size_t b) {
+    if (b < keys_.size()) keys_[b].clear();
+  }
 
   template <class Pred, class FencePred, class Fill>
   uint32_t FirstWhereFenced(Pred pred, FencePred fence_pred, Fill fill) const {
