@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -232,6 +233,19 @@ Status LockByte(int fd, BlockLock kind, off_t at, bool wait) {
 Status BlockFile::Lock(BlockLock kind) { return LockByte(fd_, kind, kOpenLockByte, false); }
 
 Status BlockFile::Hold(BlockLock kind) { return LockByte(fd_, kind, kChangeLockByte, true); }
+
+bool BlockFile::SetTag(const char* name, const std::string& value) {
+  return fd_ >= 0 && ::fsetxattr(fd_, name, value.data(), value.size(), 0) == 0;
+}
+
+bool BlockFile::GetTag(const char* name, std::string* value) const {
+  if (fd_ < 0) return false;
+  char buf[256];
+  ssize_t n = ::fgetxattr(fd_, name, buf, sizeof buf);
+  if (n < 0) return false;
+  value->assign(buf, size_t(n));
+  return true;
+}
 
 bool BlockFile::Truncate(int64_t size) {
   if (fd_ < 0 || size < 0) return false;

@@ -82,6 +82,10 @@ class BlockFile {
   // The change lock, waiting for it; 175 only when it cannot be had at all
   // (an exclusive hold on a file opened for reading).
   Status Hold(BlockLock kind);
+  // A small named value kept with the file outside its bytes (an extended
+  // attribute); false where the file system keeps none, or it is absent.
+  bool SetTag(const char* name, const std::string& value);
+  bool GetTag(const char* name, std::string* value) const;
   // Cuts or extends the file to `size` bytes.
   bool Truncate(int64_t size);
   // Whether the name still leads to the file this open holds (it may have

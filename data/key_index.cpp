@@ -7,6 +7,7 @@
 
 #include "core/block_file.h"
 #include "core/err_register.h"
+#include "data/index_seal.h"
 
 namespace eng {
 
@@ -46,6 +47,7 @@ void DataFileIndex::Attach(const DataFileLayout* layout, DataRecordFile* records
   cursor_ = 0;
   changed_ = false;
   unsaved_ = 0;
+  sealed_ = false;
   shared_ = logging_ = unlogged_ = false;
   seen_ = LogHead{};
   log_at_ = -1;
@@ -152,7 +154,8 @@ Status DataFileIndex::Open(bool* rebuilt) {
   Status s = kOk;
   if (size < 0 || !file_.ReadAt(0, bytes.data(), bytes.size())) {
     s = ErrRecord(kModDataFile, kStDiskIo);
-  } else if ((shared_ ? LoadShared(bytes) : Load(bytes)) != kOk || Check() != kOk) {
+  } else if ((shared_ ? LoadShared(bytes) : Load(bytes)) != kOk ||
+             (!(sealed_ = !shared_ && IndexSealHolds(file_, bytes, *records_)) && Check() != kOk)) {
     if (rebuilt) *rebuilt = true;
     s = Rebuild();
     unlogged_ = shared_;  // the file lacks what the memory now holds
@@ -163,6 +166,10 @@ Status DataFileIndex::Open(bool* rebuilt) {
 
 Status DataFileIndex::Close() {
   Status s = Save(true);
+  // An index that was checked, or records rewritten without moving a key:
+  // sealed now, so that the next open need not check it.
+  if (!s && (!sealed_ || records_->Written()) && file_.IsOpen() && records_->SoleWriter())
+    sealed_ = IndexSealWrite(file_, Serialize(), *records_);
   file_.Close();
   return s;
 }
@@ -340,6 +347,9 @@ Status DataFileIndex::Save(bool sync) {
     if (BlockFileReplace(path_, bytes.data(), bytes.size(), sync) != kOk) return ErrRecord(kModDataFile, kStDiskIo);
     // Later saves in place go to the new file.
     if (file_.IsOpen() && file_.Open(path_, true, false) != kOk) file_.Close();
+    // Whole and agreeing with the records: sealed, where no other open can
+    // have changed the records meanwhile.
+    sealed_ = sync && file_.IsOpen() && records_->SoleWriter() && IndexSealWrite(file_, bytes, *records_);
   } else if (!file_.WriteAt(0, bytes.data(), bytes.size())) {
     return ErrRecord(kModDataFile, kStDiskIo);
   }

@@ -28,7 +28,10 @@
 // closed file's index is whole and exactly as long as its arrays. A torn
 // in-place save is caught by the check of the next open.
 //
-// Opening checks the loaded index against the record file: sane counts, a
+// An index saved whole by an open that held the file exclusively is sealed
+// against the record file's content (index_seal.h); an open that finds the
+// seal holding takes the index without the check below. Otherwise, opening
+// checks the loaded index against the record file: sane counts, a
 // file long enough for them, N + F equal to the record count, every array a
 // sorted arrangement of exactly the live records, every free number a
 // deleted record. An index that fails (missing, truncated, stale after a
@@ -213,6 +216,7 @@ class DataFileIndex {
   int64_t free_spare_ = 64;
   bool changed_ = false;
   int64_t unsaved_ = 0;  // changes since the index file last took the arrays
+  bool sealed_ = false;  // the index file's seal held at open or was written since (index_seal.h)
   Status io_error_ = kOk;
   // Room reused by every change, so that a change allocates nothing.
   std::string change_text_, position_text_, own_, old_record_;

@@ -19,7 +19,7 @@ Status DataRecordFile::Open(std::string_view path, uint16_t record_length, bool 
   Close();
   length_ = record_length;
   sole_writer_ = false;
-  wrote_ = false;
+  wrote_ = written_ = false;
   writable_ = writable;
   end_ = 0;
   spare_.assign(record_length, ' ');
@@ -83,7 +83,7 @@ Status DataRecordFile::WriteRecNo(int64_t r, const char* record) {
   } else if (!file_.WriteAt(r * int64_t(length_), record, length_)) {
     return ErrRecord(kModDataFile, kStWrite);
   }
-  wrote_ = true;
+  wrote_ = written_ = true;
   if (sole_writer_) end_ = std::max(end_, end);
   return kOk;
 }
@@ -93,7 +93,7 @@ Status DataRecordFile::MarkDeleted(int64_t r) {
   if (r < 0 || !Holds(r)) return ErrRecord(kModDataFile, kStWrite);
   if (char* p = Writable(r)) *p = esc;
   else if (!file_.WriteAt(r * int64_t(length_), &esc, 1)) return ErrRecord(kModDataFile, kStWrite);
-  wrote_ = true;
+  wrote_ = written_ = true;
   return kOk;
 }
 

@@ -52,6 +52,9 @@ class DataRecordFile {
   // exclusively), whose own writes are all that can change the size.
   int64_t Count();
   void SetSoleWriter(bool sole);
+  bool SoleWriter() const { return sole_writer_; }
+  // Whether this open has written to the file.
+  bool Written() const { return written_; }
   Status ReadRecNo(int64_t r, char* out);
   Status WriteRecNo(int64_t r, const char* record);
   // Marks record r deleted by writing ESC over its first byte.
@@ -75,7 +78,8 @@ class DataRecordFile {
   uint16_t length_ = 0;
   bool writable_ = false;
   bool sole_writer_ = false;
-  bool wrote_ = false;  // written since the last sync
+  bool wrote_ = false;    // written since the last sync
+  bool written_ = false;  // written since the open
   int64_t end_ = 0;     // sole writer: the bytes the records take
   std::vector<char> spare_;  // a record read where the mapping does not reach
 };
