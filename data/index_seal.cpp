@@ -49,11 +49,13 @@ uint64_t ContentHash(std::string_view bytes) {
   const char* p = bytes.data();
   size_t n = bytes.size();
   uint64_t a = kP1 + kP2, b = kP2, c = 0, d = 0 - kP1;
+  // Each lane step (xor, multiply by an odd number, rotate) is one to one,
+  // so a change to any one word always changes its lane.
   for (; n >= 32; p += 32, n -= 32) {
-    a = Round(a, Load64(p));
-    b = Round(b, Load64(p + 8));
-    c = Round(c, Load64(p + 16));
-    d = Round(d, Load64(p + 24));
+    a = Rotl((a ^ Load64(p)) * kP1, 29);
+    b = Rotl((b ^ Load64(p + 8)) * kP1, 29);
+    c = Rotl((c ^ Load64(p + 16)) * kP1, 29);
+    d = Rotl((d ^ Load64(p + 24)) * kP1, 29);
   }
   uint64_t h = Rotl(a, 1) + Rotl(b, 7) + Rotl(c, 12) + Rotl(d, 18) + uint64_t(bytes.size());
   for (; n >= 8; p += 8, n -= 8) h = Rotl(h ^ Round(0, Load64(p)), 27) * kP1 + kP2;

@@ -441,6 +441,12 @@ int32_t DataFileIndex::Current(uint16_t key) const {
   return cursor_ < arr.size() ? arr.at(cursor_) : -1;
 }
 
+int32_t DataFileIndex::Near(uint16_t key, int32_t ahead) const {
+  const RecNoSeq& arr = arrays_[ArrayIndex(key)];
+  const int64_t pos = int64_t(cursor_) + ahead;
+  return pos >= 0 && pos < int64_t(arr.size()) ? arr.at(uint32_t(pos)) : -1;
+}
+
 std::string DataFileIndex::KeyOf(uint16_t key, int64_t r) {
   const char* rec = records_->View(r, &io_error_);
   if (!rec) return std::string();

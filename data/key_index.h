@@ -144,6 +144,9 @@ class DataFileIndex {
   NdxResult Seek(uint16_t key, std::string_view value) { return Search(key, value, false); }
   NdxResult Move(uint16_t key, uint16_t flags);
   int32_t Current(uint16_t key) const;
+  // The record `ahead` positions from the cursor in key k (behind it when
+  // negative); -1 outside the array.
+  int32_t Near(uint16_t key, int32_t ahead) const;
   uint32_t Cursor() const { return cursor_; }
   void SetCursor(uint32_t position) { cursor_ = position; }
 
