@@ -85,6 +85,7 @@ class RecNoSeq {
       else lo = mid + 1;
     }
     if (lo == blocks_.size()) return size_;
+    hint_ = lo;  // the caller reads the entry found next
     const char* k = Keys(lo, fill);
     const std::vector<int32_t>& b = blocks_[lo];
     return InBlock(lo, [&](size_t i) { return pred(b[i], k ? k + i * width_ : nullptr); });
