@@ -128,10 +128,10 @@ uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
   RecNoSeq& arr = arrays_[a];
   const uint32_t width = arr.KeyWidth();
   return arr.FirstWhereKeyed(
-      [&](int32_t r, const char* k) {
+      [&](const int32_t* r, const char* k) {
         // Kept bytes that differ decide here; the rest in CompareEntry.
         int c = k ? CompareBytes(text.data(), k, std::min<size_t>(text.size(), width)) : 0;
-        if (!c) c = CompareEntry(key, width, r, k, text);
+        if (!c) c = CompareEntry(key, width, *r, k, text);
         return upper ? c < 0 : c <= 0;
       },
       [&](const int32_t* rs, size_t n, char* out) { return FillKeys(key, width, rs, n, out); });

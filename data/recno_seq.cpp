@@ -43,6 +43,7 @@ const char* RecNoSeq::KeyAt(uint32_t pos) const {
 char* RecNoSeq::KeyArea(size_t b) {
   if (!width_ || b >= blocks_.size()) return nullptr;
   keys_[b].resize(blocks_[b].size() * width_);
+  last_ok_[b] = 0;  // the caller rewrites the bytes
   return keys_[b].data();
 }
 
@@ -60,6 +61,8 @@ void RecNoSeq::Insert(uint32_t pos, int32_t value, const char* key) {
     if (key && width_) keys_[0].assign(key, key + width_);
     fences_.emplace_back();
     fence_ok_.push_back(0);
+    lasts_.assign(width_, 0);
+    last_ok_.assign(1, 0);
     starts_.push_back(0);
     size_ = 1;
     return;
@@ -93,6 +96,10 @@ void RecNoSeq::Insert(uint32_t pos, int32_t value, const char* key) {
     const uint8_t fence_ok = fence_ok_[b];
     fences_.insert(fences_.begin() + b + 1, std::move(fence));
     fence_ok_.insert(fence_ok_.begin() + b + 1, fence_ok);
+    const uint8_t last_ok = last_ok_[b];
+    last_ok_.insert(last_ok_.begin() + b + 1, last_ok);
+    const std::vector<char> last(lasts_.begin() + b * width_, lasts_.begin() + (b + 1) * width_);
+    lasts_.insert(lasts_.begin() + (b + 1) * width_, last.begin(), last.end());
     fences_[b].clear();
     DropFence(b);
   }
@@ -114,6 +121,8 @@ void RecNoSeq::erase(uint32_t pos) {
     keys_.erase(keys_.begin() + b);
     fences_.erase(fences_.begin() + b);
     fence_ok_.erase(fence_ok_.begin() + b);
+    last_ok_.erase(last_ok_.begin() + b);
+    lasts_.erase(lasts_.begin() + b * width_, lasts_.begin() + (b + 1) * width_);
     starts_.erase(starts_.begin() + b);
   }
 }
@@ -124,6 +133,8 @@ void RecNoSeq::clear() {
   starts_.clear();
   fences_.clear();
   fence_ok_.clear();
+  lasts_.clear();
+  last_ok_.clear();
   hint_ = 0;
   size_ = 0;
 }
@@ -140,6 +151,8 @@ void RecNoSeq::assign(const int32_t* values, uint32_t n) {
   keys_.resize(blocks_.size());
   fences_.resize(blocks_.size());
   fence_ok_.assign(blocks_.size(), 0);
+  lasts_.assign(blocks_.size() * width_, 0);
+  last_ok_.assign(blocks_.size(), 0);
 }
 
 void RecNoSeq::AppendTo(std::string& out) const {

@@ -55,6 +55,7 @@ class RecNoSeq {
   char* KeyArea(size_t b);
   void DropKeys(size_t b) {
     if (b < keys_.size()) keys_[b].clear();
+    if (b < last_ok_.size()) last_ok_[b] = 0;
   }
 
   template <class Pred, class FencePred, class Fill>
@@ -71,24 +72,25 @@ class RecNoSeq {
     return InBlock(lo, [&](size_t i) { return pred(blocks_[lo][i]); });
   }
 
-  // pred(r, key) as in FirstWhere, `key` the entry's kept bytes or null;
+  // pred(r, key) as in FirstWhere, `r` pointing at the entry's record
+  // number (read only where needed) and `key` at its kept bytes or null;
   // `fill(recnos, n, out)` writes the key bytes of n entries (false when
-  // they cannot be had: the block then goes without).
+  // they cannot be had: the block then goes without). The search among
+  // blocks compares their last entries' bytes, kept side by side.
   template <class Pred, class Fill>
   uint32_t FirstWhereKeyed(Pred pred, Fill fill) const {
     size_t lo = 0, hi = blocks_.size();
     while (lo < hi) {
       size_t mid = lo + (hi - lo) / 2;
-      const char* k = Keys(mid, fill);
-      const size_t last = blocks_[mid].size() - 1;
-      if (pred(blocks_[mid][last], k ? k + last * width_ : nullptr)) hi = mid;
+      const std::vector<int32_t>& b = blocks_[mid];
+      if (pred(b.data() + b.size() - 1, LastKey(mid, fill))) hi = mid;
       else lo = mid + 1;
     }
     if (lo == blocks_.size()) return size_;
     hint_ = lo;  // the caller reads the entry found next
     const char* k = Keys(lo, fill);
     const std::vector<int32_t>& b = blocks_[lo];
-    return InBlock(lo, [&](size_t i) { return pred(b[i], k ? k + i * width_ : nullptr); });
+    return InBlock(lo, [&](size_t i) { return pred(b.data() + i, k ? k + i * width_ : nullptr); });
   }
 
   template <class Pred>
@@ -108,7 +110,10 @@ class RecNoSeq {
   void Insert(uint32_t pos, int32_t value, const char* key);
   // Moves the start of every block after b by delta.
   void Shift(size_t b, int32_t delta);
-  void DropFence(size_t b) { fence_ok_[b] = 0; }
+  void DropFence(size_t b) {
+    fence_ok_[b] = 0;
+    last_ok_[b] = 0;
+  }
   bool HasKeys(size_t b) const { return width_ && keys_[b].size() == blocks_[b].size() * width_; }
 
   // Block b's key bytes, filled on first use; null when they cannot be had.
@@ -125,6 +130,20 @@ class RecNoSeq {
       }
     }
     return k.data();
+  }
+
+  // The kept bytes of block b's last entry, from the side-by-side copy;
+  // null when the block has none.
+  template <class Fill>
+  const char* LastKey(size_t b, Fill& fill) const {
+    if (!width_) return nullptr;
+    char* last = lasts_.data() + b * width_;
+    if (last_ok_[b]) return last;
+    const char* k = Keys(b, fill);
+    if (!k) return nullptr;
+    std::copy(k + (blocks_[b].size() - 1) * width_, k + blocks_[b].size() * width_, last);
+    last_ok_[b] = 1;
+    return last;
   }
 
   // The first entry of block `lo` satisfying at(i), whose last entry does.
@@ -144,6 +163,8 @@ class RecNoSeq {
   uint32_t width_ = 0;
   std::vector<std::vector<int32_t>> blocks_;
   mutable std::vector<std::vector<char>> keys_;  // per block: width_ bytes per entry, or empty
+  mutable std::vector<char> lasts_;             // per block: the kept bytes of its last entry
+  mutable std::vector<uint8_t> last_ok_;        // per block: whether lasts_ holds them
   mutable std::vector<std::string> fences_;      // per block: the key value of its last entry
   mutable std::vector<uint8_t> fence_ok_;
   std::vector<uint32_t> starts_;  // position of each block's first entry
