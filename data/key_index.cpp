@@ -573,8 +573,15 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
   Status s = records_->ReadRecNo(r, old.data());
   if (s) return s;
   if (old[0] == kRecordDeleted) return kStIndexCmd;
+  // The cursor goes to r's entry in the named key: where it already is (a
+  // locate just found r), where r was put back, or searched for.
+  const size_t ka = ArrayIndex(key);
+  auto place_cursor = [&] {
+    if (cursor_ >= arrays_[ka].size() || arrays_[ka].at(cursor_) != int32_t(r))
+      cursor_ = PositionOf(key, int32_t(r), record);
+  };
   if (std::memcmp(old.data(), record, length) == 0) {
-    cursor_ = PositionOf(key, int32_t(r), record);
+    place_cursor();
     return kOk;
   }
   s = records_->WriteRecNo(r, record);
@@ -589,11 +596,13 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
     if (at < arrays_[a].size()) arrays_[a].erase(at);
     OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
     KeyValueInto(layout, record, change_text_);
-    arrays_[a].insert(UpperBound(a, change_text_), int32_t(r), change_text_.data());
+    const uint32_t pos = UpperBound(a, change_text_);
+    arrays_[a].insert(pos, int32_t(r), change_text_.data());
+    if (a == ka) cursor_ = pos;
     changed_ = true;
   }
   if (moved) ++unsaved_;
-  cursor_ = PositionOf(key, int32_t(r), record);
+  place_cursor();
   // Only a moved key concerns the other opens' arrays.
   Status l = moved ? Logged(kLogRewrite, int32_t(r), old.data()) : kOk;
   return io_error_ ? io_error_ : l;
