@@ -21,12 +21,12 @@
 // the last save amount to an eighth of its entries or more: the file on disk
 // is then at most max(64, an eighth of the entries) changes behind, and the
 // bytes written stay in proportion to the changes. Only a changed index is
-// saved. The save of a reload
-// rewrites the file in place from offset 0 (bytes after the last array are
-// never read); the save of a close, and every synced save, writes the whole
-// file under a fresh name, syncs it and renames it over the old one, so a
-// closed file's index is whole and exactly as long as its arrays. A torn
-// in-place save is caught by the check of the next open.
+// saved. The save of a reload rewrites the file in place from offset 0
+// (bytes after the last array are never read); the save of a close, and
+// every synced save, writes the whole file under a fresh name, syncs it and
+// renames it over the old one, so a closed file's index is whole and exactly
+// as long as its arrays. A torn in-place save is caught by the check of the
+// next open.
 //
 // An index saved whole by an open that held the file exclusively is sealed
 // against the record file's content (index_seal.h); an open that finds the
