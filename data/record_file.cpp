@@ -71,6 +71,10 @@ bool DataRecordFile::MakeRoom(int64_t end) {
 char* DataRecordFile::Writable(int64_t r) {
   if (!sole_writer_ || !writable_) return nullptr;
   const int64_t pos = r * int64_t(length_), end = pos + length_;
+  // Records already in the file are changed with a call: a store into the
+  // mapping would cost a page fault and, at the next sync, a page table
+  // flush, for one record among many pages.
+  if (end <= end_) return nullptr;
   if (end > file_.KnownSize() && !MakeRoom(end)) return nullptr;
   return file_.WriteView(pos, length_);
 }

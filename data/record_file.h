@@ -16,12 +16,13 @@
 //                 do when it wrote none)
 // Record numbers are 32-bit; offsets are computed in 64 bits.
 //
-// The sole writer (an open holding the file exclusively) writes records
-// through a writable mapping instead of one system call each. Appends need
-// the file to reach past them first, so it is extended ahead of them in
-// batches, with deleted records (ESC and blanks): the records count only up
-// to the last one written, and the room beyond is cut off again by Trim,
-// Sync and Close. A process killed meanwhile leaves those deleted records
+// The sole writer (an open holding the file exclusively) appends records
+// through a writable mapping instead of one system call each (records
+// already in the file are changed with a call). Appends need the file to
+// reach past them first, so it is extended ahead of them in batches, with
+// deleted records (ESC and blanks): the records count only up to the last
+// one written, and the room beyond is cut off again by Trim, Sync and
+// Close. A process killed meanwhile leaves those deleted records
 // at the end of the file, which the index check of the next open finds and
 // the rebuild lists as free numbers; no written record is lost.
 #pragma once
