@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -75,6 +76,7 @@ Status BlockFile::Open(std::string_view name, bool writable, bool create) {
   fd_ = fd;
   path_ = rp.path;
   known_size_ = st.st_size;
+  writable_ = writable;
   return kOk;
 }
 
@@ -82,6 +84,7 @@ void BlockFile::Close() {
   Unmap();
   if (fd_ >= 0) ::close(fd_);  // also drops the record locks of this open
   fd_ = -1;
+  writable_ = map_writable_ = false;
   known_size_ = 0;
 }
 
@@ -171,6 +174,17 @@ const char* BlockFile::View(int64_t pos, size_t n) {
   return map_ + pos;
 }
 
+char* BlockFile::WriteView(int64_t pos, size_t n) {
+  int64_t end = pos + int64_t(n);
+  if (!writable_ || pos < 0 || end > known_size_) return nullptr;
+  if (!map_writable_) {
+    Unmap();
+    map_writable_ = true;
+  }
+  if (size_t(end) > map_len_ && !Remap(end)) return nullptr;
+  return map_ + pos;
+}
+
 // Maps well beyond the present size, so that a growing file is remapped
 // rarely; pages past the end of the file are never touched (View reads only
 // below the known size).
@@ -180,7 +194,9 @@ bool BlockFile::Remap(int64_t need) {
   size_t len = size_t(need) * 2;
   if (len < kMinMap) len = kMinMap;
   len = (len + page - 1) / page * page;
-  void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, fd_, 0);
+  // Populated at once: the pages that exist are entered in one call instead
+  // of a fault each (those past the end stay untouched).
+  void* p = ::mmap(nullptr, len, map_writable_ ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED | MAP_POPULATE, fd_, 0);
   if (p == MAP_FAILED) return false;
   map_ = static_cast<char*>(p);
   map_len_ = len;
@@ -219,6 +235,19 @@ Status LockByte(int fd, BlockLock kind, off_t at, bool wait) {
 Status BlockFile::Lock(BlockLock kind) { return LockByte(fd_, kind, kOpenLockByte, false); }
 
 Status BlockFile::Hold(BlockLock kind) { return LockByte(fd_, kind, kChangeLockByte, true); }
+
+bool BlockFile::SetTag(const char* name, const std::string& value) {
+  return fd_ >= 0 && ::fsetxattr(fd_, name, value.data(), value.size(), 0) == 0;
+}
+
+bool BlockFile::GetTag(const char* name, std::string* value) const {
+  if (fd_ < 0) return false;
+  char buf[256];
+  ssize_t n = ::fgetxattr(fd_, name, buf, sizeof buf);
+  if (n < 0) return false;
+  value->assign(buf, size_t(n));
+  return true;
+}
 
 bool BlockFile::Truncate(int64_t size) {
   if (fd_ < 0 || size < 0) return false;

@@ -8,6 +8,11 @@
 //     comparisons without a system call. It is coherent with every write, ours
 //     and other processes'; only bytes below the size last seen are read
 //     through it.
+//   - WriteView gives the same mapping writable, for a file opened for
+//     writing: bytes stored through it are in the system's cache at once, as
+//     after a write, and Sync flushes them. Only bytes below the known size
+//     may be written, so the owner extends the file (WriteAt) before writing
+//     past its end.
 //   - Advisory locks are record locks of the open file description, so a
 //     lock can be lowered atomically and two opens in one process exclude
 //     each other as two processes do. Two independent locks sit on bytes far
@@ -68,12 +73,19 @@ class BlockFile {
   // The bytes [pos, pos + n) through the mapping, when they lie below the
   // known size; null otherwise (the caller then reads with ReadAt).
   const char* View(int64_t pos, size_t n);
+  // The bytes [pos, pos + n) writable through the mapping, when the file is
+  // open for writing and they lie below the known size; null otherwise.
+  char* WriteView(int64_t pos, size_t n);
 
   // The open lock; 175 when another open holds it in a conflicting way.
   Status Lock(BlockLock kind);
   // The change lock, waiting for it; 175 only when it cannot be had at all
   // (an exclusive hold on a file opened for reading).
   Status Hold(BlockLock kind);
+  // A small named value kept with the file outside its bytes (an extended
+  // attribute); false where the file system keeps none, or it is absent.
+  bool SetTag(const char* name, const std::string& value);
+  bool GetTag(const char* name, std::string* value) const;
   // Cuts or extends the file to `size` bytes.
   bool Truncate(int64_t size);
   // Whether the name still leads to the file this open holds (it may have
@@ -85,6 +97,8 @@ class BlockFile {
   void Unmap();
 
   int fd_ = -1;
+  bool writable_ = false;      // opened for writing
+  bool map_writable_ = false;  // the mapping is (to be) writable
   std::string path_;
   int64_t known_size_ = 0;
   char* map_ = nullptr;

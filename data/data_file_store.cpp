@@ -66,6 +66,8 @@ Status DataFileStore::Open(const DataFileNames& names, const DataFileLayout& lay
 Status DataFileStore::Close() {
   if (!open_) return kOk;
   Status s = kOk;
+  // The records reach the disk before the index that lists them.
+  if (!(flags_ & kOpenReadOnly) || (flags_ & kOpenExclusive)) records_.Sync();
   if (!(flags_ & kOpenNoIndex)) {
     if (index_.Shared()) {
       BlockFile& ix = index_.IndexFile();
@@ -81,7 +83,6 @@ Status DataFileStore::Close() {
       s = index_.Close();
     }
   }
-  if (!(flags_ & kOpenReadOnly) || (flags_ & kOpenExclusive)) records_.Sync();
   records_.Close();
   if (!marker_.empty()) LockMarkerRemove(marker_);
   marker_.clear();
@@ -134,7 +135,13 @@ NdxResult DataFileStore::Locate(uint16_t key, std::string_view value, std::strin
 NdxResult DataFileStore::Move(uint16_t key, uint16_t flags, std::string* out) {
   if (Status s = Writable()) return NdxResult{kNdxPastEnd, s, -1};
   NdxResult res = index_.Move(key, flags);
-  if (res.recno >= 0 && res.position == kNdxFound) res.error = Read(res.recno, out);
+  if (res.recno >= 0 && res.position == kNdxFound) {
+    // A walk reads the records in key order, wherever they lie in the file:
+    // the one a few steps on is fetched while this one is read.
+    const uint16_t move = flags & kNdxMoveMask;
+    if (move == kNdxNext || move == kNdxPrevious) records_.Prefetch(index_.Near(key, move == kNdxNext ? 6 : -6));
+    res.error = Read(res.recno, out);
+  }
   return res;
 }
 

@@ -19,8 +19,10 @@
 //     it when it does not match (see key_index.h).
 //   0xFFFF when the record file cannot be opened (164 recorded under module
 //   17 with its path); 168 for a layout whose keys leave the record.
-// Close saves a changed index (synced), syncs the record file, releases the
-// lock and removes the marker this open wrote; it returns the index's status.
+// Close syncs the records this open wrote, then saves a changed index
+// (synced), so that the index on disk never lists records that are not;
+// it releases the lock and removes the marker this open wrote, and returns
+// the index's status.
 //
 // Several opens (in this and other processes) may write a file opened
 // shared. Each change (taking a record number, writing the record, changing

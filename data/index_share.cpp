@@ -78,6 +78,7 @@ Status DataFileIndex::SyncShared() {
     std::string bytes(size_t((head.entries - seen_.entries) * size), '\0');
     if (file_.ReadAt(at + kLogHeadSize + int64_t(seen_.entries * size), bytes.data(), bytes.size())) {
       Status s = Replay(bytes.data(), head.entries - seen_.entries);
+      unsaved_ += int64_t(head.entries - seen_.entries);
       seen_ = head;
       log_at_ = at;
       changed_ = true;
@@ -186,9 +187,9 @@ Status DataFileIndex::Replay(const char* entries, uint64_t count) {
     OverrideScope o(override_r_, override_bytes_, touched[t].r, now[t].data());
     for (size_t a = 0; a < k; ++a) {
       if (keep[t * k + a]) continue;
-      std::string text = layout_->Key(uint16_t(a + 1)).ValueOf(now[t].data());
-      uint32_t pos = text.empty() ? arrays_[a].size() : UpperBound(a, text);
-      arrays_[a].insert(pos, touched[t].r, layout_->Key(uint16_t(a + 1)).PrefixOf(now[t].data()));
+      KeyValueInto(layout_->Key(uint16_t(a + 1)), now[t].data(), change_text_);
+      uint32_t pos = change_text_.empty() ? arrays_[a].size() : UpperBound(a, change_text_);
+      arrays_[a].insert(pos, touched[t].r, change_text_.data());
     }
   }
   ResetRoom();
@@ -215,6 +216,7 @@ Status DataFileIndex::WriteBaseShared(bool with_log) {
   log_at_ = with_log ? base : -1;
   unlogged_ = false;
   changed_ = false;
+  unsaved_ = 0;
   return kOk;
 }
 

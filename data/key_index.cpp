@@ -7,6 +7,7 @@
 
 #include "core/block_file.h"
 #include "core/err_register.h"
+#include "data/index_seal.h"
 
 namespace eng {
 
@@ -24,24 +25,29 @@ void AppendLe32(std::string& out, int32_t value) {
   out.append(b, 4);
 }
 
-// A search text against a key value, as KeyCompareText against the record.
-int CompareFence(std::string_view text, const std::string& fence) {
-  size_t n = std::min(text.size(), fence.size());
-  int c = std::memcmp(text.data(), fence.data(), n);
-  if (c) return c;
-  return text.size() > fence.size() ? 1 : 0;
-}
-
 }  // namespace
+
+void KeyValueInto(const KeyLayout& key, const char* record, std::string& out) {
+  out.resize(key.Length());
+  char* p = out.data();
+  for (uint16_t i = 0; i < key.count && i < kKeyPartsMax; ++i) {
+    std::memcpy(p, record + key.parts[i].offset, key.parts[i].length);
+    p += key.parts[i].length;
+  }
+}
 
 void DataFileIndex::Attach(const DataFileLayout* layout, DataRecordFile* records, std::string path) {
   layout_ = layout;
   records_ = records;
   path_ = std::move(path);
   arrays_.assign(layout_->ArrayCount(), RecNoSeq());
+  for (size_t a = 0; a < arrays_.size(); ++a)
+    arrays_[a].SetKeyWidth(std::min<uint32_t>(layout_->Key(uint16_t(a + 1)).Length(), kKeptKeyMax));
   free_.clear();
   cursor_ = 0;
   changed_ = false;
+  unsaved_ = 0;
+  sealed_ = false;
   shared_ = logging_ = unlogged_ = false;
   seen_ = LogHead{};
   log_at_ = -1;
@@ -64,44 +70,86 @@ const char* DataFileIndex::RecordOf(int32_t r) {
   return records_->View(r, &io_error_);
 }
 
-// First position whose key is not below the text (a failed read counts as
-// "not below", and io_error_ tells); with `upper`, first position whose key
-// is above it. Inside a block the entries' prefixes decide where they
-// differ from the text's, and wholly for a text of at most 8 bytes.
-uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
-  const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-  uint64_t mask;
-  const uint64_t tp = KeyTextPrefix(text, &mask);
-  const bool short_text = text.size() <= 8;
-  return arrays_[a].FirstWherePrefixed(
-      [&](int32_t r, const uint64_t* p) {
-        if (p && r != override_r_) {
-          const uint64_t ep = *p & mask;
-          if (ep != tp) return tp < ep;
-          if (short_text) return !upper;
-        }
-        const char* rec = RecordOf(r);
-        if (!rec) return true;
-        const int c = KeyCompareText(key, rec, text);
-        return upper ? c < 0 : c <= 0;
-      },
-      [&](const std::string& fence) {
-        const int c = CompareFence(text, fence);
-        return upper ? c < 0 : c <= 0;
-      },
-      [&](int32_t r, std::string& fence) { return FillFence(key, r, fence); },
-      [&](int32_t r, uint64_t* p) {
-        const char* rec = RecordOf(r);
-        if (!rec) return false;
-        *p = key.PrefixOf(rec);
-        return true;
-      });
+// The first `width` bytes of a record's key value (width at most the key's
+// length).
+static void KeyBytesOf(const KeyLayout& key, const char* rec, char* out, uint32_t width) {
+  for (uint16_t i = 0; i < key.count && i < kKeyPartsMax && width; ++i) {
+    const uint32_t n = std::min<uint32_t>(key.parts[i].length, width);
+    std::memcpy(out, rec + key.parts[i].offset, n);
+    out += n;
+    width -= n;
+  }
 }
 
-bool DataFileIndex::FillFence(const KeyLayout& key, int32_t r, std::string& fence) {
+// memcmp's sign for the short lengths of keys, without a call: eight bytes
+// at a time, compared as big-endian numbers.
+static inline int CompareBytes(const char* a, const char* b, size_t n) {
+  for (; n >= 8; a += 8, b += 8, n -= 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x != y) {
+      if constexpr (std::endian::native == std::endian::little) {
+        x = __builtin_bswap64(x);
+        y = __builtin_bswap64(y);
+      }
+      return x < y ? -1 : 1;
+    }
+  }
+  for (; n; ++a, ++b, --n)
+    if (*a != *b) return uint8_t(*a) < uint8_t(*b) ? -1 : 1;
+  return 0;
+}
+
+// A search text against the entry of record r whose kept key bytes are k
+// (null: none), as KeyCompareText against the record: the record is read
+// only when the kept bytes are equal to the text's and shorter than both
+// the text and the key. A record that cannot be read counts as above the
+// text (io_error_ tells).
+int DataFileIndex::CompareEntry(const KeyLayout& key, uint32_t width, int32_t r, const char* k,
+                                std::string_view text) {
+  if (k) {
+    const size_t n = std::min<size_t>(text.size(), width);
+    const int c = CompareBytes(text.data(), k, n);
+    if (c || text.size() <= width) return c;
+    if (width >= key.Length()) return 1;  // a text longer than the key value sorts after it
+  }
   const char* rec = RecordOf(r);
-  if (!rec) return false;
-  fence = key.ValueOf(rec);
+  if (!rec) return -1;
+  return KeyCompareText(key, rec, text);
+}
+
+// First position whose key is not below the text (a failed read counts as
+// "not below", and io_error_ tells); with `upper`, first position whose key
+// is above it. The key bytes kept beside the record numbers decide where
+// they can; a block without them gets them on first use.
+uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
+  const KeyLayout& key = layout_->Key(uint16_t(a + 1));
+  RecNoSeq& arr = arrays_[a];
+  const uint32_t width = arr.KeyWidth();
+  return arr.FirstWhereKeyed(
+      [&](const int32_t* r, const char* k) {
+        // Kept bytes that differ decide here; the rest in CompareEntry.
+        int c = k ? CompareBytes(text.data(), k, std::min<size_t>(text.size(), width)) : 0;
+        if (!c) c = CompareEntry(key, width, *r, k, text);
+        return upper ? c < 0 : c <= 0;
+      },
+      [&](const int32_t* rs, size_t n, char* out) { return FillKeys(key, width, rs, n, out); });
+}
+
+// The kept key bytes of n entries, read from their records (the records
+// fetched a few entries ahead, since they lie anywhere in the file).
+bool DataFileIndex::FillKeys(const KeyLayout& key, uint32_t width, const int32_t* rs, size_t n, char* out) {
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < n && i < kAhead; ++i)
+    if (const char* p = RecordOf(rs[i])) __builtin_prefetch(p);
+  for (size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n)
+      if (const char* p = RecordOf(rs[i + kAhead])) __builtin_prefetch(p);
+    const char* rec = RecordOf(rs[i]);
+    if (!rec) return false;
+    KeyBytesOf(key, rec, out + i * width, width);
+  }
   return true;
 }
 
@@ -128,7 +176,8 @@ Status DataFileIndex::Open(bool* rebuilt) {
   Status s = kOk;
   if (size < 0 || !file_.ReadAt(0, bytes.data(), bytes.size())) {
     s = ErrRecord(kModDataFile, kStDiskIo);
-  } else if ((shared_ ? LoadShared(bytes) : Load(bytes)) != kOk || Check() != kOk) {
+  } else if ((shared_ ? LoadShared(bytes) : Load(bytes)) != kOk ||
+             (!(sealed_ = !shared_ && IndexSealHolds(file_, bytes, *records_)) && Check() != kOk)) {
     if (rebuilt) *rebuilt = true;
     s = Rebuild();
     unlogged_ = shared_;  // the file lacks what the memory now holds
@@ -139,6 +188,10 @@ Status DataFileIndex::Open(bool* rebuilt) {
 
 Status DataFileIndex::Close() {
   Status s = Save(true);
+  // An index that was checked, or records rewritten without moving a key:
+  // sealed now, so that the next open need not check it.
+  if (!s && (!sealed_ || records_->Written()) && file_.IsOpen() && records_->SoleWriter())
+    sealed_ = IndexSealWrite(file_, Serialize(), *records_);
   file_.Close();
   return s;
 }
@@ -149,6 +202,7 @@ Status DataFileIndex::Load(std::string_view bytes) {
   free_.clear();
   cursor_ = 0;
   changed_ = false;
+  unsaved_ = 0;
   ResetRoom();
   if (bytes.empty()) return kOk;  // an empty index file: F = N = 0
   if (bytes.size() < 8) return kStDiskIo;
@@ -180,30 +234,65 @@ Status DataFileIndex::Check() {
   const bool mapped = count > 0 && file.View(0, size_t(count) * length) != nullptr;
   std::vector<char> bufs(2 * size_t(length));
   size_t turn = 0;
-  auto record = [&](int32_t r) -> const char* {
-    if (mapped) return file.View(int64_t(r) * length, length);
+  auto record = [&](int64_t r) -> const char* {
+    if (mapped) return file.View(r * length, length);
     char* b = bufs.data() + (turn ^= 1) * length;
     return records_->ReadRecNo(r, b) == kOk ? b : nullptr;
   };
-  std::vector<char> seen(size_t(count), 0);
-  for (int32_t r : free_) {
-    if (r < 0 || r >= count || seen[size_t(r)]) return kStDiskIo;
+  // One pass in file order tells which records are deleted; the free list
+  // must name each of those once, and the arrays each live record once.
+  enum : char { kLive = 0, kDeleted = 1, kListed = 2 };
+  std::vector<char> state(static_cast<size_t>(count));
+  for (int64_t r = 0; r < count; ++r) {
     const char* rec = record(r);
-    if (!rec || rec[0] != kRecordDeleted) return kStDiskIo;
-    seen[size_t(r)] = 1;
+    if (!rec) return kStDiskIo;
+    state[size_t(r)] = rec[0] == kRecordDeleted ? kDeleted : kLive;
   }
-  std::vector<char> in_array(seen.size());
+  for (int32_t r : free_) {
+    if (r < 0 || r >= count || state[size_t(r)] != kDeleted) return kStDiskIo;
+    state[size_t(r)] = kListed;
+  }
+  std::vector<char> in_array(state.size());
+  std::vector<char> table;
   for (size_t a = 0; a < arrays_.size(); ++a) {
     const KeyLayout& key = layout_->Key(uint16_t(a + 1));
-    std::copy(seen.begin(), seen.end(), in_array.begin());
+    RecNoSeq& arr = arrays_[a];
+    const uint32_t width = arr.KeyWidth();
+    // Where the kept bytes are the whole key, the keys are cut out of the
+    // records in file order first, and the array's order is checked on them:
+    // the array visits the records in any order, and the table is smaller.
+    const bool whole = width > 0 && width == key.Length();
+    if (whole) {
+      table.resize(size_t(count) * width);
+      for (int64_t r = 0; r < count; ++r)
+        if (state[size_t(r)] == kLive) KeyBytesOf(key, record(r), table.data() + size_t(r) * width, width);
+    }
+    std::fill(in_array.begin(), in_array.end(), 0);
     const char* prev = nullptr;
-    for (const std::vector<int32_t>& block : arrays_[a].Blocks()) {
-      for (int32_t r : block) {
-        if (r < 0 || r >= count || in_array[size_t(r)]) return kStDiskIo;
+    const char* prev_key = nullptr;
+    const auto& blocks = arr.Blocks();
+    for (size_t b = 0; b < blocks.size(); ++b) {
+      const std::vector<int32_t>& block = blocks[b];
+      char* keys = arr.KeyArea(b);
+      auto fail = [&] {
+        arr.DropKeys(b);
+        return kStDiskIo;
+      };
+      for (size_t i = 0; i < block.size(); ++i) {
+        const int32_t r = block[i];
+        if (r < 0 || r >= count || state[size_t(r)] != kLive || in_array[size_t(r)]) return fail();
         in_array[size_t(r)] = 1;
+        if (whole) {
+          char* k = keys + i * width;
+          std::memcpy(k, table.data() + size_t(r) * width, width);
+          if (prev_key && std::memcmp(prev_key, k, width) > 0) return fail();
+          prev_key = k;
+          continue;
+        }
         const char* rec = record(r);
-        if (!rec || rec[0] == kRecordDeleted) return kStDiskIo;
-        if (prev && KeyCompareRecords(key, prev, rec) > 0) return kStDiskIo;
+        if (!rec) return fail();
+        if (keys) KeyBytesOf(key, rec, keys + i * width, width);
+        if (prev && KeyCompareRecords(key, prev, rec) > 0) return fail();
         prev = rec;
       }
     }
@@ -242,6 +331,7 @@ Status DataFileIndex::Rebuild() {
   }
   cursor_ = 0;
   changed_ = true;
+  unsaved_ = int64_t(live.size()) + FreeCount();  // the file has none of it
   ResetRoom();
   return kOk;
 }
@@ -257,6 +347,9 @@ std::string DataFileIndex::Serialize() const {
 }
 
 Status DataFileIndex::Save(bool sync) {
+  // A synced save makes a whole pair: the record file loses the room made
+  // ahead of its appends, so that both count the same records.
+  if (sync) records_->Trim();
   if (!changed_) return kOk;
   // Shared: in place, with a log for the others while there are any.
   if (shared_ && !sync) return WriteBaseShared(logging_);
@@ -268,6 +361,7 @@ Status DataFileIndex::Save(bool sync) {
       for (const auto& b : a.Blocks()) pieces.push_back({b.data(), b.size() * 4});
     if (!file_.WritePiecesAt(0, pieces.data(), pieces.size())) return ErrRecord(kModDataFile, kStDiskIo);
     changed_ = false;
+    unsaved_ = 0;
     return kOk;
   }
   std::string bytes = Serialize();
@@ -275,10 +369,14 @@ Status DataFileIndex::Save(bool sync) {
     if (BlockFileReplace(path_, bytes.data(), bytes.size(), sync) != kOk) return ErrRecord(kModDataFile, kStDiskIo);
     // Later saves in place go to the new file.
     if (file_.IsOpen() && file_.Open(path_, true, false) != kOk) file_.Close();
+    // Whole and agreeing with the records: sealed, where no other open can
+    // have changed the records meanwhile.
+    sealed_ = sync && file_.IsOpen() && records_->SoleWriter() && IndexSealWrite(file_, bytes, *records_);
   } else if (!file_.WriteAt(0, bytes.data(), bytes.size())) {
     return ErrRecord(kModDataFile, kStDiskIo);
   }
   changed_ = false;
+  unsaved_ = 0;
   return kOk;
 }
 
@@ -290,7 +388,12 @@ Status DataFileIndex::Reload() {
 }
 
 Status DataFileIndex::EnsureRoom(int which) {
-  if ((which == 0 ? key_spare_ : free_spare_) <= 0) return Reload();
+  if ((which == 0 ? key_spare_ : free_spare_) > 0) return kOk;
+  // Saved when the changes since the last save are an eighth of the index
+  // or more, so that the bytes written grow with the changes, not with the
+  // changes times the size of the file.
+  if (unsaved_ * 8 >= int64_t(LiveCount()) + FreeCount()) return Reload();
+  ResetRoom();
   return kOk;
 }
 
@@ -309,8 +412,7 @@ NdxResult DataFileIndex::Search(uint16_t key, std::string_view value, bool for_i
   uint32_t lo = LowerBound(a, text);
   bool found = false;
   if (lo < n) {
-    const char* rec = RecordOf(arr.at(lo));
-    found = rec && KeyCompareText(layout_->Key(uint16_t(a + 1)), rec, text) == 0;
+    found = CompareEntry(layout_->Key(uint16_t(a + 1)), arr.KeyWidth(), arr.at(lo), arr.KeyAt(lo), text) == 0;
   }
   uint32_t pos = lo;
   if (found && for_insert) pos = UpperBound(a, text) - 1;
@@ -361,6 +463,12 @@ int32_t DataFileIndex::Current(uint16_t key) const {
   return cursor_ < arr.size() ? arr.at(cursor_) : -1;
 }
 
+int32_t DataFileIndex::Near(uint16_t key, int32_t ahead) const {
+  const RecNoSeq& arr = arrays_[ArrayIndex(key)];
+  const int64_t pos = int64_t(cursor_) + ahead;
+  return pos >= 0 && pos < int64_t(arr.size()) ? arr.at(uint32_t(pos)) : -1;
+}
+
 std::string DataFileIndex::KeyOf(uint16_t key, int64_t r) {
   const char* rec = records_->View(r, &io_error_);
   if (!rec) return std::string();
@@ -371,19 +479,21 @@ uint32_t DataFileIndex::PositionOf(uint16_t key, int32_t r, const char* record) 
   size_t a = ArrayIndex(key);
   const RecNoSeq& arr = arrays_[a];
   const KeyLayout& layout = layout_->Key(uint16_t(a + 1));
-  std::string own;  // a copy: a view of the mapping may move while searching
   if (!record) {
-    if (const char* rec = RecordOf(r)) own.assign(rec, records_->RecordLength());
-    record = own.empty() ? nullptr : own.data();
+    // A copy: a view of the mapping may move while searching.
+    if (const char* rec = RecordOf(r)) {
+      own_.assign(rec, records_->RecordLength());
+      record = own_.data();
+    }
   }
   if (record) {
-    std::string text = layout.ValueOf(record);
+    KeyValueInto(layout, record, position_text_);
+    const std::string_view text = position_text_;
     OverrideScope o(override_r_, override_bytes_, r, record);
     for (uint32_t p = LowerBound(a, text); p < arr.size(); ++p) {
       int32_t e = arr.at(p);
       if (e == r) return p;
-      const char* rec = RecordOf(e);
-      if (!rec || KeyCompareText(layout, rec, text) != 0) break;
+      if (CompareEntry(layout, arr.KeyWidth(), e, arr.KeyAt(p), text) != 0) break;
     }
   }
   return arr.Find(r);  // not where its key says: look everywhere
@@ -439,14 +549,15 @@ Status DataFileIndex::AddRecord(const char* record, uint16_t key, int64_t* recno
   {
     OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
     for (size_t a = 0; a < arrays_.size(); ++a) {
-      std::string text = layout_->Key(uint16_t(a + 1)).ValueOf(record);
-      uint32_t pos = text.empty() ? arrays_[a].size() : UpperBound(a, text);
-      arrays_[a].insert(pos, int32_t(r), layout_->Key(uint16_t(a + 1)).PrefixOf(record));
+      KeyValueInto(layout_->Key(uint16_t(a + 1)), record, change_text_);
+      uint32_t pos = change_text_.empty() ? arrays_[a].size() : UpperBound(a, change_text_);
+      arrays_[a].insert(pos, int32_t(r), change_text_.data());
       if (a == ArrayIndex(key)) cursor_ = pos;
     }
   }
   --key_spare_;
   changed_ = true;
+  ++unsaved_;
   if (recno) *recno = r;
   Status l = Logged(kLogAdd, int32_t(r), nullptr);
   return io_error_ ? io_error_ : l;
@@ -457,12 +568,20 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
   const uint16_t length = records_->RecordLength();
   int64_t count = records_->Count();
   if (r < 0 || r >= count) return kStIndexCmd;
-  std::string old(length, '\0');
+  std::string& old = old_record_;
+  old.resize(length);
   Status s = records_->ReadRecNo(r, old.data());
   if (s) return s;
   if (old[0] == kRecordDeleted) return kStIndexCmd;
+  // The cursor goes to r's entry in the named key: where it already is (a
+  // locate just found r), where r was put back, or searched for.
+  const size_t ka = ArrayIndex(key);
+  auto place_cursor = [&] {
+    if (cursor_ >= arrays_[ka].size() || arrays_[ka].at(cursor_) != int32_t(r))
+      cursor_ = PositionOf(key, int32_t(r), record);
+  };
   if (std::memcmp(old.data(), record, length) == 0) {
-    cursor_ = PositionOf(key, int32_t(r), record);
+    place_cursor();
     return kOk;
   }
   s = records_->WriteRecNo(r, record);
@@ -476,10 +595,14 @@ Status DataFileIndex::RewriteRecord(int64_t r, const char* record, uint16_t key)
     uint32_t at = PositionOf(uint16_t(a + 1), int32_t(r), old.data());
     if (at < arrays_[a].size()) arrays_[a].erase(at);
     OverrideScope o(override_r_, override_bytes_, int32_t(r), record);
-    arrays_[a].insert(UpperBound(a, layout.ValueOf(record)), int32_t(r), layout.PrefixOf(record));
+    KeyValueInto(layout, record, change_text_);
+    const uint32_t pos = UpperBound(a, change_text_);
+    arrays_[a].insert(pos, int32_t(r), change_text_.data());
+    if (a == ka) cursor_ = pos;
     changed_ = true;
   }
-  cursor_ = PositionOf(key, int32_t(r), record);
+  if (moved) ++unsaved_;
+  place_cursor();
   // Only a moved key concerns the other opens' arrays.
   Status l = moved ? Logged(kLogRewrite, int32_t(r), old.data()) : kOk;
   return io_error_ ? io_error_ : l;
@@ -491,7 +614,8 @@ Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
   if (r < 0 || r >= count) return kStIndexCmd;
   Status s = EnsureRoom(1);
   if (s) return s;
-  std::string old(length, '\0');
+  std::string& old = old_record_;
+  old.resize(length);
   s = records_->ReadRecNo(r, old.data());
   if (s) return s;
   if (old[0] == kRecordDeleted) return kStIndexCmd;
@@ -510,6 +634,7 @@ Status DataFileIndex::DeleteRecord(int64_t r, uint16_t key) {
   --free_spare_;
   ++key_spare_;
   changed_ = true;
+  ++unsaved_;
   Status l = Logged(kLogDelete, int32_t(r), old.data());
   return io_error_ ? io_error_ : l;
 }

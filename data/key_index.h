@@ -8,22 +8,30 @@
 // or 1 for a file without keys). Bytes after the last array are not read.
 //
 // Key values are never stored in the file: comparisons cut the key out of the
-// record in the record file. In memory each block of an array remembers the
-// key value of its last entry and the first 8 key bytes of each entry (see
-// recno_seq.h), so a search reads a record only where those cannot decide. One cursor (a position) is shared by all arrays
-// and read in the array of the key the caller names.
+// record in the record file. In memory each array keeps the first bytes of
+// each entry's key (up to kKeptKeyMax) beside its record number (see
+// recno_seq.h), taken from the records when a block is first searched and
+// from the record itself when an entry is inserted, so a search reads a
+// record only where those bytes cannot decide. One cursor (a position) is
+// shared by all arrays and read in the array of the key the caller names.
 //
 // Room grows in steps of 64 entries: R(n) = (n div 64 + 1) x 64. When the key
-// spare (before an add) or the free spare (before a delete) is 0 the index is
-// saved and its room recomputed (a reload), so the file on disk is at most 64
-// changes behind. Only a changed index is saved. The save of a reload
-// rewrites the file in place from offset 0 (bytes after the last array are
-// never read); the save of a close, and every synced save, writes the whole
-// file under a fresh name, syncs it and renames it over the old one, so a
-// closed file's index is whole and exactly as long as its arrays. A torn
-// in-place save is caught by the check of the next open.
+// spare (before an add) or the free spare (before a delete) is 0 the room is
+// recomputed, and the index saved first (a reload) when the changes since
+// the last save amount to an eighth of its entries or more: the file on disk
+// is then at most max(64, an eighth of the entries) changes behind, and the
+// bytes written stay in proportion to the changes. Only a changed index is
+// saved. The save of a reload rewrites the file in place from offset 0
+// (bytes after the last array are never read); the save of a close, and
+// every synced save, writes the whole file under a fresh name, syncs it and
+// renames it over the old one, so a closed file's index is whole and exactly
+// as long as its arrays. A torn in-place save is caught by the check of the
+// next open.
 //
-// Opening checks the loaded index against the record file: sane counts, a
+// An index saved whole by an open that held the file exclusively is sealed
+// against the record file's content (index_seal.h); an open that finds the
+// seal holding takes the index without the check below. Otherwise, opening
+// checks the loaded index against the record file: sane counts, a
 // file long enough for them, N + F equal to the record count, every array a
 // sorted arrangement of exactly the live records, every free number a
 // deleted record. An index that fails (missing, truncated, stale after a
@@ -95,6 +103,12 @@ struct NdxResult {
   int32_t recno = -1;  // -1 when the array is empty
 };
 
+// Key bytes kept in memory per entry, at most.
+inline constexpr uint32_t kKeptKeyMax = 64;
+
+// The key value cut out of a record into `out`, reusing its room.
+void KeyValueInto(const KeyLayout& key, const char* record, std::string& out);
+
 // Room for n entries: (n div 64 + 1) x 64.
 constexpr int64_t NdxRoom(int64_t n) { return (n / 64 + 1) * 64; }
 
@@ -130,6 +144,9 @@ class DataFileIndex {
   NdxResult Seek(uint16_t key, std::string_view value) { return Search(key, value, false); }
   NdxResult Move(uint16_t key, uint16_t flags);
   int32_t Current(uint16_t key) const;
+  // The record `ahead` positions from the cursor in key k (behind it when
+  // negative); -1 outside the array.
+  int32_t Near(uint16_t key, int32_t ahead) const;
   uint32_t Cursor() const { return cursor_; }
   void SetCursor(uint32_t position) { cursor_ = position; }
 
@@ -171,7 +188,8 @@ class DataFileIndex {
   uint32_t Bound(size_t a, std::string_view text, bool upper);
   uint32_t LowerBound(size_t a, std::string_view text) { return Bound(a, text, false); }
   uint32_t UpperBound(size_t a, std::string_view text) { return Bound(a, text, true); }
-  bool FillFence(const KeyLayout& key, int32_t r, std::string& fence);
+  int CompareEntry(const KeyLayout& key, uint32_t width, int32_t r, const char* kept, std::string_view text);
+  bool FillKeys(const KeyLayout& key, uint32_t width, const int32_t* rs, size_t n, char* out);
   Status TakeNewRecNo(int64_t* r, bool* from_free);
   void ResetRoom();
 
@@ -200,7 +218,11 @@ class DataFileIndex {
   int64_t key_spare_ = 64;
   int64_t free_spare_ = 64;
   bool changed_ = false;
+  int64_t unsaved_ = 0;  // changes since the index file last took the arrays
+  bool sealed_ = false;  // the index file's seal held at open or was written since (index_seal.h)
   Status io_error_ = kOk;
+  // Room reused by every change, so that a change allocates nothing.
+  std::string change_text_, position_text_, own_, old_record_;
   // While a record's entries move, comparisons read this record's key from
   // these bytes instead of the file (its old value, already overwritten).
   int32_t override_r_ = -1;

@@ -21,23 +21,6 @@ std::string KeyLayout::ValueOf(const char* record) const {
   return v;
 }
 
-uint64_t KeyLayout::PrefixOf(const char* record) const {
-  uint64_t v = 0;
-  int have = 0;
-  for (uint16_t i = 0; i < count && i < kKeyPartsMax && have < 8; ++i)
-    for (uint16_t j = 0; j < parts[i].length && have < 8; ++j, ++have)
-      v = v << 8 | uint8_t(record[parts[i].offset + j]);
-  return have == 0 ? 0 : v << (8 * (8 - have));
-}
-
-uint64_t KeyTextPrefix(std::string_view text, uint64_t* mask) {
-  uint64_t v = 0;
-  size_t n = text.size() < 8 ? text.size() : 8;
-  for (size_t i = 0; i < n; ++i) v = v << 8 | uint8_t(text[i]);
-  *mask = n == 0 ? 0 : ~uint64_t(0) << (8 * (8 - n));
-  return n == 0 ? 0 : v << (8 * (8 - n));
-}
-
 const KeyLayout& DataFileLayout::Key(uint16_t k) const {
   if (k >= 1 && k <= keys.size()) return keys[k - 1];
   return kNoKey;

@@ -32,9 +32,6 @@ struct KeyLayout {
   uint32_t Length() const;
   // The key value cut out of a record of the file.
   std::string ValueOf(const char* record) const;
-  // Its first 8 bytes as one number that orders as they do (bytes past the
-  // key's end count as 0).
-  uint64_t PrefixOf(const char* record) const;
 };
 
 struct DataFileLayout {
@@ -48,10 +45,6 @@ struct DataFileLayout {
   // False when a key part lies outside the record or there are too many parts.
   bool Valid() const;
 };
-
-// A search text's first 8 bytes as KeyLayout::PrefixOf takes a key's, and
-// the mask of the bytes it has (a shorter text compares over its length).
-uint64_t KeyTextPrefix(std::string_view text, uint64_t* mask);
 
 int KeyCompareText(const KeyLayout& key, const char* record, std::string_view text);
 int KeyCompareRecords(const KeyLayout& key, const char* a, const char* b);

@@ -1,5 +1,6 @@
 #include "data/record_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/err_register.h"
@@ -7,22 +8,46 @@
 
 namespace eng {
 
+namespace {
+
+// Bytes the sole writer extends the file by at a time, at least.
+constexpr int64_t kRoomStep = 64 * 1024;
+
+}  // namespace
+
 Status DataRecordFile::Open(std::string_view path, uint16_t record_length, bool writable, bool create) {
+  Close();
   length_ = record_length;
   sole_writer_ = false;
+  wrote_ = written_ = false;
+  writable_ = writable;
+  end_ = 0;
   spare_.assign(record_length, ' ');
   if (record_length == 0) return kStDataOutBound;
   return file_.Open(path, writable, create);
 }
 
+void DataRecordFile::Close() {
+  if (file_.IsOpen()) Trim();
+  file_.Close();
+  sole_writer_ = false;
+}
+
+void DataRecordFile::SetSoleWriter(bool sole) {
+  sole_writer_ = sole;
+  if (sole) end_ = file_.Size() / std::max<int64_t>(length_, 1) * length_;
+}
+
 int64_t DataRecordFile::Count() {
-  int64_t size = sole_writer_ ? file_.KnownSize() : file_.Size();
-  if (size < 0 || length_ == 0) return -1;
+  if (length_ == 0) return -1;
+  if (sole_writer_) return end_ / length_;
+  int64_t size = file_.Size();
+  if (size < 0) return -1;
   return size / length_;
 }
 
 Status DataRecordFile::ReadRecNo(int64_t r, char* out) {
-  if (r < 0) return kStRead;
+  if (r < 0 || !Holds(r)) return kStRead;
   if (const char* p = file_.View(r * int64_t(length_), length_)) {
     std::memcpy(out, p, length_);
     return kOk;
@@ -31,14 +56,48 @@ Status DataRecordFile::ReadRecNo(int64_t r, char* out) {
   return kOk;
 }
 
+bool DataRecordFile::MakeRoom(int64_t end) {
+  const int64_t size = file_.KnownSize();
+  const int64_t step = std::max<int64_t>(kRoomStep / length_ * length_, length_);
+  const int64_t want = std::max(end, size + step);
+  // Deleted records: ESC, then blanks.
+  std::vector<char> room(size_t(want - size), ' ');
+  for (size_t at = 0; at < room.size(); at += length_) room[at] = kRecordDeleted;
+  if (file_.WriteAt(size, room.data(), room.size())) return true;
+  file_.Truncate(size);  // no partial record left at the end
+  return false;
+}
+
+char* DataRecordFile::Writable(int64_t r) {
+  if (!sole_writer_ || !writable_) return nullptr;
+  const int64_t pos = r * int64_t(length_), end = pos + length_;
+  // Records already in the file are changed with a call: a store into the
+  // mapping would cost a page fault and, at the next sync, a page table
+  // flush, for one record among many pages.
+  if (end <= end_) return nullptr;
+  if (end > file_.KnownSize() && !MakeRoom(end)) return nullptr;
+  return file_.WriteView(pos, length_);
+}
+
 Status DataRecordFile::WriteRecNo(int64_t r, const char* record) {
-  if (r < 0 || !file_.WriteAt(r * int64_t(length_), record, length_)) return ErrRecord(kModDataFile, kStWrite);
+  if (r < 0) return ErrRecord(kModDataFile, kStWrite);
+  const int64_t end = (r + 1) * int64_t(length_);
+  if (char* p = Writable(r)) {
+    std::memcpy(p, record, length_);
+  } else if (!file_.WriteAt(r * int64_t(length_), record, length_)) {
+    return ErrRecord(kModDataFile, kStWrite);
+  }
+  wrote_ = written_ = true;
+  if (sole_writer_) end_ = std::max(end_, end);
   return kOk;
 }
 
 Status DataRecordFile::MarkDeleted(int64_t r) {
   const char esc = kRecordDeleted;
-  if (r < 0 || !file_.WriteAt(r * int64_t(length_), &esc, 1)) return ErrRecord(kModDataFile, kStWrite);
+  if (r < 0 || !Holds(r)) return ErrRecord(kModDataFile, kStWrite);
+  if (char* p = Writable(r)) *p = esc;
+  else if (!file_.WriteAt(r * int64_t(length_), &esc, 1)) return ErrRecord(kModDataFile, kStWrite);
+  wrote_ = written_ = true;
   return kOk;
 }
 
@@ -59,7 +118,7 @@ Status DataRecordFile::ReadLive(int64_t r, uint16_t flags, char* out, int64_t* f
 
 const char* DataRecordFile::View(int64_t r, Status* status) {
   int64_t pos = r * int64_t(length_);
-  if (r >= 0) {
+  if (r >= 0 && Holds(r)) {
     if (const char* p = file_.View(pos, length_)) return p;
     if (pos + length_ > file_.KnownSize()) {  // grown by another open since we looked
       file_.Size();
@@ -69,6 +128,19 @@ const char* DataRecordFile::View(int64_t r, Status* status) {
   }
   if (status) *status = kStRead;
   return nullptr;
+}
+
+bool DataRecordFile::Trim() {
+  if (!sole_writer_ || file_.KnownSize() <= end_) return true;
+  return file_.Truncate(end_);
+}
+
+bool DataRecordFile::Sync() {
+  if (!Trim()) return false;
+  if (!wrote_) return true;
+  if (!file_.Sync()) return false;
+  wrote_ = false;
+  return true;
 }
 
 }  // namespace eng
