@@ -11,6 +11,7 @@
 #include "core/exec_compile.h"
 #include "core/exec_handlers.h"
 #include "core/exec_keywords.h"
+#include "core/exp_code.h"
 #include "core/exp_eval.h"
 #include "core/exp_parm_file.h"
 #include "core/exp_scan.h"
@@ -82,6 +83,12 @@ uint16_t EntryOf(const ExecProcBody& body, std::string_view name) {
   return 0xFFFF;
 }
 
+// The condition of statement i, compiled when it could be.
+Status Cond(const ExecRun& run, uint16_t i) {
+  const ExpCode* code = run.body->codes.size() > i ? run.body->codes[i].get() : nullptr;
+  return code ? ExpCodeEvalCond(*code) : ExpEvalCond(TextOf(run, i));
+}
+
 Status RunHandler(ExecRun& run) {
   uint16_t i = run.last;
   uint16_t code = run.body->entries[i].code;
@@ -145,7 +152,8 @@ Status ExecRunFlow(ExecRun& run) {
     const ExecStatementEntry& e = body.entries[i];
     switch (code) {
       case kExecExpression: {
-        Status s = ExpEvalText(TextOf(run, i));
+        const ExpCode* code = body.codes.size() > i ? body.codes[i].get() : nullptr;
+        Status s = code ? ExpCodeEvalText(*code) : ExpEvalText(TextOf(run, i));
         if (s >= kStFirstError) return s;
         KeepResult(run, s);
         break;
@@ -175,7 +183,7 @@ Status ExecRunFlow(ExecRun& run) {
         break;
       case kExecLoopWhile:
       case kExecLoopUntil: {
-        Status c = ExpEvalCond(TextOf(run, i));
+        Status c = Cond(run, i);
         if (c >= kStFirstWarning) return c;
         if ((c == 1) == (code == kExecLoopWhile)) run.position = e.target;
         break;
@@ -188,7 +196,7 @@ Status ExecRunFlow(ExecRun& run) {
       case kExecDoWhile:
       case kExecIfFalse:
       case kExecDoUntil: {
-        Status c = ExpEvalCond(TextOf(run, i));
+        Status c = Cond(run, i);
         if (c >= kStFirstWarning) return c;
         bool jump_when_true = code == kExecIfFalse || code == kExecDoUntil;
         if ((c == 1) == jump_when_true) run.position = e.target;

@@ -44,10 +44,15 @@ struct ExecStatementEntry {
   uint16_t target = 0;  // a statement index
 };
 
+struct ExpCode;
+
 struct ExecProcBody {
   std::string owner = kExecOwner;
   std::vector<ExecStatementEntry> entries;
   std::vector<std::string> texts;      // statement texts, in statement order
+  // The compiled expressions of expression and condition statements, by
+  // statement (null: the statement's text is evaluated as text).
+  std::vector<std::shared_ptr<const ExpCode>> codes;
   std::string entry_names;             // the entry points, a ","-list
   std::vector<uint16_t> entry_indexes; // their statement indexes
   std::string file;                    // the file it was compiled from
