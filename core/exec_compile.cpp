@@ -119,8 +119,12 @@ Status ResolveJumps(ExecProcBody& body, const std::string& labels, const std::ve
 // the like are compiled once here; the rest stay texts.
 void CompileExpressions(ExecProcBody& body) {
   body.codes.resize(body.entries.size());
+  body.calls.resize(body.entries.size());
   for (size_t i = 0; i < body.entries.size(); ++i) {
     switch (body.entries[i].code) {
+      case kExecCall:
+        body.calls[i] = ExecCallPrepare(StrOf(body.texts[i]));
+        break;
       case kExecExpression:
       case kExecLoopWhile:
       case kExecLoopUntil:
@@ -134,6 +138,19 @@ void CompileExpressions(ExecProcBody& body) {
       default:
         break;
     }
+  }
+}
+
+// The entry names split once, so that a call finds its entry without
+// splitting the list again.
+void SplitEntryNames(ExecProcBody& body) {
+  std::string_view list = body.entry_names;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == list.npos) end = list.size();
+    body.entry_list.emplace_back(Trim(list.substr(start, end - start)));
+    start = end + 1;
   }
 }
 
@@ -194,6 +211,7 @@ Status ExecCompileProc(StrPair keywords, uint16_t lines, ExecProc* record) {
   HookSetFn(static_cast<HookExecFunctionFn>(&ExecRunFunction), kHookExecFunction);
   if (Status s = ResolveJumps(*body, labels, label_at)) return s;
   CompileExpressions(*body);
+  SplitEntryNames(*body);
 
   ExecState& x = X();
   uint32_t id = x.next_body++;

@@ -296,17 +296,16 @@ Status EvalExpr(Cur& c, int minprec, Value& out) {
   exp_detail::DepthGuard guard;
   if (guard.TooDeep()) return exp_detail::Record(kStSyntax, c.Rest(c.pos));
   uint16_t mark = ScratchMark(-1);
-  ExpCodeToken end;  // reading at the end of the text: an empty operand
-  const ExpCodeToken* tp = &end;
+  // Reading at the end of the text gives an empty operand and no operator.
+  static const ExpCodeToken kEnd;
+  const ExpCodeToken* tp = &kEnd;
   if (c.i < c.seg->count) {
     tp = &c.code->tokens[c.seg->first + c.i];
     ++c.i;
-  } else {
-    end.start = end.next = c.len;
   }
   const ExpCodeToken& t = *tp;
   if (t.status) return exp_detail::Record(t.status, c.Rest(c.pos));
-  c.pos = t.next;
+  c.pos = tp == &kEnd ? c.len : t.next;
   c.op = t.op;
   if (t.op == kOpAssign && minprec <= 0) {
     // An assignment: the right side first ("=" groups from right to left).
@@ -436,6 +435,18 @@ StrPair ExpCodeEvalStr(const ExpCode& code) {
   }
   if (is_text) return scope.Keep(ScratchTop());
   return scope.Keep(DecAccToText());
+}
+
+StrPair ExpCodePushArgs(const ExpCode& code) {
+  if (!Current(code)) {
+    StrPair prepared = ExpPrepare(StrOf(code.source));
+    if (!prepared.ok()) return prepared;
+    ExpCursor cursor{prepared, 0};
+    return FnEvalArgs(cursor, kFnAllArgs);
+  }
+  ExpCursor cursor{StrOf(code.text), 0};
+  CompiledArgs args(code, 0);
+  return args.Push(cursor, kFnAllArgs);
 }
 
 }  // namespace eng

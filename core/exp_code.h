@@ -73,5 +73,8 @@ std::shared_ptr<const ExpCode> ExpCompile(StrPair text);
 Status ExpCodeEvalText(const ExpCode& code);
 Status ExpCodeEvalCond(const ExpCode& code);
 StrPair ExpCodeEvalStr(const ExpCode& code);
+// The compiled text read as an argument list: what FnEvalArgs does with all
+// the arguments of the prepared text (values on list 35, the types as answer).
+StrPair ExpCodePushArgs(const ExpCode& code);
 
 }  // namespace eng
