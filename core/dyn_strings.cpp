@@ -68,7 +68,10 @@ Status DynStrSet(uint16_t list, uint16_t element, StrPair text) {
   if (!text.ok()) return Refuse(StrError(text));
   // The value is copied first: it may be a view of this very store.
   std::string value(text.view());
-  if (DynStrIndex(list, element, false) == 0xFFFF) return Refuse(kStStrOutBound);
+  // The lists before this one hold no more elements than all of them do, so
+  // the global index is only counted when the room might be passed.
+  const bool room = list < kDynLists && S().elements_in_use + element < kDynElementRoom;
+  if (!room && DynStrIndex(list, element, false) == 0xFFFF) return Refuse(kStStrOutBound);
   DynStrings& d = S();
   auto& l = d.lists[list];
   uint32_t added = element >= l.size() ? element - uint32_t(l.size()) + 1 : 0;

@@ -9,6 +9,7 @@
 #include "core/err_register.h"
 #include "core/exec_keywords.h"
 #include "core/exec_run.h"
+#include "core/exp_code.h"
 #include "core/folders.h"
 #include "core/hooks.h"
 #include "core/obj_table.h"
@@ -114,6 +115,45 @@ Status ResolveJumps(ExecProcBody& body, const std::string& labels, const std::ve
   return kOk;
 }
 
+// Expression statements and the conditions of IF, DO_WHILE, LOOP_WHILE and
+// the like are compiled once here; the rest stay texts.
+void CompileExpressions(ExecProcBody& body) {
+  body.codes.resize(body.entries.size());
+  body.calls.resize(body.entries.size());
+  for (size_t i = 0; i < body.entries.size(); ++i) {
+    switch (body.entries[i].code) {
+      case kExecCall:
+        body.calls[i] = ExecCallPrepare(StrOf(body.texts[i]));
+        break;
+      case kExecExpression:
+      case kExecLoopWhile:
+      case kExecLoopUntil:
+      case kExecIf:
+      case kExecIfTrue:
+      case kExecDoWhile:
+      case kExecIfFalse:
+      case kExecDoUntil:
+        body.codes[i] = ExpCompile(StrOf(body.texts[i]));
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+// The entry names split once, so that a call finds its entry without
+// splitting the list again.
+void SplitEntryNames(ExecProcBody& body) {
+  std::string_view list = body.entry_names;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == list.npos) end = list.size();
+    body.entry_list.emplace_back(Trim(list.substr(start, end - start)));
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 Status ExecAddName(std::string& list, std::vector<uint16_t>& indexes, StrPair name, uint16_t statement,
@@ -170,6 +210,8 @@ Status ExecCompileProc(StrPair keywords, uint16_t lines, ExecProc* record) {
   if (status) return status;
   HookSetFn(static_cast<HookExecFunctionFn>(&ExecRunFunction), kHookExecFunction);
   if (Status s = ResolveJumps(*body, labels, label_at)) return s;
+  CompileExpressions(*body);
+  SplitEntryNames(*body);
 
   ExecState& x = X();
   uint32_t id = x.next_body++;

@@ -11,6 +11,7 @@
 #include "core/exec_compile.h"
 #include "core/exec_handlers.h"
 #include "core/exec_keywords.h"
+#include "core/exp_code.h"
 #include "core/exp_eval.h"
 #include "core/exp_parm_file.h"
 #include "core/exp_scan.h"
@@ -76,10 +77,16 @@ std::vector<std::string_view> SplitNames(std::string_view list) {
 
 // The index of the entry point `name` in a body; 0xFFFF when it has none.
 uint16_t EntryOf(const ExecProcBody& body, std::string_view name) {
-  std::vector<std::string_view> names = SplitNames(body.entry_names);
+  const std::vector<std::string>& names = body.entry_list;
   for (size_t i = 0; i < names.size() && i < body.entry_indexes.size(); ++i)
     if (names[i] == name) return body.entry_indexes[i];
   return 0xFFFF;
+}
+
+// The condition of statement i, compiled when it could be.
+Status Cond(const ExecRun& run, uint16_t i) {
+  const ExpCode* code = run.body->codes.size() > i ? run.body->codes[i].get() : nullptr;
+  return code ? ExpCodeEvalCond(*code) : ExpEvalCond(TextOf(run, i));
 }
 
 Status RunHandler(ExecRun& run) {
@@ -145,9 +152,11 @@ Status ExecRunFlow(ExecRun& run) {
     const ExecStatementEntry& e = body.entries[i];
     switch (code) {
       case kExecExpression: {
-        Status s = ExpEvalText(TextOf(run, i));
+        const ExpCode* code = body.codes.size() > i ? body.codes[i].get() : nullptr;
+        Status s = code ? ExpCodeEvalText(*code) : ExpEvalText(TextOf(run, i));
         if (s >= kStFirstError) return s;
-        KeepResult(run, s);
+        // Only a function's run hands its last value back.
+        if (run.flags & kExecRunFunction) KeepResult(run, s);
         break;
       }
       case kExecGoto:
@@ -159,7 +168,8 @@ Status ExecRunFlow(ExecRun& run) {
         run.position = e.target;
         break;
       case kExecCall: {
-        Status s = ExecCallProc(TextOf(run, i));
+        const ExecCallTarget* target = body.calls.size() > i ? body.calls[i].get() : nullptr;
+        Status s = ExecCallProc(TextOf(run, i), target);
         if (s) return s;
         break;
       }
@@ -175,7 +185,7 @@ Status ExecRunFlow(ExecRun& run) {
         break;
       case kExecLoopWhile:
       case kExecLoopUntil: {
-        Status c = ExpEvalCond(TextOf(run, i));
+        Status c = Cond(run, i);
         if (c >= kStFirstWarning) return c;
         if ((c == 1) == (code == kExecLoopWhile)) run.position = e.target;
         break;
@@ -188,7 +198,7 @@ Status ExecRunFlow(ExecRun& run) {
       case kExecDoWhile:
       case kExecIfFalse:
       case kExecDoUntil: {
-        Status c = ExpEvalCond(TextOf(run, i));
+        Status c = Cond(run, i);
         if (c >= kStFirstWarning) return c;
         bool jump_when_true = code == kExecIfFalse || code == kExecDoUntil;
         if ((c == 1) == jump_when_true) run.position = e.target;
@@ -405,11 +415,31 @@ Status ExecRunMenuProc(StrPair command, void (*callback)()) {
   return status;
 }
 
-Status ExecCallProc(StrPair text) {
+std::shared_ptr<const ExecCallTarget> ExecCallPrepare(StrPair text) {
   std::string_view t = Trim(text.view());
   size_t blank = t.find_first_of(" \t");
-  std::string target(t.substr(0, blank));
-  std::string arglist(blank == t.npos ? std::string_view() : Trim(t.substr(blank)));
+  std::string_view target = t.substr(0, blank);
+  std::string_view arglist = blank == t.npos ? std::string_view() : Trim(t.substr(blank));
+  std::vector<std::string_view> items = SplitNames(target);
+  auto c = std::make_shared<ExecCallTarget>();
+  // A word with no quote, "$" or "{" is not a text expression: it is its own value.
+  auto plain = [](std::string_view item) { return item.find_first_of("'\"${") == std::string_view::npos; };
+  std::string_view name = items.size() > 0 ? items[0] : std::string_view();
+  std::string_view file = items.size() > 1 ? items[1] : std::string_view();
+  c->fixed = plain(name) && plain(file);
+  if (c->fixed) {
+    c->name.assign(name);
+    c->file.assign(file);
+  }
+  if (!arglist.empty()) c->args = ExpCompile(StrOf(arglist));
+  return c;
+}
+
+Status ExecCallProc(StrPair text, const ExecCallTarget* pre) {
+  std::string_view t = Trim(text.view());
+  size_t blank = t.find_first_of(" \t");
+  std::string_view target = t.substr(0, blank);
+  std::string_view arglist = blank == t.npos ? std::string_view() : Trim(t.substr(blank));
 
   std::vector<std::string_view> items = SplitNames(target);
   auto literal_or_text = [](std::string_view item) -> std::string {
@@ -418,8 +448,9 @@ Status ExecCallProc(StrPair text) {
     StrPair v = ExpEvalIfString(StrOf(item));
     return v.ok() ? std::string(v.view()) : std::string(item);
   };
-  std::string name = literal_or_text(items.size() > 0 ? items[0] : std::string_view());
-  std::string file = literal_or_text(items.size() > 1 ? items[1] : std::string_view());
+  const bool fixed = pre && pre->fixed;
+  std::string name = fixed ? pre->name : literal_or_text(items.size() > 0 ? items[0] : std::string_view());
+  std::string file = fixed ? pre->file : literal_or_text(items.size() > 1 ? items[1] : std::string_view());
   bool restore = true;
   if (items.size() > 2 && !items[2].empty()) {
     ScratchScope scope;
@@ -431,12 +462,13 @@ Status ExecCallProc(StrPair text) {
   Status status = kOk;
   if (!arglist.empty()) {
     ScratchScope scope;
-    StrPair prepared = ExpPrepare(StrOf(arglist));
+    const ExpCode* code = pre ? pre->args.get() : nullptr;
+    StrPair prepared = code ? StrPair{} : ExpPrepare(StrOf(arglist));
     if (!prepared.ok()) {
       status = StrError(prepared);
     } else {
       ExpCursor cursor{prepared, 0};
-      StrPair types = FnEvalArgs(cursor, kFnAllArgs);
+      StrPair types = code ? ExpCodePushArgs(*code) : FnEvalArgs(cursor, kFnAllArgs);
       if (!types.ok()) {
         status = StrError(types);
       } else {

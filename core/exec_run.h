@@ -60,8 +60,11 @@ Status ExecRunFlow(ExecRun& run);
 Status ExecRunFunction(StrPair name, StrPair file, uint16_t flags);
 // The PrcExec command "files,entry,parameter files...": files a ";"-list.
 Status ExecRunMenuProc(StrPair command, void (*callback)());
-// The CALL statement: "entry[,file[,restore]] arguments".
-Status ExecCallProc(StrPair text);
+// The CALL statement: "entry[,file[,restore]] arguments". With the target
+// read at load, its plain entry and file names and compiled arguments serve.
+Status ExecCallProc(StrPair text, const ExecCallTarget* target = nullptr);
+// Reads a CALL statement's text at load.
+std::shared_ptr<const ExecCallTarget> ExecCallPrepare(StrPair text);
 // The LOCALVARS statement: a ","-list of names taking the CALL's arguments.
 Status ExecLocalVars(StrPair names);
 ExecContextMark ExecNoteContext();

@@ -44,12 +44,29 @@ struct ExecStatementEntry {
   uint16_t target = 0;  // a statement index
 };
 
+struct ExpCode;
+
+// A CALL statement read at load: its entry and file when both are plain
+// words (no text expression to evaluate), and its argument list compiled.
+struct ExecCallTarget {
+  bool fixed = false;
+  std::string name;
+  std::string file;
+  std::shared_ptr<const ExpCode> args;  // null: the argument text is evaluated
+};
+
 struct ExecProcBody {
   std::string owner = kExecOwner;
   std::vector<ExecStatementEntry> entries;
   std::vector<std::string> texts;      // statement texts, in statement order
+  // The compiled expressions of expression and condition statements, by
+  // statement (null: the statement's text is evaluated as text).
+  std::vector<std::shared_ptr<const ExpCode>> codes;
+  // The CALL statements read at load, by statement (null for the others).
+  std::vector<std::shared_ptr<const ExecCallTarget>> calls;
   std::string entry_names;             // the entry points, a ","-list
   std::vector<uint16_t> entry_indexes; // their statement indexes
+  std::vector<std::string> entry_list; // the entry names one by one, trimmed
   std::string file;                    // the file it was compiled from
 };
 

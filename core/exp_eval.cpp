@@ -1,5 +1,7 @@
 #include "core/exp_eval.h"
 
+#include "core/exp_eval_detail.h"
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -25,20 +27,7 @@
 
 namespace eng {
 
-namespace {
-
-// One value during evaluation. A text's bytes lie in the scratch arena above
-// the mark of the step that made it; a number is carried here and only
-// becomes an arena entry when it is handed over.
-struct Value {
-  bool text = false;
-  bool empty = false;       // an empty operand standing alone
-  bool lead_empty = false;  // began with an empty operand (a sign)
-  bool num_field = false;   // a numeric field reference
-  DecValue num = 0;
-  StrPair str;
-  Status info = kOk;        // an operand's informational status
-};
+namespace exp_detail {
 
 struct Cur {
   StrPair text;
@@ -243,19 +232,22 @@ StrPair ValuePair(const Value& v, char* buf) {
 }
 
 Status Assign(StrPair text, const ExpToken& t, const Value& v) {
-  StrPair name = t.Operand(text);
+  return AssignTo(t.Operand(text), t.Args(text), t.flags, t.fn, v);
+}
+
+Status AssignTo(StrPair name, StrPair args, uint16_t flags, uint16_t fn, const Value& v) {
   char buf[kDecEntryBytes];
-  bool element = (t.flags & kExpFnCall) ? t.fn == kFnSysArray : (t.flags & kExpArrayCall) != 0;
-  if (element) return DimAssign(name, t.Args(text), ValuePair(v, buf), v.text);
-  if (t.flags & (kExpFnCall | kExpSubExpr)) return kStSyntax;
-  if (t.flags & kExpField) {
+  bool element = (flags & kExpFnCall) ? fn == kFnSysArray : (flags & kExpArrayCall) != 0;
+  if (element) return DimAssign(name, args, ValuePair(v, buf), v.text);
+  if (flags & (kExpFnCall | kExpSubExpr)) return kStSyntax;
+  if (flags & kExpField) {
     if (v.text) return FieldAssign(name, v.str);
     ScratchScope scope;
     StrPair rendered = DecToText(v.num);
     if (!rendered.ok()) return StrError(rendered);
     return FieldAssign(name, rendered);
   }
-  if (t.flags & kExpVariable) {
+  if (flags & kExpVariable) {
     bool name_text = VarTypeOfName(name) == kVarText;
     if (name_text != v.text) return kStIncompatibleTypes;
     return VarAssign(name, ValuePair(v, buf));
@@ -341,19 +333,6 @@ Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark) {
   return kOk;
 }
 
-// Counts one level of evaluator nesting for as long as it lives.
-class DepthGuard {
- public:
-  DepthGuard() : depth_(Core().exp.depth) { ++depth_; }
-  ~DepthGuard() { --depth_; }
-  DepthGuard(const DepthGuard&) = delete;
-  DepthGuard& operator=(const DepthGuard&) = delete;
-  bool TooDeep() const { return depth_ > kExpMaxDepth; }
-
- private:
-  uint16_t& depth_;
-};
-
 Status EvalExpr(Cur& c, int minprec, Value& out) {
   DepthGuard guard;
   if (guard.TooDeep()) {
@@ -410,11 +389,15 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
   Value v;
   uint16_t fail_pos = 0;
   if (!s) s = EvalList(prepared, v, &fail_pos);
+  StrPair failed = prepared.ok() ? StrPair{prepared.ptr + fail_pos, static_cast<uint16_t>(prepared.len - fail_pos)}
+                                 : StrPair{nullptr, 0};
+  return FinishResult(s, v, failed, mark, is_text);
+}
+
+Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text) {
   if (s >= kStFirstWarning) {
     ErrSetLast(1, kModExpExec, s, s);
-    if (s >= kStFirstError && prepared.ok()) {
-      ErrIncident(s, StrPair{prepared.ptr + fail_pos, static_cast<uint16_t>(prepared.len - fail_pos)}, true);
-    }
+    if (s >= kStFirstError && failed.ok()) ErrIncident(s, failed, true);
     ScratchMark(mark);
     return s;
   }
@@ -437,7 +420,9 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
   return v.text ? 1 : 0;
 }
 
-}  // namespace
+}  // namespace exp_detail
+
+using namespace exp_detail;
 
 Status ExpEvalText(StrPair text) {
   bool is_text;

@@ -114,7 +114,7 @@ uint16_t ExpMatchParen(StrPair text, uint16_t pos) {
   return kNotFound;
 }
 
-StrPair ExpPrepare(StrPair text) {
+StrPair ExpPrepare(StrPair text, bool record) {
   if (!text.ok()) return text;
   std::string_view t = text.view();
   // Parentheses outside quotes must balance.
@@ -130,7 +130,7 @@ StrPair ExpPrepare(StrPair text) {
       close += c == ')';
     }
   }
-  if (open != close) return StrFail(ErrIncident(kStLoopFailure, text, true));
+  if (open != close) return StrFail(record ? ErrIncident(kStLoopFailure, text, true) : Status{kStLoopFailure});
   std::string out;
   out.reserve(t.size());
   for (size_t i = 0; i < t.size(); ++i) {
@@ -153,13 +153,13 @@ StrPair ExpPrepare(StrPair text) {
     bool after = j == t.size() || ExpIsOperatorChar(t[j]);
     if (!before && !after) {
       // The incident is the rest of the text after the run.
-      return StrFail(ErrIncident(kStSyntax, StrOf(t.substr(j)), true));
+      return StrFail(record ? ErrIncident(kStSyntax, StrOf(t.substr(j)), true) : Status{kStSyntax});
     }
     i = j - 1;
   }
   if (!RewriteShorthand(out, "_ACCEPT#(", "FN#VALN(FN$TRIM(FN$PARM(_$(.envvar;.dialog);%s);'FIT'))") ||
       !RewriteShorthand(out, "_ACCEPT$(", "FN$TRIM(FN$PARM(_$(.envvar;.dialog);%s);'FIT')")) {
-    return StrFail(ErrIncident(kStLoopFailure, text, true));
+    return StrFail(record ? ErrIncident(kStLoopFailure, text, true) : Status{kStLoopFailure});
   }
   return ScratchText(out);
 }

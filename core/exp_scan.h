@@ -72,7 +72,9 @@ struct ExpToken {
 
 // The prepared text as a new scratch entry, or a failure pair (129 with the
 // text as incident text, 147 with the rest after the offending blanks).
-StrPair ExpPrepare(StrPair text);
+// With record false a failure is only answered, not recorded (for checking a
+// text ahead of its evaluation).
+StrPair ExpPrepare(StrPair text, bool record = true);
 // Reads one step from pos (status 129 for an unmatched "(", 147 for text
 // after a closing parenthesis or an operator that does not exist).
 ExpToken ExpNextToken(StrPair text, uint16_t pos);

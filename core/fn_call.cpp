@@ -1,5 +1,6 @@
 #include "core/fn_call.h"
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -27,16 +28,24 @@ constexpr uint16_t kSqlStackLimit = 7;
 
 FnState& F() { return Core().fn; }
 
+// The built-in names, NUL-separated.
+std::string_view BuiltinNames() {
+  static const std::string names = [] {
+    std::string n;
+    for (uint16_t i = 0; i < kFnBuiltinCount; ++i) {
+      if (i) n += '\0';
+      n += kFnBuiltinNames[i];
+    }
+    return n;
+  }();
+  return names;
+}
+
 // The name list in (0, 8), built from the built-in names on first use.
 StrPair NameList() {
   StrPair list = DynStrGet(sl::kSettings, sl::kBuiltinNames);
   if (list.len) return list;
-  std::string names;
-  for (uint16_t i = 0; i < kFnBuiltinCount; ++i) {
-    if (i) names += '\0';
-    names += kFnBuiltinNames[i];
-  }
-  DynStrSet(sl::kSettings, sl::kBuiltinNames, StrOf(names));
+  DynStrSet(sl::kSettings, sl::kBuiltinNames, StrOf(BuiltinNames()));
   return DynStrGet(sl::kSettings, sl::kBuiltinNames);
 }
 
@@ -80,6 +89,13 @@ std::string NameOf(uint16_t n) {
   return std::string(list.substr(start, end == std::string_view::npos ? list.npos : end - start));
 }
 
+// Whether the function's name holds "$" (its result is then a text): the
+// built-in names are the first of the name list, in table order.
+bool NameIsText(uint16_t n) {
+  if (n >= 1 && n <= kFnBuiltinCount) return std::strchr(kFnBuiltinNames[n - 1], '$') != nullptr;
+  return NameOf(n).find('$') != std::string::npos;
+}
+
 DecValue Decode(StrPair v) {
   if (v.len != kDecEntryBytes) return 0;
   uint64_t u = 0;
@@ -97,7 +113,10 @@ uint16_t FnArgs::Type(uint16_t i) const {
 
 uint16_t ExpBuiltinIndex(StrPair name) {
   if (!name.ok() || name.len == 0) return 0;
-  std::string_view list = NameList().view();
+  // Until the list is stored (a registration, or a name asked for) it would
+  // hold the built-in names alone: those are searched without storing it.
+  StrPair stored = DynStrGet(sl::kSettings, sl::kBuiltinNames);
+  std::string_view list = stored.len ? stored.view() : BuiltinNames();
   if (uint16_t n = FindIn(list, name.view())) return n;
   std::string upper(name.view());
   for (char& c : upper) c = AsciiUpper(c);
@@ -152,7 +171,7 @@ StrPair FnEvalArgs(ExpCursor& cursor, uint16_t how_many) {
   return ScratchText(types);
 }
 
-Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text) {
+Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, FnArgSource* source) {
   uint16_t mark = ScratchMark(-1);
   uint16_t depth = DynStrCount(sl::kProcArgs);
   ExpCursor local{args, 0};
@@ -169,14 +188,14 @@ Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text) {
     SysVarSet(kVarSqlStk, static_cast<int16_t>(saved_stack + 1));
   }
 
-  std::string name = NameOf(n);
   FnArgs a;
   a.number = n;
   a.base = depth;
   a.cursor = &c;
-  a.result_text = name.find('$') != std::string::npos;
+  a.result_text = NameIsText(n);
   Status status;
-  StrPair types = FnEvalArgs(c, n >= kFnFirstApp ? kFnAllArgs : EvalMode(n));
+  const uint16_t mode = n >= kFnFirstApp ? kFnAllArgs : EvalMode(n);
+  StrPair types = source && mode == kFnAllArgs ? source->Push(c, mode) : FnEvalArgs(c, mode);
   if (!types.ok()) {
     status = StrError(types);
   } else {
@@ -191,7 +210,7 @@ Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text) {
     } else if (n >= 1 && n <= kFnBuiltinCount && F().builtins[n]) {
       status = F().builtins[n](a);
     } else {
-      status = ErrIncident(kStNotAvailable, StrOf(name + "()"), true);
+      status = ErrIncident(kStNotAvailable, StrOf(NameOf(n) + "()"), true);
     }
     // No result left: a number 0 or an empty text.
     if (ScratchMark(-1) == inner) {

@@ -72,10 +72,22 @@ Status FnRegister(StrPair name, FnHandler handler);
 // Calls the handler of number 34-49; 147 for an empty slot or another number.
 Status FnCallRegistered(uint16_t number, FnArgs& args);
 
+// Where the arguments of a call that takes all of them come from, in place
+// of evaluating the argument text: Push does what FnEvalArgs does (values on
+// list 35, the types as its answer, the cursor left after the last one).
+class FnArgSource {
+ public:
+  virtual StrPair Push(ExpCursor& cursor, uint16_t how_many) = 0;
+
+ protected:
+  ~FnArgSource() = default;
+};
+
 // Calls function n over its argument text (between the parentheses). The
 // result is the newest scratch entry above the caller's mark; *result_text
-// tells its kind.
-Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text);
+// tells its kind. With a source, a function that evaluates all its
+// arguments takes them from the source; the others still read the text.
+Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, FnArgSource* source = nullptr);
 
 // Evaluates how_many arguments (kFnAllArgs: all, at most 16) from the cursor
 // and pushes them on list 35; the types as a text of 16-bit entries, or a

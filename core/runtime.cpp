@@ -11,9 +11,21 @@ std::unique_ptr<CoreRuntime>& Slot() {
 }
 }  // namespace
 
-CoreRuntime& Core() { return *Slot(); }
+namespace detail {
+CoreRuntime* core_current = nullptr;
 
-void CoreRuntimeReset() { Slot() = std::make_unique<CoreRuntime>(); }
+CoreRuntime& CoreMake() {
+  core_current = Slot().get();
+  return *core_current;
+}
+}  // namespace detail
+
+void CoreRuntimeReset() {
+  // The new runtime is current before the old one is taken down.
+  auto fresh = std::make_unique<CoreRuntime>();
+  detail::core_current = fresh.get();
+  Slot() = std::move(fresh);
+}
 
 void MemSetLimits(uint16_t arena_kb, uint16_t slots) {
   MemControl& m = Core().mem;

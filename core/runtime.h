@@ -98,7 +98,15 @@ struct CoreRuntime {
   std::shared_ptr<void> output_layer;
 };
 
-CoreRuntime& Core();
+namespace detail {
+// The current runtime, kept where every caller can read it without a call.
+extern CoreRuntime* core_current;
+CoreRuntime& CoreMake();
+}  // namespace detail
+inline CoreRuntime& Core() {
+  CoreRuntime* c = detail::core_current;
+  return c ? *c : detail::CoreMake();
+}
 void CoreRuntimeReset();
 
 // Memory set-up: limits before initialisation (0xFFFF keeps a value), then

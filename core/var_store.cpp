@@ -120,6 +120,23 @@ VarRef VarLookup(StrPair name) {
   return r;
 }
 
+uint32_t VarNewGeneration() {
+  static uint32_t last = 0;
+  return ++last;
+}
+
+uint16_t VarBind(StrPair name, uint16_t type, VarBinding& b) {
+  VarState& v = Core().vars;
+  const uint16_t list = kListOfType(type);
+  const uint32_t len = DynStrGet(sl::kVarNames, list).len;
+  if (b.generation != v.generation || b.names_len != len) {
+    b.index = name.ok() && name.len ? IndexedFind(list, name.view()) : kVarUndeclared;
+    b.generation = v.generation;
+    b.names_len = len;
+  }
+  return b.index;
+}
+
 VarRef VarDeclare(StrPair name, uint16_t type) {
   VarRef r;
   r.type = type;
@@ -150,7 +167,7 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   uint32_t old_len = DynStrGet(sl::kVarNames, list).len;
   if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
   VarState& v = Core().vars;
-  ++v.generation;
+  v.generation = VarNewGeneration();
   if (v.indexed_len[list] == old_len) {
     v.index[list].emplace(std::string(name.view()), index);
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
@@ -175,6 +192,11 @@ Status VarAssign(StrPair name, StrPair value) {
   if (r.type == kVarNoValue || r.type == kVarArray) return Recorded(kStSyntax);
   if (!r.declared()) r = VarDeclare(name, r.type);
   if (!r.declared()) return Recorded(kStVarName);
+  return VarAssignAt(r, value);
+}
+
+Status VarAssignAt(VarRef r, StrPair value) {
+  if (!value.ok()) return Recorded(StrError(value));
   Status s = kOk;
   switch (r.type) {
     case kVarText: s = VarSetStr(r.index, value); break;
@@ -334,7 +356,7 @@ Status VarScopeRestore(const VarScope& scope) {
     }
     if (names.len > scope.name_len[i]) {
       VarState& v = Core().vars;
-      ++v.generation;
+      v.generation = VarNewGeneration();
       std::string_view all = names.view();
       std::string_view kept = all.substr(0, scope.name_len[i]);
       const bool indexed = v.indexed_len[i] == all.size();

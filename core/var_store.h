@@ -60,6 +60,10 @@ struct VarNameHash {
   size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 
+// A new generation number, never given before in this process: a runtime
+// set up again does not start from a number an older binding may hold.
+uint32_t VarNewGeneration();
+
 // A look-up index over the four name lists, rebuilt whenever a list's length
 // is not the one it was built for (the lists stay the record of the names).
 // A declaration adds its name; a scope restore takes out the names it cuts.
@@ -68,11 +72,23 @@ struct VarNameHash {
 struct VarState {
   std::unordered_map<std::string, uint16_t, VarNameHash, std::equal_to<>> index[4];
   uint32_t indexed_len[4] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
-  uint32_t generation = 1;
+  uint32_t generation = VarNewGeneration();
+};
+
+// Where a name was found (or that it was not), valid for one generation of
+// the store and one length of its name list.
+struct VarBinding {
+  uint32_t generation = 0;
+  uint32_t names_len = 0;
+  uint16_t index = kVarUndeclared;
 };
 
 uint16_t VarTypeOfName(StrPair name);
 VarRef VarLookup(StrPair name);
+// VarLookup for a name of a known type (integer, number or text), looked up
+// again only when a declaration or scope change happened since the binding
+// was made.
+uint16_t VarBind(StrPair name, uint16_t type, VarBinding& binding);
 // Appends the name to its list and makes its value slot; index 0xFFFF on failure.
 VarRef VarDeclare(StrPair name, uint16_t type);
 
@@ -82,6 +98,9 @@ VarRef VarDeclare(StrPair name, uint16_t type);
 // zero, its low 16 bits kept.
 Status VarAssign(StrPair name, StrPair value);
 Status VarAssignInt(StrPair name, int64_t value);
+// VarAssign's store step for a declared variable of type integer, number or
+// text (no field provider asked).
+Status VarAssignAt(VarRef ref, StrPair value);
 // Makes the variable's value the current result: 0 number, 1 text.
 Status VarRead(StrPair name);
 

@@ -1,0 +1,67 @@
+// The evaluator's working parts shared by its two front ends: the text
+// evaluator (core/exp_eval.cpp), which scans a text as it goes, and the
+// compiled evaluator (core/exp_code.cpp), which walks tokens resolved once.
+// Both apply the same operators to the same values through these, so a
+// compiled expression gives exactly what its text gives.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/dec_value.h"
+#include "core/exp_eval.h"
+#include "core/runtime.h"
+#include "core/str_pair.h"
+
+namespace eng::exp_detail {
+
+// One value during evaluation. A text's bytes lie in the scratch arena above
+// the mark of the step that made it (or in a compiled expression's own text,
+// for a quoted literal); a number is carried here and only becomes an arena
+// entry when it is handed over.
+struct Value {
+  bool text = false;
+  bool empty = false;       // an empty operand standing alone
+  bool lead_empty = false;  // began with an empty operand (a sign)
+  bool num_field = false;   // a numeric field reference
+  DecValue num = 0;
+  StrPair str;
+  Status info = kOk;        // an operand's informational status
+};
+
+// Counts one level of evaluator nesting for as long as it lives.
+class DepthGuard {
+ public:
+  DepthGuard() : depth_(Core().exp.depth) { ++depth_; }
+  ~DepthGuard() { --depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+  bool TooDeep() const { return depth_ > kExpMaxDepth; }
+
+ private:
+  uint16_t& depth_;
+};
+
+// The value as the current result: the newest entry above the mark.
+Status Hand(const Value& v, uint16_t mark);
+// Reads the current result into a value (as the given kind).
+void TakeTop(Value& v, bool is_text);
+// Records an error of 128 and above with its incident text; the status as it is.
+Status Record(Status s, StrPair incident);
+// A number literal ("1.5") or a named constant (".name").
+Status EvalLiteralOrConstant(std::string_view op, Value& out);
+// A field reference "{...}": a number for a numeric field, else a text.
+Status EvalField(StrPair ref, Value& out);
+// The value as a pair: a text's bytes, or a number's 8 bytes in buf.
+StrPair ValuePair(const Value& v, char* buf);
+// Assigns a value to the operand that stands left of "=": an array element,
+// a field or a variable (its kind flags and function number as scanned).
+Status AssignTo(StrPair name, StrPair args, uint16_t flags, uint16_t fn, const Value& v);
+// Applies a binary operator; the left value becomes the result.
+Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark);
+// The end of a whole evaluation: a status of 122 and above is recorded (an
+// error with `failed` as incident text when that pair is valid); otherwise the
+// value is handed over above the mark. The statuses of ExpEvalText.
+Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text);
+
+}  // namespace eng::exp_detail

@@ -1,0 +1,208 @@
+// Compiled expressions against the text evaluator: every case runs through
+// both in a fresh runtime, and the transcripts (statuses, results, the
+// recorded error and incident text, variables afterwards) must be equal.
+// Variable bindings must follow declarations and scope restores.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/err_register.h"
+#include "core/exp_code.h"
+#include "core/exp_eval.h"
+#include "core/fn_builtins.h"
+#include "core/fn_call.h"
+#include "core/hooks.h"
+#include "core/scratch_arena.h"
+#include "core/str_case.h"
+#include "core/sys_vars.h"
+#include "core/var_store.h"
+#include "tests/support/exp_fixture.h"
+
+namespace eng::test {
+namespace {
+
+class ExpCodeTest : public ExpTest {
+ protected:
+  void SetUp() override {
+    ExpTest::SetUp();
+    Fresh();
+  }
+
+  // A runtime with the value built-ins and a few variables.
+  static void Fresh() {
+    CoreRuntimeReset();
+    MemSetLimits(kArenaProgramKb, 0xFFFF);
+    ASSERT_EQ(DynStrInit(), kOk);
+    ASSERT_EQ(ObjTableInit(), kOk);
+    ASSERT_EQ(VarInitSystem(), kOk);
+    ASSERT_EQ(FnInstallValueBuiltins(), kOk);
+    ASSERT_LT(ExpEvalText(StrOf("A#=1234.56;B#=78.9;C#=3;D=12;T$='Invoice ';U$='  00042  '")), kStFirstError);
+  }
+
+  // One evaluation's outcome as a line of text.
+  static std::string Outcome(Status s) {
+    std::string line = "status " + std::to_string(s);
+    if (s == 1) line += " text [" + ScratchTop().str() + "]";
+    else if (s < kStFirstWarning) line += " num " + DecToText(NumAccValue()).str();
+    line += " last " + std::to_string(ErrGetLast()) + " incident [" + ErrIncidentText().str() + "]";
+    return line;
+  }
+
+  static std::string Vars(const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& n : names) out += n + "=" + Var(n) + ";";
+    return out;
+  }
+
+  // Runs the texts in order (each twice, so that bindings made by the first
+  // run are used by the second) as text or compiled; the transcript.
+  static std::string Transcript(const std::vector<std::string>& texts, bool compiled, bool cond, void (*setup)()) {
+    Fresh();
+    if (setup) setup();
+    std::vector<std::shared_ptr<const ExpCode>> codes;
+    for (const std::string& t : texts) codes.push_back(ExpCompile(StrOf(t)));
+    std::string out;
+    for (int round = 0; round < 2; ++round) {
+      for (size_t i = 0; i < texts.size(); ++i) {
+        ErrSetLast(2, 0, 0, 0);
+        ErrIncident(kOk, StrPair{}, false);
+        ScratchScope scope;
+        Status s;
+        if (cond) s = compiled && codes[i] ? ExpCodeEvalCond(*codes[i]) : ExpEvalCond(StrOf(texts[i]));
+        else s = compiled && codes[i] ? ExpCodeEvalText(*codes[i]) : ExpEvalText(StrOf(texts[i]));
+        out += texts[i] + " -> " + Outcome(s) + "\n";
+      }
+    }
+    return out + Vars({"X", "Y#", "Z$", "D", "A#", "T$", "_PRECIS"});
+  }
+
+  static void ExpectSame(const std::vector<std::string>& texts, bool cond = false, void (*setup)() = nullptr) {
+    std::string text = Transcript(texts, false, cond, setup);
+    std::string code = Transcript(texts, true, cond, setup);
+    EXPECT_EQ(code, text);
+  }
+};
+
+TEST_F(ExpCodeTest, CompiledGivesWhatTheTextGives) {
+  const char* const cases[] = {
+      // precedence and signs
+      "2+3*4", "2|1*3", "(2+3)*4", "-5+2", "--3", "2*-3", "7/2", "7/3!1", "10%15", "100\xF7" "15",
+      "1|2", "1|1", "5&3", "6@1", "6@@1", "0&&1", "0||1", "()", "((1+2))", "1;2;3", ";;", "",
+      // decimals and rounding
+      "1.005*3", "A#*2.5-B#/3", "(A#+B#)*C#/2-D+A#%7.5", "5/0", "0.125!2", ".top", ".abc", ".5+.25",
+      // texts and comparisons
+      "T$+U$", "T$+'x'+\"y\"", "'ab'<'b'", "'abc'=='a*'", "'abc'=='*B*'", "'a'<>'a'", "T$=='Inv*'",
+      "A#*2>=B#+1&&T$<>''", "3>2+1", "'x'+1", "1+'x'", "'a'*'b'", "-'a'", "'open",
+      // assignments
+      "X=D+1;Y#=A#*X;Z$=T$+'x'", "X=Y#=2.5", "Z$=5", "X='a'", "5=X", "X=", "Q=Q+1", "Z$=.lf$+.tab$",
+      // built-in calls and arrays
+      "FN$TRIM(U$)+'/'", "T$+FN$TRIM(U$)+' / '+S12$", "FN$MIDS('abcdef';2;3)", "FN#SLEN(T$)+1",
+      "FN$CHRS(65)+FN$CHRS(66)", "FN#VALN('12.5')*2", "CHK$(1;'yes';'no')", "CHK#(0;1;2)", "FN$TRIM()",
+      "FN$MIDS('abc';(1+1);1)", "FN$TRIM(FN$TRIM(' a '))", "NOSUCH(1)", "_#(3)", "fn$trim(' a ')",
+      // errors of scanning and evaluation
+      "(1+2", "1+2)", "A B", "1 + 2", "2=>3", "1:2", "(1)2", "FN$TRIM('a')x", "X=(", "'a'+", "+",
+  };
+  for (const char* c : cases) {
+    SCOPED_TRACE(c);
+    ExpectSame({c});
+  }
+}
+
+TEST_F(ExpCodeTest, ConditionsAsCompiled) {
+  for (const char* c : {"", "1", "0", "D>3", "T$", "'a'=='a'", "1+", "(", "X=5"}) {
+    SCOPED_TRACE(c);
+    ExpectSame({c}, true);
+  }
+}
+
+TEST_F(ExpCodeTest, SequencesShareVariables) {
+  // A variable declared after the compile, then changed, read by code compiled before.
+  ExpectSame({"N#+1", "N#=2.5", "N#*2", "M$+'z'", "M$='q'", "M$+'z'", "K", "K=7", "K*K"});
+  // Literals follow _PRECIS.
+  ExpectSame({"1.2345+1", "_PRECIS=4", "1.2345+1", "_PRECIS=0", "1.6+1"});
+}
+
+TEST_F(ExpCodeTest, ValuesAreTheExpectedOnes) {
+  // Both paths agreeing is not enough: a few results checked outright.
+  auto code = ExpCompile(StrOf("X=D+1;Y#=A#*X;Z$=T$+FN$TRIM(U$)"));
+  ASSERT_NE(code, nullptr);
+  ScratchScope scope;
+  EXPECT_EQ(ExpCodeEvalText(*code), 1);
+  EXPECT_EQ(ScratchTop().str(), "Invoice 00042");
+  EXPECT_EQ(Var("X"), "13");
+  EXPECT_EQ(Var("Y#"), "16049.28");
+}
+
+TEST_F(ExpCodeTest, BindingsFollowDeclarationsAndScopes) {
+  auto read = ExpCompile(StrOf("L#"));
+  auto write = ExpCompile(StrOf("L#=L#+1"));
+  ASSERT_NE(read, nullptr);
+  ASSERT_NE(write, nullptr);
+  auto value = [&] {
+    ScratchScope scope;
+    EXPECT_EQ(ExpCodeEvalText(*read), 0);
+    return DecToText(NumAccValue()).str();
+  };
+  EXPECT_EQ(value(), "");  // not declared: 0
+  VarScope outer = VarScopeSave();
+  {
+    ScratchScope scope;
+    ASSERT_EQ(ExpCodeEvalText(*write), 0);  // declares L# in the inner scope
+  }
+  EXPECT_EQ(value(), "1");
+  ASSERT_EQ(VarScopeRestore(outer), kOk);
+  EXPECT_EQ(value(), "");  // the scope that declared it is gone
+  // Declared again at another slot, after other names took the old one.
+  ASSERT_LT(ExpEvalText(StrOf("P#=9;L#=4")), kStFirstError);
+  EXPECT_EQ(value(), "4");
+  EXPECT_EQ(Var("P#"), "9");
+}
+
+TEST_F(ExpCodeTest, RegisteringAFunctionIsSeen) {
+  auto code = ExpCompile(StrOf("LATER(2)"));
+  ASSERT_NE(code, nullptr);
+  {
+    ScratchScope scope;
+    EXPECT_EQ(ExpCodeEvalText(*code), 0);  // an array element that does not exist: 0
+  }
+  auto twice = [](FnArgs& a) -> Status {
+    FnIntArg v = FnArgInt(a, 1, 0);
+    if (v.status) return v.status;
+    return ExpPushInt(static_cast<int16_t>(v.value * 2));
+  };
+  ASSERT_EQ(FnRegister(StrOf("LATER"), twice), kOk);
+  ScratchScope scope;
+  EXPECT_EQ(ExpCodeEvalText(*code), 0);
+  EXPECT_EQ(DecToText(NumAccValue()).str(), "4");
+}
+
+StrPair Provider(StrPair name, uint16_t mode, StrPair) {
+  if (mode != 1 || name.view() != "_F$") return StrFail(kStDataError);  // not mine
+  return ScratchText("from provider");
+}
+
+TEST_F(ExpCodeTest, FieldProviderNamesStillAsked) {
+  // A "_" name goes to the field provider when there is one, compiled or not.
+  auto install = [] { HookSetFn(&Provider, kHookFieldProvider); };
+  ExpectSame({"_F$+'!'", "_G$+'!'", "_G$='x'", "_G$"}, false, install);
+  install();
+  auto code = ExpCompile(StrOf("_F$+'!'"));
+  ScratchScope scope;
+  EXPECT_EQ(ExpCodeEvalText(*code), 1);
+  EXPECT_EQ(ScratchTop().str(), "from provider!");
+}
+
+TEST_F(ExpCodeTest, TextsThatDoNotPrepareAreLeftToTheText) {
+  EXPECT_EQ(ExpCompile(StrOf("(1+2")), nullptr);
+  EXPECT_EQ(ExpCompile(StrOf("A B")), nullptr);
+  std::string deep(100, '(');
+  deep += "1" + std::string(100, ')');
+  EXPECT_EQ(ExpCompile(StrOf(deep)), nullptr);
+  EXPECT_EQ(ErrLastCode(), kOk);  // compiling records nothing
+  EXPECT_EQ(ErrIncidentText().str(), "");
+  ExpectSame({deep});
+}
+
+}  // namespace
+}  // namespace eng::test
