@@ -38,7 +38,6 @@ Status AcceptLastValue(StrPair definition, std::string* last) {
       *last = StrItem(r.values, ',', n).str();
     }
   }
-  if (status == kStCancelled) return kOk;
   if (status != kOk) return status;
   if (record >= 0) ScreenWinSelect(record);
   return kOk;
@@ -46,7 +45,7 @@ Status AcceptLastValue(StrPair definition, std::string* last) {
 
 Status AcceptIntoField(StrPair definition, int field) {
   std::string last;
-  if (Status s = AcceptLastValue(definition, &last)) return s;
+  if (Status s = AcceptLastValue(definition, &last)) return s == kStCancelled ? Status{kOk} : s;
   ScratchScope scope;
   return ScreenFieldStore(kStoreInput, field, StrUnquote(StrOf(last)));
 }

@@ -12,7 +12,8 @@
 // The form's status is the result; a cancelled form is no failure (0).
 // AcceptLastValue (definition, last): the same run without the store; *last
 // receives the last value as the form gave it back (empty when none), and
-// the window record current before is current again.
+// the window record current before is current again; a cancelled form
+// answers 122.
 #pragma once
 
 #include <string>

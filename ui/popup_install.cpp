@@ -113,6 +113,13 @@ std::string StatScreenField(uint16_t field) {
 
 // A command of a field's option menu (MantMain and the other verbs) run as
 // a menu item runs it, through the program's verb callback.
+// An Accept command of a field's option menu: a cancelled form is no
+// failure and leaves the field as it is.
+Status FieldAccept(StrPair argument, std::string* last) {
+  const Status s = AcceptLastValue(argument, last);
+  return s == kStCancelled ? Status{kOk} : s;
+}
+
 Status FieldRunVerb(int, StrPair command) { return AppRunCommand(command, &AppVerbDispatch); }
 
 }  // namespace
@@ -162,7 +169,7 @@ void UiInstallPopupServices(plat::WinSystem* ws) {
   stat.field_text = &StatScreenField;
   StatSetScreenServices(stat);
 
-  ScreenFieldOptionServicesSet(&AcceptLastValue, &FieldRunVerb);
+  ScreenFieldOptionServicesSet(&FieldAccept, &FieldRunVerb);
 }
 
 }  // namespace eng
