@@ -25,9 +25,9 @@ StrPair AcceptBuiltinCommand(StrPair entry) {
   return ScratchText("");
 }
 
-Status AcceptIntoField(StrPair definition, int field) {
+Status AcceptLastValue(StrPair definition, std::string* last) {
   const int record = ScreenCounterGet(kCurWin);
-  std::string last;
+  last->clear();
   Status status;
   {
     ScratchScope scope;
@@ -35,14 +35,19 @@ Status AcceptIntoField(StrPair definition, int field) {
     status = r.status;
     if (status == kOk && r.values.ok() && !r.values.empty()) {
       const uint16_t n = StrItemCount(r.values, ',');
-      last = StrUnquote(StrItem(r.values, ',', n)).str();
+      *last = StrItem(r.values, ',', n).str();
     }
   }
-  if (status == kStCancelled) return kOk;
   if (status != kOk) return status;
   if (record >= 0) ScreenWinSelect(record);
+  return kOk;
+}
+
+Status AcceptIntoField(StrPair definition, int field) {
+  std::string last;
+  if (Status s = AcceptLastValue(definition, &last)) return s == kStCancelled ? Status{kOk} : s;
   ScratchScope scope;
-  return ScreenFieldStore(kStoreInput, field, StrOf(last));
+  return ScreenFieldStore(kStoreInput, field, StrUnquote(StrOf(last)));
 }
 
 }  // namespace eng

@@ -10,7 +10,13 @@
 // when values come back, the last of them (unquoted) is stored into the
 // field of the window record that was current before (store flags 118).
 // The form's status is the result; a cancelled form is no failure (0).
+// AcceptLastValue (definition, last): the same run without the store; *last
+// receives the last value as the form gave it back (empty when none), and
+// the window record current before is current again; a cancelled form
+// answers 122.
 #pragma once
+
+#include <string>
 
 #include "core/status.h"
 #include "core/str_pair.h"
@@ -26,5 +32,6 @@ inline constexpr const char* kAcceptAddApplet =
 
 StrPair AcceptBuiltinCommand(StrPair entry);
 Status AcceptIntoField(StrPair definition, int field);
+Status AcceptLastValue(StrPair definition, std::string* last);
 
 }  // namespace eng

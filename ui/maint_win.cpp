@@ -21,8 +21,10 @@
 #include "ui/field_controls.h"
 #include "ui/field_values.h"
 #include "ui/geom.h"
+#include "ui/maint_find.h"
 #include "ui/maint_win_cmd.h"
 #include "ui/maint_win_state.h"
+#include "ui/scanner.h"
 #include "ui/screen_actions.h"
 #include "ui/screen_dispatch.h"
 #include "ui/screen_open.h"
@@ -149,6 +151,9 @@ Status MantWindow(StrPair line, uint16_t default_flags) {
   WinShowTop(-1);
   ErrAssert(ScreenWinGet(-1) != nullptr, "MantWindow");
   if (!ScreenWinGet(-1)) return kStScreenStruct;
+  // A scanner the screen names starts polling for this window; the window
+  // stays usable by keyboard when its port does not open.
+  if (Status scan = ScanPortOpen(); scan >= kStFirstWarning) MsgErrorBox(scan);
   MantFieldSetState(MantWinMode(flags));
   MantEnableButtons(kMantStateCompute, StrOf(""));
   if (flags & kMantFlagDeletePan) {
@@ -199,8 +204,10 @@ Status MantAction(uint16_t code) {
   switch (cls) {
     case kClsFieldWindow:  // field windows run their own verbs; none is due here
     case kAcHelp:          // the field option menu belongs to the menu layer
+      break;
     case kAcSerialData:
     case kAcWedgeScan:
+      result = ScanAction(code);
       break;
     case kAcCancel: {
       result = MantCancel(&MantCommand);
@@ -210,8 +217,8 @@ Status MantAction(uint16_t code) {
     }
     case kAcCommand:
       if (sub == kCmdFnd) {
-        // Searching by field values needs the accept windows.
-        result = kStNotAvailable;
+        result = MantFindByFields();
+        if (result == kOk) state = kMantEdit;
       } else if (sub == kMantFooterButton) {
         if (ScreenWinCurrent().state == kMantSearch) MantNextIndex();
         state = kMantSearch;

@@ -13,9 +13,11 @@
 #include "data/record_statements.h"
 #include "data/stat_steps.h"
 #include "data/trans_services.h"
+#include "ui/accept_field.h"
 #include "ui/accept_win.h"
 #include "ui/chooser.h"
 #include "ui/field_values.h"
+#include "ui/menu_field_options.h"
 #include "ui/file_dialog.h"
 #include "ui/popups.h"
 #include "ui/progress_win.h"
@@ -109,6 +111,17 @@ std::string StatScreenField(uint16_t field) {
   return ScreenFieldRaw(field).str();
 }
 
+// A command of a field's option menu (MantMain and the other verbs) run as
+// a menu item runs it, through the program's verb callback.
+// An Accept command of a field's option menu: a cancelled form is no
+// failure and leaves the field as it is.
+Status FieldAccept(StrPair argument, std::string* last) {
+  const Status s = AcceptLastValue(argument, last);
+  return s == kStCancelled ? Status{kOk} : s;
+}
+
+Status FieldRunVerb(int, StrPair command) { return AppRunCommand(command, &AppVerbDispatch); }
+
 }  // namespace
 
 void UiInstallPopupServices(plat::WinSystem* ws) {
@@ -155,6 +168,8 @@ void UiInstallPopupServices(plat::WinSystem* ws) {
   stat.close = &StatScreenClose;
   stat.field_text = &StatScreenField;
   StatSetScreenServices(stat);
+
+  ScreenFieldOptionServicesSet(&FieldAccept, &FieldRunVerb);
 }
 
 }  // namespace eng

@@ -4,7 +4,8 @@
 // reorganisations and statistics), the folder browser, the file dialogs
 // (restore and the FILESELECT statement), the table chooser, the banner, and
 // the window of the STATSTEPS statement (its definition's parameters pushed
-// while it is open, its fields' raw texts for the steps' bounds).
+// while it is open, its fields' raw texts for the steps' bounds), and the
+// field option menu's accept window and verb runner.
 // Services of other layers that are installed already stay as they are.
 #pragma once
 

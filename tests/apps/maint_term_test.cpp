@@ -59,7 +59,7 @@ TEST_F(MaintTermTest, ChartOfAccountsAddFindChangeDelete) {
   std::string error;
   if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
     GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Ayuda")) << pane.Pane();
+  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 
   // Ficheros, Plan de cuentas: the window opens on an empty file, adding.
   pane.Click(12, 0);

@@ -130,9 +130,9 @@ TEST_F(TermTest, TheRecoveryQuestionIsAskedOnTheScreen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, TermRunTest,
-    ::testing::Values(ProgramCase{"Pelmora", PELMORA_EXE, "Procesos  Ficheros  Ayuda",
+    ::testing::Values(ProgramCase{"Pelmora", PELMORA_EXE, "Procesos  Ficheros  Informes  Transacciones  Ayuda",
                                   "Cuadro de amortizaci\xC3\xB3n y plan de cuentas", 3, "Cuentas en el plan: 6"},
-                      ProgramCase{"Truvesca", TRUVESCA_EXE, "Procesos  Ficheros  Ayuda",
+                      ProgramCase{"Truvesca", TRUVESCA_EXE, "Procesos  Ficheros  Informes  Transacciones  Ayuda",
                                   "Factura y albaranes de muestra", 2, "Clientes: 2"}),
     [](const ::testing::TestParamInfo<ProgramCase>& info) { return std::string(info.param.title); });
 

@@ -6,12 +6,18 @@
 #include <vector>
 
 #include "core/hooks.h"
+#include "core/streams.h"
 #include "core/sys_vars.h"
 #include "tests/ui/screen_fixture.h"
+#include "data/maint_services.h"
+#include "data/record_statements.h"
+#include "data/stat_steps.h"
+#include "ui/accept_win.h"
 #include "ui/action_codes.h"
 #include "ui/field_controls.h"
 #include "ui/field_values.h"
 #include "ui/menu_field_options.h"
+#include "ui/popup_install.h"
 #include "ui/screen_actions.h"
 #include "ui/screen_dispatch.h"
 
@@ -63,6 +69,12 @@ class FieldOptionsTest : public ScreenTest {
       for (const plat::MenuItem& it : m->items) out.push_back(it.text);
     return out;
   }
+  static std::string Trimmed(int field) {
+    std::string v = ScreenFieldRaw(field).str();
+    v.erase(0, v.find_first_not_of(' '));
+    v.erase(v.find_last_not_of(' ') + 1);
+    return v;
+  }
   Status Run() { return ScreenFieldWinAction(static_cast<uint16_t>(ScreenCounterGet(kCurWin)), nullptr); }
   plat::Hwnd form = plat::kNoWindow;
   int forms_ = 0;
@@ -112,6 +124,30 @@ TEST_F(FieldOptionsTest, TheCalculatorWritesItsValueIntoTheField) {
   Form("", "Calculator");
   ASSERT_EQ(Run(), kOk);
   EXPECT_EQ(ScreenFieldRaw(3).str(), "12.5    ") << "the last value, unquoted";
+}
+
+// With the services the programs install, the calculator's form is a real
+// accept window: answered from the INPUT script, its last value (the total)
+// goes into the field.
+TEST_F(FieldOptionsTest, InstalledServicesRunTheCalculatorForm) {
+  UiInstallPopupServices(&d.ws());
+  AcceptInstall();
+  Put("in.txt", "'2','7.5'\r\n");
+  const uint16_t stream = StrmOpen(StrOf("in.txt"), kStrmNoUpdate | kStrmQuiet);
+  ASSERT_LT(stream, kStreams);
+  SysVarSet(kVarInHnd, static_cast<int16_t>(stream));
+  Form("", "Calculator");
+  EXPECT_EQ(Run(), kOk);
+  EXPECT_EQ(stall, "");
+  EXPECT_EQ(Trimmed(3), "7.50") << "the total as the form shows it";
+  // The script has no line left: the form is cancelled, the field unchanged.
+  EXPECT_EQ(Run(), kOk);
+  EXPECT_EQ(Trimmed(3), "7.50");
+  StrmClose(stream);
+  SysVarSet(kVarInHnd, 0);
+  MaintSetServices(MaintServices{});
+  DataSetFileDialog(nullptr);
+  StatSetScreenServices(StatScreenServices{});
 }
 
 TEST_F(FieldOptionsTest, HelpRunsAtOnceAndSaysWhenItCannotBeShown) {

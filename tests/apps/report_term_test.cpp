@@ -1,0 +1,67 @@
+// Pelmora's report from the Informes menu in a real terminal (a private tmux
+// server): the limits form, the device form with the viewer ("CON") chosen,
+// the report in the viewer, Esc closing the viewer and then the limits form
+// that comes back, and the way out. Skipped when tmux cannot start; every
+// wait has a deadline.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "tests/apps/program_run.h"
+#include "tests/apps/sample_copy.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tmux_pane.h"
+
+namespace eng::test {
+namespace {
+
+class ReportTermTest : public TempFolderTest {};
+
+TEST_F(ReportTermTest, BalancesFromTheMenuIntoTheViewer) {
+  const std::filesystem::path work = CopySample("Pelmora", dir_);
+  ASSERT_EQ(RunProgram(PELMORA_EXE, work, {"/RUN:'PrcExec cuentas.prx'"}).exit_code, 0);
+  TmuxPane pane("report-term");
+  std::string error;
+  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+    GTEST_SKIP() << "tmux cannot start: " << error;
+  ASSERT_TRUE(pane.WaitFor("Informes  Transacciones")) << pane.Pane();
+
+  // Informes, its first item: the limits form; Ok with no limits.
+  pane.Keys("F10");
+  pane.Keys("Right");
+  pane.Keys("Right");
+  ASSERT_TRUE(pane.WaitFor("Saldos del plan de cuentas")) << pane.Pane();
+  pane.Keys("Enter");
+  ASSERT_TRUE(pane.WaitFor("Desde la cuenta")) << pane.Pane();
+  pane.Click(16, 4);
+  // The device form offers the viewer first; Ok takes it.
+  ASSERT_TRUE(pane.WaitFor("Selecci\xC3\xB3n de Dispositivo")) << pane.Pane();
+  pane.Click(49, 20);
+  ASSERT_TRUE(pane.WaitFor("PLAN DE CUENTAS CON SALDOS")) << pane.Pane();
+  EXPECT_NE(pane.Pane().find("57200001 Bancos"), std::string::npos) << pane.Pane();
+
+  // Esc closes the viewer; the limits form comes back and Esc drops it.
+  pane.Keys("Escape");
+  ASSERT_TRUE(pane.WaitGone("PLAN DE CUENTAS CON SALDOS")) << pane.Pane();
+  ASSERT_TRUE(pane.WaitFor("Desde la cuenta")) << pane.Pane();
+  pane.Keys("Escape");
+  ASSERT_TRUE(pane.WaitGone("Desde la cuenta")) << pane.Pane();
+  pane.Keys("Escape");
+  ASSERT_TRUE(pane.WaitFor("Recuerde sus Copias de Seguridad")) << pane.Pane();
+  pane.Keys("s");
+  std::string exit_code;
+  for (int i = 0; i < 160 && exit_code.empty(); ++i) {
+    std::ifstream f(work.parent_path() / "exit.txt");
+    std::getline(f, exit_code);
+    if (exit_code.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(exit_code, "0") << pane.Pane();
+  EXPECT_EQ(ReadFile(work.parent_path() / "stderr.txt"), "") << "nothing went to standard error";
+}
+
+}  // namespace
+}  // namespace eng::test
