@@ -156,12 +156,7 @@ class CompiledArgs final : public FnArgSource {
       ScratchScope scope;
       Status s = Argument(c);
       cursor.pos = c.pos;
-      if (s >= kStFirstError) return StrFail(s);
-      StrPair value = s == kStNullExpression ? StrPair{&kFnOmitted, 1} : ScratchTop();
-      if (Status p = DynStrPush(sl::kProcArgs, value)) return StrFail(p);
-      uint16_t type = s == 1 ? kFnArgText : kFnArgNum;
-      types += static_cast<char>(type & 0xFF);
-      types += static_cast<char>(type >> 8);
+      if (Status p = FnPushArgValue(s, types)) return StrFail(p);
       ++count;
     }
     return ScratchText(types);

@@ -159,16 +159,20 @@ StrPair FnEvalArgs(ExpCursor& cursor, uint16_t how_many) {
   while (!cursor.AtEnd() && count < how_many) {
     if (count == kFnMaxArgs) return StrFail(kStSyntax);  // a seventeenth argument
     ScratchScope scope;
-    Status s = ExpEvalArgument(cursor);
-    if (s >= kStFirstError) return StrFail(s);
-    StrPair value = s == kStNullExpression ? StrPair{&kFnOmitted, 1} : ScratchTop();
-    if (Status p = DynStrPush(sl::kProcArgs, value)) return StrFail(p);
-    uint16_t type = s == 1 ? kFnArgText : kFnArgNum;
-    types += static_cast<char>(type & 0xFF);
-    types += static_cast<char>(type >> 8);
+    if (Status s = FnPushArgValue(ExpEvalArgument(cursor), types)) return StrFail(s);
     ++count;
   }
   return ScratchText(types);
+}
+
+Status FnPushArgValue(Status evaluated, std::string& types) {
+  if (evaluated >= kStFirstError) return evaluated;
+  StrPair value = evaluated == kStNullExpression ? StrPair{&kFnOmitted, 1} : ScratchTop();
+  if (Status p = DynStrPush(sl::kProcArgs, value)) return p;
+  uint16_t type = evaluated == 1 ? kFnArgText : kFnArgNum;
+  types += static_cast<char>(type & 0xFF);
+  types += static_cast<char>(type >> 8);
+  return kOk;
 }
 
 Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, FnArgSource* source) {

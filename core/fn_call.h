@@ -94,6 +94,10 @@ Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, Fn
 // failure pair. The cursor is left after the last evaluated argument.
 inline constexpr uint16_t kFnAllArgs = 0xFFFF;
 StrPair FnEvalArgs(ExpCursor& cursor, uint16_t how_many);
+// One evaluated argument (its evaluation's status, its value on top of the
+// scratch arena) pushed on list 35 with its type appended to types; the
+// evaluation's error, or the push's.
+Status FnPushArgValue(Status evaluated, std::string& types);
 
 // 147 when the argument count lies outside [min, max].
 Status FnArgCount(const FnArgs& args, uint16_t min, uint16_t max);
