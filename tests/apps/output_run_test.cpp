@@ -7,7 +7,7 @@
 #include <regex>
 #include <string>
 
-#include "platform/child_process.h"
+#include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/support/temp_folder.h"
 
@@ -15,17 +15,6 @@ namespace eng::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The command's standard output and error; its exit code in *code.
-std::string Shell(const std::string& line, int* code = nullptr) {
-  std::string out;
-  plat::ChildResult r = plat::ChildRunPiped({"/bin/sh", "-c", line}, [&](const char* b, size_t n) {
-    out.append(b, n);
-    return 0;
-  }, 60000);
-  if (code) *code = r.exit_code;
-  return out;
-}
 
 class OutputRunTest : public TempFolderTest {};
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/child_process.h"
+
 namespace eng::test {
 
 struct RunResult {
@@ -20,6 +22,18 @@ struct RunResult {
   std::string out;  // standard output
   std::string err;  // standard error: the message boxes, as UTF-8
 };
+
+// A shell command line's standard output and error (one minute at most);
+// its exit code in *code.
+inline std::string Shell(const std::string& line, int* code = nullptr) {
+  std::string out;
+  plat::ChildResult r = plat::ChildRunPiped({"/bin/sh", "-c", line}, [&](const char* b, size_t n) {
+    out.append(b, n);
+    return 0;
+  }, 60000);
+  if (code) *code = r.exit_code;
+  return out;
+}
 
 inline std::string ReadFile(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/child_process.h"
+#include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/support/temp_folder.h"
 
@@ -19,29 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& line, int* code = nullptr) {
-  std::string out;
-  plat::ChildResult r = plat::ChildRunPiped({"/bin/sh", "-c", line}, [&](const char* b, size_t n) {
-    out.append(b, n);
-    return 0;
-  }, 60000);
-  if (code) *code = r.exit_code;
-  return out;
-}
-
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Compares with tests/apps/golden (UPDATE_GOLDEN=1 rewrites it).
 void ExpectGolden(const fs::path& file, const std::string& golden) {
   fs::path path = fs::path(__FILE__).parent_path() / "golden" / golden;
   ASSERT_TRUE(fs::exists(file)) << file;
   if (const char* u = std::getenv("UPDATE_GOLDEN"); u && *u == '1') fs::copy_file(file, path, fs::copy_options::overwrite_existing);
-  EXPECT_EQ(Read(file), Read(path)) << golden;
+  EXPECT_EQ(ReadFile(file), ReadFile(path)) << golden;
 }
 
 class ReportSampleTest : public TempFolderTest {
@@ -67,7 +50,7 @@ TEST_F(ReportSampleTest, PelmoraChartOfAccountsWithBalances) {
             "PARTE.TXT /LP:40\n");
   ExpectGolden(work / "SALDOS.TXT", "pelmora_saldos.txt");
   // The procedure prints the same template on the same page length.
-  EXPECT_EQ(Read(work / "SALDOS_CUENTAS.TXT"), Read(work / "SALDOS.TXT"));
+  EXPECT_EQ(ReadFile(work / "SALDOS_CUENTAS.TXT"), ReadFile(work / "SALDOS.TXT"));
   // The second round of limits: the accounts from 43 to 6.
   ExpectGolden(work / "PARTE.TXT", "pelmora_saldos_43_6.txt");
 }
@@ -81,7 +64,7 @@ TEST_F(ReportSampleTest, TruvescaCustomerList) {
             "'1','1'\n"
             "UNO.TXT /LP:40\n");
   ExpectGolden(work / "LISTADO_CLIENTES.TXT", "truvesca_clientes.txt");
-  std::string one = Read(work / "UNO.TXT");
+  std::string one = ReadFile(work / "UNO.TXT");
   EXPECT_NE(one.find("     1 Distribuciones del Norte"), std::string::npos) << one;
   EXPECT_EQ(one.find("Ferreter"), std::string::npos) << one;
 }

@@ -53,12 +53,7 @@ TEST_F(ReportTermTest, BalancesFromTheMenuIntoTheViewer) {
   pane.Keys("Escape");
   ASSERT_TRUE(pane.WaitFor("Recuerde sus Copias de Seguridad")) << pane.Pane();
   pane.Keys("s");
-  std::string exit_code;
-  for (int i = 0; i < 160 && exit_code.empty(); ++i) {
-    std::ifstream f(work.parent_path() / "exit.txt");
-    std::getline(f, exit_code);
-    if (exit_code.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  std::string exit_code = WaitFirstLine(work.parent_path() / "exit.txt");
   EXPECT_EQ(exit_code, "0") << pane.Pane();
   EXPECT_EQ(ReadFile(work.parent_path() / "stderr.txt"), "") << "nothing went to standard error";
 }

@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -17,6 +19,18 @@ inline std::string ShellQuote(const std::string& s) {
   std::string out = "'";
   for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
+}
+
+// The first line of a file a pane's command writes when it ends (its exit
+// code), once the line is complete; empty when it does not come in time.
+inline std::string WaitFirstLine(const std::filesystem::path& path, int ms = 8000) {
+  for (int waited = 0; waited <= ms; waited += 50) {
+    std::ifstream f(path);
+    std::string line;
+    if (std::getline(f, line) && !f.eof()) return line;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return {};
 }
 
 class TmuxPane {
