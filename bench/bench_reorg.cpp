@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 
+#include "bench/time_reporter.h"
 #include "core/dyn_strings.h"
 #include "core/obj_table.h"
 #include "core/runtime.h"
@@ -140,16 +141,6 @@ void SqliteVacuum(benchmark::State& state) {
   state.SetItemsProcessed(int64_t(state.iterations()) * kRecords);
 }
 
-class TimeReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) seconds[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,10 +153,10 @@ int main(int argc, char** argv) {
   TheWork();
   benchmark::RegisterBenchmark("datafile/reorganise", DataFileReorg)->Iterations(5)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("sqlite/vacuum", SqliteVacuum)->Iterations(5)->Unit(benchmark::kMillisecond);
-  TimeReporter reporter;
+  eng::bench::TimeReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto e = reporter.seconds.find("datafile/reorganise/iterations:5");
-  auto s = reporter.seconds.find("sqlite/vacuum/iterations:5");
+  auto e = reporter.seconds.find("datafile/reorganise");
+  auto s = reporter.seconds.find("sqlite/vacuum");
   if (e != reporter.seconds.end() && s != reporter.seconds.end())
     std::printf("\nreorganise 100,000 records: data file %.1f ms, SQLite VACUUM %.1f ms, ratio %.2f\n", e->second,
                 s->second, s->second / e->second);

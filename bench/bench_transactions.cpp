@@ -21,6 +21,7 @@
 #include <random>
 #include <string>
 
+#include "bench/time_reporter.h"
 #include "core/dyn_strings.h"
 #include "core/obj_table.h"
 #include "core/runtime.h"
@@ -208,16 +209,6 @@ void SqliteImport(benchmark::State& state) {
   state.SetItemsProcessed(int64_t(state.iterations()) * kRecords);
 }
 
-class TimeReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) seconds[r.run_name.function_name] = r.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -236,7 +227,7 @@ int main(int argc, char** argv) {
                                              {"transaction/import", &TransImport},
                                              {"sqlite/insert_loop", &SqliteImport}};
   for (const auto& [name, fn] : runs) benchmark::RegisterBenchmark(name, fn)->Iterations(3)->Unit(benchmark::kMillisecond);
-  TimeReporter reporter;
+  eng::bench::TimeReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   auto ratio = [&](const char* ours, const char* peer, const char* what) {
     auto a = reporter.seconds.find(ours), b = reporter.seconds.find(peer);
