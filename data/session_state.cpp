@@ -18,6 +18,7 @@
 #include "data/dict_file_path.h"
 #include "data/record_tail.h"
 #include "data/dict_query.h"
+#include "data/doc_journal.h"
 #include "data/lock_marker.h"
 
 namespace eng {
@@ -110,6 +111,8 @@ Status SessionRecover() {
     if (ui.progress_step) ui.progress_step(f, DictFileName(f));
     s = RebuildFile(f);
   }
+  // Documents whose save was cut off go back to what they were before it.
+  if (!s) s = DocJournalRecoverAll();
   if (ui.progress_close) ui.progress_close();
   if (s) return s;
   MsgErrorBox(kOk);
@@ -123,7 +126,12 @@ Status StartSession(StrPair path) {
   Status s = LockTake(path);
   if (s == kStNetwork) return ErrIncident(s, StrFromC(kSessionBusyText), false);
   if (s) return s;
-  if (SessionStateRead(path) == 0) return SessionStateWrite(path, 1);
+  if (SessionStateRead(path) == 0) {
+    // A save journal outlives a clean end only when putting its document
+    // back failed: it is settled before anything else writes.
+    if ((s = DocJournalRecoverAll())) return s;
+    return SessionStateWrite(path, 1);
+  }
   if (!MsgAskYesNo(MsgText("0115"), true)) return kStCancelled;
   if ((s = SessionRecover())) return s;
   return SessionStateWrite(path, 1);

@@ -12,7 +12,8 @@
 //   mode 1 (start, from the application's phase 2): the lock is taken first
 //     (the file is created empty when missing); when another program holds
 //     it the result is 139 with the incident text kSessionBusyText, and
-//     nothing is read, asked or written. Then state 0 -> "1" is written;
+//     nothing is read, asked or written. Then state 0 -> a save journal left
+//     behind is settled (doc_journal.h) and "1" is written;
 //     state 1 (a session ended without shut-down) -> message 0115 is asked as
 //     a yes/no question, which a run without a person answers yes (rebuilding
 //     the indexes from the records loses nothing): no gives 122; yes rebuilds
@@ -34,8 +35,9 @@
 // left behind by the interrupted session is removed once the file's exclusive
 // lock is held (a file another program has open gives 175 and is left alone),
 // a missing record file is created empty, and the key index is rebuilt from
-// the record file. The progress window is stepped per file and closed at the
-// end. The first failure stops and is the result; when all succeed, message
+// the record file; then every document whose save was cut off is put back
+// as it was before the save (doc_journal.h). The progress window is stepped
+// per file and closed at the end. The first failure stops and is the result; when all succeed, message
 // 0005 is shown (MsgErrorBox(0)) and the result is 0.
 #pragma once
 
