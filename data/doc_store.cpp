@@ -153,8 +153,8 @@ Status Rewrite(const DocFiles& files, const std::string& key, const std::string&
   if (!st) return DocJournalRemove(files.header);
 
   // Something failed after the deletions began: the stored document goes
-  // back as it was. A failing put-back leaves the journal for the next
-  // start (and refuses further saves of the file until then).
+  // back as it was. A failing put-back leaves the journal, which the next
+  // save of the file or the next start puts back first.
   if (!DocJournalRestore(j, 0, StrOf(slots)) && !Reopen(files)) DocJournalRemove(files.header);
   kept.PutBack();
   return st;

@@ -25,7 +25,8 @@
 //
 // DocSave (files, key, parts): 2 for a blank key, nothing written. A stored
 //   document with more lines than parts.max_lines is 124, nothing written
-//   (it cannot have been loaded whole). Otherwise the stored document's
+//   (it cannot have been loaded whole). A journal an earlier save of the
+//   header file left behind is put back first. Then the stored document's
 //   records are kept in the save journal (doc_journal.h), every record of
 //   the document is deleted (hooked write 0x600 with the slot list and the
 //   test), the header is written (the header file's current record with the
