@@ -50,19 +50,14 @@ constexpr std::array<ScreenKeyFilter, sizeof...(N)> HookHandlers(std::index_sequ
 
 constexpr auto kHookHandlers = HookHandlers(std::make_index_sequence<kHookSlots>{});
 
-std::string ParmText(uint16_t parameter) {
-  StrPair p = ScreenParmItem(parameter, 0);
-  return p.ok() ? StrTrim(p, 3).str() : std::string();
-}
-
 }  // namespace
 
 uint16_t MantHookSelect(uint16_t selector) {
   if (selector != kHookNone) return selector < kHookSlots ? selector : kHookNone;
   ScratchScope scope;
-  const std::string prc = ParmText(kParmAcceptPrc);
-  const std::string steps = ParmText(kParmSteps), prcname = ParmText(kParmPrcName),
-                    docname = ParmText(kParmDocName), parm_file = ParmText(kParmParmFile);
+  const std::string prc = MantParmText(kParmAcceptPrc);
+  const std::string steps = MantParmText(kParmSteps), prcname = MantParmText(kParmPrcName),
+                    docname = MantParmText(kParmDocName), parm_file = MantParmText(kParmParmFile);
   return HookSlotForWindow(StrToInt(StrOf(prc)), StrOf(steps), StrOf(prcname), StrOf(docname), StrOf(parm_file));
 }
 
@@ -81,7 +76,7 @@ Status MantHookWinRun(StrPair line, uint16_t flags, uint16_t selector) {
   if (slot == kHookNone || !HookFilled(slot)) return abandon(ErrIncident(kStDataError, StrOf("ACCEPT_PRC%"), false));
   if (slot == kHookParmFile) {
     ScratchScope scope;
-    const std::string file = ParmText(kParmParmFile);
+    const std::string file = MantParmText(kParmParmFile);
     if (Status s = ExpLoadParmFile(StrOf(file), 0); s != kOk) return abandon(s);
   }
   ScreenActionSet(&AcceptWinAction, nullptr, kHookHandlers[slot]);

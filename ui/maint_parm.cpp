@@ -19,17 +19,18 @@ namespace {
 constexpr uint16_t kClassConfirm = 25;
 constexpr Status kAnswerCloseWindow = 8;
 
-std::string Parm(uint16_t parameter) {
+}  // namespace
+
+std::string MantParmText(uint16_t parameter) {
+  ScratchScope scope;
   StrPair p = ScreenParmItem(parameter, 0);
   return p.ok() ? StrTrim(p, 3).str() : std::string();
 }
 
-}  // namespace
-
 Status MantParmFileWrite() {
   ScratchScope scope;
-  const std::string file = Parm(kParmParmFile);
-  const std::string items = Parm(kParmParmFileWrite);
+  const std::string file = MantParmText(kParmParmFile);
+  const std::string items = MantParmText(kParmParmFileWrite);
   if (file.empty() || items.empty()) return kOk;
   return ExpSaveParmFile(StrOf(file), StrOf(items));
 }

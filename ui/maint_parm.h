@@ -17,12 +17,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/status.h"
 #include "core/str_pair.h"
 
 namespace eng {
 
+// The current screen's parameter, trimmed; empty when absent.
+std::string MantParmText(uint16_t parameter);
 Status MantParmFileWrite();
 Status MantParmCloseHook(uint16_t action);
 Status MantAuxRun(StrPair argument);

@@ -285,6 +285,11 @@ Status MantActionWin(uint16_t code) {
     const bool on_begin = wp->current_field == ScreenCurrent().begin_field;
     if (code == kAcComboConfirmed || (on_begin && (code == kAcLineDown || code == kAcLineUp)))
       return MovsSelectorCombo(kSelectorShow);
+    // Entering the begin field while searching keeps the search: the field
+    // is part of the key the user is choosing (without this, a key that is
+    // not found sends the cursor back here, and the begin field's own zone
+    // would send it on to the next field, and so on without end).
+    if (on_begin && code == kAcEntered && wp->state == kMantSearch) return MovsSelectorCombo(kSelectorShow);
     if (code == kAcCloseRequest) MovsSelectorCombo(kSelectorDestroy);
   }
   Status r = ScreenActionWinDefault(code);

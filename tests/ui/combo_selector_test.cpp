@@ -67,6 +67,18 @@ TEST_F(SelectorTest, AClickInTheListPicksAndTheChoiceIsKeptForTheNextWindow) {
   Drive("key Up\nexpect text id=2000 \"C002\"\nclose\n");
 }
 
+TEST_F(SelectorTest, ACodeNotFoundLeavesTheCursorOnTheCode) {
+  // Searching: the picked code is not in the file; the window says so and
+  // the cursor stays on the code, which the next key picks again.
+  Seed({kC001});
+  ASSERT_EQ(Open("CLI,16,60,12,1"), kOk);
+  EXPECT_EQ(State(), kMantSearch);
+  Drive("key Down\nexpect text id=2000 \"C002\"\nkey Tab\nanswer OK\nexpect focus id=2000\n"
+        "key Up\nexpect text id=2000 \"C001\"\nclose\n");
+  EXPECT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_FALSE(WindowOpen());
+}
+
 TEST_F(SelectorTest, BindingToAMissingFieldIsRefusedAndTheFormStays) {
   plat::Hwnd h = WinCreateKind(2, 0, StrOf("T"), 0, 60, 12, {});
   ASSERT_EQ(ScreenOpen(StrOf("CLI"), StrOf(""), 17, 60, 12, 1, StrOf("")), kOk);

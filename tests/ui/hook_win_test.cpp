@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/app_run.h"
 #include "core/app_verbs.h"
+#include "core/cmd_line.h"
 #include "core/err_register.h"
 #include "core/exp_eval.h"
 #include "core/exp_parm_file.h"
@@ -112,6 +114,20 @@ TEST_F(HookWinTest, OkAnswersTheHookAndTheWindowGoesWithItsRecord) {
   EXPECT_FALSE(WindowOpen());
   EXPECT_EQ(g_hook_calls, (std::vector<uint16_t>{25, 28}));
   EXPECT_EQ(ScreenCounterGet(kWinCount), records);
+}
+
+TEST_F(HookWinTest, ScriptLineAnswersTheHookWindowItOpened) {
+  // The AcceptRun command opens the hook window; the next line fills it,
+  // confirms it and closes it; the script then goes on to its end.
+  Put("in.txt", "AcceptRun CLI,8,60,12,1\r\n'C009','NUEVO'\r\nExpEval _USER03=5\r\n");
+  ASSERT_EQ(CmdLineStore(StrOf("\"/opt/app/pelmora\" /INPUT:'in.txt'")), kOk);
+  const int records = ScreenCounterGet(kWinCount);
+  EXPECT_EQ(AppRunInputScript(), kOk);
+  EXPECT_EQ(stall, "");
+  EXPECT_EQ(g_hook_calls, (std::vector<uint16_t>{25, 28}));
+  EXPECT_EQ(WinTop(), root);
+  EXPECT_EQ(ScreenCounterGet(kWinCount), records);
+  EXPECT_EQ(SysVarGet(kVarUser03), 5) << "the script went on";
 }
 
 TEST_F(HookWinTest, CloseBoxClosesTheWindowRecordThroughTheHook) {
