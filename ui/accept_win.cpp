@@ -413,17 +413,23 @@ Status AcceptWinRunDef(StrPair line, uint16_t hook) {
   return s ? *s : kOk;
 }
 
-Status AcceptRunVerb(StrPair argument) {
-  std::string line = argument.ok() ? argument.str() : std::string();
+Status AcceptRunLine(StrPair line, uint16_t flags, uint16_t selector) {
+  std::string text = line.ok() ? line.str() : std::string();
   ScratchScope scope;
-  StrPair t = StrOf(line);
+  StrPair t = StrOf(text);
   const uint16_t items = StrItemCount(t, ',');
   const int item7 = StrToInt(StrTrim(StrItem(t, ',', 7), 3));
-  if (items < 4 || item7 == 8) return AcceptWinRunDef(t, kAcceptHookSelector);
+  if (items < 4 || item7 == 8) return AcceptWinRunDef(t, selector);
   if (!A().hook_win_run) return ErrIncident(kStNotAvailable, StrOf("AcceptRun"), false);
-  Status s = A().hook_win_run(t, item7 ? static_cast<uint16_t>(item7) : kHookWinFlags, kAcceptHookSelector);
+  Status s = A().hook_win_run(t, flags ? flags : static_cast<uint16_t>(item7), selector);
   if (s == kOk) s = ScriptReplayInput(WinTop());
   return s;
+}
+
+Status AcceptRunVerb(StrPair argument) {
+  ScratchScope scope;
+  const int item7 = argument.ok() ? StrToInt(StrTrim(StrItem(argument, ',', 7), 3)) : 0;
+  return AcceptRunLine(argument, item7 ? static_cast<uint16_t>(item7) : kHookWinFlags, kAcceptHookSelector);
 }
 
 void AcceptSetHookWinRunner(AcceptHookWinRunFn fn) { A().hook_win_run = fn; }

@@ -88,6 +88,9 @@ bool AcceptKeyConfirms(uint32_t key);
 // window runner (148 without one) with flags 82, then replay the INPUT
 // script into its window.
 Status AcceptRunVerb(StrPair argument);
+// The same for a line with the given flags (0: the line's item 7) and hook
+// selector; the replay follows only a hook window.
+Status AcceptRunLine(StrPair line, uint16_t flags, uint16_t selector);
 void AcceptSetHookWinRunner(AcceptHookWinRunFn fn);
 // Installs the accept exit of the screens' default handler and the AcceptRun verb.
 void AcceptInstall();

@@ -18,6 +18,8 @@
 #include "data/open_state.h"
 #include "data/relup_rules.h"
 #include "ui/action_codes.h"
+#include "ui/combo_selector.h"
+#include "ui/field_win.h"
 #include "ui/field_controls.h"
 #include "ui/field_values.h"
 #include "ui/geom.h"
@@ -202,8 +204,10 @@ Status MantAction(uint16_t code) {
   uint16_t state = kMantStateCompute;
   Status result = kOk;
   switch (cls) {
-    case kClsFieldWindow:  // field windows run their own verbs; none is due here
-    case kAcHelp:          // the field option menu belongs to the menu layer
+    case kClsFieldWindow:  // the scanner found the field's window condition true
+      result = MantFieldWindowRun(-1);
+      break;
+    case kAcHelp:  // the field option menu belongs to the menu layer
       break;
     case kAcSerialData:
     case kAcWedgeScan:
@@ -251,6 +255,10 @@ Status MantAction(uint16_t code) {
       result = ScreenApplyEntryValue(ScreenWinCurrent().current_field);
       break;
     default:
+      if (ScreenFieldWindowDue(code)) {
+        result = MantFieldWindowRun(-1);
+        break;
+      }
       if (MantKeyAction(code)) {
         if (const ScreenWin* w = ScreenWinGet(-1)) state = w->state;
       }
@@ -268,7 +276,21 @@ Status MantActionWin(uint16_t code) {
     const FieldList keys = MantKeyFieldList(KeyIndexOf(*wp));
     if (!keys.empty()) ScreenFieldGoto(keys.front());
     ScreenFieldFocus(ScreenWinCurrent().current_field);
-    return kOk;
+    return ScreenHasSelector() ? MovsSelectorCombo(kSelectorShow) : Status{kOk};
+  }
+  if (ScreenHasSelector()) {
+    // The type selector under the begin field: a choice in its list, or Up
+    // and Down on the begin field, picks the field's value; it goes with the
+    // window.
+    const bool on_begin = wp->current_field == ScreenCurrent().begin_field;
+    if (code == kAcComboConfirmed || (on_begin && (code == kAcLineDown || code == kAcLineUp)))
+      return MovsSelectorCombo(kSelectorShow);
+    // Entering the begin field while searching keeps the search: the field
+    // is part of the key the user is choosing (without this, a key that is
+    // not found sends the cursor back here, and the begin field's own zone
+    // would send it on to the next field, and so on without end).
+    if (on_begin && code == kAcEntered && wp->state == kMantSearch) return MovsSelectorCombo(kSelectorShow);
+    if (code == kAcCloseRequest) MovsSelectorCombo(kSelectorDestroy);
   }
   Status r = ScreenActionWinDefault(code);
   if (r != kStDataError) return r;

@@ -21,8 +21,12 @@
 // previous open state (flag 0x10) and closes the window record.
 // MantActionWin is the window-level handler: first focus goes to the first
 // key field; the window defaults; then MantAction; then the toolbar and
-// status line follow the state. MantAction is the record-level handler that
-// document and navigation windows fall back on.
+// status line follow the state. With a begin field and DOCTYPETXT$, the type
+// selector (ui/combo_selector.h) is made at the first focus, answers a choice
+// in its list and Up or Down on the begin field, and goes at the close
+// request. MantAction is the record-level handler that document and
+// navigation windows fall back on; it runs a field's window (ui/field_win.h)
+// for Enter on a field whose window is due and for the scanner's action 18.
 #pragma once
 
 #include <cstdint>

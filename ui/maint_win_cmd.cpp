@@ -298,7 +298,10 @@ Status MantCancel(MantSaveFn save) {
     }
   }
   if ((w = ScreenWinGet(-1)) == nullptr) return kStScreenStruct;
-  if (!file || w->state < kMantSearch || (w->state == kMantSearch && d.begin_field == 0)) return 8;
+  // From the search, Esc goes back to the header fields before the begin
+  // field; a screen with none there (no begin field, or the first field
+  // begins) closes instead.
+  if (!file || w->state < kMantSearch || (w->state == kMantSearch && d.begin_field <= 1)) return 8;
   w->state = w->state == kMantSearch ? 0 : kMantSearch;
   return kOk;
 }

@@ -27,7 +27,8 @@
 // answers 124 (again); other moves answer 2 on key 1, else 124 (skip).
 // MantCancel (Esc): asks message 0018 before dropping a changed record
 // (control flag 0x80: always); 8 closes the window; 0 with the state back
-// to 2 (or 0 from 2 with a begin field); 1 when the user said no.
+// to 2 (or 0 from 2 with header fields before the begin field); 1 when the
+// user said no.
 #pragma once
 
 #include <cstdint>

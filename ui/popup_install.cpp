@@ -19,6 +19,7 @@
 #include "ui/field_values.h"
 #include "ui/menu_field_options.h"
 #include "ui/file_dialog.h"
+#include "ui/hook_win.h"
 #include "ui/popups.h"
 #include "ui/progress_win.h"
 #include "ui/screen_open.h"
@@ -111,8 +112,6 @@ std::string StatScreenField(uint16_t field) {
   return ScreenFieldRaw(field).str();
 }
 
-// A command of a field's option menu (MantMain and the other verbs) run as
-// a menu item runs it, through the program's verb callback.
 // An Accept command of a field's option menu: a cancelled form is no
 // failure and leaves the field as it is.
 Status FieldAccept(StrPair argument, std::string* last) {
@@ -120,7 +119,9 @@ Status FieldAccept(StrPair argument, std::string* last) {
   return s == kStCancelled ? Status{kOk} : s;
 }
 
-Status FieldRunVerb(int, StrPair command) { return AppRunCommand(command, &AppVerbDispatch); }
+// The other commands of a field's option menu, for that field (its ALARM$
+// guards the accept forms it opens).
+Status FieldRunVerb(int field, StrPair command) { return MantRunVerb(field, command, kVerbMantMain); }
 
 }  // namespace
 

@@ -112,7 +112,7 @@ struct ScreenWin {
   uint16_t field_window_field = 0;
   uint8_t state = 0;
   uint16_t flags = 0;
-  uint16_t doctype_selector = 0;
+  uint16_t doctype_selector = 0xFFFF;  // combo slot of the type selector; 0xFFFF none
   plat::Hwnd window = plat::kNoWindow;
   ScreenActionHandler action = nullptr;
   ScreenKeyHandler key = nullptr;

@@ -13,6 +13,7 @@
 #include "ui/field_values.h"
 #include "ui/screen_dispatch.h"
 #include "ui/screen_table.h"
+#include "ui/ui_state.h"
 
 namespace eng {
 
@@ -44,14 +45,20 @@ Status ScriptStoreLine(StrPair line) {
 }
 
 Status ScriptReplayInput(plat::Hwnd window) {
-  (void)window;
   ScratchScope scope;
   StrPair line;
   if (ScriptInputNext(&line) != kScriptLine || Blank(line)) return kOk;
   if (Status s = ScriptStoreLine(line)) return s;
   Status s = AcceptWinExit(kActionOk);
   if (s >= kStFirstWarning) return s;
-  ScreenActionDispatch(plat::kNoWindow, kAcCloseWindow);
+  // The answered window closes now: the script's next command must not find
+  // it still open (its record current, its close still to come).
+  plat::WinSystem* ws = UiWs();
+  if (ws && ws->IsWindow(window)) {
+    ws->Send(window, plat::kWmClose);
+  } else {
+    ScreenActionDispatch(plat::kNoWindow, kAcCloseWindow);
+  }
   return kOk;
 }
 

@@ -10,8 +10,9 @@
 // with 163 (the line as incident text) before anything is stored. A field
 // that refuses its value stops the storing with that field's status.
 // ScriptReplayInput (window): while a script is read, its next line answers
-// the form on top: stored, confirmed as its Ok would (AcceptWinExit with the
-// Ok action) and then closed (action 29). A blank line, or a script with no
+// the form: stored, confirmed as its Ok would (AcceptWinExit with the Ok
+// action) and then closed at once through its close request (action 29 when
+// the window is not given), so that the script's next command finds it gone. A blank line, or a script with no
 // line left, leaves the window to the user; without a script nothing
 // happens; 0 then. A refused value or a confirmation that fails is the
 // result and the window stays.

@@ -6,6 +6,7 @@
 #include "core/msg_box.h"
 #include "core/runtime.h"
 #include "ui/accept_win.h"
+#include "ui/hook_win.h"
 #include "ui/font_cfg.h"
 #include "ui/field_values.h"
 #include "ui/geom.h"
@@ -53,6 +54,7 @@ void UiInstallServices(plat::WinSystem* ws) {
   };
   MsgBoxSetHooks(hooks);
   AcceptInstall();
+  MantHookWinInstall();
   WinStatementsInstall();
 }
 

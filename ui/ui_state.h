@@ -69,6 +69,10 @@ struct UiState {
   // form and the maintenance windows' verb runner.
   Status (*field_accept)(StrPair argument, std::string* last) = nullptr;
   Status (*field_run_verb)(int field, StrPair command) = nullptr;
+  // The combo boxes by slot (ui/combo_slots.h); kNoWindow when free.
+  std::array<plat::Hwnd, 80> combo_slots{};
+  // The document-type selector's last choice, kept across windows.
+  int selector_choice = 0;
 };
 
 UiState& Ui();

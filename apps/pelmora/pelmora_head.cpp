@@ -15,6 +15,7 @@
 #include "data/st_get_list.h"
 #include "output/device_dialog.h"
 #include "output/device_statements.h"
+#include "ui/maint_parm.h"
 #include "ui/maint_win.h"
 #include "ui/menu_field_options.h"
 
@@ -46,9 +47,11 @@ constexpr std::array<uint8_t, 6> kModuleFiles = {3, 6, 7, 8, 9, 10};
 Status AcPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 4, 5, 7 and 10-17 belong to windows and year-end processes
-      // that are not part of the program yet; their slots stay empty. Hook 6
-      // runs an accept window's steps, hook 22 is the field option menu.
+      // Hooks 5, 7 and 10-17 belong to windows and year-end processes that
+      // are not part of the program yet; their slots stay empty. Hook 4
+      // rewrites a window's parameter file, hook 6 runs an accept window's
+      // steps, hook 22 is the field option menu.
+      HookSetFn(&MantParmCloseHook, kHookParmFile);
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);

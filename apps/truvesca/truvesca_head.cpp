@@ -13,6 +13,7 @@
 #include "core/hooks.h"
 #include "output/device_dialog.h"
 #include "output/device_statements.h"
+#include "ui/maint_parm.h"
 #include "ui/maint_win.h"
 #include "ui/menu_field_options.h"
 
@@ -43,9 +44,11 @@ constexpr std::array<uint8_t, 2> kModuleFiles = {6, 14};
 Status InvPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 4, 5, 7, 8 and 10-12 belong to windows, the invoicing run and
-      // the document commands, which are not part of the program yet. Hook 6
-      // runs an accept window's steps, hook 22 is the field option menu.
+      // Hooks 5, 7, 8 and 10-12 belong to windows, the invoicing run and
+      // the document commands, which are not part of the program yet. Hook 4
+      // rewrites a window's parameter file, hook 6 runs an accept window's
+      // steps, hook 22 is the field option menu.
+      HookSetFn(&MantParmCloseHook, kHookParmFile);
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);

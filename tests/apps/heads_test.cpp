@@ -124,6 +124,7 @@ TEST_F(HeadsTest, PhaseOneFillsTheLowLevelHookAndOnlyPelmoraDeclaresTheSystemArr
   EXPECT_EQ(truvesca::InvPhaseCallback(0x21), kOk);
   EXPECT_TRUE(HookFilled(kHookLowLevel));
   EXPECT_TRUE(HookFilled(kHookPrcName));
+  EXPECT_TRUE(HookFilled(kHookParmFile)) << "parameter windows rewrite their file";
   EXPECT_FALSE(VarLookup(StrOf("_#(")).declared());
   EXPECT_EQ(HookCallAction(kHookLowLevel, 0), std::optional<Status>(kStNotAvailable));
 
@@ -135,6 +136,7 @@ TEST_F(HeadsTest, PhaseOneFillsTheLowLevelHookAndOnlyPelmoraDeclaresTheSystemArr
   EXPECT_FALSE(HookFilled(kHookLowLevel));
   EXPECT_EQ(pelmora::AcPhaseCallback(0x21), kOk);
   EXPECT_TRUE(HookFilled(kHookLowLevel));
+  EXPECT_TRUE(HookFilled(kHookParmFile));
   EXPECT_TRUE(VarLookup(StrOf("_#(")).declared());
   EXPECT_EQ(truvesca::InvPhaseCallback(3), kOk);
 }

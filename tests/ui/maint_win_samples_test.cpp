@@ -87,6 +87,20 @@ TEST_F(MaintSamplesTest, ChartOfAccounts) {
   EXPECT_EQ(d.msgbox().log().size(), 1u);
 }
 
+TEST_F(MaintSamplesTest, AccountPickedFromTheGroupList) {
+  Sample("pelmora", "PL", "PLMRQV13:Norvique");
+  // The code field takes its value from the list under it: the list starts
+  // on the first code, Down picks the second, which the new record gets.
+  Run("GRUPOS,1,60,10,8",
+      "key Down\nexpect text id=2000 \"5700001\"\nkey Tab\n"
+      "type \"Caja\"\nkey Enter\n"
+      // Esc goes back to the key; with nothing before the code field a
+      // second Esc closes the window.
+      "key Esc\nkey Esc\n");
+  EXPECT_EQ(OnDisk(8, 0, 48), (std::vector<std::string>{"5700001 Caja"}));
+  EXPECT_TRUE(d.msgbox().log().empty());
+}
+
 TEST_F(MaintSamplesTest, CustomersAndItems) {
   Sample("truvesca", "TR", "TRVKQZ13:Norvique");
   // Customers: CODIGO N5 at 0, NOMBRE A40 at 5; the form's edit order is
