@@ -20,7 +20,9 @@
 #include "platform/win_core.h"
 #include "ui/accept_state.h"
 #include "ui/fonts.h"
+#include "ui/grid_slots.h"
 #include "ui/geom.h"
+#include "ui/list_level_state.h"
 #include "ui/progress_win.h"
 #include "ui/scanner_state.h"
 #include "ui/screen_records.h"
@@ -69,6 +71,9 @@ struct UiState {
   // form and the maintenance windows' verb runner.
   Status (*field_accept)(StrPair argument, std::string* last) = nullptr;
   Status (*field_run_verb)(int field, StrPair command) = nullptr;
+  // The line grids and the list levels that show lines in them.
+  GridSlots grids{};
+  ListLevels lists;
 };
 
 UiState& Ui();
