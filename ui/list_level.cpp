@@ -271,6 +271,9 @@ void ListLineShow(int level) {
       const std::string raw = LinsGetField(b, -1, c);
       const StrPair shown_text = FmtFieldToText(info.type, StrOf(raw), info.display_len);
       text = shown_text.ok() ? shown_text.str() : raw;
+      // The grid aligns the cell itself (numbers to the right).
+      text.erase(text.find_last_not_of(' ') + 1);
+      if (GridTypeNumeric(info.type)) text.erase(0, text.find_first_not_of(' '));
     }
     GridSetCell(lv->grid, b.current - 1, c - 1, text);
   }

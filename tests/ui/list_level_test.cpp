@@ -1,0 +1,311 @@
+// Line grids on the headless window system: four nested list levels (a
+// fifth refused), lines shown and scrolled, the grid codes of the
+// notifications, a line edited through the field controls laid over its
+// cells and stored back into the lines buffer, "_GRID" reads, and the lines
+// written to the lines file and read back from it.
+//
+// Dictionary (prefix PL): file 1 LIN (DOC A4, N_LINE N3, ITEM A10, QTY N5),
+// key 1 DOC + N_LINE. Screen LIN definition 1: ITEM and QTY bound to LIN.
+#include <vector>
+
+#include "core/exp_eval.h"
+#include "core/hooks.h"
+#include "core/sys_vars.h"
+#include "data/data_file_path.h"
+#include "data/dict_load.h"
+#include "data/field_ref.h"
+#include "data/record_buffer.h"
+#include "data/record_layer.h"
+#include "platform/ctl_listview.h"
+#include "platform/win_keys.h"
+#include "platform/win_messages.h"
+#include "tests/ui/screen_fixture.h"
+#include "ui/field_controls.h"
+#include "ui/grid_slots.h"
+#include "ui/lins_build.h"
+#include "ui/lins_moves.h"
+#include "ui/list_level.h"
+#include "ui/screen_table.h"
+
+namespace eng::test {
+namespace {
+
+inline constexpr uint16_t kLin = 1;
+
+class ListLevelTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    Put("PLDICC.DAT",
+        "01**01LIN\r\n"
+        "01       004 ADOC\r\n"
+        "01       003 NN_LINE\r\n"
+        "01       010 AITEM\r\n"
+        "01       005 NQTY\r\n"
+        "31<0001007\r\n");
+    ScreenTest::Def("LIN.PPN", 1, {"FD$:=\"ITEM,QTY\"", "FILEDEF$:=\"ITEM{1},QTY{1}\""});
+    ScreenTest::Def("LIN.PAN", 1, {FieldLine(2, 2, 1, 3, 10, 'A'), FieldLine(2, 14, 1, 4, 5, 'N')});
+    ASSERT_EQ(DictLoad(StrOf(""), StrOf("PL"), StrOf("")), kOk);
+    DataInstallFieldAccess();
+    Ui().base_grid = {80, 24, 0, 0, 0, 0};
+    FontRegister(24, 12, 400, StrOf("Lucida Console"));
+    root = WinCreateKind(0, 0, StrOf("Prueba"), 0, 80, 24, {});
+    WinShowTop(-1);
+    SysVarSet(kVarCurFil, kLin);
+  }
+
+  // An ALONE level of two expression columns (10 and 5 wide).
+  uint16_t OpenPlain(uint16_t visible = 5, uint16_t limit = 12, ListKeyCallback key = {}) {
+    return ListLevelOpen(StrOf("Lineas"), StrOf("Articulo,Cant"), StrOf("'          ','     '"), visible, limit,
+                         kLinsAlone, std::move(key));
+  }
+  // An ALONE level over the LIN screen opened in its window (the fields'
+  // controls can then be laid over the cells).
+  uint16_t OpenOnScreen(uint16_t visible, uint16_t limit) {
+    // The screen is current while the columns are built from its fields.
+    plat::Hwnd holder = WinCreateKind(2, 0, StrOf("T"), 0, 40, 10, {});
+    EXPECT_EQ(ScreenOpen(StrOf("LIN"), StrOf(""), 1, 40, 10, kLin, StrOf("")), kOk);
+    ScreenWinFirstFocus(holder);
+    const uint16_t level = ListLevelOpen(StrOf("Lineas"), StrOf(""), StrOf("ITEM,QTY"), visible, limit,
+                                         kLinsAlone | kListOkButton, {});
+    list_window = WinTop();
+    EXPECT_EQ(ScreenOpen(StrOf("LIN"), StrOf(""), 1, 40, 10, kLin, StrOf("")), kOk);
+    ScreenWinFirstFocus(list_window);
+    ScreenWinGet(-1)->list_level = level;
+    return level;
+  }
+  plat::Hwnd GridOf(uint16_t level) { return GridWindow(ListLevelGrid(level)); }
+  std::string Cell(uint16_t level, int row, int col) { return plat::LvCell(d.ws(), GridOf(level), row, col); }
+  int64_t Notify(plat::Hwnd window, uint16_t level, int code, int64_t extra) {
+    return d.ws().Send(window, plat::kWmNotify, plat::MakeCommandW(kIdGridBase + level, code), extra);
+  }
+  void Seed(const std::vector<std::vector<std::string>>& records) {
+    ASSERT_LT(DataFileOpen(kLin, 8), kStFirstWarning);
+    for (const auto& r : records) {
+      ASSERT_EQ(DataFileMove(kLin, 1), 3);
+      for (size_t f = 0; f < r.size(); ++f) ASSERT_EQ(BufSetField(kLin, static_cast<uint16_t>(f + 1), StrOf(r[f])), kOk);
+      ASSERT_EQ(DataFileAddRecord(kLin), kOk);
+    }
+  }
+
+  plat::Hwnd root = plat::kNoWindow;
+  plat::Hwnd list_window = plat::kNoWindow;
+};
+
+TEST_F(ListLevelTest, FourLevelsNestAndAFifthIsRefused) {
+  std::vector<plat::Hwnd> windows;
+  for (uint16_t n = 0; n < 4; ++n) {
+    ASSERT_EQ(OpenPlain(), n);
+    EXPECT_EQ(ListLevelCurrent(), n);
+    EXPECT_EQ(ListLevelGrid(n), n) << "level n shows in grid slot n";
+    EXPECT_EQ(d.ws().Id(GridOf(n)), kIdGridBase + n);
+    windows.push_back(WinTop());
+  }
+  EXPECT_EQ(OpenPlain(), kListNone);
+  EXPECT_EQ(ListLevelCurrent(), 3) << "a refused open leaves the current level";
+  EXPECT_EQ(ListLevelGet(-1), ListLevelGet(3));
+  EXPECT_EQ(plat::LvColumnCount(d.ws(), GridOf(3)), 2);
+  for (int n = 3; n >= 0; --n) {
+    const plat::Hwnd grid = GridOf(static_cast<uint16_t>(n));
+    EXPECT_EQ(ListLevelClose(-1), n == 0 ? kListNone : n - 1);
+    EXPECT_FALSE(d.ws().IsWindow(grid));
+    d.ws().Destroy(windows[static_cast<size_t>(n)]);
+  }
+  EXPECT_EQ(ListLevelCurrent(), kListNone);
+  // The slots are free again.
+  EXPECT_EQ(OpenPlain(), 0);
+  EXPECT_EQ(ListLevelGrid(0), 0);
+}
+
+TEST_F(ListLevelTest, ABufferThatCannotBeBuiltOpensNothing) {
+  const uint16_t r = ListLevelOpen(StrOf("X"), StrOf(""), StrOf("1+"), 5, 12, kLinsAlone, {});
+  EXPECT_GE(r, kStIncompatibleTypes);
+  EXPECT_NE(r, kListNone);
+  EXPECT_EQ(ListLevelCurrent(), kListNone);
+  EXPECT_EQ(GridWindow(0), plat::kNoWindow);
+}
+
+TEST_F(ListLevelTest, LinesAreShownAndTheGridScrollsToAGivenLine) {
+  ASSERT_EQ(OpenPlain(5, 12), 0);
+  ListLevel* lv = ListLevelGet(0);
+  EXPECT_EQ(lv->lines.max_lines, 12);
+  for (int l = 1; l <= 8; ++l) ASSERT_EQ(LinsSetField(lv->lines, l, 1, "ITEM" + std::to_string(l)), kOk);
+  ASSERT_EQ(LinsSetField(lv->lines, 3, 2, "7"), kOk);
+  ListLinesShow(0, 1, 9);
+  EXPECT_EQ(Cell(0, 0, 0), "ITEM1");
+  EXPECT_EQ(Cell(0, 7, 0), "ITEM8");
+  EXPECT_EQ(Cell(0, 2, 1), "7");
+  EXPECT_EQ(Cell(0, 8, 0), "") << "a line beyond the used ones shows empty";
+  EXPECT_EQ(lv->lines.current, 0) << "the current line is kept";
+  EXPECT_EQ(plat::LvColumnWidth(d.ws(), GridOf(0), 0), CtlFieldWidth(11) + 2);
+  EXPECT_EQ(GridColumnWidth(0, 0), CtlFieldWidth(11));
+
+  struct Case { int top; uint16_t line; int rows; };
+  for (Case c : {Case{0, 5, 0}, Case{0, 6, 1}, Case{3, 4, 0}, Case{3, 3, -1}, Case{3, 1, -3}}) {
+    GridScroll(0, c.top - GridScroll(0, 0));
+    ASSERT_EQ(GridScroll(0, 0), c.top);
+    EXPECT_EQ(ListScrollNeeded(0, c.line), c.rows) << "top " << c.top << " line " << c.line;
+  }
+}
+
+TEST_F(ListLevelTest, NotificationsBecomeGridCodes) {
+  std::vector<uint16_t> codes;
+  uint8_t answer = 0;
+  ASSERT_EQ(OpenPlain(5, 5, [&](plat::Hwnd, uint16_t level, uint16_t code) {
+              EXPECT_EQ(level, 0);
+              codes.push_back(code);
+              return answer;
+            }),
+            0);
+  const plat::Hwnd w = WinTop();
+  ListLevel* lv = ListLevelGet(0);
+  for (int l = 1; l <= 5; ++l) LinsSetField(lv->lines, l, 1, "x");
+  ListLinesShow(0, 1, 5);
+  // Without lines loaded the grid takes no input.
+  Notify(w, 0, plat::kLvKeyDown, plat::kVkF1 + 4);
+  EXPECT_TRUE(codes.empty());
+  SysVarSet(kVarScrStat, kScrStatLinesLoaded);
+  struct Case { int notify; int64_t extra; int row; std::vector<uint16_t> codes; int64_t handled; };
+  const Case cases[] = {
+      {plat::kLvKeyDown, plat::kVkEscape, 2, {kGridEsc}, 0},
+      {plat::kLvKeyDown, plat::kVkF1 + 4, 2, {kGridF5}, 0},
+      {plat::kLvKeyDown, plat::kVkF1 + 7, 2, {kGridF8}, 0},
+      {plat::kLvKeyDown, plat::kVkF1 + 8, 2, {kGridF9}, 0},
+      {plat::kLvKeyDown, plat::kVkF1 + 10, 2, {kGridF11}, 0},
+      {plat::kLvKeyDown, plat::kVkDown, 2, {kGridUpDown}, 0},
+      {plat::kLvKeyDown, plat::kVkUp, 2, {kGridUpDown}, 0},
+      {plat::kLvKeyDown, plat::kVkPrior, 0, {kGridPageUp}, 1},
+      {plat::kLvKeyDown, plat::kVkPrior, 2, {}, 0},
+      {plat::kLvKeyDown, plat::kVkNext, 4, {kGridPageDown}, 1},
+      {plat::kLvKeyDown, plat::kVkNext, 2, {}, 0},
+      {plat::kLvSetFocus, 0, 2, {kGridFocus}, 0},
+      {plat::kLvClick, 2, 2, {kGridClick}, 0},
+      {plat::kLvRightClick, 2, 2, {kGridClick, kGridRightClick}, 0},
+      {plat::kLvDblClick, 2, 2, {kGridEnter}, 0},
+      {plat::kLvReturn, 2, 2, {kGridEnter}, 0},
+  };
+  for (const Case& c : cases) {
+    codes.clear();
+    GridSetItemState(0, c.row, true);
+    EXPECT_EQ(Notify(w, 0, c.notify, c.extra), c.handled) << c.notify << "/" << c.extra;
+    EXPECT_EQ(codes, c.codes) << c.notify << "/" << c.extra;
+  }
+  EXPECT_TRUE(d.ws().IsWindow(w)) << "false answers close nothing";
+  // A true answer to Esc closes the window.
+  answer = 1;
+  Notify(w, 0, plat::kLvKeyDown, plat::kVkEscape);
+  WinPumpMessages();
+  EXPECT_FALSE(d.ws().IsWindow(w));
+  ListLevelClose(-1);
+}
+
+TEST_F(ListLevelTest, WithoutACallbackEscClosesTheWindow) {
+  ASSERT_EQ(OpenPlain(), 0);
+  const plat::Hwnd w = WinTop();
+  SysVarSet(kVarScrStat, kScrStatLinesLoaded);
+  d.ws().SetFocus(GridOf(0));
+  Notify(w, 0, plat::kLvKeyDown, plat::kVkEscape);
+  WinPumpMessages();
+  EXPECT_FALSE(d.ws().IsWindow(w));
+  ListLevelClose(-1);
+}
+
+TEST_F(ListLevelTest, ALineIsEditedOverItsCellsAndStoredBack) {
+  const uint16_t level = OpenOnScreen(4, 6);
+  ASSERT_EQ(level, 0);
+  ListLevel* lv = ListLevelGet(level);
+  ASSERT_EQ(lv->lines.column_count, 2);
+  EXPECT_EQ(lv->lines.fields[0], 3) << "ITEM is field 3 of the lines file";
+  EXPECT_EQ(plat::LvColumnCount(d.ws(), GridOf(level)), 2);
+  ASSERT_EQ(LinsSetField(lv->lines, 1, 1, "APPLE"), kOk);
+  ASSERT_EQ(LinsSetField(lv->lines, 1, 2, "    3"), kOk);
+  ListLinesShow(level, 1, 1);
+  // Line 2 does not exist yet: an empty row is made for it.
+  ASSERT_EQ(ListLineEdit(level, 2, 1, 2), kOk);
+  EXPECT_EQ(lv->lines.current, 2);
+  EXPECT_EQ(plat::LvRowCount(d.ws(), GridOf(level)), 2);
+  const plat::Hwnd item = d.ws().FindChild(list_window, kIdFieldBase + 1);
+  const plat::Hwnd qty = d.ws().FindChild(list_window, kIdFieldBase + 2);
+  ASSERT_TRUE(item);
+  ASSERT_TRUE(qty);
+  // The edits lie over their cells of row 2: text 3 pixels in from the
+  // left (less the quarter cell an edit of a window of its own moves left),
+  // numbers against the right edge.
+  const plat::Rect cell = GridCellPos(0, 1, 0);
+  const plat::Rect at = d.ws().GetRect(item);
+  EXPECT_EQ(at.y, cell.y);
+  EXPECT_EQ(at.x, cell.x + 3 - 12 / 4);
+  const plat::Rect qty_cell = GridCellPos(0, 1, 1);
+  const plat::Rect qty_at = d.ws().GetRect(qty);
+  EXPECT_EQ(qty_at.y, qty_cell.y);
+  EXPECT_LE(qty_at.x + qty_at.w, qty_cell.x + qty_cell.w);
+  EXPECT_GT(qty_at.x + qty_at.w, qty_cell.x + qty_cell.w - 12);
+  // A second edit of the same line while the controls exist changes nothing.
+  EXPECT_EQ(ListLineEdit(level, 1, 1, 2), kOk);
+  EXPECT_EQ(lv->lines.current, 2);
+
+  // The typed texts go through the fields into the lines file's record.
+  ASSERT_LT(DataFileOpen(kLin, 8), kStFirstWarning);
+  d.ws().SetText(item, "PEAR");
+  d.ws().SetText(qty, "12");
+  ASSERT_EQ(ListLineStore(level, 1, 2), kOk);
+  EXPECT_EQ(LinsGetField(lv->lines, 2, 1), "PEAR      ");
+  EXPECT_EQ(LinsGetField(lv->lines, 2, 2), "   12");
+  EXPECT_EQ(lv->lines.used, 2);
+  EXPECT_TRUE(lv->lines.flags & kLinsChanged);
+  EXPECT_EQ(Cell(level, 1, 0), "PEAR");
+  EXPECT_FALSE(d.ws().IsWindow(item)) << "the overlay is gone";
+
+  // "_GRID" reads a cell of the window's list level.
+  HookSetFn(&MovsGridFieldValue, kHookLineField);
+  ScratchScope scope;
+  EXPECT_EQ(ExpEvalStr(StrOf("_GRID1$(2)")), "PEAR      ");
+  EXPECT_EQ(ExpEvalStr(StrOf("_GRID1$(1)")), "APPLE     ");
+  EXPECT_EQ(ExpEvalStr(StrOf("_GRID2(2)")), "12");
+  EXPECT_EQ(ExpEvalStr(StrOf("_GRID$(2)")), "") << "no column number: column 0";
+  EXPECT_EQ(ExpEvalStr(StrOf("_GRID1$(9)")), "") << "beyond the used lines";
+
+  // The lines go to the lines file, numbered, under the document's key.
+  ASSERT_EQ(DataFileMove(kLin, 1), 3);
+  ASSERT_EQ(MovsWriteLines(kLin, lv->lines, true, StrOf("DOC{1}='D001'"), StrOf("")), kOk);
+  EXPECT_FALSE(lv->lines.flags & kLinsChanged);
+  ASSERT_EQ(DataFileLocate(kLin, 1, StrOf("D001  2"), 0), kOk);
+  EXPECT_EQ(BufGetField(kLin, 3), "PEAR      ");
+  EXPECT_EQ(BufGetField(kLin, 4), "   12");
+  ASSERT_EQ(DataFileLocate(kLin, 1, StrOf("D001  1"), 0), kOk);
+  EXPECT_EQ(BufGetField(kLin, 3), "APPLE     ");
+
+  // Read back into an emptied buffer, from the current line on.
+  LinsReset(lv->lines);
+  ASSERT_EQ(MovsReadLines(lv->lines, StrOf("D001"), StrOf("D001")), kOk);
+  EXPECT_EQ(lv->lines.used, 2);
+  EXPECT_EQ(lv->lines.current, 1);
+  EXPECT_EQ(LinsGetField(lv->lines, 1, 1), "APPLE     ");
+  EXPECT_EQ(LinsGetField(lv->lines, 2, 2), "   12");
+  EXPECT_EQ(SysVarGet(kVarIer), 0);
+  DataFileClose(kLin);
+}
+
+TEST_F(ListLevelTest, ReadingStopsAtTheLinesTheBufferHolds) {
+  Seed({{"D002", "1", "A"}, {"D002", "2", "B"}, {"D002", "3", "C"}, {"D002", "4", "D"}, {"D003", "1", "Z"}});
+  LinsBuf b = LinsBuild(0, 0, StrOf(""), StrOf("ITEM{1},QTY{1}"), 3, 0, kLinsAlone, nullptr);
+  ASSERT_EQ(b.status, kOk);
+  ASSERT_EQ(MovsReadLines(b, StrOf("D002"), StrOf("D002")), kOk);
+  EXPECT_EQ(b.used, 3) << "more lines than the buffer holds: only the first three";
+  EXPECT_EQ(LinsGetField(b, 3, 1), "C         ");
+  // Starting at line 3, one more line fits; it goes in before the old line 3.
+  LinsSetCurrent(b, 3);
+  LinsBuf small = LinsBuild(0, 0, StrOf(""), StrOf("ITEM{1}"), 3, 0, kLinsAlone, nullptr);
+  ASSERT_EQ(LinsSetField(small, 1, 1, "x"), kOk);
+  ASSERT_EQ(LinsSetField(small, 2, 1, "y"), kOk);
+  LinsSetCurrent(small, 2);
+  ASSERT_EQ(MovsReadLines(small, StrOf("D003"), StrOf("D003")), kOk);
+  EXPECT_EQ(small.used, 3);
+  EXPECT_EQ(LinsGetField(small, 2, 1), "Z         ");
+  EXPECT_EQ(LinsGetField(small, 3, 1), "y         ");
+  EXPECT_EQ(small.current, 2);
+  DataFileClose(kLin);
+}
+
+}  // namespace
+}  // namespace eng::test
