@@ -39,6 +39,17 @@
 // controls, copies their fields' texts into the line, shows it and takes the
 // controls away.
 // ListScrollNeeded (level, line) -> rows to scroll (+ down, - up).
+// ListNavShift (level, flags, rows): in NAVIGATION mode the rows slide over
+// the lines file: the cursor went above the first line (current line 0,
+// rows -1) or below the visible rows (rows +1). The buffer's lines shift
+// by -rows; with flag 2 the line that comes into view is read from the file
+// (the record above the first line, or after the last; at either end of
+// the file the move's status is returned and nothing slides); without it a
+// move down leaves an empty line at the end for a new record.
+// ListNavLocate (file, key, move, line, level or -1): a non-empty key is
+// stored in the current key's fields and the file moved (move | 0x10); with
+// a level the lines are read from the record now current on into the
+// buffer at the line, the used lines raised to the line when fewer.
 #pragma once
 
 #include <cstdint>
@@ -74,6 +85,8 @@ Status ListLineStore(int level, uint16_t first, uint16_t last);
 bool ListFieldCtrlExists(uint16_t n);
 void ScreenFieldCtrlsDestroy(uint16_t first, uint16_t last);
 int ListScrollNeeded(int level, uint16_t line);
+Status ListNavShift(int level, uint16_t flags, int rows);
+Status ListNavLocate(uint16_t file, StrPair key, uint16_t move, uint16_t line, int level);
 // The number of visible columns of a level's buffer.
 uint16_t ListVisibleColumns(const LinsBuf& lines);
 

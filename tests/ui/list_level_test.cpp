@@ -21,6 +21,7 @@
 #include "platform/win_messages.h"
 #include "tests/ui/screen_fixture.h"
 #include "ui/field_controls.h"
+#include "ui/grid_headings.h"
 #include "ui/grid_slots.h"
 #include "ui/lins_build.h"
 #include "ui/lins_moves.h"
@@ -42,7 +43,7 @@ class ListLevelTest : public UiTest {
         "01       003 NN_LINE\r\n"
         "01       010 AITEM\r\n"
         "01       005 NQTY\r\n"
-        "31<0001007\r\n");
+        "31<00010040005003\r\n");
     ScreenTest::Def("LIN.PPN", 1, {"FD$:=\"ITEM,QTY\"", "FILEDEF$:=\"ITEM{1},QTY{1}\""});
     ScreenTest::Def("LIN.PAN", 1, {FieldLine(2, 2, 1, 3, 10, 'A'), FieldLine(2, 14, 1, 4, 5, 'N')});
     ASSERT_EQ(DictLoad(StrOf(""), StrOf("PL"), StrOf("")), kOk);
@@ -304,6 +305,121 @@ TEST_F(ListLevelTest, ReadingStopsAtTheLinesTheBufferHolds) {
   EXPECT_EQ(LinsGetField(small, 2, 1), "Z         ");
   EXPECT_EQ(LinsGetField(small, 3, 1), "y         ");
   EXPECT_EQ(small.current, 2);
+  DataFileClose(kLin);
+}
+
+// A document screen: a header field on row 2, the lines area from row 6 (A,
+// B, C at columns 5, 15 and 30) to the summary field on row 12, and the
+// headings' label line on row 4.
+class DocumentGridTest : public ListLevelTest {
+ protected:
+  void Screen(const std::string& label) {
+    ScreenTest::Def("DOC.PPN", 1, {"FD$:=\"H,A,B,C,S\"", "BOUNDS$:=\"A,C\"", "MODE$:=\"DOCUMENT\""});
+    ScreenTest::Def("DOC.PAN", 1,
+                    {FieldLine(2, 5, 1, 1, 4, 'A'), label, FieldLine(6, 5, 1, 3, 10, 'A'),
+                     FieldLine(6, 15, 1, 3, 10, 'A'), FieldLine(6, 30, 1, 4, 10, 'N'), FieldLine(12, 5, 1, 4, 5, 'N')});
+    window = WinCreateKind(2, 0, StrOf("T"), 0, 60, 14, {});
+    ASSERT_EQ(ScreenOpen(StrOf("DOC"), StrOf(""), 1, 60, 14, kLin, StrOf("")), kOk);
+    ScreenWinFirstFocus(window);
+  }
+  plat::Hwnd window = plat::kNoWindow;
+};
+
+TEST_F(DocumentGridTest, HeadingsComeFromTheLabelLineAboveTheLines) {
+  struct Case { std::string label, headings; };
+  const Case cases[] = {
+      {"00405Codigo    Descripcion    Importe", "Codigo,Descripcion,Importe"},
+      {"00405Cod. art  Descripcion    Importe", "Cod. art,Descripcion,Importe"},
+      {"00705Codigo", ",,"},  // not two rows above the lines
+  };
+  for (const Case& c : cases) {
+    std::remove("DOC.PPN");
+    std::remove("DOC.PAN");
+    Ui() = UiState{};
+    UiSetWinSystem(&d.ws());
+    Ui().base_grid = {80, 24, 0, 0, 0, 0};
+    Screen(c.label);
+    EXPECT_EQ(ListHeadingsFromPan(StrOf("DOC,1")), c.headings) << c.label;
+  }
+  // A label running past the end of the heading line is cut, not written beyond it.
+  EXPECT_EQ(ListHeadingsFromPan(StrOf("MISSING,1")), ",,");
+}
+
+TEST_F(DocumentGridTest, ADocumentGridLiesOverTheLinesArea) {
+  Screen("00405Codigo    Descripcion    Importe");
+  const std::string headings = ListHeadingsFromPan(StrOf("DOC,1"));
+  const uint16_t level = ListLevelOpen(StrOf(""), StrOf(headings), StrOf(""), 0xFFFF, 20, 0, {});
+  ASSERT_EQ(level, 0);
+  ListLevel* lv = ListLevelGet(level);
+  EXPECT_EQ(lv->lines.mode, kLinsDocument) << "from MODE$";
+  EXPECT_EQ(lv->visible, 6) << "rows 6 to 12";
+  EXPECT_EQ(lv->limit, 20);
+  ASSERT_EQ(lv->lines.column_count, 3);
+  EXPECT_EQ(lv->lines.info[2].heading, "Importe");
+  EXPECT_EQ(d.ws().Parent(GridOf(level)), window);
+  const plat::Rect at = GridPosition(0, 0, true);
+  EXPECT_EQ(at.x, GeomColToX(4));
+  EXPECT_EQ(at.y, GeomRowToY(4));
+  // Columns span from field to field; the last is its display length + 1.
+  EXPECT_EQ(GridColumnWidth(0, 0), CtlFieldWidth(10));
+  EXPECT_EQ(GridColumnWidth(0, 1), CtlFieldWidth(15));
+  EXPECT_EQ(GridColumnWidth(0, 2), CtlFieldWidth(11));
+  EXPECT_EQ(at.w, CtlFieldWidth(10) + CtlFieldWidth(15) + CtlFieldWidth(11) + 3 + 24)
+      << "the columns and a scroll bar (6 rows shown of 20)";
+  EXPECT_EQ(at.h, 6 * 23 + 24 + 6);
+  // A bounded field's name with an index reads its column.
+  ASSERT_EQ(LinsSetField(lv->lines, 2, 3, "        45"), kOk);
+  EXPECT_EQ(LinsGridValue(lv->lines, StrOf("C"), 2, ScreenCurrent().bounded_first), "        45");
+  EXPECT_EQ(LinsGridValue(lv->lines, StrOf("_GRID3"), 2, ScreenCurrent().bounded_first), "        45");
+  EXPECT_EQ(LinsGridValue(lv->lines, StrOf("H"), 2, ScreenCurrent().bounded_first), "") << "column 0";
+}
+
+TEST_F(ListLevelTest, NavigationSlidesTheRowsOverTheLinesFile) {
+  std::vector<std::vector<std::string>> records;
+  for (int n = 1; n <= 10; ++n) records.push_back({"D001", std::to_string(n), "R" + std::to_string(n)});
+  Seed(records);
+  const uint16_t level = ListLevelOpen(StrOf("Nav"), StrOf(""), StrOf("ITEM{1}"), 3, 0, kLinsNavigation, {});
+  ASSERT_EQ(level, 0);
+  ListLevel* lv = ListLevelGet(level);
+  EXPECT_EQ(lv->limit, 3) << "the row limit is the visible rows";
+  ASSERT_EQ(lv->lines.max_lines, 3);
+  auto items = [&] {
+    std::string s;
+    for (uint16_t l = 1; l <= lv->lines.used; ++l) {
+      std::string f = LinsGetField(lv->lines, l, 1);
+      f.erase(f.find_last_not_of(' ') + 1);
+      s += (s.empty() ? "" : ",") + f;
+    }
+    return s;
+  };
+  // Records 1-3 shown.
+  ASSERT_EQ(DataFileLocate(kLin, 1, StrOf("D001  1"), 0), kOk);
+  ASSERT_EQ(ListNavLocate(kLin, StrOf(""), 0, 1, level), kOk);
+  ASSERT_EQ(items(), "R1,R2,R3");
+  // Down from line 3, on record 3.
+  ASSERT_EQ(DataFileLocate(kLin, 1, StrOf("D001  3"), 0), kOk);
+  LinsSetCurrent(lv->lines, 4);
+  EXPECT_EQ(ListScrollNeeded(level, 4), 1);
+  ASSERT_EQ(ListNavShift(level, 2, 1), kOk);
+  EXPECT_EQ(items(), "R2,R3,R4");
+  EXPECT_EQ(lv->lines.current, 3);
+  // Up from line 1, on record 2.
+  ASSERT_EQ(DataFileLocate(kLin, 1, StrOf("D001  2"), 0), kOk);
+  LinsSetCurrent(lv->lines, 0);
+  EXPECT_EQ(ListScrollNeeded(level, 0), -1);
+  ASSERT_EQ(ListNavShift(level, 2, -1), kOk);
+  EXPECT_EQ(items(), "R1,R2,R3");
+  // Up at the first record: the move's status, nothing slides.
+  ASSERT_EQ(DataFileLocate(kLin, 1, StrOf("D001  1"), 0), kOk);
+  LinsSetCurrent(lv->lines, 0);
+  EXPECT_NE(ListNavShift(level, 2, -1), kOk);
+  EXPECT_EQ(items(), "R1,R2,R3");
+  // In insert mode a move down leaves an empty line for a new record.
+  ASSERT_EQ(DataFileLocate(kLin, 1, StrOf("D001  3"), 0), kOk);
+  LinsSetCurrent(lv->lines, 4);
+  ASSERT_EQ(ListNavShift(level, 0, 1), kOk);
+  EXPECT_EQ(items(), "R2,R3");
+  EXPECT_EQ(lv->lines.current, 3);
   DataFileClose(kLin);
 }
 
