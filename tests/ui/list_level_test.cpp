@@ -375,6 +375,48 @@ TEST_F(DocumentGridTest, ADocumentGridLiesOverTheLinesArea) {
   EXPECT_EQ(LinsGridValue(lv->lines, StrOf("H"), 2, ScreenCurrent().bounded_first), "") << "column 0";
 }
 
+TEST_F(DocumentGridTest, ColumnsComeFromTheRangeThenTheNames) {
+  Screen("");
+  uint32_t total = 0;
+  // A range of one field, then a field reference, an expression and a screen field.
+  LinsBuf b = LinsBuild(2, 2, StrOf(""), StrOf("QTY{1},'XYZ',H"), 10, 0, kLinsDocument, &total);
+  ASSERT_EQ(b.status, kOk);
+  ASSERT_EQ(b.column_count, 4);
+  EXPECT_EQ(b.widths, (std::vector<uint16_t>{10, 5, 3, 4}));
+  EXPECT_EQ(b.fields, (std::vector<uint16_t>{3, 4, 0, 1})) << "field numbers in the lines file";
+  EXPECT_EQ(b.info[0].heading, "ITEM");
+  EXPECT_EQ(b.info[1].heading, "QTY");
+  EXPECT_EQ(b.info[2].heading, "");
+  EXPECT_EQ(total, 11u) << "only the range's columns count";
+  total = 0;
+  LinsBuf wide = LinsBuild(2, 3, StrOf("Articulo muy largo,B"), StrOf(""), 10, kListHeadingWidth, kLinsDocument, &total);
+  EXPECT_EQ(total, 19u + 11u) << "the first column as wide as its heading";
+  LinsBuf bad = LinsBuild(2, 2, StrOf(""), StrOf("NOPE{1}"), 10, 0, kLinsDocument, nullptr);
+  EXPECT_GE(bad.status, kStIncompatibleTypes);
+  EXPECT_FALSE(bad.has_data);
+}
+
+TEST_F(DocumentGridTest, ALineIsFilledFromTheRecordAndTheDocumentKeyFollowsTheLineNumber) {
+  Screen("");
+  Seed({{"D007", "7", "PEN", "3"}});
+  ASSERT_EQ(DataFileLocate(kLin, 1, StrOf("D007  7"), 0), kOk);
+  EXPECT_EQ(MovsDocKey(-1), "D007");
+  EXPECT_EQ(MovsDocKey(0), "D007   ");
+  EXPECT_EQ(MovsDocKey(12), "D007 12");
+  LinsBuf b = LinsBuild(2, 4, StrOf(""), StrOf("'X'+'Y'"), 10, 0, kLinsDocument, nullptr);
+  ASSERT_EQ(b.status, kOk);
+  LinsSetCurrent(b, 1);
+  ASSERT_EQ(MovsAppendLine(kLin, b, StrOf("_USER01=1,_USER02=_LNUM")), kOk);
+  EXPECT_EQ(b.used, 1);
+  EXPECT_EQ(b.current, 2);
+  EXPECT_EQ(LinsGetField(b, 1, 1), "PEN       ");
+  EXPECT_EQ(LinsGetField(b, 1, 3), "         3");
+  EXPECT_EQ(LinsGetField(b, 1, 4), "XY");
+  EXPECT_EQ(SysVarGet(kVarUser01), 1);
+  EXPECT_EQ(SysVarGet(kVarUser02), 1) << "the procedure after the line sees its number";
+  DataFileClose(kLin);
+}
+
 TEST_F(ListLevelTest, NavigationSlidesTheRowsOverTheLinesFile) {
   std::vector<std::vector<std::string>> records;
   for (int n = 1; n <= 10; ++n) records.push_back({"D001", std::to_string(n), "R" + std::to_string(n)});
