@@ -49,7 +49,14 @@ Status MovsLineToRecord(uint16_t file, int level, uint16_t line) {
   ScratchScope scope;
   const StrPair key = BufFileKeyValue(file, 1);
   if (!key.ok()) return StrError(key);
-  const Status s = DataFileLocate(file, 1, key, 0);
+  const std::string value = key.str();
+  Status s = DataFileLocate(file, 1, StrOf(value), 0);
+  if (s == kOk) {
+    // The locate stands on the first of equal keys: a next entry with the
+    // same key means the line cannot be told apart from another record.
+    if (DataFileMove(file, 0x10) == kOk && BufFileKeyValue(file, 1).view() == value) s = kStIndexCmd;
+    DataFileLocate(file, 1, StrOf(value), 0);
+  }
   SysVarSet(kVarIer, static_cast<int16_t>(s));
   return s;
 }
@@ -160,7 +167,8 @@ Status MovsReadLines(LinsBuf& b, StrPair from, StrPair to) {
                        [](uint16_t f, LinsBuf& lines, StrPair t) { return MovsAppendLine(f, lines, t); });
     if (s == kOk) LinsSetCurrent(b, remembered);
   }
-  if (SelCurrentSlot(file) >= 0) SelFree(file);
+  // A build pushes the file's selections even when it fails; the free pops them.
+  if (room) SelFree(file);
   b.flags &= static_cast<uint16_t>(~kLinsChanged);
   b.flags |= kLinsRedraw;
   if (s < kStIncompatibleTypes) SysVarSet(kVarIer, static_cast<int16_t>(s));

@@ -5,7 +5,8 @@
 // line into that field of the file's current record (the first failure
 // stops); then the assignment is executed.
 // MovsLineToRecord (file, level, line): the line into the record, then the
-// record's key 1 located (_IER := its status).
+// record's key 1 located (_IER := its status); 144 when another record has
+// the same key 1, so that the line's record is not known.
 // MovsWriteLines (file, buffer, number, assignment, slot list): every used
 // line into the record (numbered in "N_LINE" when asked and the file has
 // it) and, with numbering, added through the hooked write (0x500). The

@@ -34,9 +34,12 @@ namespace {
 
 ListLevels& L() { return Ui().lists; }
 
+// The index of an open level (-1: the current one); -1 when it is not open.
 int LevelIndex(int level) {
-  const uint16_t n = level < 0 ? L().current : static_cast<uint16_t>(level);
-  return n < kListLevelCount ? n : -1;
+  const uint16_t current = L().current;
+  if (current == kListNone) return -1;
+  const int n = level < 0 ? current : level;
+  return n <= current && n < kListLevelCount ? n : -1;
 }
 
 uint16_t LnAssignCount() {
@@ -205,7 +208,7 @@ uint16_t ListLevelClose(int level) {
   if (l.grid != kListNone) GridDestroy(l.grid);
   LinsFree(l.lines);
   l = ListLevel{};
-  L().current = i == 0 ? kListNone : static_cast<uint16_t>(i - 1);
+  L().current = L().current == 0 ? kListNone : static_cast<uint16_t>(L().current - 1);
   return L().current;
 }
 

@@ -14,8 +14,10 @@
 // row limit is the visible rows in NAVIGATION mode. Without column names the
 // screen's LNASSIGN$ names the columns after the range; the visible columns
 // are the buffer's columns less LNASSIGN$'s items.
-// ListLevelClose (level or -1): destroys the grid, frees the buffer and makes
-// the level below current; the new current level (0xFFFF when none).
+// ListLevelGet (level or -1): the level's record; null when it is not open.
+// ListLevelClose (level or -1): destroys the grid, frees the buffer and counts
+// the current level down (levels close newest first); the new current level
+// (0xFFFF when none).
 // ListCallKey (window, code): the current level's callback; no callback (or
 // no level) answers 8.
 // ListNotifyProc: the window procedure of list windows. While _SCRSTAT has

@@ -417,6 +417,23 @@ TEST_F(DocumentGridTest, ALineIsFilledFromTheRecordAndTheDocumentKeyFollowsTheLi
   DataFileClose(kLin);
 }
 
+TEST_F(ListLevelTest, ALineFindsItsRecordOnlyWhenItsKeyIsUnique) {
+  Seed({{"D009", "1", "A"}, {"D009", "2", "B"}, {"D009", "2", "C"}});
+  ASSERT_EQ(ListLevelOpen(StrOf("X"), StrOf(""), StrOf("DOC{1},N_LINE{1},ITEM{1}"), 3, 5, kLinsAlone, {}), 0);
+  ListLevel* lv = ListLevelGet(0);
+  ASSERT_EQ(lv->lines.fields, (std::vector<uint16_t>{1, 2, 3}));
+  ASSERT_EQ(LinsSetField(lv->lines, 1, 1, "D009"), kOk);
+  ASSERT_EQ(LinsSetField(lv->lines, 1, 2, "  1"), kOk);
+  ASSERT_EQ(LinsSetField(lv->lines, 2, 1, "D009"), kOk);
+  ASSERT_EQ(LinsSetField(lv->lines, 2, 2, "  2"), kOk);
+  EXPECT_EQ(MovsLineToRecord(kLin, 0, 1), kOk);
+  EXPECT_EQ(BufGetField(kLin, 3), "A         ");
+  EXPECT_EQ(MovsLineToRecord(kLin, 0, 2), kStIndexCmd) << "two records share the key";
+  EXPECT_EQ(SysVarGet(kVarIer), kStIndexCmd);
+  EXPECT_EQ(MovsLineToRecord(kLin, 3, 1), kStDataError) << "no such level";
+  DataFileClose(kLin);
+}
+
 TEST_F(ListLevelTest, NavigationSlidesTheRowsOverTheLinesFile) {
   std::vector<std::vector<std::string>> records;
   for (int n = 1; n <= 10; ++n) records.push_back({"D001", std::to_string(n), "R" + std::to_string(n)});
