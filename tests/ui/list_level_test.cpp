@@ -200,6 +200,30 @@ TEST_F(ListLevelTest, NotificationsBecomeGridCodes) {
   ListLevelClose(-1);
 }
 
+TEST_F(ListLevelTest, KeysTypedOnTheGridReachTheCallbackAndEscEndsTheWindow) {
+  std::vector<uint16_t> codes;
+  ASSERT_EQ(OpenPlain(3, 6,
+                      [&](plat::Hwnd, uint16_t, uint16_t code) {
+                        codes.push_back(code);
+                        return static_cast<uint8_t>(code == kGridEsc);
+                      }),
+            0);
+  const plat::Hwnd w = WinTop();
+  ListLevel* lv = ListLevelGet(0);
+  for (int l = 1; l <= 4; ++l) LinsSetField(lv->lines, l, 1, "L" + std::to_string(l));
+  ListLinesShow(0, 1, 4);
+  SysVarSet(kVarScrStat, kScrStatLinesLoaded);
+  GridSetItemState(0, 0, true);
+  d.ws().SetFocus(GridOf(0));
+  d.Run("key F9\nkey Down\nkey F8\nkey Esc\n");
+  WinModalLoop(w);
+  EXPECT_EQ(stall, "");
+  EXPECT_EQ(codes, (std::vector<uint16_t>{kGridFocus, kGridF9, kGridUpDown, kGridF8, kGridEsc}));
+  EXPECT_EQ(SysVarGet(kVarLastKey), 3) << "Esc's key code";
+  EXPECT_FALSE(d.ws().IsWindow(w)) << "the true answer to Esc closed the window";
+  EXPECT_EQ(ListLevelClose(-1), kListNone);
+}
+
 TEST_F(ListLevelTest, WithoutACallbackEscClosesTheWindow) {
   ASSERT_EQ(OpenPlain(), 0);
   const plat::Hwnd w = WinTop();
