@@ -20,7 +20,9 @@
 #include "platform/win_core.h"
 #include "ui/accept_state.h"
 #include "ui/fonts.h"
+#include "ui/grid_slots.h"
 #include "ui/geom.h"
+#include "ui/list_level_state.h"
 #include "ui/progress_win.h"
 #include "ui/scanner_state.h"
 #include "ui/screen_records.h"
@@ -73,6 +75,9 @@ struct UiState {
   std::array<plat::Hwnd, 80> combo_slots{};
   // The document-type selector's last choice, kept across windows.
   int selector_choice = 0;
+  // The line grids and the list levels that show lines in them.
+  GridSlots grids{};
+  ListLevels lists;
 };
 
 UiState& Ui();
