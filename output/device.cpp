@@ -1,5 +1,6 @@
 #include "output/device.h"
 
+#include <array>
 #include <cctype>
 #include <filesystem>
 #include <string>
@@ -121,11 +122,19 @@ Status OpenFileChannel(DeviceRecord& d) {
 }
 
 void Unmap(std::string& text, bool codes) {
-  std::string_view to = codes ? kMapCodes : kMapPlain;
-  for (char& c : text) {
-    size_t k = kMapFrom.find(c);
-    if (k != std::string_view::npos) c = to[k];
-  }
+  // Byte -> replacement, one table per mapping, made once.
+  static const auto tables = [] {
+    std::array<std::array<char, 256>, 2> t{};
+    for (int b = 0; b < 256; ++b) t[0][static_cast<size_t>(b)] = t[1][static_cast<size_t>(b)] = static_cast<char>(b);
+    for (size_t k = 0; k < kMapFrom.size(); ++k) {
+      const size_t from = static_cast<unsigned char>(kMapFrom[k]);
+      t[0][from] = kMapPlain[k];
+      t[1][from] = kMapCodes[k];
+    }
+    return t;
+  }();
+  const std::array<char, 256>& to = tables[codes ? 1 : 0];
+  for (char& c : text) c = to[static_cast<unsigned char>(c)];
 }
 
 // Writes a text that needs no wrapping split.

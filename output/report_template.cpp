@@ -512,11 +512,13 @@ int MaxLine(ReportState& st) {
   }
   if (!v.empty() && n < 0) return n + LinesPerPage(st);
   if (!v.empty() && n > 0) return n;
+  // The first fixed line below with a row (its layout starts at column 5).
   for (uint16_t i = static_cast<uint16_t>(st.current + 1); i < st.end; ++i) {
-    std::string line = LineAt(i);
-    std::string layout = Layout(line);
-    size_t m = layout.find(kMarkFixed);
-    if (m != std::string::npos && ReportLineRowCol(line).row > 0) return ReportLineRowCol(line).row - 2;
+    StrPair p = DynStrGet(sl::kReportLines, i);
+    std::string_view line = p.ok() ? p.view() : std::string_view();
+    if (line.size() <= 5) continue;
+    const int row = ReportLineRowCol(line).row;
+    if (row > 0 && line.substr(5).find(kMarkFixed) != std::string_view::npos) return row - 2;
   }
   return LinesPerPage(st) - 3;
 }
