@@ -4,6 +4,7 @@
 
 #include "core/err_register.h"
 #include "core/str_pair.h"
+#include "output/device.h"
 #include "output/output_state.h"
 #include "platform/child_process.h"
 
@@ -44,11 +45,13 @@ Status ChildViewFile(uint16_t n, std::string_view file) {
 }
 
 Status ChildStart(const std::vector<std::string>& argv) {
+  DeviceFlushAll();  // the child may read what a report is writing
   return plat::ChildStartDetached(argv) ? kOk : kStLowFailure;
 }
 
 Status ChildRunPiped(std::string_view command, const ChildOutSink& sink) {
   std::vector<std::string> argv = {"/bin/sh", "-c", std::string(command)};
+  DeviceFlushAll();  // the child may read what a report is writing
   plat::ChildResult r = plat::ChildRunPiped(
       argv,
       [&](const char* bytes, size_t n) -> int { return sink ? sink(std::string_view(bytes, n)) : 0; },

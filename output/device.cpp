@@ -1,5 +1,6 @@
 #include "output/device.h"
 
+#include <array>
 #include <cctype>
 #include <filesystem>
 #include <string>
@@ -121,11 +122,19 @@ Status OpenFileChannel(DeviceRecord& d) {
 }
 
 void Unmap(std::string& text, bool codes) {
-  std::string_view to = codes ? kMapCodes : kMapPlain;
-  for (char& c : text) {
-    size_t k = kMapFrom.find(c);
-    if (k != std::string_view::npos) c = to[k];
-  }
+  // Byte -> replacement, one table per mapping, made once.
+  static const auto tables = [] {
+    std::array<std::array<char, 256>, 2> t{};
+    for (int b = 0; b < 256; ++b) t[0][static_cast<size_t>(b)] = t[1][static_cast<size_t>(b)] = static_cast<char>(b);
+    for (size_t k = 0; k < kMapFrom.size(); ++k) {
+      const size_t from = static_cast<unsigned char>(kMapFrom[k]);
+      t[0][from] = kMapPlain[k];
+      t[1][from] = kMapCodes[k];
+    }
+    return t;
+  }();
+  const std::array<char, 256>& to = tables[codes ? 1 : 0];
+  for (char& c : text) c = to[static_cast<unsigned char>(c)];
 }
 
 // Writes a text that needs no wrapping split.
@@ -308,6 +317,27 @@ void DeviceTrackText(DeviceRecord& d, std::string_view text) {
   if (d.width != 0 && d.column > d.width) DeviceWrite(d, "\r\n");
 }
 
+namespace {
+
+// A report's file writes go out in pieces of this size.
+constexpr size_t kGatherBytes = 64 * 1024;
+
+Status WriteStream(uint16_t channel, std::string_view bytes) {
+  StrmCount n = StrmWrite(channel, kStrmHere, bytes.data(), bytes.size());
+  return n == static_cast<StrmCount>(bytes.size()) ? kOk : n >= 0 ? static_cast<Status>(n) : kStLowFailure;
+}
+
+// Writes out (and forgets) what the stream gathered.
+Status WriteGathered(uint16_t channel) {
+  auto it = Out().pending.find(channel);
+  if (it == Out().pending.end()) return kOk;
+  std::string bytes = std::move(it->second);
+  Out().pending.erase(it);
+  return bytes.empty() ? Status{kOk} : WriteStream(channel, bytes);
+}
+
+}  // namespace
+
 Status DeviceWrite(DeviceRecord& d, std::string_view text) {
   for (;;) {
     size_t p = text.find("\r\n");
@@ -333,12 +363,38 @@ Status DeviceWriteRaw(DeviceRecord& d, std::string_view bytes) {
     s = PrnRawWrite(bytes);
   } else if (d.kind == kDevAlways) {
     s = PrnGdiWrite(bytes);
+  } else if (Out().buffering && (d.kind & (kDevFile | kDevPort)) == kDevFile) {
+    std::string& gathered = Out().pending[d.channel];
+    gathered.append(bytes);
+    s = gathered.size() >= kGatherBytes ? WriteGathered(d.channel) : kOk;
   } else {
-    StrmCount n = StrmWrite(d.channel, kStrmHere, bytes.data(), bytes.size());
-    s = n == static_cast<StrmCount>(bytes.size()) ? kOk : n >= 0 ? static_cast<Status>(n) : kStLowFailure;
+    s = WriteGathered(d.channel);
+    if (s == kOk) s = WriteStream(d.channel, bytes);
   }
   d.status = s;
   return s;
+}
+
+DeviceBufferScope::DeviceBufferScope() { ++Out().buffering; }
+
+DeviceBufferScope::~DeviceBufferScope() {
+  if (--Out().buffering == 0) DeviceFlushAll();
+}
+
+Status DeviceFlush(DeviceRecord& d) {
+  if (!d.has_channel || !(d.kind & kDevFile)) return kOk;
+  Status s = WriteGathered(d.channel);
+  if (s) d.status = s;
+  return s;
+}
+
+Status DeviceFlushAll() {
+  Status first = kOk;
+  while (!Out().pending.empty()) {
+    Status s = WriteGathered(Out().pending.begin()->first);
+    if (!first) first = s;
+  }
+  return first;
 }
 
 Status DeviceGotoRowCol(DeviceRecord& d, int row, int column) {
@@ -388,8 +444,9 @@ Status DeviceSendResetCodes(DeviceRecord& d) {
 }
 
 Status DeviceEnd(DeviceRecord& d) {
-  Status s = kOk;
   if (!d.has_channel) return d.status ? d.status : kOk;
+  Status s = DeviceFlush(d);
+  if (s) return s;
   if (d.kind & kDevCodes) {
     std::string code = DevicePrnCode(1, d.printer_entry);
     if (!code.empty()) s = DeviceWriteRaw(d, code);
@@ -407,6 +464,7 @@ Status DeviceClose(DeviceRecord& d) {
   if (d.has_channel) {
     Status s = kOk;
     if (d.kind & (kDevFile | kDevCon)) {
+      s = DeviceFlush(d);
       StrmClose(d.channel);
     } else if (d.kind & kDevSerial) {
       ComClose(d.channel);

@@ -53,6 +53,23 @@ struct DeviceRecord {
   bool has_channel = false;
 };
 
+// While a report runs (DeviceBufferScope), the writes of file devices are
+// gathered per stream and written in large pieces: one system call per piece
+// instead of one per line. What is gathered goes out when a piece is full,
+// before the device ends or closes, before a child program starts, and when
+// the outermost run ends; a failed write is the device's status.
+class DeviceBufferScope {
+ public:
+  DeviceBufferScope();
+  ~DeviceBufferScope();
+  DeviceBufferScope(const DeviceBufferScope&) = delete;
+  DeviceBufferScope& operator=(const DeviceBufferScope&) = delete;
+};
+// Writes out what the device's stream gathered: 0, or the device's failure.
+Status DeviceFlush(DeviceRecord& d);
+// Writes out what every stream gathered: the first failure, or 0.
+Status DeviceFlushAll();
+
 DeviceRecord DeviceOpen(std::string_view text);
 Status DeviceOpenChannel(DeviceRecord& d);
 uint16_t DeviceKindOf(std::string_view name);

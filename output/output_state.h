@@ -90,6 +90,8 @@ struct OutputConfig {
 
 struct OutputState {
   OutputConfig config;
+  int buffering = 0;                        // report runs in progress (file writes gathered)
+  std::map<uint16_t, std::string> pending;  // stream number -> bytes gathered, not yet written
   std::array<ComPortSlot, kComSlots> com;
   std::array<PdfDevSlot, kPdfSlots> pdf;
   PrnRawState raw;

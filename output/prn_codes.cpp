@@ -1,6 +1,7 @@
 #include "output/prn_codes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "core/dyn_strings.h"
@@ -71,6 +72,14 @@ uint16_t DevicePrnNumber(uint16_t field, uint16_t entry) {
 }
 
 std::string DeviceApplyCodesTo(std::string_view text, bool codes, uint16_t entry) {
+  // Most texts hold no control byte: they go out as they are.
+  static const auto is_control = [] {
+    std::array<bool, 256> t{};
+    for (char c : kPrnControlChars) t[static_cast<unsigned char>(c)] = true;
+    return t;
+  }();
+  if (std::none_of(text.begin(), text.end(), [](char c) { return is_control[static_cast<unsigned char>(c)]; }))
+    return std::string(text);
   std::string out;
   out.reserve(text.size());
   std::string table;

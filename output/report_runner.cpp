@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/app_verbs.h"
 #include "core/arrays.h"
 #include "core/def_lines.h"
 #include "core/dyn_strings.h"
@@ -39,6 +40,7 @@ namespace eng {
 namespace {
 
 ReportLimitsAsker g_limits = nullptr;
+ReportWindowFieldFn g_window_field = nullptr;
 std::string g_last_limits;
 
 constexpr std::string_view kNoBound = "\xFF";
@@ -224,11 +226,7 @@ std::string CurrentKey(uint16_t file) {
   return k.ok() ? std::string(k.view()) : std::string();
 }
 
-Status Evaluate(const std::string& cond) {
-  if (cond.empty()) return 1;
-  ScratchScope scope;
-  return ExpEvalCond(StrOf(cond));
-}
+Status Evaluate(const std::string& cond) { return ReportEvalCond(cond); }
 
 Status RecordLoop(ReportState& st, const std::string& counter) {
   uint16_t page = st.device.page;
@@ -291,12 +289,15 @@ Status RecordLoop(ReportState& st, const std::string& counter) {
   return status;
 }
 
-// Limits from LIMITS$ or from the last accepted values.
-std::string LimitsFromParm(int which) {
+// Limits from LIMITS$; else, with flag 1, the raw text of field 1 or 2 of
+// the current window; else the last accepted values.
+std::string LimitsFromParm(int which, uint16_t flags) {
   std::string limits = ReportParm(kParmLimits);
   std::string v;
   if (!Trim(limits).empty()) {
     v = EvalText(Item(limits, static_cast<size_t>(which)));
+  } else if (flags & 1) {
+    if (g_window_field) v = g_window_field(which);
   } else {
     v = Unquote(Item(g_last_limits, static_cast<size_t>(which)));
   }
@@ -323,15 +324,16 @@ Status OpenAndRun(std::string device_text, const std::string& tmpl, const std::s
 }
 
 Status PrintRange(const std::string& device_text, const std::string& tmpl, const std::string& range,
-                  const std::string& filter, const std::string& cond, DeviceRecord* device, bool ask) {
+                  const std::string& filter, const std::string& cond, uint16_t flags, DeviceRecord* device,
+                  bool ask) {
   bool as_is = SysVarHas(kVarUpStat, 4);
   std::string full = as_is ? cond : JoinCond(filter, JoinCond(ReportParm(kParmCond), cond));
   uint16_t file = ReportCurrentFile();
   Status s = kOk;
   std::string to;
   if (file && !as_is) {
-    std::string from = LimitsFromParm(1);
-    to = LimitsFromParm(2);
+    std::string from = LimitsFromParm(1, flags);
+    to = LimitsFromParm(2, flags);
     int key = Number(ReportParm(kParmIndex));
     s = DataFileLocate(file, static_cast<uint16_t>(key > 0 ? key : 1), StrOf(from), 2);
     if (s <= 1) {
@@ -371,34 +373,84 @@ std::string FitToForm(const std::string& values, const std::string& form) {
   return out;
 }
 
-// Asks the limits (the installed asker, else the next INPUT line) unless
-// flag 2 is set or there is no form; then prints the range.
+// Asks the limits in the form (the installed asker, else the next INPUT
+// line, journalled as a confirmed form would be); the accepted values are
+// remembered as the last limits. 122 when cancelled.
+Status AskLimitValues(const std::string& acbound, std::string& filter) {
+  std::string values;
+  Status s;
+  if (g_limits) {
+    ScratchScope scope;
+    s = g_limits(MsgCatalogText(81).view(), acbound, values, filter);
+  } else {
+    ScratchScope scope;
+    StrPair line = CmdInputNextLine();
+    values.assign(line.ok() ? line.view() : std::string_view());
+    s = values.empty() ? Status{kStCancelled} : Status{kOk};
+    if (s == kOk) values = FitToForm(values, acbound);
+  }
+  if (s) return s;
+  if (!g_limits) OutputJournal(values);
+  g_last_limits = values;
+  return kOk;
+}
+
+// Asks the limits unless flag 2 is set or there is no form; then prints the
+// range.
 Status AskLimits(const std::string& device_text, const std::string& tmpl, const std::string& range,
                  const std::string& cond, uint16_t flags, DeviceRecord* device, bool ask, const std::string& acbound) {
   std::string filter;
   if (!acbound.empty() && !(flags & 2)) {
-    std::string values;
-    Status s;
-    if (g_limits) {
-      ScratchScope scope;
-      s = g_limits(MsgCatalogText(81).view(), acbound, values, filter);
-    } else {
-      ScratchScope scope;
-      StrPair line = CmdInputNextLine();
-      values.assign(line.ok() ? line.view() : std::string_view());
-      s = values.empty() ? Status{kStCancelled} : Status{kOk};
-      if (s == kOk) values = FitToForm(values, acbound);
-    }
-    if (s) return s;
-    if (!g_limits) OutputJournal(values);
-    g_last_limits = values;
+    if (Status s = AskLimitValues(acbound, filter)) return s;
   }
-  return PrintRange(device_text, tmpl, range, filter, cond, device, ask);
+  return PrintRange(device_text, tmpl, range, filter, cond, flags, device, ask);
+}
+
+std::string ExpandedAcBound() {
+  std::string acbound = ReportParm(kParmAcBound);
+  if (!acbound.empty()) {
+    ScratchScope scope;
+    StrPair m = MacroExpand(StrOf(acbound), 0);
+    if (m.ok()) acbound.assign(m.view());
+  }
+  return acbound;
+}
+
+// The report of the definition on top of the parameter stack.
+Status PrintDef(uint16_t flags) {
+  Status s = ReportPrint(ReportParm(kParmDevice), ReportParm(kParmDocName), ReportParm(kParmDocSets),
+                         ReportParm(kParmOpen), "", flags, nullptr, true);
+  return s == kStCancelled ? Status{kOk} : s;
+}
+
+// Makes current the file that the definition's open list makes current (its
+// last item's file, by name or number).
+void SelectOpenFile() {
+  std::vector<std::string> items = Items(ReportParm(kParmOpen));
+  if (items.empty()) return;
+  std::string name = Trim(items.back().substr(0, items.back().find(';')));
+  int n = Number(name);
+  ScratchScope scope;
+  uint16_t f = n > 0 ? static_cast<uint16_t>(n) : DictFileByName(StrOf(name));
+  if (f) DictSelectFile(f);
+}
+
+// The definition's limits asked first, its report printed once they are
+// accepted (the form is not asked again); 122 when the form is cancelled.
+Status PrintDefAfterLimits() {
+  SelectOpenFile();
+  std::string acbound = ExpandedAcBound();
+  if (!acbound.empty()) {
+    std::string filter;
+    if (Status s = AskLimitValues(acbound, filter)) return s;
+  }
+  return PrintDef(2);
 }
 
 }  // namespace
 
 void OutputSetLimitsAsker(ReportLimitsAsker asker) { g_limits = asker; }
+void OutputSetWindowFieldReader(ReportWindowFieldFn fn) { g_window_field = fn; }
 
 std::string ReportLastLimits() { return g_last_limits; }
 
@@ -461,8 +513,16 @@ Status ReportRun(std::string_view device_text, std::string_view tmpl, std::strin
     ScratchScope scope;
     DimDeclareSystem(StrOf("_#("));
   }
+  static int depth = 0;
+  struct Depth {
+    Depth() {
+      if (depth++ == 0) ReportForgetCompiled();
+    }
+    ~Depth() { --depth; }
+  } nesting;
   int16_t aux = SysVarGet(kVarAux);
   SysVarSet(kVarAux, 0);
+  DeviceBufferScope gather;
   ReportState st;
   st.input = input;
   Status status = Prepare(st, RunTexts{std::string(tmpl), std::string(range), std::string(condition),
@@ -487,6 +547,9 @@ Status ReportRun(std::string_view device_text, std::string_view tmpl, std::strin
       DynStrPopTo(sl::kReportLines, first);
     }
     if (!own) {
+      // The caller's device goes on writing after the run: what the run
+      // gathered goes out now, and a failure is the report's.
+      if (Status f = DeviceFlush(st.device); f && status == kOk) status = f;
       *device = st.device;
     } else if (status) {
       DeviceClose(st.device);
@@ -504,6 +567,7 @@ Status ReportRun(std::string_view device_text, std::string_view tmpl, std::strin
 }
 
 Status ReportPrintFile(std::string_view device_text, std::string_view file, std::string_view tmpl) {
+  DeviceBufferScope gather;
   DeviceRecord d = DeviceOpen(device_text);
   if (d.status) {
     Status s = d.status;
@@ -570,12 +634,7 @@ Status ReportPrint(std::string_view device_text, std::string_view tmpl_text, std
   }
   if (s < 2) {
     for (;;) {
-      std::string acbound = ReportParm(kParmAcBound);
-      if (!acbound.empty()) {
-        ScratchScope scope;
-        StrPair m = MacroExpand(StrOf(acbound), 0);
-        if (m.ok()) acbound.assign(m.view());
-      }
+      std::string acbound = ExpandedAcBound();
       s = AskLimits(std::string(device_text), tmpl, std::string(range), std::string(condition), flags, device,
                     ask_device, acbound);
       if (s > 2 || acbound.empty() || (flags & 2)) break;
@@ -611,15 +670,16 @@ Status ReportMenuText(std::string_view text, uint16_t flags) {
         StrPair m = MacroExpand(StrOf(set), 0);
         s = m.ok() ? ExpExecute(m) : StrError(m);
       }
-      if (s == kOk) {
-        s = ReportPrint(ReportParm(kParmDevice), ReportParm(kParmDocName), ReportParm(kParmDocSets),
-                        ReportParm(kParmOpen), "", flags, nullptr, true);
-      }
+      if (s == kOk) s = (flags & 4) ? PrintDefAfterLimits() : PrintDef(flags);
       ParmPop();
       return s == kStCancelled ? Status{kOk} : s;
     }
   }
-  if (items.size() >= 5) return ErrIncident(kStNotAvailable, StrOf(text), true);
+  if (items.size() >= 5) {
+    // A window-definition line: run as the AcceptRun verb runs it.
+    ScratchScope scope;
+    return AppVerbDispatch(AppVerbWord(kVerbAcceptRun, kOk), StrOf(text));
+  }
   if (items.size() >= 2 && Number(items[1]) > 0) return ErrIncident(kStSyntax, StrOf(text), true);
   std::string t(text);
   std::replace(t.begin(), t.end(), ':', ',');

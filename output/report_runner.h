@@ -38,6 +38,10 @@ namespace eng {
 using ReportLimitsAsker = Status (*)(std::string_view title, std::string_view definition, std::string& values,
                                      std::string& filter);
 void OutputSetLimitsAsker(ReportLimitsAsker asker);
+// Reads the raw text of field n of the current window (the window layer
+// installs it); with flag 1 and no LIMITS$ the limits are fields 1 and 2.
+using ReportWindowFieldFn = std::string (*)(int n);
+void OutputSetWindowFieldReader(ReportWindowFieldFn fn);
 
 // A report parameter of the definition in effect; values other than the raw
 // ones (DOCSETS$, ACBOUND$, LIMITS$, PROG_MODE$) are evaluated when they are
@@ -57,8 +61,13 @@ Status ReportPrint(std::string_view device_text, std::string_view tmpl, std::str
                    std::string_view open, std::string_view condition, uint16_t flags, DeviceRecord* device,
                    bool ask_device);
 // The Report verb: "definitions-file,n" runs report definition n of that
-// "PPN" file (SET$, then its limits and the report); "device,template"
-// (":" read as ",") prints the template on the device over the current file.
+// "PPN" file (SET$, then its limits and the report; with flag 4 the file of
+// OPEN$ is made current, the limits asked once and, when accepted, the report
+// printed without asking them again); five or more items are a
+// window-definition line run as the AcceptRun verb runs it; "device,template"
+// (":" read as ",") prints the template on the device over the current file,
+// its limits (without LIMITS$) fields 1 and 2 of the current window. Flags:
+// 1 limits from the current window, 2 no limits form, 4 as above.
 Status ReportMenuText(std::string_view text, uint16_t flags);
 Status ReportMenuItem(std::string_view text);
 

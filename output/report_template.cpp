@@ -1,6 +1,7 @@
 #include "output/report_template.h"
 
 #include <deque>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -9,10 +10,12 @@
 #include "core/def_lines.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
+#include "core/exp_code.h"
 #include "core/exp_eval.h"
 #include "core/field_format.h"
 #include "core/macros.h"
 #include "core/module_parms.h"
+#include "core/num_text.h"
 #include "core/scratch_arena.h"
 #include "core/str_build.h"
 #include "core/str_keys.h"
@@ -23,6 +26,7 @@
 #include "core/var_store.h"
 #include "data/dict_query.h"
 #include "data/file_ctrl.h"
+#include "data/record_buffer.h"
 #include "data/record_layer.h"
 #include "data/record_search.h"
 
@@ -35,6 +39,31 @@ constexpr uint16_t kIncludeDepth = 16;
 constexpr uint16_t kKeepOnSetup = kRptBody | kRptOverflow | 0x7F00;
 
 ReportProgressFn g_progress = nullptr;
+
+// Expressions of the running reports compiled once: a body line's fields and
+// conditions are evaluated for every record. A compiled text gives what its
+// text gives (core/exp_code.h); a text the compiler does not take is kept as
+// null and evaluated as text. Forgotten when an outermost run starts, so that
+// no compiled form outlives the runtime it was made in.
+std::unordered_map<std::string, std::shared_ptr<const ExpCode>>& Compiled() {
+  static std::unordered_map<std::string, std::shared_ptr<const ExpCode>> cache;
+  return cache;
+}
+
+const ExpCode* CodeOf(const std::string& text) {
+  auto& cache = Compiled();
+  auto it = cache.find(text);
+  if (it == cache.end()) {
+    ScratchScope scope;
+    it = cache.emplace(text, ExpCompile(StrOf(text))).first;
+  }
+  return it->second.get();
+}
+
+Status EvalTextCompiled(const std::string& text) {
+  const ExpCode* code = CodeOf(text);
+  return code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(text));
+}
 
 std::string LineAt(uint16_t i) {
   StrPair p = DynStrGet(sl::kReportLines, i);
@@ -129,7 +158,9 @@ struct LineInfo {
   bool ready = false;
   std::string text;
   LineParts parts;
-  std::vector<std::string> pieces, exprs;
+  // Shared, so that a line being printed keeps its parts without copying
+  // them even when a nested report reuses the entry.
+  std::shared_ptr<const std::vector<std::string>> pieces, exprs;
   std::vector<std::pair<uint16_t, std::string>> parms;  // parameters looked up so far
 };
 
@@ -143,8 +174,9 @@ LineInfo& Info(uint16_t i) {
     e.ready = true;
     e.text.assign(text);
     e.parts = Parts(e.text);
-    e.pieces = SplitPieces(e.parts.pieces);
-    if (!e.parts.exprs.empty()) e.exprs = SplitTop(e.parts.exprs, ',');
+    e.pieces = std::make_shared<const std::vector<std::string>>(SplitPieces(e.parts.pieces));
+    e.exprs = std::make_shared<const std::vector<std::string>>(
+        e.parts.exprs.empty() ? std::vector<std::string>() : SplitTop(e.parts.exprs, ','));
   }
   return e;
 }
@@ -161,12 +193,26 @@ std::string LineParm(const ReportState& st, uint16_t n) {
   return info.parms.back().second;
 }
 
+// A short run of digits: a literal the evaluator would read as that number.
+bool IsDigitLiteral(std::string_view v) {
+  if (v.empty() || v.size() > 4) return false;
+  for (char c : v)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 // A numeric line parameter evaluated; `status` receives an error of 128 or more.
 int ParmInt(const ReportState& st, uint16_t n, int fallback, Status* status) {
   std::string v = LineParm(st, n);
   if (v.empty()) return fallback;
   ScratchScope scope;
-  Status s = ExpEvalText(StrOf(v));
+  if (IsDigitLiteral(v)) {
+    // A plain number needs no evaluation; it is read as the evaluator reads it.
+    DecValue d = DecFromText(StrOf(v));
+    int64_t scale = ExpScale();
+    return static_cast<int>(scale ? d / scale : d);
+  }
+  Status s = EvalTextCompiled(v);
   if (s >= kStFirstError) {
     if (status) *status = s;
     return fallback;
@@ -179,8 +225,12 @@ int ParmInt(const ReportState& st, uint16_t n, int fallback, Status* status) {
 
 Status EvalCond(const std::string& cond) {
   if (cond.empty()) return 1;
+  // The constant conditions (a BREAK$ that never holds) need no evaluation.
+  if (cond == "0") return 0;
+  if (cond == "1") return 1;
   ScratchScope scope;
-  return ExpEvalCond(StrOf(cond));
+  const ExpCode* code = CodeOf(cond);
+  return code ? ExpCodeEvalCond(*code) : ExpEvalCond(StrOf(cond));
 }
 
 std::string JoinCond(const std::string& a, const std::string& b) {
@@ -278,6 +328,7 @@ ReportRowCol ReportLineRowCol(std::string_view line) {
 
 std::string ReportEditNumber(std::string_view piece) {
   std::string out(piece);
+  if (piece.find(",.") == std::string_view::npos) return out;  // no decimals to adapt
   size_t at = StrFindTopLevel(piece, 0, ",");
   while (at != std::string::npos && !(at + 1 < piece.size() && piece[at + 1] == '.'))
     at = StrFindTopLevel(piece, at + 1, ",");
@@ -305,20 +356,77 @@ std::string ReportEditNumber(std::string_view piece) {
 
 namespace {
 
+// Field types whose values the expression evaluator reads as numbers.
+constexpr std::string_view kNumberFieldTypes = "NL123456789";
+
+// How a body line prints field `field` of the record file `file` when its
+// expression is empty: the field's qualified reference, and whether that
+// reference is a text field read straight from the record buffer (what
+// evaluating it gives, without parsing it). Looked up once per run.
+struct FieldRef {
+  std::string reference;
+  bool direct = false;
+};
+
+std::unordered_map<uint32_t, FieldRef>& FieldRefs() {
+  static std::unordered_map<uint32_t, FieldRef> refs;
+  return refs;
+}
+
+const FieldRef& FieldRefOf(uint16_t file, uint16_t field) {
+  auto& refs = FieldRefs();
+  const uint32_t key = uint32_t(file) << 16 | field;
+  auto it = refs.find(key);
+  if (it != refs.end()) return it->second;
+  ScratchScope scope;
+  FieldRef r;
+  StrPair q = DictFieldQualName(file, field);
+  if (q.ok()) r.reference.assign(q.view());
+  // The reference names the field: the first field of that name must be it,
+  // and only a plain name reads as a single field reference. Number fields
+  // go through the evaluator.
+  StrPair name = DictFieldName(file, field);
+  if (name.ok() && !name.empty() && DictFindField(file, name) == field) {
+    std::string_view n = name.view();
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    bool plain = letter(n[0]);
+    for (char c : n)
+      if (!letter(c) && !(c >= '0' && c <= '9')) plain = false;
+    char type = DictField(file, field).type;
+    r.direct = plain && !(type && kNumberFieldTypes.find(type) != std::string_view::npos);
+  }
+  return refs.emplace(key, std::move(r)).first->second;
+}
+
+// The text of a field that FieldRefOf reads directly; false (nothing read)
+// for any other field or a failing read, which the evaluator then handles
+// with its own errors.
+bool DirectTextField(uint16_t file, uint16_t field, std::string& value) {
+  if (!file || !field || !FieldRefOf(file, field).direct) return false;
+  StrPair t = BufGetField(file, field);
+  if (!t.ok()) return false;
+  value.assign(t.view());
+  return true;
+}
+
 // One field: the expression's value through the piece as a mask, appended
-// to the line's text.
+// to the line's text. A field reference that stands for field `field` of
+// the record file `file` is read directly when it is a text field.
 Status PrintField(ReportState& st, const std::string& piece, const std::string& expr, uint16_t total, bool first,
-                  std::string& line) {
+                  std::string& line, uint16_t file = 0, uint16_t field = 0) {
   ScratchScope scope;
   std::string text;
   if (expr.empty()) {
     text = piece;
   } else {
-    Status s = ExpEvalText(StrOf(expr));
-    if (s >= kStFirstError) return s;
     std::string value;
+    bool direct = DirectTextField(file, field, value);
+    Status s = direct ? Status{1} : EvalTextCompiled(expr);
+    if (s >= kStFirstError) return s;
     bool number = s == 0;
-    if (s == 0) {
+    if (direct) {
+      // The field's text, read above.
+    } else if (s == 0) {
       DecValue v = NumAccValue();
       if (total) {
         if (Status a = DimAddNum(StrOf("_#("), total, v); a >= kStFirstError) return a;
@@ -332,7 +440,8 @@ Status PrintField(ReportState& st, const std::string& piece, const std::string& 
       value = piece;
     }
     std::string mask = ReportEditNumber(piece);
-    StrPair m = MacroExpand(StrOf(mask), 0);
+    // A mask without "]" holds no macro: expanding it would copy it unchanged.
+    StrPair m = mask.find(']') == std::string::npos ? ScratchText(mask) : MacroExpand(StrOf(mask), 0);
     if (!m.ok()) return StrError(m);
     m = FmtMaskFromType(m);
     if (!m.ok()) return StrError(m);
@@ -352,8 +461,9 @@ Status PrintField(ReportState& st, const std::string& piece, const std::string& 
 Status PrintLine(ReportState& st, int progress_field) {
   const LineInfo& info = Info(st.current);
   const LineParts& p = info.parts;
-  const std::vector<std::string> pieces = info.pieces;
-  const std::vector<std::string> exprs = info.exprs;
+  const std::shared_ptr<const std::vector<std::string>> piece_list = info.pieces, expr_list = info.exprs;
+  const std::vector<std::string>& pieces = *piece_list;
+  const std::vector<std::string>& exprs = *expr_list;
   Status status = kOk;
   int base = ParmInt(st, kParmTotalBase, 0, &status);
   int wd = ParmInt(st, kParmWd, st.device.width, &status);
@@ -366,20 +476,20 @@ Status PrintLine(ReportState& st, int progress_field) {
   std::string line;
   for (size_t i = 0; i < pieces.size() && s == kOk; ++i) {
     std::string expr;
+    uint16_t direct = 0;
     if (i < exprs.size()) {
       expr = Trim(exprs[i]);
       if (expr.empty() && file) {
+        direct = static_cast<uint16_t>(i + 1);
         if (i + 1 > DictFieldCount(file)) {
           s = ErrIncident(kStDataOutBound, StrOf(p.exprs), true);
           break;
         }
-        ScratchScope scope;
-        StrPair q = DictFieldQualName(file, static_cast<uint16_t>(i + 1));
-        if (q.ok()) expr.assign(q.view());
+        expr = FieldRefOf(file, static_cast<uint16_t>(i + 1)).reference;
       }
     }
     uint16_t total = base ? static_cast<uint16_t>(base + static_cast<int>(i)) : 0;
-    s = PrintField(st, pieces[i], expr, total, i == 0, line);
+    s = PrintField(st, pieces[i], expr, total, i == 0, line, direct ? file : 0, direct);
     if (s == kOk && i == 0 && progress_field == 1) {
       if (ReportProgress(st) == kStCancelled) s = kStCancelled;
     }
@@ -402,11 +512,13 @@ int MaxLine(ReportState& st) {
   }
   if (!v.empty() && n < 0) return n + LinesPerPage(st);
   if (!v.empty() && n > 0) return n;
+  // The first fixed line below with a row (its layout starts at column 5).
   for (uint16_t i = static_cast<uint16_t>(st.current + 1); i < st.end; ++i) {
-    std::string line = LineAt(i);
-    std::string layout = Layout(line);
-    size_t m = layout.find(kMarkFixed);
-    if (m != std::string::npos && ReportLineRowCol(line).row > 0) return ReportLineRowCol(line).row - 2;
+    StrPair p = DynStrGet(sl::kReportLines, i);
+    std::string_view line = p.ok() ? p.view() : std::string_view();
+    if (line.size() <= 5) continue;
+    const int row = ReportLineRowCol(line).row;
+    if (row > 0 && line.substr(5).find(kMarkFixed) != std::string_view::npos) return row - 2;
   }
   return LinesPerPage(st) - 3;
 }
@@ -488,6 +600,9 @@ void PrintBody(ReportState& st) {
     StrPair m = MacroExpand(StrOf(cond), 0);
     if (m.ok()) cond.assign(m.view());
   }
+  // The end and break conditions of the body line are the same for every record.
+  const std::string brkend = BreakEnd(st);
+  const std::string brk = LineParm(st, kParmBreak);
   int printed = 0;
   do {
     st.current = body_line;
@@ -535,7 +650,6 @@ void PrintBody(ReportState& st) {
     }
     bool ended = more != 1;
     if (!ended && !no_fit) {
-      std::string brkend = BreakEnd(st);
       if (brkend.empty()) {
         st.status = kStDataError;  // a key bound that cannot be quoted
         break;
@@ -548,7 +662,7 @@ void PrintBody(ReportState& st) {
       ended = b == 1;
     }
     if (!ended) {
-      Status br = no_fit ? Status{0} : EvalCond(LineParm(st, kParmBreak).empty() ? "0" : LineParm(st, kParmBreak));
+      Status br = no_fit ? Status{0} : EvalCond(brk.empty() ? "0" : brk);
       if (br >= kStFirstError) {
         st.status = br;
         break;
@@ -795,5 +909,12 @@ Status ReportLoadTemplate(ReportState& st) {
   st.end = DynStrCount(sl::kReportLines);
   return kOk;
 }
+
+void ReportForgetCompiled() {
+  Compiled().clear();
+  FieldRefs().clear();
+}
+
+Status ReportEvalCond(const std::string& cond) { return EvalCond(cond); }
 
 }  // namespace eng

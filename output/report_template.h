@@ -67,6 +67,12 @@ void OutputSetReportProgress(ReportProgressFn fn);
 Status ReportProgress(ReportState& st);
 
 Status ReportLoadTemplate(ReportState& st);
+// Drops the expressions compiled by earlier reports (an outermost run starts
+// with none).
+void ReportForgetCompiled();
+// A condition of a report (empty: true), compiled once for the run: 1 true,
+// 0 false, or the evaluator's status.
+Status ReportEvalCond(const std::string& cond);
 void ReportPrintTemplate(ReportState& st);
 
 // Row and column of a template line (blanks read as 0).

@@ -52,6 +52,7 @@ constexpr uint16_t kHookWinFlags = 82;
 constexpr uint16_t kPpnFormat = 1;
 constexpr uint16_t kAnswerClose = 4;
 constexpr uint16_t kAnswerEnd = 24;
+constexpr uint16_t kOkRows = 2;
 
 AcceptState& A() { return Ui().accept; }
 
@@ -181,6 +182,10 @@ Status AcceptWinCreate(StrPair title, StrPair definition, uint16_t flags, plat::
   const std::string caption = title.ok() ? title.str() : std::string();
   plat::WinSystem* ws = UiWs();
   WinGridSetMargins(2, 2, -1, -1);
+  // A form in a window of its own keeps a row below its fields for the Ok
+  // button, which stands half a row above the bottom edge: without it the
+  // button would cover the last field.
+  if (!parent && WinGridGet().bottom < kOkRows) WinGridSetMargins(-1, -1, kOkRows, -1);
   const int records_before = ScreenCounterGet(kWinCount) < 0 ? 0 : ScreenCounterGet(kWinCount);
   plat::Hwnd made = plat::kNoWindow;
   if (!parent) {

@@ -9,6 +9,7 @@
 #include "output/child_programs.h"
 #include "output/report_viewer.h"
 #include "ui/accept_win.h"
+#include "ui/field_values.h"
 #include "ui/scanner.h"
 #include "ui/win_loop.h"
 #include "ui/win_stack.h"
@@ -39,6 +40,13 @@ Status AskReportLimits(std::string_view title, std::string_view definition, std:
   return AcceptRunTexts(StrOf(title), StrOf(definition), &values, &filter);
 }
 
+// The raw text of a field of the current window (a report's limits).
+std::string CurrentWindowField(int n) {
+  ScratchScope scope;
+  StrPair raw = ScreenFieldRaw(n);
+  return raw.ok() ? raw.str() : std::string();
+}
+
 // The chosen device goes to the OUTPUT journal the same way as the forms.
 void JournalDevice(std::string_view line) {
   ScratchScope scope;
@@ -55,6 +63,7 @@ void AppInstallWindowServices(plat::WinSystem* ws) {
   ReportWinSetWindows(ws, ws ? &g_viewer_host : nullptr);
   HelpSetViewer(&ViewHelpFile);
   OutputSetLimitsAsker(&AskReportLimits);
+  OutputSetWindowFieldReader(&CurrentWindowField);
   ScanSetPortOps({&OpenScannerPort, &ComClose, &ComReadQuiet, &ComStartPolling});
 }
 

@@ -1,7 +1,8 @@
 // Pelmora's report from the Informes menu in a real terminal (a private tmux
 // server): the limits form, the device form with the viewer ("CON") chosen,
 // the report in the viewer, Esc closing the viewer and then the limits form
-// that comes back, and the way out. Skipped when tmux cannot start; every
+// that comes back; the same report again with the keyboard alone; and the
+// way out. Skipped when tmux cannot start; every
 // wait has a deadline.
 #include <gtest/gtest.h>
 
@@ -37,16 +38,29 @@ TEST_F(ReportTermTest, BalancesFromTheMenuIntoTheViewer) {
   ASSERT_TRUE(pane.WaitFor("Saldos del plan de cuentas")) << pane.Pane();
   pane.Keys("Enter");
   ASSERT_TRUE(pane.WaitFor("Desde la cuenta")) << pane.Pane();
-  pane.Click(16, 4);
+  pane.Click(16, 6);
   // The device form offers the viewer first; Ok takes it.
   ASSERT_TRUE(pane.WaitFor("Selecci\xC3\xB3n de Dispositivo")) << pane.Pane();
   pane.Click(49, 20);
   ASSERT_TRUE(pane.WaitFor("PLAN DE CUENTAS CON SALDOS")) << pane.Pane();
   EXPECT_NE(pane.Pane().find("57200001 Bancos"), std::string::npos) << pane.Pane();
 
-  // Esc closes the viewer; the limits form comes back and Esc drops it.
+  // Esc closes the viewer; the limits form comes back.
   pane.Keys("Escape");
   ASSERT_TRUE(pane.WaitGone("PLAN DE CUENTAS CON SALDOS")) << pane.Pane();
+  ASSERT_TRUE(pane.WaitFor("Desde la cuenta")) << pane.Pane();
+
+  // The same report with the keyboard alone: Enter moves to the second limit
+  // and Enter on the last field confirms the form; Enter takes the device.
+  pane.Keys("Enter");
+  pane.Keys("Enter");
+  ASSERT_TRUE(pane.WaitFor("Selecci\xC3\xB3n de Dispositivo")) << pane.Pane();
+  pane.Keys("Enter");
+  ASSERT_TRUE(pane.WaitFor("PLAN DE CUENTAS CON SALDOS")) << pane.Pane();
+  pane.Keys("Escape");
+  ASSERT_TRUE(pane.WaitGone("PLAN DE CUENTAS CON SALDOS")) << pane.Pane();
+
+  // The limits form comes back once more and Esc drops it.
   ASSERT_TRUE(pane.WaitFor("Desde la cuenta")) << pane.Pane();
   pane.Keys("Escape");
   ASSERT_TRUE(pane.WaitGone("Desde la cuenta")) << pane.Pane();

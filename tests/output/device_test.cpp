@@ -8,6 +8,7 @@
 #include "core/err_register.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
+#include "output/child_programs.h"
 #include "output/device.h"
 #include "output/prn_codes.h"
 #include "platform/print_spooler.h"
@@ -225,6 +226,39 @@ TEST_F(DeviceTest, FilesAreReplacedOrAppended) {
   EXPECT_EQ(Through("out.out", {"new"}, "out.out"), "old|new");
   EXPECT_EQ(Through("lp0", {"new"}, "unixprn.txt"), "old|new");
   EXPECT_EQ(Through("COM2:9600,8,N,1", {"x"}, "unixprn.txt"), "old|newx");
+}
+
+TEST_F(DeviceTest, WritesGatheredDuringARunKeepTheirOrderAndReachTheFile) {
+  std::string seen, lines;
+  DeviceRecord b;
+  {
+    DeviceBufferScope gather;
+    DeviceRecord a = DeviceOpen("a.txt");
+    DeviceRecord copy = a;  // a caller's copy of the record writes to the same stream
+    ASSERT_EQ(DeviceWrite(a, "one\r\n"), kOk);
+    ASSERT_EQ(DeviceWrite(copy, "two\r\n"), kOk);
+    // A child program sees every byte written so far.
+    ASSERT_EQ(ChildRunCapture("cat a.txt", seen), kOk);
+    ASSERT_EQ(DeviceWrite(a, "three"), kOk);
+    {
+      DeviceBufferScope inner;  // a nested run
+      ASSERT_EQ(DeviceWrite(a, "|four"), kOk);
+    }
+    ASSERT_EQ(DeviceWrite(a, "|five"), kOk);
+    EXPECT_EQ(DeviceEnd(a), kOk);
+    EXPECT_EQ(Get("a.txt"), "one\r\ntwo\r\nthree|four|five");
+    ASSERT_EQ(DeviceWrite(a, "|six"), kOk);
+    EXPECT_EQ(DeviceClose(a), kOk);
+    EXPECT_EQ(Get("a.txt"), "one\r\ntwo\r\nthree|four|five|six");
+    // A device left open: the run's end writes out what it gathered.
+    b = DeviceOpen("b.txt");
+    for (int i = 0; i < 1400; ++i) lines += std::string(50, 'x') + "\r\n";  // past one piece
+    ASSERT_EQ(DeviceWrite(b, lines), kOk);
+    ASSERT_EQ(DeviceWrite(b, "end"), kOk);
+  }
+  EXPECT_EQ(seen, "one\r\ntwo\r\n");
+  EXPECT_EQ(Get("b.txt"), lines + "end");
+  EXPECT_EQ(DeviceClose(b), kOk);
 }
 
 TEST_F(DeviceTest, FailedOpensHoldNoChannel) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "core/app_verbs.h"
 #include "core/exec_run.h"
 #include "core/msg_box.h"
 #include "core/streams.h"
@@ -125,6 +126,75 @@ TEST_F(RunnerTest, LimitsFromAnInstalledFormWithItsFilter) {
   EXPECT_NE(out.find("D04"), std::string::npos);
   EXPECT_EQ(out.find("B02"), std::string::npos);
   EXPECT_NE(out.find("Clientes:   2"), std::string::npos) << out;
+}
+
+TEST_F(RunnerTest, DefinitionLimitsAskedOnceBeforeTheReport) {
+  // Flag 4: the limits are asked once (here by the INPUT script) and the
+  // report printed without the form coming back.
+  static std::vector<std::string> journal;
+  journal.clear();
+  OutputSetJournal([](std::string_view line) { journal.emplace_back(line); });
+  Script("'B02','C03'\n'A01','E05'\n");
+  EXPECT_EQ(ReportMenuText("INFORMES,1", 4), kOk);
+  OutputSetJournal(nullptr);
+  EXPECT_EQ(journal, (std::vector<std::string>{"'B02       ','C03       '"}));
+  ExpectGolden(Get("out.txt"), "clientes_b_c.txt");
+  EXPECT_EQ(DataFileCtrl(fx::kClientes).data_stream, 0xFFFF);  // the open state was restored
+
+  // The installed form: asked once; a cancel prints nothing and is no failure.
+  static int rounds;
+  rounds = 0;
+  std::filesystem::remove("out.txt");
+  OutputSetLimitsAsker([](std::string_view, std::string_view, std::string& values, std::string&) {
+    ++rounds;
+    values = "'D','Z'";
+    return Status{kOk};
+  });
+  EXPECT_EQ(ReportMenuText("INFORMES,1", 4), kOk);
+  EXPECT_EQ(rounds, 1);
+  std::string out = Get("out.txt");
+  EXPECT_EQ(out.find("C03"), std::string::npos) << out;
+  EXPECT_NE(out.find("D04"), std::string::npos) << out;
+  EXPECT_NE(out.find("E05"), std::string::npos) << out;
+  std::filesystem::remove("out.txt");
+  OutputSetLimitsAsker([](std::string_view, std::string_view, std::string&, std::string&) {
+    return Status{kStCancelled};
+  });
+  EXPECT_EQ(ReportMenuText("INFORMES,1", 4), kOk);
+  EXPECT_FALSE(Has("out.txt"));
+}
+
+TEST_F(RunnerTest, DeviceAndTemplateFormTakesItsLimitsFromTheWindow) {
+  // "device:template": no definition, so the limits are fields 1 and 2 of
+  // the current window.
+  OutputSetWindowFieldReader([](int n) { return std::string(n == 1 ? "B02       " : "C03       "); });
+  EXPECT_EQ(ReportMenuItem("out.txt:clientes.pdc /FILE=clientes"), kOk);
+  OutputSetWindowFieldReader(nullptr);
+  std::string out = Get("out.txt");
+  EXPECT_EQ(out.find("A01"), std::string::npos) << out;
+  EXPECT_NE(out.find("B02"), std::string::npos) << out;
+  EXPECT_NE(out.find("C03"), std::string::npos) << out;
+  EXPECT_EQ(out.find("D04"), std::string::npos) << out;
+  EXPECT_NE(out.find("Clientes:   2"), std::string::npos) << out;
+  // Without a window to read, the whole file.
+  EXPECT_EQ(ReportMenuItem("out.txt:clientes.pdc /FILE=clientes"), kOk);
+  EXPECT_NE(Get("out.txt").find("Clientes:   5"), std::string::npos) << Get("out.txt");
+}
+
+TEST_F(RunnerTest, FiveItemsRunAsAnAcceptWindowLine) {
+  static std::string argument;
+  argument.clear();
+  // Without the window layer the AcceptRun verb is not available.
+  EXPECT_EQ(ReportMenuItem("INFORMES,1,10,5,0,0,8"), kStNotAvailable);
+  ASSERT_EQ(AppVerbServiceSet(kVerbAcceptRun, [](StrPair a) {
+              argument = a.str();
+              return Status{kStUndefinedWarning};
+            }),
+            kOk);
+  EXPECT_EQ(ReportMenuItem("INFORMES,1,10,5,0,0,8"), kStUndefinedWarning);
+  AppVerbServiceSet(kVerbAcceptRun, nullptr);
+  EXPECT_EQ(argument, "INFORMES,1,10,5,0,0,8");
+  EXPECT_FALSE(Has("out.txt"));
 }
 
 TEST_F(RunnerTest, RunConditionAndEmptyRanges) {
