@@ -87,9 +87,10 @@ Status RunExpression(const std::string& text) {
 Status RecordAction(TransSides& sides, uint16_t mode, const TransReadFn& read) {
   const uint16_t file = sides.file;
   if (Status s = RunExpression(TransParm(kTpWrExp))) return s;
-  std::string formatted;
+  std::string& formatted = sides.formatted;
+  formatted.clear();
   if (TransIsExport(mode))
-    if (Status s = TransFormatExport(file, mode, &formatted)) return s;
+    if (Status s = TransFormatExport(sides, mode, &formatted)) return s;
   Status s = kOk;
   // An import's DELETING bit only empties the target before the run; its
   // records are collected like those of any import.
@@ -206,18 +207,20 @@ Status TransFilter(uint16_t file, std::string_view from, std::string_view to, ui
     if (c == 0) return 3;
     if (c != 1) return c;
   }
-  {
+  const bool upper = to.find_first_not_of(' ') != std::string_view::npos;
+  if (!from.empty() || upper) {
     ScratchScope scope;
     const uint16_t key = DataFileKeyNumber(file);
     StrPair kv = BufFileKeyValue(file, key);
     std::string value = kv.ok() ? RTrim(kv.str()) : std::string();
     if (!from.empty() && value.substr(0, from.size()) < from) return 1;
-    if (to.find_first_not_of(' ') != std::string_view::npos && value.substr(0, to.size()) > to) return 1;
+    if (upper && value.substr(0, to.size()) > to) return 1;
   }
   if (TransIsImport(mode)) {
-    const std::string mk = TransMergeKey(file, MergeKeyNumber());
+    const uint16_t key = MergeKeyNumber();
+    const std::string mk = TransMergeKey(file, key);
     ScratchScope scope;
-    Status found = DataFileSeekRead(file, MergeKeyNumber(), StrOf(mk), 0) == 0 ? 5 : 0;
+    Status found = DataFileSeekRead(file, key, StrOf(mk), 0) == 0 ? 5 : 0;
     if (mode & kTransOverwrite) return found == 5 ? 0 : 9;
     return found;
   }
