@@ -83,6 +83,7 @@ struct TransSides {
   uint32_t last_length = 0;          // length of the last external record read
   uint32_t records_read = 0;         // external records read, for log lines
   bool fatal = false;                // the input cannot go on
+  bool target_empty = false;         // an import's target held no record when opened
   Status after_delete = 2;           // where a delete left the walk (0, 1 on a record)
   std::string detail;                // why the last record was refused
   std::string out_pending;           // export bytes not yet written
