@@ -9,8 +9,8 @@ MaintServices g_services;
 void MaintSetServices(const MaintServices& services) { g_services = services; }
 const MaintServices& MaintGetServices() { return g_services; }
 
-void MaintProgressOpen(uint32_t steps) {
-  if (g_services.progress_open) g_services.progress_open(steps);
+void MaintProgressOpen(uint32_t steps, StrPair title) {
+  if (g_services.progress_open) g_services.progress_open(steps, title);
 }
 
 Status MaintProgressTick() { return g_services.progress_tick ? g_services.progress_tick() : kOk; }

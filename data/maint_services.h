@@ -2,8 +2,9 @@
 // statistics scans and the distinct-value lists ask of
 // the window layer, installed by that layer at start-up. Each is optional;
 // until one is installed the headless default holds:
-//   progress_open (steps), progress_tick, progress_close: the progress
-//     window; default: nothing shown, a tick answers 0 (never cancelled);
+//   progress_open (steps, title), progress_tick, progress_close: the
+//     progress window (an empty title keeps the window's own caption);
+//     default: nothing shown, a tick answers 0 (never cancelled);
 //   choose_folder (start folder, title): the folder browser, the chosen path
 //     or "" when cancelled; default: the start folder, as when the browser is
 //     confirmed at once;
@@ -26,7 +27,7 @@
 namespace eng {
 
 struct MaintServices {
-  void (*progress_open)(uint32_t steps) = nullptr;
+  void (*progress_open)(uint32_t steps, StrPair title) = nullptr;
   Status (*progress_tick)() = nullptr;
   void (*progress_close)() = nullptr;
   std::string (*choose_folder)(StrPair start, StrPair title) = nullptr;
@@ -40,7 +41,7 @@ void MaintSetServices(const MaintServices& services);
 const MaintServices& MaintGetServices();
 
 // The calls with their headless defaults.
-void MaintProgressOpen(uint32_t steps);
+void MaintProgressOpen(uint32_t steps, StrPair title = StrPair{});
 Status MaintProgressTick();
 void MaintProgressClose();
 

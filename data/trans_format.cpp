@@ -15,6 +15,7 @@
 #include "core/scratch_arena.h"
 #include "core/str_items.h"
 #include "core/string_lists.h"
+#include "data/buf_format.h"
 #include "data/dict_query.h"
 #include "data/field_ref.h"
 #include "data/record_buffer.h"
@@ -26,6 +27,13 @@ namespace eng {
 namespace {
 
 constexpr char kCrLf[] = "\r\n";
+
+std::string_view TrimView(std::string_view v) {
+  size_t a = v.find_first_not_of(' ');
+  if (a == std::string_view::npos) return {};
+  size_t b = v.find_last_not_of(' ');
+  return v.substr(a, b - a + 1);
+}
 
 std::string Trim(std::string_view v) {
   size_t a = v.find_first_not_of(' ');
@@ -87,7 +95,7 @@ Status EvalValue(const std::string& expr, std::string* value, bool* number) {
   return kOk;
 }
 
-bool ReadsAsZero(const std::string& v) {
+bool ReadsAsZero(std::string_view v) {
   for (char c : v)
     if (c != '0' && c != '.' && c != '-' && c != '+' && c != ' ') return false;
   return true;
@@ -96,7 +104,7 @@ bool ReadsAsZero(const std::string& v) {
 // A number as the import accepts it: blanks around, a sign, digits with at
 // most one point; the empty value is zero.
 bool ParsesAsNumber(std::string_view v) {
-  std::string t = Trim(v);
+  std::string_view t = TrimView(v);
   if (t.empty()) return true;
   size_t i = 0;
   if (t[0] == '-' || t[0] == '+') i = 1;
@@ -121,6 +129,107 @@ bool BadByte(unsigned char c, bool cp850) {
 Status Refuse(TransSides& sides, Status status, std::string detail) {
   sides.detail = std::move(detail);
   return status;
+}
+
+void SetField(TransItem& it, uint16_t target, uint16_t file, uint16_t field) {
+  const DictFieldDesc d = DictField(file, field);
+  it.file = file;
+  it.field = field;
+  it.type = d.type;
+  it.number = TransIsNumberType(d.type);
+  it.own = file == target;
+  it.offset = d.offset;
+  it.length = d.length;
+  it.display = TransFieldWidth(file, field);
+}
+
+// An import descriptor: p is the position of its first ";" (its length
+// without one); p of 1-3 makes the characters before it a width expression
+// and those after the ";" the target; otherwise the whole descriptor is the
+// target and p its width. A target without "=" is a field reference.
+void PlanImportItem(TransItem& it, uint16_t target_file) {
+  const std::string& desc = it.text;
+  const size_t semi = desc.find(';');
+  const size_t p = semi == std::string::npos ? desc.size() : semi;
+  it.width = uint32_t(p);
+  if (p >= 1 && p <= 3) {
+    ScratchScope scope;
+    int16_t w = ExpEvalInt(StrOf(desc.substr(0, p)));
+    it.width = w < 0 ? 0 : uint32_t(w);
+    if (semi != std::string::npos) it.target = desc.substr(semi + 1);
+  } else {
+    it.target = desc;
+  }
+  if (it.target.empty()) {
+    it.kind = TransItem::kNone;
+  } else if (it.target.find('=') != std::string::npos) {
+    it.kind = TransItem::kExpression;
+  } else {
+    DictFieldRefResult ref;
+    {
+      ScratchScope scope;
+      ref = DictFieldRef(StrOf(it.target));
+    }
+    if (ref.status != kOk || ref.field == 0) {
+      it.kind = TransItem::kBadReference;
+    } else {
+      it.kind = TransItem::kField;
+      SetField(it, target_file, ref.file, ref.field);
+    }
+  }
+}
+
+TransPlan& PlanOf(TransSides& sides, uint16_t mode) {
+  TransPlan& plan = sides.plan;
+  if (plan.ready) return plan;
+  plan.ready = true;
+  const uint16_t file = sides.file;
+  plan.delimiter = TransDelimiter();
+  plan.record_length = TransRecordLength(file, mode);
+  plan.capacity = kTransExportBuffer;
+  if (std::string b = TransParm(kTpBuffSize); !b.empty() && std::strtol(b.c_str(), nullptr, 10) > 0)
+    plan.capacity = uint32_t(std::strtol(b.c_str(), nullptr, 10));
+  const std::vector<std::string> texts = StructItems();
+  plan.own_items = texts.empty();
+  const bool import = TransIsImport(mode);
+  if (plan.own_items) {
+    const uint16_t count = DictFieldCount(file);
+    std::vector<TransItem>& list = import ? plan.field_items : plan.items;
+    for (uint16_t f = 1; f <= count; ++f) {
+      TransItem it;
+      it.text = QualName(file, f);
+      if (import) PlanImportItem(it, file);
+      else SetField(it, file, file, f);
+      list.push_back(std::move(it));
+    }
+  } else {
+    for (const std::string& t : texts) {
+      TransItem it;
+      it.text = t;
+      if (import) {
+        PlanImportItem(it, file);
+      } else {
+        ItemRef ref = Resolve(file, t);
+        if (ref.field) SetField(it, file, ref.file, ref.field);
+      }
+      plan.items.push_back(std::move(it));
+    }
+  }
+  const std::vector<TransItem>& used = plan.own_items ? plan.field_items : plan.items;
+  plan.import_aside = import && !used.empty();
+  for (const TransItem& it : used)
+    if (it.kind == TransItem::kExpression || it.kind == TransItem::kBadReference ||
+        (it.kind == TransItem::kField && !it.own))
+      plan.import_aside = false;
+  return plan;
+}
+
+// A field's value as callers read it: a field of the target is cut from the
+// record once read; others through the record buffer of their file.
+StrPair FieldValue(const TransItem& it, StrPair record) {
+  if (it.own && record.ok() && record.ptr && uint32_t(it.offset) + it.length <= record.len && it.length)
+    return BufReadConvert(it.type, StrMake(record.ptr + it.offset, it.length));
+  return BufGetField(it.file, it.field);
 }
 
 
@@ -267,52 +376,55 @@ Status TransCopyToOther(uint16_t file, uint16_t other) {
   return DataFileAddRecord(other);
 }
 
-Status TransFormatExport(uint16_t file, uint16_t mode, std::string* out) {
+Status TransFormatExport(TransSides& sides, uint16_t mode, std::string* out) {
   out->clear();
+  const TransPlan& plan = PlanOf(sides, mode);
   const bool sql = (mode & kTransIsSql) != 0;
   const bool delimited = (mode & kTransDelimited) || ((mode & kTransStream) && sql);
   const bool listing = (mode & kTransHumanRead) != 0;
   const char quote = sql ? '\'' : '"';
-  const std::string delimiter = delimited ? TransDelimiter() : std::string();
-  uint32_t capacity = kTransExportBuffer;
-  if (std::string b = TransParm(kTpBuffSize); !b.empty() && std::strtol(b.c_str(), nullptr, 10) > 0)
-    capacity = uint32_t(std::strtol(b.c_str(), nullptr, 10));
-  std::vector<std::string> items = StructItems();
-  const bool own = items.empty();
-  const uint16_t count = own ? DictFieldCount(file) : uint16_t(items.size());
-  for (uint16_t i = 1; i <= count; ++i) {
-    ItemRef ref = own ? ItemRef{file, i} : Resolve(file, items[i - 1]);
-    std::string value;
+  const uint32_t capacity = plan.capacity;
+  StrPair record = BufRecord(sides.file, kBufCurrent);
+  std::string evaluated;
+  for (size_t i = 0; i < plan.items.size(); ++i) {
+    const TransItem& it = plan.items[i];
+    ScratchScope scope;
+    std::string_view value;
     bool number = false;
-    if (ref.field) {
-      ScratchScope scope;
-      const char type = DictFieldType(ref.file, ref.field);
-      number = TransIsNumberType(type);
-      StrPair v = BufGetField(ref.file, ref.field);
+    if (it.field) {
+      number = it.number;
+      StrPair v = FieldValue(it, record);
       if (!v.ok()) return StrError(v);
-      if (listing && type < '9') {
-        StrPair shown = FmtFieldToText(type, v, TransFieldWidth(ref.file, ref.field));
-        value = shown.ok() ? shown.str() : v.str();
-      } else {
-        value = v.str();
+      value = v.view();
+      if (listing && it.type < '9') {
+        StrPair shown = FmtFieldToText(it.type, v, it.display);
+        if (shown.ok()) value = shown.view();
       }
-    } else if (Status s = EvalValue(items[i - 1], &value, &number)) {
-      return s;
+    } else {
+      if (Status s = EvalValue(it.text, &evaluated, &number)) return s;
+      value = evaluated;
+      // The expression may have moved or reloaded the record.
+      record = BufRecord(sides.file, kBufCurrent);
     }
-    if (i > 1) {
-      if (delimited) *out += delimiter;
+    if (i > 0) {
+      if (delimited) *out += plan.delimiter;
       else if (listing) *out += ' ';
     }
+    bool quoted = false;
     if (delimited) {
-      value = Trim(value);
-      if (!number || sql) value = quote + value + quote;
-      else if (ReadsAsZero(value)) value.clear();
+      value = TrimView(value);
+      if (!number || sql) quoted = true;
+      else if (ReadsAsZero(value)) value = {};
     }
-    if (out->size() + value.size() > capacity) {
-      out->append(value, 0, capacity - out->size());
+    const size_t size = value.size() + (quoted ? 2 : 0);
+    if (out->size() + size > capacity) {
+      std::string piece = quoted ? quote + std::string(value) + quote : std::string(value);
+      out->append(piece, 0, capacity - out->size());
       return kStStrConcat;
     }
-    *out += value;
+    if (quoted) *out += quote;
+    out->append(value);
+    if (quoted) *out += quote;
   }
   return kOk;
 }
@@ -333,13 +445,24 @@ Status TransWriteOut(TransSides& sides, const std::string& record, uint16_t mode
 }
 
 bool TransSplitDelimited(std::string_view line, char delimiter, std::vector<std::string>* values) {
-  values->clear();
+  size_t count = 0;
+  // The next value, reusing a string the vector already holds.
+  auto next = [&]() -> std::string& {
+    if (count == values->size()) values->emplace_back();
+    std::string& v = (*values)[count++];
+    v.clear();
+    return v;
+  };
+  auto done = [&](bool ok) {
+    values->resize(count);
+    return ok;
+  };
   size_t i = 0;
   while (true) {
-    std::string v;
     size_t lead = i;
     while (lead < line.size() && line[lead] == ' ') ++lead;
     if (lead < line.size() && line[lead] == '"') {
+      std::string& v = next();
       size_t j = lead + 1;
       bool closed = false;
       while (j < line.size()) {
@@ -353,33 +476,114 @@ bool TransSplitDelimited(std::string_view line, char delimiter, std::vector<std:
           ++j;
           break;
         }
-        v += line[j++];
+        // The run of plain characters up to the next quote in one piece.
+        size_t q = line.find('"', j);
+        if (q == std::string_view::npos) q = line.size();
+        v.append(line.substr(j, q - j));
+        j = q;
       }
-      if (!closed) return false;
+      if (!closed) return done(false);
       while (j < line.size() && line[j] == ' ') ++j;
-      if (j < line.size() && line[j] != delimiter) return false;
-      values->push_back(v);
-      if (j >= line.size()) return true;
+      if (j < line.size() && line[j] != delimiter) return done(false);
+      if (j >= line.size()) return done(true);
       i = j + 1;
     } else {
       size_t end = line.find(delimiter, i);
       std::string_view raw = line.substr(i, end == std::string_view::npos ? std::string_view::npos : end - i);
-      if (raw.find('"') != std::string_view::npos) return false;
-      values->emplace_back(raw);
-      if (end == std::string_view::npos) return true;
+      if (raw.find('"') != std::string_view::npos) return done(false);
+      next().assign(raw);
+      if (end == std::string_view::npos) return done(true);
       i = end + 1;
     }
   }
 }
 
+namespace {
+
+// Stores the items' values of one record. Built aside (`built` not null),
+// the target's fields are formatted into that copy of the record; otherwise
+// each goes through the record buffer, as expressions may read them.
+Status StoreItems(TransSides& sides, uint16_t mode, const std::vector<TransItem>& items, std::string* built) {
+  const bool delimited = (mode & kTransDelimited) != 0;
+  const std::string& record = sides.record;
+  size_t pos = 0;
+  std::string fixed;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TransItem& it = items[i];
+    std::string_view value;
+    if (delimited) {
+      value = sides.values[i];
+    } else {
+      if (pos + it.width > record.size())
+        return Refuse(sides, kStFileIo, "short record: " + std::to_string(record.size()) + " bytes, item " +
+                                            std::to_string(i + 1) + " needs " + std::to_string(pos + it.width));
+      value = std::string_view(record).substr(pos, it.width);
+      pos += it.width;
+    }
+    switch (it.kind) {
+      case TransItem::kNone:
+        continue;
+      case TransItem::kBadReference:
+        ErrIncident(kStSyntax, StrOf(it.target), false);
+        return Refuse(sides, kStSyntax, "bad field reference " + it.target);
+      case TransItem::kExpression: {
+        ScratchScope scope;
+        DynStrPush(sl::kReturnBuffer, StrOf(value));
+        Status s = ExpExecute(StrOf(it.target));
+        DynStrPop(sl::kReturnBuffer);
+        if (s >= kStFirstError) return Refuse(sides, s, "expression failed: " + it.target);
+        continue;
+      }
+      case TransItem::kField:
+        break;
+    }
+    if (it.number) {
+      if (!ParsesAsNumber(value))
+        return Refuse(sides, kStDataError, "not a number in " + it.target + ": " + Trim(value));
+      // A zero is exported as an empty value: read it back as zero.
+      if (delimited && TrimView(value).empty()) value = "0";
+    } else if (delimited) {
+      const size_t last = value.find_last_not_of(' ');
+      const size_t kept = last == std::string_view::npos ? 0 : last + 1;
+      if (kept > it.length) return Refuse(sides, kStStringTooLong, "value longer than " + it.target);
+    }
+    if (built && it.type == 'A') {
+      // A text field is stored as its value cut to the field's length and
+      // filled with blanks: written straight into the record.
+      const size_t room = it.offset < built->size() ? std::min<size_t>(built->size() - it.offset, it.length) : 0;
+      const size_t n = std::min(value.size(), room);
+      char* at = built->data() + it.offset;
+      if (n) std::memcpy(at, value.data(), n);
+      if (room > n) std::memset(at + n, ' ', room - n);
+      continue;
+    }
+    ScratchScope scope;
+    if (built) {
+      StrPair stored = BufFormatForField(it.type, StrOf(value), it.length);
+      if (stored.ok()) {
+        const size_t room = it.offset < built->size() ? built->size() - it.offset : 0;
+        const size_t n = std::min<size_t>(stored.len, room);
+        if (n) std::memcpy(built->data() + it.offset, stored.ptr, n);
+        continue;
+      }
+      // Refused: the record buffer gives the same failure and its report.
+    }
+    if (Status s = BufSetField(it.file, it.field, StrOf(value)))
+      return Refuse(sides, s, "value not stored in " + it.target);
+  }
+  return kOk;
+}
+
+}  // namespace
+
 Status TransParseRecord(TransSides& sides, uint16_t stream, uint16_t mode, uint32_t* length) {
   const uint16_t file = sides.file;
   sides.detail.clear();
-  const std::string delimiter = TransDelimiter();
-  const uint32_t reclen = TransRecordLength(file, mode);
+  const TransPlan& plan = PlanOf(sides, mode);
+  const uint32_t reclen = plan.record_length;
   const bool line_mode = reclen == 0;
   if (Status s = BufBlank(file, kBufCurrent)) return s;
-  std::string record;
+  std::string& record = sides.record;
   if (line_mode) {
     switch (ReadLine(sides, stream, &record)) {
       case ReadResult::kEnd:
@@ -409,8 +613,9 @@ Status TransParseRecord(TransSides& sides, uint16_t stream, uint16_t mode, uint3
   *length = uint32_t(record.size());
   if (record.empty() || record[0] == 27) return kStNoData;
   if (line_mode) {
+    const bool cp850 = (mode & kTransCp850) != 0;
     for (unsigned char c : record)
-      if (BadByte(c, (mode & kTransCp850) != 0)) {
+      if (BadByte(c, cp850)) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "0x%02X", c);
         return Refuse(sides, kStDataError, std::string("byte ") + hex + " in a text line");
@@ -419,20 +624,18 @@ Status TransParseRecord(TransSides& sides, uint16_t stream, uint16_t mode, uint3
     return Refuse(sides, kStFileIo, "short record: " + std::to_string(record.size()) + " of " +
                                         std::to_string(reclen) + " bytes");
   }
-  std::vector<std::string> items = StructItems();
   const bool delimited = (mode & kTransDelimited) != 0;
-  std::vector<std::string> values;
+  const std::vector<TransItem>* items = &plan.items;
   if (delimited) {
-    if (!TransSplitDelimited(record, delimiter.empty() ? ',' : delimiter[0], &values))
+    if (!TransSplitDelimited(record, plan.delimiter.empty() ? ',' : plan.delimiter[0], &sides.values))
       return Refuse(sides, kStDataError, "a quote inside a delimited value");
-    const size_t expected = items.empty() ? DictFieldCount(file) : items.size();
-    if (values.size() != expected)
+    if (plan.own_items) items = &plan.field_items;
+    const size_t expected = items->size();
+    if (sides.values.size() != expected)
       return Refuse(sides, kStDataError,
-                    std::to_string(values.size()) + " values, " + std::to_string(expected) + " expected");
-    if (items.empty())
-      for (uint16_t i = 1; i <= values.size(); ++i) items.push_back(QualName(file, i));
+                    std::to_string(sides.values.size()) + " values, " + std::to_string(expected) + " expected");
   }
-  if (items.empty()) {
+  if (items->empty()) {
     // A raw record: it must be exactly one record long.
     const uint16_t l = DictRecordLength(file);
     if (record.size() < l)
@@ -445,66 +648,13 @@ Status TransParseRecord(TransSides& sides, uint16_t stream, uint16_t mode, uint3
     TransNormaliseNumbers(file);
     return kOk;
   }
-  size_t pos = 0;
-  for (size_t i = 0; i < items.size(); ++i) {
-    const std::string& desc = items[i];
-    size_t semi = desc.find(';');
-    size_t p = semi == std::string::npos ? desc.size() : semi;
-    std::string target;
-    uint32_t width = uint32_t(p);
-    if (p >= 1 && p <= 3) {
-      ScratchScope scope;
-      int16_t w = ExpEvalInt(StrOf(desc.substr(0, p)));
-      width = w < 0 ? 0 : uint32_t(w);
-      if (semi != std::string::npos) target = desc.substr(semi + 1);
-    } else {
-      target = desc;
-    }
-    std::string value;
-    if (delimited) {
-      value = values[i];
-    } else {
-      if (pos + width > record.size())
-        return Refuse(sides, kStFileIo, "short record: " + std::to_string(record.size()) + " bytes, item " +
-                                            std::to_string(i + 1) + " needs " + std::to_string(pos + width));
-      value = record.substr(pos, width);
-      pos += width;
-    }
-    if (target.empty()) continue;
-    if (target.find('=') == std::string::npos) {
-      DictFieldRefResult ref;
-      {
-        ScratchScope scope;
-        ref = DictFieldRef(StrOf(target));
-      }
-      if (ref.status != kOk || ref.field == 0) {
-        ErrIncident(kStSyntax, StrOf(target), false);
-        return Refuse(sides, kStSyntax, "bad field reference " + target);
-      }
-      const char type = DictFieldType(ref.file, ref.field);
-      if (TransIsNumberType(type)) {
-        if (!ParsesAsNumber(value)) return Refuse(sides, kStDataError, "not a number in " + target + ": " + Trim(value));
-        // A zero is exported as an empty value: read it back as zero.
-        if (delimited && Trim(value).empty()) value = "0";
-      }
-      if (delimited && !TransIsNumberType(type)) {
-        std::string kept = value;
-        kept.erase(kept.find_last_not_of(' ') + 1);
-        if (kept.size() > DictFieldLength(ref.file, ref.field))
-          return Refuse(sides, kStStringTooLong, "value longer than " + target);
-      }
-      ScratchScope scope;
-      if (Status s = BufSetField(ref.file, ref.field, StrOf(value)))
-        return Refuse(sides, s, "value not stored in " + target);
-    } else {
-      ScratchScope scope;
-      DynStrPush(sl::kReturnBuffer, StrOf(value));
-      Status s = ExpExecute(StrOf(target));
-      DynStrPop(sl::kReturnBuffer);
-      if (s >= kStFirstError) return Refuse(sides, s, "expression failed: " + target);
-    }
-  }
-  return kOk;
+  if (!plan.import_aside) return StoreItems(sides, mode, *items, nullptr);
+  // The fields are formatted into a blank copy of the record, which then
+  // takes the place of the current record, also when an item is refused.
+  sides.built.assign(DictRecordLength(file), ' ');
+  Status s = StoreItems(sides, mode, *items, &sides.built);
+  if (Status b = BufStore(file, kBufCurrent, StrOf(sides.built)); b != kOk && s == kOk) s = b;
+  return s;
 }
 
 void TransNormaliseNumbers(uint16_t file) {

@@ -87,9 +87,10 @@ Status RunExpression(const std::string& text) {
 Status RecordAction(TransSides& sides, uint16_t mode, const TransReadFn& read) {
   const uint16_t file = sides.file;
   if (Status s = RunExpression(TransParm(kTpWrExp))) return s;
-  std::string formatted;
+  std::string& formatted = sides.formatted;
+  formatted.clear();
   if (TransIsExport(mode))
-    if (Status s = TransFormatExport(file, mode, &formatted)) return s;
+    if (Status s = TransFormatExport(sides, mode, &formatted)) return s;
   Status s = kOk;
   // An import's DELETING bit only empties the target before the run; its
   // records are collected like those of any import.
@@ -192,7 +193,7 @@ std::string TransMergeKey(uint16_t file, uint16_t key) {
   return v.ok() ? RTrim(v.str()) : std::string();
 }
 
-Status TransFilter(uint16_t file, std::string_view from, std::string_view to, uint16_t mode) {
+Status TransFilter(uint16_t file, std::string_view from, std::string_view to, uint16_t mode, bool nothing_to_find) {
   if (mode & kTransUsrUpdate) return kStNotAvailable;
   {
     ScratchScope scope;
@@ -206,18 +207,23 @@ Status TransFilter(uint16_t file, std::string_view from, std::string_view to, ui
     if (c == 0) return 3;
     if (c != 1) return c;
   }
-  {
+  const bool upper = to.find_first_not_of(' ') != std::string_view::npos;
+  if (!from.empty() || upper) {
     ScratchScope scope;
     const uint16_t key = DataFileKeyNumber(file);
     StrPair kv = BufFileKeyValue(file, key);
     std::string value = kv.ok() ? RTrim(kv.str()) : std::string();
     if (!from.empty() && value.substr(0, from.size()) < from) return 1;
-    if (to.find_first_not_of(' ') != std::string_view::npos && value.substr(0, to.size()) > to) return 1;
+    if (upper && value.substr(0, to.size()) > to) return 1;
   }
   if (TransIsImport(mode)) {
-    const std::string mk = TransMergeKey(file, MergeKeyNumber());
-    ScratchScope scope;
-    Status found = DataFileSeekRead(file, MergeKeyNumber(), StrOf(mk), 0) == 0 ? 5 : 0;
+    Status found = 0;
+    if (!nothing_to_find) {
+      const uint16_t key = MergeKeyNumber();
+      const std::string mk = TransMergeKey(file, key);
+      ScratchScope scope;
+      found = DataFileSeekRead(file, key, StrOf(mk), 0) == 0 ? 5 : 0;
+    }
     if (mode & kTransOverwrite) return found == 5 ? 0 : 9;
     return found;
   }
@@ -285,6 +291,10 @@ Status TransOpenSides(TransSides& sides, uint16_t file, std::string_view name, u
   const bool open = ctrl.data_stream != 0xFFFF;
   if (open && exclusive && !(ctrl.open_flags & kOpenExclusive)) DataFileClose(file);
   if (DataFileCtrl(file).data_stream == 0xFFFF) {
+    if (import) {
+      ScratchScope scope;
+      sides.target_empty = StrmFileSize(StrOf(DictDataFileNames(file).records)) == 0;
+    }
     Status o = DataFileOpen(file, exclusive ? kOpenExclusive : kOpenReadOnly);
     if (o >= kStFirstWarning) return o;
   }
@@ -424,6 +434,12 @@ Status FileTransLow(std::string_view name, uint16_t mode, std::string_view bound
   if (positioned) {
     if (Status h = TransWriteHeader(sides, mode)) status = h;
   }
+  // An import into a target that held no record finds none of its merge
+  // keys there, as long as nothing run for each record can add one (and the
+  // merge key is no expression): the target is not searched.
+  const bool nothing_to_find = import && sides.target_empty && !read && TransParm(kTpWrExp).empty() &&
+                               TransParm(kTpTrigger).empty() && TransParm(kTpCond).empty() &&
+                               TransParm(kTpUnicKey).empty();
   bool stay = false;
   while (positioned && status == kOk) {
     if (import) {
@@ -437,7 +453,7 @@ Status FileTransLow(std::string_view name, uint16_t mode, std::string_view bound
         break;
       }
     }
-    Status f = TransFilter(file, from, to, mode);
+    Status f = TransFilter(file, from, to, mode, nothing_to_find);
     if (progress) {
       ScratchScope scope;
       StrPair kv = BufFileKeyValue(file, DataFileKeyNumber(file));

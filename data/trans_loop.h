@@ -51,7 +51,10 @@ Status FileTransLow(std::string_view name, uint16_t mode, std::string_view bound
                     const TransReadFn& read);
 
 Status TransOpenSides(TransSides& sides, uint16_t file, std::string_view name, uint16_t mode);
-Status TransFilter(uint16_t file, std::string_view from, std::string_view to, uint16_t mode);
+// `nothing_to_find`: the import's target holds no record that a merge key
+// could find, so it is not searched.
+Status TransFilter(uint16_t file, std::string_view from, std::string_view to, uint16_t mode,
+                   bool nothing_to_find = false);
 // n = 5 outside batch mode with ACCONFIRM$ set: the confirmation form for
 // the record (its status; 122 ends the run). Anything else: 0.
 Status TransAsk(uint16_t n, uint16_t mode);

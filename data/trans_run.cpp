@@ -19,6 +19,7 @@
 #include "data/maint_services.h"
 #include "data/record_layer.h"
 #include "data/record_search.h"
+#include "data/trans_external.h"
 #include "data/trans_parms.h"
 #include "data/trans_services.h"
 
@@ -59,6 +60,15 @@ Status CountRange(uint16_t file, uint16_t key, const std::string& from, const st
 }
 
 uint32_t ProcessedCount() { return uint32_t(SysVarBits(kVarCount)) | (uint32_t(SysVarBits(kVarHCount)) << 16); }
+
+// The progress window of a run, titled message 0016 followed by the file
+// name part of the transaction's name.
+void OpenProgress(uint32_t steps, const std::string& name) {
+  ScratchScope scope;
+  StrPair base = PathSplit(StrOf(name), 4 | 8);
+  const std::string title = MsgText("0016").str() + (base.ok() ? base.str() : std::string());
+  MaintProgressOpen(steps, StrOf(title));
+}
 
 // The progress window's callback: the record's length in steps.
 Status ProgressTick(uint32_t length, StrPair) { return TransProgressStep(length); }
@@ -207,13 +217,7 @@ Status TransRunWithProgress(std::string_view name_in, uint16_t known, uint16_t m
   std::string name(name_in);
   if ((mode & kTransExternFile) && name.empty()) {
     if (mode & kTransBatch) return ErrIncident(kStDataError, StrFromC("FILE"), false);
-    const MaintServices& sv = MaintGetServices();
-    if (!sv.choose_file) return kStCancelled;
-    std::string chosen;
-    ScratchScope scope;
-    Status s = sv.choose_file(MsgText("0088"), &chosen);
-    if (s != kOk || chosen.empty()) return kStCancelled;
-    name = chosen;
+    if (Status s = TransExternalDialog(&mode, &name)) return s;
   }
   mode = TransModeBits(name, known, mode);
   if (Status s = TransPrepare(name, mode)) {
@@ -228,7 +232,7 @@ Status TransRunWithProgress(std::string_view name_in, uint16_t known, uint16_t m
     if (path.ok()) steps = uint32_t(2 * StrmFileSize(path));
   }
   const uint16_t file = DictFileNumber(0);
-  MaintProgressOpen(steps);
+  OpenProgress(steps, name);
   Status result = TransExecute(name, mode, &ProgressTick, read);
   MaintProgressClose();
   if (!(mode & kTransBatch) && result != kStCancelled) {
@@ -247,7 +251,7 @@ Status TransStatements(uint16_t code, const ExecArgs& args) {
   const uint16_t mode = uint16_t(base | uint16_t(args.Int(2)));
   std::string name = args.Text(1).ok() ? args.Text(1).str() : std::string();
   const bool progress = args.Int(3) != 0;
-  if (progress) MaintProgressOpen(0);
+  if (progress) OpenProgress(0, name);
   Status s = TransRun(name, 0, mode, progress ? TransProgressFn(&ProgressTick) : TransProgressFn(), nullptr);
   if (progress) MaintProgressClose();
   if (s >= kStFirstError) return s;

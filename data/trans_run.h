@@ -20,13 +20,15 @@
 //                      COND$ counted; 121 with message 0101 as incident.
 //   TransBulkUpdate    mode 0x1001: count, ask, then the record layer's bulk
 //                      update (not available: 0xFFFF).
-//   TransRunWithProgress  the external name asked when missing, the
-//                      progress window around the run and, unless batch or
-//                      cancelled, the result shown (0 becomes 121 with
-//                      message 0101).
+//   TransRunWithProgress  the external name asked when missing
+//                      (data/trans_external.h), the progress window around
+//                      the run and, unless batch or cancelled, the result
+//                      shown (0 becomes 121 with message 0101).
 // DataInstallTransStatements serves EXPORT and IMPORT (modes 260 and 261
 // or-ed with argument 2; argument 3 opens the progress window): results
 // below 128 go to _STAT, 122 and 127 then count as 0.
+// A run's progress window is titled message 0016 followed by the file name
+// part of the transaction's name.
 #pragma once
 
 #include <cstdint>

@@ -234,7 +234,8 @@ Status TransRunSaved(std::string_view path_in) {
     choice_mode = 2;
     if (c == kStCancelled || (c == kOk && chosen == 0)) return result >= kStFirstWarning ? result : Status{kOk};
     if (c != kOk || chosen > names.size()) return kStDataError;
-    if (Status p = ParmPushDef(StrOf(path), kPpnFormat, chosen); p != kOk) return p == kDefNone ? kStDataError : p;
+    if (Status p = ParmPushDef(StrOf(path), kPpnFormat, chosen); p != kOk)
+      return p == kDefNone ? Status{kStDataError} : p;
     // The open state and the rules of the saved run.
     TransParmsClear();
     bool pushed_state = false, loaded_rules = false;

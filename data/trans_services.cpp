@@ -29,4 +29,9 @@ Status TransProgressStep(uint32_t amount) {
   return MaintProgressTick();
 }
 
+Status TransChooseExternal(bool save, std::string* chosen) {
+  if (!Installed().choose_external) return kStNotAvailable;
+  return Installed().choose_external(save, chosen);
+}
+
 }  // namespace eng

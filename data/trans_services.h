@@ -8,6 +8,10 @@
 //     (no window), after which the caller takes its batch default;
 //   choose (title, items, mode, chosen out): a chooser over a ","-list; 0
 //     with the 1-based item chosen, 122 when cancelled. Default: 148.
+//   choose_external (save, chosen out): the file dialog over every file
+//     ("*.*") in the current folder, which it leaves as it was: the save
+//     form for an export, the open form for an import; 0 with the chosen
+//     path, 122 when cancelled. Default: 148 (no dialog).
 //   progress_step (amount): advances the progress window by that many steps
 //     (an import from a file counts bytes, twice its size over both passes);
 //     122 when the user cancelled. Default: one tick of the maintenance
@@ -29,6 +33,7 @@ struct TransServices {
   Status (*accept)(StrPair caption, StrPair items, std::string* values, std::string* condition) = nullptr;
   Status (*choose)(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen) = nullptr;
   Status (*progress_step)(uint32_t amount) = nullptr;
+  Status (*choose_external)(bool save, std::string* chosen) = nullptr;
 };
 
 void TransSetServices(const TransServices& services);
@@ -37,5 +42,6 @@ const TransServices& TransGetServices();
 Status TransAccept(StrPair caption, StrPair items, std::string* values, std::string* condition);
 Status TransChoose(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen);
 Status TransProgressStep(uint32_t amount);
+Status TransChooseExternal(bool save, std::string* chosen);
 
 }  // namespace eng

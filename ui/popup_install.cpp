@@ -52,13 +52,20 @@ Status FileSelectDialog(uint16_t kind, uint16_t flags, std::string* chosen) {
   return chosen->empty() ? Status{kStCancelled} : Status{kOk};
 }
 
-// The open-file dialog of a restore: every file.
-Status ChooseAnyFile(StrPair title, std::string* chosen) {
+// The open or save dialog over every file, in the current folder, which is
+// left as it was: 0 with the chosen path, 122 when cancelled.
+Status ChooseAmongAllFiles(bool save, StrPair title, std::string* chosen) {
   ScratchScope scope;
   const std::string all = FileDlgAllFiles();
-  *chosen = FileDlgRun(false, StrPair{}, StrPair{}, kFileDlgKeepFolder, StrOf(all), title).str();
+  *chosen = FileDlgRun(save, StrPair{}, StrPair{}, kFileDlgKeepFolder, StrOf(all), title).str();
   return chosen->empty() ? Status{kStCancelled} : Status{kOk};
 }
+
+// The open-file dialog of a restore.
+Status ChooseAnyFile(StrPair title, std::string* chosen) { return ChooseAmongAllFiles(false, title, chosen); }
+
+// The external file of a transaction: the save form for an export.
+Status ChooseExternal(bool save, std::string* chosen) { return ChooseAmongAllFiles(save, StrPair{}, chosen); }
 
 // A transaction's chooser: its own list popup each time, closed after the
 // choice, so a run that chooses again starts from a fresh list.
@@ -143,7 +150,10 @@ void UiInstallPopupServices(plat::WinSystem* ws) {
   AppSetStartServices(start);
 
   MaintServices maint = MaintGetServices();
-  maint.progress_open = [](uint32_t steps) { ProgOpen(0, steps); };
+  maint.progress_open = [](uint32_t steps, StrPair title) {
+    ProgOpen(0, steps);
+    if (!title.empty()) ProgSetTitle(title);
+  };
   maint.progress_tick = []() { return ProgStep(0, 1, StrPair{}); };
   maint.progress_close = &ProgClose;
   maint.choose_folder = [](StrPair start_folder, StrPair title) {
@@ -162,6 +172,7 @@ void UiInstallPopupServices(plat::WinSystem* ws) {
   trans.accept = &AcceptRunTexts;
   trans.choose = &TransChooseWindow;
   trans.progress_step = [](uint32_t amount) { return ProgStep(0, amount, StrPair{}); };
+  trans.choose_external = &ChooseExternal;
   TransSetServices(trans);
 
   StatScreenServices stat;

@@ -45,7 +45,7 @@ class MaintVerbsTest : public MaintTest {
       g_seen.folder_start = start.str();
       return g_answer;
     };
-    ui.progress_open = [](uint32_t steps) {
+    ui.progress_open = [](uint32_t steps, StrPair) {
       g_seen.opened.push_back(steps);
       HookEntry now = HookGet(kHookLowLevel);
       g_seen.hook_swapped = !(std::holds_alternative<HookNoArgsFn>(now) && std::get<HookNoArgsFn>(now) == &OwnLowLevel);

@@ -117,6 +117,8 @@ TEST_F(TransFormatTest, ImportDescriptorsPlaceTheValues) {
       {"a bare width skips characters", 21, "2,CODE{}", "xxANA   \r\n", {"ANA||"}},
       {"an expression target sees the value on stack 30", 53, "CODE{},NAME{}=_$(30;0)+'!',CITY{}",
        "\"ANA\",\"Ana\",\"Lugo\"\r\n", {"ANA|Ana!|Lugo"}},
+      {"a field given twice keeps the later value whole", 21, "10;CODE{},10;CODE{},5;CITY{}",
+       "ANABELLA  BO        Lugo \r\n", {"BO||Lugo"}},
       {"records starting with ESC and empty lines are skipped", 53, "",
        "\x1b" "X,Y,Z\r\n\r\n\"ANA\",\"Ana\",\"Lugo\"\r\n", {"ANA|Ana|Lugo"}},
   };

@@ -189,6 +189,31 @@ TEST_F(TransLoopTest, ImportsSkipOrMergeExistingKeys) {
   EXPECT_EQ(got[0].substr(got[0].size() - 7), "|Madrid");
 }
 
+// Keys found in the input itself are not looked for: the collected records
+// are all added, the duplicate key as the record layer allows it.
+TEST_F(TransLoopTest, ImportsIntoAnEmptyFileAddEveryCollectedRecord) {
+  Put("in.txt", "\"ANA\",\"Ana\",\"Vigo\"\r\n\"ANA\",\"Otra Ana\",\"Lugo\"\r\n\"BETO\",\"Beto\",\"Jaen\"\r\n");
+  Empty(fx::kClientes);
+  EXPECT_EQ(Run(fx::kClientes, "in.txt", 53), kOk);
+  const V all = {"ANA|Ana|Vigo", "ANA|Otra Ana|Lugo", "BETO|Beto|Jaen"};
+  EXPECT_EQ(Count(), 3u);
+  EXPECT_EQ(Customers(), all);
+  // With OVERWRITE there is nothing to merge into.
+  Empty(fx::kClientes);
+  EXPECT_EQ(Run(fx::kClientes, "in.txt", 53 | kTransOverwrite), kStNoData);
+  EXPECT_EQ(Customers(), V{});
+  // A record file left empty is searched like any other: still nothing found.
+  Put("clientes.FD", "");
+  EXPECT_EQ(Run(fx::kClientes, "in.txt", 53, {{kTpCond, "1"}}), kOk);
+  EXPECT_EQ(Customers(), all);
+  // Into a file that holds ANA, only the new keys are added.
+  Empty(fx::kClientes);
+  Put("one.txt", "\"ANA\",\"Ana\",\"Vigo\"\r\n");
+  ASSERT_EQ(Run(fx::kClientes, "one.txt", 53), kOk);
+  EXPECT_EQ(Run(fx::kClientes, "in.txt", 53), kOk);
+  EXPECT_EQ(Customers(), (V{"ANA|Ana|Vigo", "BETO|Beto|Jaen"}));
+}
+
 TEST_F(TransLoopTest, ACopyToAnotherFileMatchesTheFieldsByName) {
   AddCustomers();
   Open(fx::kTotales);

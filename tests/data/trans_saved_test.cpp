@@ -123,13 +123,11 @@ TEST_F(TransSavedTest, ASavedTransactionRunsAgainWithTheSameResult) {
     *chosen = 1;
     return ++chooser_calls == 1 ? kOk : kStCancelled;
   };
-  TransSetServices(ts);
-  MaintServices ms;
-  ms.choose_file = [](StrPair, std::string* chosen) -> Status {
+  ts.choose_external = [](bool, std::string* chosen) -> Status {
     *chosen = "saved.csv";
     return kOk;
   };
-  MaintSetServices(ms);
+  TransSetServices(ts);
   EXPECT_EQ(TransRunSaved("t.ppn"), kOk);
   EXPECT_EQ(modes, (V{"3:customers", "2:customers"}));
   EXPECT_EQ(Get("saved.csv"), Get("direct.csv"));

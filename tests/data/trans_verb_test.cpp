@@ -1,6 +1,7 @@
 #include "data/trans_verb.h"
 
 #include "core/app_verbs.h"
+#include "core/exec_keywords.h"
 #include "data/maint_services.h"
 #include "data/trans_services.h"
 #include "tests/data/trans_fixture.h"
@@ -58,21 +59,26 @@ TEST_F(TransVerbTest, TheVerbAsksItsFormsAndRunsTheExport) {
       *values = "'1','0','1'";
       return kOk;
     }
+    if (caption.view() == "Selecci\xF3n de Fichero") {
+      EXPECT_EQ(items.str(), "'Fichero:':'A255'::'verb.csv','Modo a\xF1" "adir:':'L1'::'1'");
+      *values = "'verb.csv','0'";
+      return kOk;
+    }
     if (caption.view() == "Actualizacion Relacional") {
       *values = "'0'";
       return kOk;
     }
     return kStCancelled;
   };
-  TransSetServices(ts);
-  MaintServices ms;
-  ms.choose_file = [](StrPair, std::string* chosen) -> Status {
+  ts.choose_external = [](bool save, std::string* chosen) -> Status {
+    EXPECT_TRUE(save);
     *chosen = "verb.csv";
     return kOk;
   };
-  MaintSetServices(ms);
+  TransSetServices(ts);
   EXPECT_EQ(TransMenuVerb(StrOf("52,clientes,'L'")), kStDetailText);
-  EXPECT_EQ(Asked(), (V{"Selecci\xF3n de Campos", "Actualizacion Relacional", "L\xEDmites de Transacci\xF3n"}));
+  EXPECT_EQ(Asked(), (V{"Selecci\xF3n de Campos", "Actualizacion Relacional", "Selecci\xF3n de Fichero",
+                        "L\xEDmites de Transacci\xF3n"}));
   EXPECT_EQ(Get("verb.csv"), "\"BETO\",\"Sevilla\"\r\n\"CARLA\",\"\"\r\n");
   // A cancelled form ends the verb with 122 and runs nothing.
   Asked().clear();
@@ -103,11 +109,16 @@ TEST_F(TransVerbTest, EachRecordIsConfirmedAndACancelEndsTheRun) {
   EXPECT_EQ(Count(), 1u);
 }
 
-TEST_F(TransVerbTest, AFileImportCountsItsBytesOverBothPasses) {
+TEST_F(TransVerbTest, AFileImportCountsItsBytesOverBothPassesUnderItsTitle) {
   static uint32_t opened, advanced;
+  static std::string title;
   opened = advanced = 0;
+  title.clear();
   MaintServices ms;
-  ms.progress_open = [](uint32_t steps) { opened = steps; };
+  ms.progress_open = [](uint32_t steps, StrPair t) {
+    opened = steps;
+    title = t.str();
+  };
   MaintSetServices(ms);
   TransServices ts;
   ts.progress_step = [](uint32_t amount) -> Status {
@@ -123,6 +134,21 @@ TEST_F(TransVerbTest, AFileImportCountsItsBytesOverBothPasses) {
   EXPECT_EQ(TransRunWithProgress("c.rel", 0xFFFF, 5, nullptr), kStDetailText);
   EXPECT_EQ(opened, 360u);
   EXPECT_EQ(advanced, 360u);
+  EXPECT_EQ(title, "Proceso en progreso.....c.rel");
+  // The IMPORT statement's window carries the file name part of its name.
+  Empty(fx::kClientes);
+  std::filesystem::create_directories("sub");
+  std::filesystem::copy_file("c.rel", "sub/c.rel");
+  ExecArgs args;
+  args.count = 3;
+  args.kinds = {1, 0, 0};
+  args.texts[0] = "sub/c.rel";
+  args.ints = {0, 0, 1};
+  TransParmsClear();
+  TransParmSet(kTpFile, "1");
+  EXPECT_EQ(TransStatements(kExecImport, args), kOk);
+  EXPECT_EQ(title, "Proceso en progreso.....c.rel");
+  EXPECT_EQ(Records(fx::kClientes).size(), 3u);
 }
 
 }  // namespace

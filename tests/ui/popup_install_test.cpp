@@ -29,6 +29,7 @@
 #include "data/record_statements.h"
 #include "platform/ctl_msgbox.h"
 #include "data/stat_steps.h"
+#include "data/trans_external.h"
 #include "tests/ui/screen_fixture.h"
 #include "ui/field_values.h"
 #include "ui/progress_win.h"
@@ -175,6 +176,36 @@ TEST_F(PopupInstallTest, RecoveryAndProceduresStepAndCloseTheProgressWindow) {
   ScratchScope scope;
   EXPECT_EQ(ExpEvalInt(StrOf("A")), 0);
   ProgClose();
+}
+
+TEST_F(PopupInstallTest, TheProgressWindowTakesTheTitleItIsOpenedWith) {
+  MaintProgressOpen(10, StrOf("Proceso en progreso.....clientes.csv"));
+  ASSERT_NE(ProgGetState().window, plat::kNoWindow);
+  EXPECT_EQ(d.ws().GetText(ProgGetState().window), "Proceso en progreso.....clientes.csv");
+  MaintProgressClose();
+  // Without a title the window keeps its own caption.
+  MaintProgressOpen(10);
+  EXPECT_EQ(d.ws().GetText(ProgGetState().window), "Proceso en progreso.....");
+  MaintProgressClose();
+  EXPECT_EQ(ProgGetState().window, plat::kNoWindow);
+}
+
+TEST_F(PopupInstallTest, ATransactionsExternalFileIsChosenThenConfirmedInItsForm) {
+  // The save dialog takes the name; the form shows the path, confirmed as
+  // it stands.
+  const fs::path here = fs::current_path();
+  d.Run("type \"salida.csv\"\nkey Enter\nkey Enter\nkey Enter\n");
+  uint16_t mode = 52;
+  std::string name;
+  EXPECT_EQ(TransExternalDialog(&mode, &name), kOk);
+  EXPECT_EQ(d.input().remaining(), 0u);
+  EXPECT_EQ(name, (dir_ / "salida.csv").string());
+  EXPECT_EQ(fs::current_path(), here);
+  // Esc in the dialog chooses nothing.
+  d.Run("key Esc\n");
+  name.clear();
+  EXPECT_EQ(TransExternalDialog(&mode, &name), kStCancelled);
+  EXPECT_EQ(name, "");
 }
 
 TEST_F(PopupInstallTest, StatStepsRunInTheWindowOfTheirDefinition) {
