@@ -1,6 +1,7 @@
 #include "apps/pelmora/ac_balance.h"
 
 #include "apps/pelmora/ac_dates.h"
+#include "apps/pelmora/ac_text.h"
 #include "core/exp_eval.h"
 #include "core/scratch_arena.h"
 
@@ -14,11 +15,6 @@ bool Matches(std::string_view code, std::string_view account, uint16_t code_len)
   if (account.empty() || code.empty()) return false;
   if (account.size() >= code_len) return code == account;
   return code.substr(0, account.size()) == account;
-}
-
-std::string Trimmed(std::string_view v) {
-  size_t e = v.find_last_not_of(' ');
-  return e == std::string_view::npos ? std::string() : std::string(v.substr(0, e + 1));
 }
 
 bool InRange(std::string_view date, DateYmd from, DateYmd to) {
@@ -37,7 +33,7 @@ std::string AcDateText(DateYmd date) {
 AcBalance AcJournalBalance(const AcBooks& b, std::string_view account, std::string_view from_key,
                            std::string_view to_key) {
   AcBalance r;
-  std::string acct = Trimmed(account);
+  std::string acct = AcTrimRight(account);
   if (acct.empty()) return r;
   // Through the debit-account key, then the credit-account key: only the
   // lines of the account are read.
@@ -62,7 +58,7 @@ AcBalance AcJournalBalance(const AcBooks& b, std::string_view account, std::stri
 AcBalance AcPeriodBalance(const AcBooks& b, std::string_view account, DateYmd from, DateYmd to,
                           uint16_t diary) {
   AcBalance r;
-  std::string acct = Trimmed(account);
+  std::string acct = AcTrimRight(account);
   size_t level = acct.size() <= 3 ? 3 : b.code_len;
   std::string bound = AcPadCode(AcPadCode(acct, '9', uint16_t(level)), ' ', b.code_len);
   Status s = AcWalk(b.period, 1, acct, bound, [&]() -> Status {
@@ -130,11 +126,11 @@ AccountSearch StartOf(std::string_view account, int mode, uint16_t code_len) {
   s.backward = mode > 3;
   s.inclusive = (mode & 1) != 0;
   s.shortest = (mode & 6) ? account.size() : 0;
-  bool blank = Trimmed(account).empty();
+  bool blank = AcTrimRight(account).empty();
   bool trailing_blanks = !account.empty() && account.back() == ' ';
   bool step = (account.size() < code_len && !(mode & 1) && !trailing_blanks) || (blank && (mode & 2));
   if (step && (mode & 6)) {
-    long long n = std::atoll(std::string(Trimmed(account)).c_str());
+    long long n = std::atoll(std::string(AcTrimRight(account)).c_str());
     n += (mode & 2) ? 1 : -1;
     if (n < 0) n = 0;
     std::string t = std::to_string(n);

@@ -1,5 +1,6 @@
 #include "apps/pelmora/ac_books.h"
 
+#include "apps/pelmora/ac_text.h"
 #include "apps/pelmora/pelmora_head.h"
 #include "core/err_register.h"
 #include "core/num_text.h"
@@ -23,13 +24,6 @@ uint16_t FieldOf(uint16_t file, uint16_t n) {
     if (brace != std::string::npos) text.resize(brace);
   }
   return DictFindField(file, StrOf(text));
-}
-
-std::string Trim(std::string_view v) {
-  size_t b = v.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  size_t e = v.find_last_not_of(' ');
-  return std::string(v.substr(b, e - b + 1));
 }
 
 }  // namespace
@@ -69,7 +63,7 @@ Status AcBooksOpen(AcBooks* b) {
 
 std::string AcFieldText(uint16_t file, uint16_t field) {
   StrPair t = BufFieldText(file, field, kBufCurrent);
-  return t.ok() ? Trim(t.view()) : std::string();
+  return t.ok() ? AcTrim(t.view()) : std::string();
 }
 
 DecValue AcFieldAmount(uint16_t file, uint16_t field) {

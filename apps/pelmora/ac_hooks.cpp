@@ -7,6 +7,7 @@
 #include "apps/pelmora/ac_dates.h"
 #include "apps/pelmora/ac_process.h"
 #include "apps/pelmora/ac_recovery.h"
+#include "apps/pelmora/ac_text.h"
 #include "core/exp_parm_file.h"
 #include "core/hooks.h"
 #include "core/module_parms.h"
@@ -22,23 +23,8 @@ namespace {
 // The accepted values, quotes removed.
 std::vector<std::string> Values(const AcceptResult& r) {
   std::vector<std::string> out;
-  std::string text = r.values.ok() ? r.values.str() : std::string();
-  std::string cur;
-  char quote = 0;
-  for (char c : text) {
-    if (quote) {
-      if (c == quote) quote = 0;
-      else cur += c;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-    } else if (c == ',') {
-      out.push_back(cur);
-      cur.clear();
-    } else if (c != ' ') {
-      cur += c;
-    }
-  }
-  out.push_back(cur);
+  for (const std::string& item : AcSplit(r.values.ok() ? r.values.view() : std::string_view(), ','))
+    out.push_back(AcUnquote(item));
   return out;
 }
 

@@ -4,6 +4,7 @@
 
 #include "apps/pelmora/ac_balance.h"
 #include "apps/pelmora/ac_dates.h"
+#include "apps/pelmora/ac_text.h"
 #include "core/arrays.h"
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
@@ -29,44 +30,6 @@ constexpr const char* kArray = "_#(";
 constexpr uint16_t kTraceLog = 1;
 constexpr uint16_t kLayoutLines = 128;
 
-std::string Trim(std::string_view v) {
-  size_t b = v.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  size_t e = v.find_last_not_of(' ');
-  return std::string(v.substr(b, e - b + 1));
-}
-
-// Blanks trimmed and one pair of quotes removed.
-std::string Unquote(std::string_view v) {
-  std::string t = Trim(v);
-  if (t.size() >= 2 && (t.front() == '\'' || t.front() == '"') && t.back() == t.front())
-    t = t.substr(1, t.size() - 2);
-  return t;
-}
-
-// Splits at the separator outside quotes; with `assign` a ":" that starts
-// ":=" does not split.
-std::vector<std::string> Split(std::string_view text, char sep, bool assign = false) {
-  std::vector<std::string> out;
-  std::string cur;
-  char quote = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-    } else if (c == sep && !(assign && i + 1 < text.size() && text[i + 1] == '=')) {
-      out.push_back(cur);
-      cur.clear();
-      continue;
-    }
-    cur += c;
-  }
-  out.push_back(cur);
-  return out;
-}
-
 std::string Names() {
   ScratchScope scope;
   StrPair v = ExpEvalStr(StrOf("_ACUMX$"));
@@ -81,7 +44,7 @@ Status SetNames(const std::string& names) {
 // 1-based position of the name in the list; 0 when absent.
 int Position(const std::string& names, std::string_view name) {
   if (names.empty()) return 0;
-  std::vector<std::string> items = Split(names, ',');
+  std::vector<std::string> items = AcSplit(names, ',');
   for (size_t i = 0; i < items.size(); ++i)
     if (items[i] == name) return int(i + 1);
   return 0;
@@ -89,8 +52,8 @@ int Position(const std::string& names, std::string_view name) {
 
 // The account list of a layout value: item 2, unquoted.
 std::string AccountList(std::string_view value) {
-  std::vector<std::string> items = Split(value, ',');
-  return items.size() >= 2 ? Unquote(items[1]) : std::string();
+  std::vector<std::string> items = AcSplit(value, ',');
+  return items.size() >= 2 ? AcUnquote(items[1]) : std::string();
 }
 
 std::string ValueOf(std::string_view name) {
@@ -115,7 +78,7 @@ Status AcBalanceStore(std::string_view name, uint16_t offset, DecValue amount) {
     int pos = Position(names, n);
     if (pos == 0) {
       // A 129th line would fall on the first line's previous-year value.
-      if (!names.empty() && Split(names, ',').size() >= kLayoutLines) return kStInternal;
+      if (!names.empty() && AcSplit(names, ',').size() >= kLayoutLines) return kStInternal;
       names += names.empty() ? n : "," + n;
       pos = Position(names, n);
     }
@@ -145,13 +108,13 @@ DecValue AcBalanceGet(std::string_view name, uint16_t offset) {
 Status AcLayoutLine(const AcBooks& b, std::string_view list, DateYmd from, DateYmd to, std::string_view suffix,
                     uint16_t diary, DecValue* total) {
   if (total == nullptr) return kStDataError;
-  for (const std::string& raw : Split(list, ',')) {
-    std::string item = Trim(raw);
+  for (const std::string& raw : AcSplit(list, ',')) {
+    std::string item = AcTrim(raw);
     if (item.empty()) continue;
-    std::vector<std::string> parts = Split(item, ';');
-    AcBalance r = AcRangeBalance(b, Trim(parts[0]), from, to, suffix, diary);
+    std::vector<std::string> parts = AcSplit(item, ';');
+    AcBalance r = AcRangeBalance(b, AcTrim(parts[0]), from, to, suffix, diary);
     if (r.status >= kStFirstError) return r.status;
-    int mode = parts.size() > 1 ? std::atoi(Trim(parts[1]).c_str()) : 0;
+    int mode = parts.size() > 1 ? std::atoi(AcTrim(parts[1]).c_str()) : 0;
     if (Status s = AcAccumulate(r.debit, r.credit, kOk, mode, total)) {
       ScratchScope scope;
       return ErrIncident(s, StrOf(item), false);
@@ -179,10 +142,10 @@ Status AcLayoutRun(const AcBooks& b, DateYmd from, DateYmd to, std::string_view 
     StrPair t = DynStrTop(sl::kModuleParms);
     if (t.ok()) top = t.str();
   }
-  for (const std::string& item : Split(top, ':', true)) {
+  for (const std::string& item : AcSplit(top, ':', true)) {
     size_t eq = item.find(":=");
     if (eq == std::string::npos) eq = item.find('=');
-    std::string name = Trim(item.substr(0, eq == std::string::npos ? 0 : eq));
+    std::string name = AcTrim(item.substr(0, eq == std::string::npos ? 0 : eq));
     if (name.empty()) continue;
     DecValue total = 0;
     if (Status s = AcLayoutLine(b, AccountList(ValueOf(name)), from, to, suffix, diary, &total)) return s;
@@ -219,10 +182,10 @@ std::string AcLayoutNames(int layout, Status* status) {
     if (t.ok()) top = t.str();
   }
   std::string names;
-  for (const std::string& item : Split(top, ':', true)) {
+  for (const std::string& item : AcSplit(top, ':', true)) {
     size_t eq = item.find(":=");
     if (eq == std::string::npos) eq = item.find('=');
-    std::string name = Trim(item.substr(0, eq == std::string::npos ? 0 : eq));
+    std::string name = AcTrim(item.substr(0, eq == std::string::npos ? 0 : eq));
     if (name.empty()) continue;
     names += names.empty() ? name : "," + name;
   }
@@ -231,8 +194,8 @@ std::string AcLayoutNames(int layout, Status* status) {
 
 std::string AcLayoutAccounts(std::string_view names) {
   std::string out;
-  for (const std::string& name : Split(names, ',')) {
-    std::string list = AccountList(ValueOf(Trim(name)));
+  for (const std::string& name : AcSplit(names, ',')) {
+    std::string list = AccountList(ValueOf(AcTrim(name)));
     if (list.empty()) continue;
     out += out.empty() ? list : "," + list;
   }
@@ -247,7 +210,7 @@ Status AcPostCalc(int n) {
     StrPair v = ExpEvalStr(StrOf("POSTCLC" + std::to_string(n) + "$"));
     if (v.ok()) text = v.str();
   }
-  if (Trim(text).empty()) return kOk;
+  if (AcTrim(text).empty()) return kOk;
   std::string names = Names();
   const std::string open = "_#('";
   for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
@@ -257,7 +220,7 @@ Status AcPostCalc(int n) {
     if (Position(names, name) == 0) names += names.empty() ? name : "," + name;
   }
   if (Status s = SetNames(names)) return s;
-  std::vector<std::string> list = Split(names, ',');
+  std::vector<std::string> list = AcSplit(names, ',');
   for (size_t i = list.size(); i-- > 0;) {
     std::string quoted = "'" + list[i] + "'";
     for (size_t at = text.find(quoted); at != std::string::npos; at = text.find(quoted, at))
@@ -289,9 +252,20 @@ Status AcBalanceDocument(std::string_view output, std::string_view marker) {
     std::string base = out_name.substr(out_name.find_last_of("/\\") == std::string::npos
                                            ? 0
                                            : out_name.find_last_of("/\\") + 1);
-    StrPair path = PathFindFile(DynStrGet(sl::kSettings, sl::kAppFolder), StrOf(base));
-    if (!path.ok() || path.empty()) return kStFileIo;
-    std::string p = path.str();
+    // Only the application folders: the output itself may lie in the
+    // current folder under the same name.
+    std::string p;
+    StrPair folders = DynStrGet(sl::kSettings, sl::kAppFolder);
+    std::string list = folders.ok() ? folders.str() : std::string();
+    for (const std::string& folder : AcSplit(list, ',')) {
+      if (AcTrim(folder).empty()) continue;
+      StrPair found = PathFindFile(StrOf(""), PathJoin(StrOf(AcTrim(folder)), StrOf(base)));
+      if (found.ok() && !found.empty()) {
+        p = found.str();
+        break;
+      }
+    }
+    if (p.empty()) return kStFileIo;
     StrPair t = StrmReadFile(StrOf(p), 0, -1);
     if (!t.ok()) return kStFileIo;
     templ = lines(t.str());
@@ -320,35 +294,23 @@ Status AcBalanceDocument(std::string_view output, std::string_view marker) {
   return kOk;
 }
 
-namespace {
-
-Status ArgStatus(Status s) { return s == kStIncompatibleTypes ? Status{kStSyntax} : s; }
-
-Status Number(FnArgs& args, DecValue v) {
-  args.result_text = false;
-  StrPair p = DecStoreValue(v);
-  return p.ok() ? kOk : StrError(p);
-}
-
-}  // namespace
-
 Status AcFullBalanceFn(FnArgs& args) {
   if (Status s = FnArgCount(args, 2, 6)) return s;
   FnIntArg post = FnArgInt(args, 6, 0);
-  if (post.status) return ArgStatus(post.status);
+  if (post.status) return AcArgStatus(post.status);
   StrPair marker_arg = FnArgStr(args, 5, StrPair{});
-  if (!marker_arg.ok()) return ArgStatus(StrError(marker_arg));
+  if (!marker_arg.ok()) return AcArgStatus(StrError(marker_arg));
   std::string marker = marker_arg.str();
   StrPair out_arg = FnArgStr(args, 4, StrPair{});
-  if (!out_arg.ok()) return ArgStatus(StrError(out_arg));
-  std::string output = Trim(out_arg.str());
+  if (!out_arg.ok()) return AcArgStatus(StrError(out_arg));
+  std::string output = AcTrim(out_arg.str());
   FnIntArg diary = FnArgInt(args, 3, 0);
-  if (diary.status) return ArgStatus(diary.status);
+  if (diary.status) return AcArgStatus(diary.status);
   std::string to_text, from_text;
   for (auto [i, dst] : {std::pair<uint16_t, std::string*>{2, &to_text}, {1, &from_text}}) {
     StrPair t = FnArgStr(args, i, StrPair{});
-    if (!t.ok()) return ArgStatus(StrError(t));
-    *dst = Trim(t.str());
+    if (!t.ok()) return AcArgStatus(StrError(t));
+    *dst = AcTrim(t.str());
   }
   DateYmd from = AcDateOf(StrOf(from_text)), to = AcDateOf(StrOf(to_text));
   if (from == 0 || to == 0) return kStDataError;
@@ -365,7 +327,7 @@ Status AcFullBalanceFn(FnArgs& args) {
   if (Status s = AcPostCalc(post.value)) return s;
   if (!output.empty())
     if (Status s = AcBalanceDocument(output, marker)) return s;
-  return Number(args, DecFromInt(1));
+  return AcNumberResult(args, DecFromInt(1));
 }
 
 Status AcBLabelFn(FnArgs& args) {
@@ -374,29 +336,31 @@ Status AcBLabelFn(FnArgs& args) {
   std::string t[3];
   for (uint16_t i = n; i >= 1; --i) {
     StrPair v = FnArgStr(args, i, StrPair{});
-    if (!v.ok()) return ArgStatus(StrError(v));
-    t[i - 1] = Trim(v.str());
+    if (!v.ok()) return AcArgStatus(StrError(v));
+    t[i - 1] = AcTrim(v.str());
   }
   uint16_t prev = static_cast<uint16_t>(SysVarGet(kVarLb));
   if (prev == 0) prev = kAcPrevYear;
   if (n == 1) {
     bool has = AcBalanceGet(t[0], 0) != 0 || AcBalanceGet(t[0], prev) != 0;
-    std::vector<std::string> items = Split(ValueOf(t[0]), ',');
-    std::string label = items.empty() ? std::string() : Unquote(items[0]);
-    ScratchScope scope;
-    if (Status s = ExpAssignValue(StrOf("_LTEXT$"), StrOf(label), true)) return s;
-    return Number(args, DecFromInt(has ? 1 : 0));
+    std::vector<std::string> items = AcSplit(ValueOf(t[0]), ',');
+    std::string label = items.empty() ? std::string() : AcUnquote(items[0]);
+    {
+      ScratchScope scope;
+      if (Status s = ExpAssignValue(StrOf("_LTEXT$"), StrOf(label), true)) return s;
+    }
+    return AcNumberResult(args, DecFromInt(has ? 1 : 0));
   }
   std::string word = t[1];
   for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const char* known[] = {"=", ">", ">=", "<", "<=", "<>", "IS", "IS NOT"};
   bool listed = false;
   for (const char* k : known) listed = listed || word == k;
-  if (!listed) return Number(args, 0);
+  if (!listed) return AcNumberResult(args, 0);
   DecValue a = AcBalanceGet(t[0], 0), c = AcBalanceGet(t[2], 0);
   DecValue pa = AcBalanceGet(t[0], prev), pc = AcBalanceGet(t[2], prev);
-  if (word == ">=") return Number(args, DecFromInt((a >= c || pa >= pc) ? 1 : 0));
-  if (word == "<") return Number(args, DecFromInt((a < c || pa < pc) ? 1 : 0));
+  if (word == ">=") return AcNumberResult(args, DecFromInt((a >= c || pa >= pc) ? 1 : 0));
+  if (word == "<") return AcNumberResult(args, DecFromInt((a < c || pa < pc) ? 1 : 0));
   return kStSyntax;
 }
 

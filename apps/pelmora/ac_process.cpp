@@ -8,6 +8,7 @@
 #include "apps/pelmora/ac_dates.h"
 #include "apps/pelmora/ac_layout.h"
 #include "apps/pelmora/ac_post.h"
+#include "apps/pelmora/ac_text.h"
 #include "core/dyn_strings.h"
 #include "core/exp_eval.h"
 #include "core/exp_parm_file.h"
@@ -32,9 +33,7 @@ std::string VarText(const char* name) {
   ScratchScope scope;
   StrPair v = ExpEvalStr(StrFromC(name));
   if (!v.ok()) return {};
-  std::string t = v.str();
-  size_t e = t.find_last_not_of(' ');
-  return e == std::string::npos ? std::string() : t.substr(0, e + 1);
+  return AcTrimRight(v.view());
 }
 
 bool VarOn(const char* name) {
@@ -154,17 +153,10 @@ std::string DescriptionOf(const char* name) { return VarText(name); }
 // followed by its counter-line on the result account.
 Status RegulariseLines(const AcBooks& b, const std::string& names, DateYmd start, DateYmd end,
                        const std::string& result_account, EntryWriter& w, Steps& steps) {
-  size_t i = 0;
-  while (i <= names.size() && !names.empty()) {
-    size_t comma = names.find(',', i);
-    std::string name = names.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
-    std::string list = AcLayoutAccounts(name);
+  for (const std::string& name : AcSplit(names, ',')) {
     DecValue total = 0;
-    size_t j = 0;
-    while (j <= list.size() && !list.empty()) {
-      size_t c2 = list.find(',', j);
-      std::string item = list.substr(j, c2 == std::string::npos ? std::string::npos : c2 - j);
-      std::string group = item.substr(0, item.find(';'));
+    for (const std::string& item : AcSplit(AcLayoutAccounts(name), ',')) {
+      std::string group = AcTrim(item.substr(0, item.find(';')));
       std::string account = AcPadCode(group, '0', b.code_len);
       int mode = 3;
       while (!group.empty()) {
@@ -177,17 +169,12 @@ Status RegulariseLines(const AcBooks& b, const std::string& names, DateYmd start
         total += r.debit - r.credit;
         if (Status s = steps.Step()) return s;
       }
-      if (c2 == std::string::npos) break;
-      j = c2 + 1;
     }
     if (total != 0 && !result_account.empty())
       if (Status s = w.Cancel(result_account, -total)) return s;
-    if (comma == std::string::npos) break;
-    i = comma + 1;
   }
   return kOk;
 }
-
 
 }  // namespace
 

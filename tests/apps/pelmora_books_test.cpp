@@ -11,6 +11,7 @@
 #include "apps/pelmora/ac_dates.h"
 #include "apps/pelmora/ac_process.h"
 #include "apps/pelmora/ac_recovery.h"
+#include "core/hooks.h"
 #include "core/dyn_strings.h"
 #include "core/string_lists.h"
 #include "data/dict_query.h"
@@ -325,6 +326,95 @@ TEST_F(PelmoraBooksTest, AProcessThatStopsHalfWayLeavesTheBooksAsTheyWere) {
             kOk);
   EXPECT_FALSE(AcBooksMarked());
   EXPECT_EQ(AcLastEntry(books_, AcDateOf(StrOf("20241231"))), 11);
+}
+
+}  // namespace
+}  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+TEST_F(PelmoraBooksTest, AccountCodesFromALevelMask) {
+  for (uint16_t f : {3, 6}) {
+    Status s = DataFileOpen(f, 0);
+    ASSERT_TRUE(s == kOk || s == 2) << s;
+    ASSERT_EQ(DataFileMove(f, 1), 3);
+  }
+  for (const char* set : {"CUENTA.1{3}='430.....'", "PREFIJO.1{3}=''", "CUENTA.2{3}='572.....'",
+                          "PREFIJO.2{3}='57'", "CUENTA.3{3}=''", "CODIGO{6}='1'"})
+    ASSERT_EQ(Run(set), kOk) << set;
+  EXPECT_EQ(Text("AcGetPAccount$(1)"), "43000001");
+  EXPECT_EQ(Text("AcGetPAccount$(0)"), "43000001") << "level 0 is level 1";
+  ASSERT_EQ(Run("CODIGO{6}='1234567'"), kOk);
+  EXPECT_EQ(Text("AcGetPAccount$(1)"), "43034567") << "the value is cut from the right to the run";
+  EXPECT_EQ(Text("AcGetPAccount$(2;'57200001')"), "57234567");
+  EXPECT_EQ(Text("AcGetPAccount$(2;'43000001')"), "") << "not the level's prefix";
+  EXPECT_EQ(Text("AcGetPAccount$(3)"), "") << "no mask";
+}
+
+}  // namespace
+}  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+TEST_F(PelmoraBooksTest, ImportAddsTheJournalRecordThroughTheRules) {
+  // Mode 0: the journal's current record, posted into the accumulations.
+  ASSERT_EQ(DataFileMove(books_.journal, 1), 3);
+  for (const char* set : {"FECHA{9}='20240610'", "ASIENTO{9}=8", "N_LINE{9}=1", "CTA_DEBE{9}='60000000'",
+                          "IMPORTE{9}=12.5"})
+    ASSERT_EQ(Run(set), kOk) << set;
+  EXPECT_EQ(Num("Import(0)"), 0);
+  EXPECT_EQ(AcPeriodBalance(books_, "60000000", AcDateOf(StrOf("20240601")), AcDateOf(StrOf("20240630")),
+                            kDiaryAll)
+                .debit,
+            1250);
+  // Mode 2 whose ALARM$ does not hold writes nothing.
+  std::vector<std::string> journal = Records(books_.journal);
+  {
+    ScratchScope scope;
+    ASSERT_EQ(DynStrPush(sl::kModuleParms, StrOf("ALARM$:=\"1==2\":WR_EXP$:=\"1\":EOT_EXP$:=\"1\"")), kOk);
+    StrPair r = ExpEvalStr(StrOf("Import(2)"));
+    EXPECT_EQ(r.ok() ? Status{kOk} : StrError(r), kStBadData);
+    DynStrPop(sl::kModuleParms);
+  }
+  EXPECT_EQ(Records(books_.journal), journal);
+}
+
+}  // namespace
+}  // namespace eng::test
+
+namespace eng::test {
+namespace {
+
+TEST_F(PelmoraBooksTest, YearEndHooksRunTheirProcessesFromTheAcceptedValues) {
+  std::vector<std::string> period = Records(books_.period);
+  // Regeneration over the accepted range rebuilds what the rules posted.
+  ASSERT_EQ(DataFileLocate(books_.period, 1, StrOf("43000001"), 2), kOk);
+  ASSERT_EQ(AcSetFieldAmount(books_.period, books_.p_debit, 1), kOk);
+  ASSERT_EQ(DataFileUpdateRecord(books_.period), kOk);
+  box_.Queue(plat::MsgAnswer::kOk);  // the end of the process is shown
+  AcceptResult regen{0, StrOf("'20240101','20241231'"), StrPair{}, kOk};
+  ASSERT_EQ(HookCallAccept(16, regen), std::optional<Status>(kOk));
+  EXPECT_EQ(Records(books_.period), period);
+  // Renumbering from 3, then a cancelled window runs nothing.
+  box_.Queue(plat::MsgAnswer::kOk);
+  AcceptResult renumber{0, StrOf("'20240101','20241231','3'"), StrPair{}, kOk};
+  ASSERT_EQ(HookCallAccept(15, renumber), std::optional<Status>(kOk));
+  EXPECT_EQ(AcLastEntry(books_, AcDateOf(StrOf("20241231"))), 9);
+  AcceptResult cancelled{27, StrPair{}, StrPair{}, kStCancelled};
+  EXPECT_EQ(HookCallAccept(15, cancelled), std::optional<Status>(kStCancelled));
+  EXPECT_EQ(AcLastEntry(books_, AcDateOf(StrOf("20241231"))), 9);
+  // The close with the window's variables, and its undo from the closing date.
+  for (const char* set : {"_FINI$='20241231'", "_FFIN$='20250101'", "_PEGA=1", "_CIER=1", "_APER=1"})
+    ASSERT_EQ(Run(set), kOk) << set;
+  box_.Queue(plat::MsgAnswer::kOk);
+  ASSERT_EQ(HookCallAccept(10, AcceptResult{}), std::optional<Status>(kOk));
+  EXPECT_EQ(Text("FAPE$"), "20250101");
+  box_.Queue(plat::MsgAnswer::kOk);
+  ASSERT_EQ(HookCallAccept(11, AcceptResult{0, StrOf("'20241231'"), StrPair{}, kOk}), std::optional<Status>(kOk));
+  EXPECT_EQ(Text("FAPE$"), "20240101");
+  EXPECT_FALSE(AcBooksMarked());
 }
 
 }  // namespace
