@@ -22,6 +22,7 @@
 #include "core/scratch_arena.h"
 #include "data/app_start.h"
 #include "data/record_layer.h"
+#include "data/session_state.h"
 #include "platform/msgbox_headless.h"
 
 namespace {
@@ -162,6 +163,9 @@ int main(int argc, char** argv) {
     std::printf("\nregenerating the balances of %d journal lines: %.1f ms, SQLite GROUP BY %.1f ms, ratio %.2f "
                 "(goal: at most 2)\n",
                 kLines, a->second, b->second, a->second / b->second);
+  // The files close (their indexes saved) while their folder is current.
+  for (uint16_t f : {g_books.chart, g_books.journal, g_books.period}) DataFileClose(f);
+  SessionStateCheck(0);
   AppShutdown(head.phase, kOk);
   MsgBoxSetService(nullptr);
   fs::current_path(start);
