@@ -3,6 +3,9 @@
 #include <array>
 
 #include "apps/paydates/pay_date_fn.h"
+#include "apps/pelmora/ac_functions.h"
+#include "apps/pelmora/ac_hooks.h"
+#include "apps/pelmora/ac_recovery.h"
 #include "core/arrays.h"
 #include "core/app_verbs.h"
 #include "core/cp1252.h"
@@ -33,6 +36,7 @@ inline constexpr auto kMessages = Cp1252(
     "\t1020 CODIGO,DEBE_ACTUAL,HABER_ACTUAL,FECHA,ASIENTO,TIPO,CTA_DEBE,CTA_HABER,IMPORTE,CTA.,FECHA,"
     "D_VDOS,H_VDOS,DIARIO{%s},CHK#(CTA_DEBE{}>'0';-DSC1#;DSC1#),CUENTA.%s{3},"
     "'.,CODIGO{6}, ,SUBCTA{6},_,SUBCTA{6}'"
+    "\t1021 Asiento descuadrado"
     "\t");
 
 const MsgTable& Messages() {
@@ -47,21 +51,27 @@ constexpr std::array<uint8_t, 6> kModuleFiles = {3, 6, 7, 8, 9, 10};
 Status AcPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 5, 7 and 10-17 belong to windows and year-end processes that
-      // are not part of the program yet; their slots stay empty. Hook 4
-      // rewrites a window's parameter file, hook 6 runs an accept window's
-      // steps, hook 22 is the field option menu.
+      // Hooks 5, 7, 12-14 and 17 belong to windows that are not part of the
+      // program yet; their slots stay empty. Hook 4 rewrites a window's
+      // parameter file, hooks 10, 11, 15 and 16 run the year-end processes
+      // from their accept windows, hook 6 runs an accept window's steps,
+      // hook 22 is the field option menu.
       HookSetFn(&MantParmCloseHook, kHookParmFile);
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
+      AcInstallHooks();
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
       OutputInstall();
       OutputSetDeviceAsker(&ReportAskDevice);
       return StGetListRegister();
     case 2:
+      // A batch process over the books that was killed is undone before
+      // anything opens its files or reads the year's opening date.
+      if (Status s = AcBooksRecover()) return s;
       // A registration that fails does not stop the start.
+      AcRegisterFunctions();
       paydates::PayDateRegister();
       return apphead::AppHeadPhaseLoad();
     default:

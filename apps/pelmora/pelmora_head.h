@@ -2,12 +2,15 @@
 // table (1001 up), the data files the accounting code works on, and the way
 // the accounting module plugs into the engine.
 //   AcPhaseCallback (phase), by its low four bits: 1 fills the hook slots
-//     (6 the accept-window steps, 23 TaskLowLevel; the window and year-end
-//     hooks stay empty until their code exists), declares the system array
+//     (6 the accept-window steps, 10, 11, 15 and 16 the year-end processes
+//     of ac_hooks.h, 23 TaskLowLevel; the window hooks stay empty until
+//     their code exists), declares the system array
 //     "_#(", registers the engine's statement handlers and the function
-//     StGetList (its status); 2 registers PayDate$ (apps/paydates/; a
-//     failure does not stop the phase) and runs the common loading steps
-//     (apps/common/app_head.h), their status;
+//     StGetList (its status); 2 puts back the books of a batch process
+//     that was killed (ac_recovery.h; a failure is the phase's result),
+//     registers the accounting functions (ac_functions.h) and PayDate$
+//     (apps/paydates/; a failed registration does not stop the phase) and
+//     runs the common loading steps (apps/common/app_head.h), their status;
 //     anything else: 0, nothing done.
 //   AcActionCallback (verb, argument): the session check first (non-zero is
 //     the answer and the verb does not run); MantMain (5) opens the
