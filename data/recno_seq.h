@@ -79,18 +79,14 @@ class RecNoSeq {
   // blocks compares their last entries' bytes, kept side by side.
   template <class Pred, class Fill>
   uint32_t FirstWhereKeyed(Pred pred, Fill fill) const {
-    // Halving without a branch on the outcome: the first of [lo, lo + n)
-    // whose last entry satisfies pred, the last block counting as one that
-    // does (checked after).
-    size_t lo = 0;
-    for (size_t n = blocks_.size(); n > 1;) {
-      const size_t half = n / 2, mid = lo + half - 1;
+    size_t lo = 0, hi = blocks_.size();
+    while (lo < hi) {
+      size_t mid = lo + (hi - lo) / 2;
       const std::vector<int32_t>& b = blocks_[mid];
-      lo = pred(b.data() + b.size() - 1, LastKey(mid, fill)) ? lo : lo + half;
-      n -= half;
+      if (pred(b.data() + b.size() - 1, LastKey(mid, fill))) hi = mid;
+      else lo = mid + 1;
     }
-    if (lo == blocks_.size() || (lo + 1 == blocks_.size() && !pred(&blocks_[lo].back(), LastKey(lo, fill))))
-      return size_;
+    if (lo == blocks_.size()) return size_;
     hint_ = lo;  // the caller reads the entry found next
     const char* k = Keys(lo, fill);
     const std::vector<int32_t>& b = blocks_[lo];
@@ -154,12 +150,11 @@ class RecNoSeq {
   template <class At>
   uint32_t InBlock(size_t lo, At at) const {
     if (lo == blocks_.size()) return size_;
-    // The last entry satisfies pred; halving as in FirstWhereKeyed.
-    size_t l = 0;
-    for (size_t n = blocks_[lo].size(); n > 1;) {
-      const size_t half = n / 2;
-      l = at(l + half - 1) ? l : l + half;
-      n -= half;
+    size_t l = 0, h = blocks_[lo].size() - 1;  // the last entry satisfies pred
+    while (l < h) {
+      size_t mid = l + (h - l) / 2;
+      if (at(mid)) h = mid;
+      else l = mid + 1;
     }
     return starts_[lo] + uint32_t(l);
   }
