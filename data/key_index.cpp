@@ -81,6 +81,14 @@ static void KeyBytesOf(const KeyLayout& key, const char* rec, char* out, uint32_
   }
 }
 
+// Eight bytes as a big-endian number: numbers compare as the bytes do.
+static inline uint64_t HeadOf(const char* p) {
+  uint64_t x;
+  std::memcpy(&x, p, 8);
+  if constexpr (std::endian::native == std::endian::little) x = __builtin_bswap64(x);
+  return x;
+}
+
 // memcmp's sign for the short lengths of keys, without a call: eight bytes
 // at a time, compared as big-endian numbers.
 static inline int CompareBytes(const char* a, const char* b, size_t n) {
@@ -127,8 +135,16 @@ uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
   const KeyLayout& key = layout_->Key(uint16_t(a + 1));
   RecNoSeq& arr = arrays_[a];
   const uint32_t width = arr.KeyWidth();
+  // The first eight bytes of text and kept key, as numbers, decide nearly
+  // every step of the search without a loop or a mispredicted branch.
+  const bool by_head = std::min<size_t>(text.size(), width) >= 8;
+  const uint64_t head = by_head ? HeadOf(text.data()) : 0;
   return arr.FirstWhereKeyed(
       [&](const int32_t* r, const char* k) {
+        if (k && by_head) {
+          const uint64_t h = HeadOf(k);
+          if (h != head) return head < h;
+        }
         // Kept bytes that differ decide here; the rest in CompareEntry.
         int c = k ? CompareBytes(text.data(), k, std::min<size_t>(text.size(), width)) : 0;
         if (!c) c = CompareEntry(key, width, *r, k, text);
@@ -187,10 +203,12 @@ Status DataFileIndex::Open(bool* rebuilt) {
 }
 
 Status DataFileIndex::Close() {
+  const bool saving = changed_;
   Status s = Save(true);
   // An index that was checked, or records rewritten without moving a key:
-  // sealed now, so that the next open need not check it.
-  if (!s && (!sealed_ || records_->Written()) && file_.IsOpen() && records_->SoleWriter())
+  // sealed now, so that the next open need not check it (a save that wrote
+  // the index has sealed it already).
+  if (!s && !(saving && sealed_) && (!sealed_ || records_->Written()) && file_.IsOpen() && records_->SoleWriter())
     sealed_ = IndexSealWrite(file_, Serialize(), *records_);
   file_.Close();
   return s;
