@@ -5,6 +5,8 @@
 // compiled expression gives exactly what its text gives.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -12,8 +14,34 @@
 #include "core/exp_eval.h"
 #include "core/runtime.h"
 #include "core/str_pair.h"
+#include "core/sys_vars.h"
 
 namespace eng::exp_detail {
+
+// 10^n for n in 0-18, as DecPow10 gives it.
+inline constexpr std::array<uint64_t, kDecMaxDecimals + 1> kPow10 = [] {
+  std::array<uint64_t, kDecMaxDecimals + 1> p{};
+  uint64_t v = 1;
+  for (auto& e : p) {
+    e = v;
+    v *= 10;
+  }
+  return p;
+}();
+
+// DecPrecis read straight from the runtime: evaluation asks for it at every
+// operator and every number variable.
+inline int Precis() { return std::clamp<int>(Core().sysvars[kVarPrecis], 0, kDecMaxDecimals); }
+// ExpScale: 10^_PRECIS in 16 bits (larger powers wrap as NumPow10's do).
+inline int16_t Scale() { return static_cast<int16_t>(static_cast<uint16_t>(kPow10[Precis()])); }
+// DecFromInt at the current _PRECIS.
+inline DecValue FromInt(int16_t v) {
+  return static_cast<DecValue>(static_cast<uint64_t>(static_cast<int64_t>(v)) * kPow10[Precis()]);
+}
+// Releases the arena to a mark taken before (ScratchMark(mark)).
+inline void Release(uint16_t mark) { Core().arena.Mark(mark); }
+// The arena's current mark (ScratchMark(-1)).
+inline uint16_t MarkNow() { return Core().arena.current(); }
 
 // One value during evaluation. A text's bytes lie in the scratch arena above
 // the mark of the step that made it (or in a compiled expression's own text,
@@ -61,7 +89,9 @@ Status AssignTo(StrPair name, StrPair args, uint16_t flags, uint16_t fn, const V
 Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark);
 // The end of a whole evaluation: a status of 122 and above is recorded (an
 // error with `failed` as incident text when that pair is valid); otherwise the
-// value is handed over above the mark. The statuses of ExpEvalText.
-Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text);
+// value is handed over above the mark. The statuses of ExpEvalText. With
+// hand_number false a number result stays in v alone (the arena is released
+// to the mark), for callers that read it from there.
+Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text, bool hand_number = true);
 
 }  // namespace eng::exp_detail
