@@ -46,6 +46,13 @@ void NoteSlot(VarState& v, uint16_t list, uint16_t at, std::string_view name, bo
   v.live[list] = static_cast<uint16_t>(at + 1);
 }
 
+// Whether position `at` of a list now holds `name`. The index keeps the
+// names a scope cut took away (so that declaring them again allocates
+// nothing); this tells such a name from a live one.
+bool Holds(const VarState& v, uint16_t list, uint16_t at, std::string_view name) {
+  return at < v.live[list] && v.slots[list][at].name == name;
+}
+
 // The position of a name in name list `list` through the runtime's index.
 uint16_t IndexedFind(uint16_t list, std::string_view name) {
   VarState& v = Core().vars;
@@ -68,7 +75,7 @@ uint16_t IndexedFind(uint16_t list, std::string_view name) {
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
   auto it = v.index[list].find(name);
-  return it == v.index[list].end() ? kVarUndeclared : it->second;
+  return it != v.index[list].end() && Holds(v, list, it->second, name) ? it->second : kVarUndeclared;
 }
 
 uint16_t NameCount(std::string_view list) {
@@ -192,7 +199,12 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   VarState& v = Core().vars;
   v.declared = VarNewGeneration();
   if (v.indexed_len[list] == old_len) {
-    const bool first = v.index[list].emplace(std::string(name.view()), index).second;
+    // The first of a name wins; an entry left by a scope cut is taken over.
+    auto& names_index = v.index[list];
+    auto it = names_index.find(name.view());
+    const bool first = it == names_index.end() || !Holds(v, list, it->second, name.view());
+    if (it == names_index.end()) names_index.emplace(std::string(name.view()), index);
+    else if (first) it->second = index;
     NoteSlot(v, list, index, name.view(), first);
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
@@ -384,19 +396,11 @@ Status VarScopeRestore(const VarScope& scope) {
       std::string_view kept = all.substr(0, scope.name_len[i]);
       const bool indexed = v.indexed_len[i] == all.size();
       if (indexed) {
-        // The names cut off leave the index; a name also declared before
-        // the cut keeps its older position.
+        // The names cut off stay in the index but no longer count as
+        // declared (Holds); a name also declared before the cut keeps its
+        // older position. The positions cut keep their stamps: the same
+        // name declared there again finds its bindings still good.
         const uint16_t count = NameCount(kept);
-        size_t start = kept.size() + (kept.empty() ? 0 : 1);
-        while (start <= all.size()) {
-          size_t end = all.find(',', start);
-          if (end == std::string_view::npos) end = all.size();
-          auto it = v.index[i].find(all.substr(start, end - start));
-          if (it != v.index[i].end() && it->second >= count) v.index[i].erase(it);
-          start = end + 1;
-        }
-        // The positions cut keep their stamps: the same name declared there
-        // again finds its bindings still good.
         if (v.live[i] > count) v.live[i] = count;
       }
       const uint32_t cut_len = static_cast<uint32_t>(kept.size());
