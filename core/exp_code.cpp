@@ -250,7 +250,7 @@ Status EvalOperand(const Cur& c, const ExpCodeToken& t, Value& out) {
     case kBadQuote:
       return kStSyntax;
     case kNumber: {
-      const int16_t precis = static_cast<int16_t>(DecPrecis());
+      const int16_t precis = static_cast<int16_t>(exp_detail::Precis());
       if (t.precis != precis) {
         Value v;
         exp_detail::EvalLiteralOrConstant(op.view(), v);
