@@ -537,7 +537,7 @@ Status ExecLocalVars(StrPair names) {
     Status s = VarAssign(name, value);
     if (s) return s;
     DynStrPop(sl::kProcArgs);
-    if (noted) kinds[top] = kExecNoArgKind;
+    if (noted && top < kinds.size()) kinds[top] = kExecNoArgKind;
     if (comma == std::string_view::npos) break;
     stop = comma;
   }
