@@ -339,36 +339,8 @@ Status EvalExpr(Cur& c, int minprec, Value& out) {
 
 // The text evaluator's EvalList over a segment.
 Status EvalList(const ExpCode& code, uint16_t segment, Value& out, uint16_t* fail_pos) {
-  uint16_t mark = exp_detail::MarkNow();
   Cur c(code, segment);
-  bool have = false;
-  do {
-    uint16_t item = c.pos;
-    Value v;
-    Status s = EvalExpr(c, 0, v);
-    if (s >= kStFirstError) {
-      if (fail_pos) *fail_pos = item;
-      exp_detail::Release(mark);
-      return s;
-    }
-    if (v.empty) continue;
-    if (v.text) {
-      StrPair kept = ScratchKeep(mark, v.str);
-      if (!kept.ok()) return StrError(kept);
-      v.str = kept;
-    } else {
-      exp_detail::Release(mark);
-    }
-    out = v;
-    have = true;
-    if (v.info >= kStFirstWarning) break;
-  } while (c.pos < c.len);
-  if (!have) {
-    out = Value{};
-    out.empty = true;
-    out.info = kStNullExpression;
-  }
-  return kOk;
+  return exp_detail::EvalItems(c, c.len, [](Cur& cur, Value& v) { return EvalExpr(cur, 0, v); }, out, fail_pos);
 }
 
 // Whether the compiled tokens still read as the text would: no application

@@ -106,37 +106,8 @@ Status EvalExpr(Cur& c, int minprec, Value& out);
 // Evaluates every item of a text (already prepared) and keeps the last
 // non-empty one; empty items are skipped. 123 when all are empty.
 Status EvalList(StrPair text, Value& out, uint16_t* fail_pos) {
-  uint16_t mark = ScratchMark(-1);
   Cur c{text, 0, kOpNone};
-  bool have = false;
-  Status s = kOk;
-  do {
-    uint16_t item = c.pos;
-    Value v;
-    s = EvalExpr(c, 0, v);
-    if (s >= kStFirstError) {
-      if (fail_pos) *fail_pos = item;
-      ScratchMark(mark);
-      return s;
-    }
-    if (v.empty) continue;
-    if (v.text) {
-      StrPair kept = ScratchKeep(mark, v.str);
-      if (!kept.ok()) return StrError(kept);
-      v.str = kept;
-    } else {
-      ScratchMark(mark);
-    }
-    out = v;
-    have = true;
-    if (v.info >= kStFirstWarning) break;
-  } while (c.pos < c.text.len);
-  if (!have) {
-    out = Value{};
-    out.empty = true;
-    out.info = kStNullExpression;
-  }
-  return kOk;
+  return EvalItems(c, text.len, [](Cur& cur, Value& v) { return EvalExpr(cur, 0, v); }, out, fail_pos);
 }
 
 Status EvalLiteralOrConstant(std::string_view op, Value& out) {

@@ -13,6 +13,7 @@
 #include "core/dec_value.h"
 #include "core/exp_eval.h"
 #include "core/runtime.h"
+#include "core/scratch_arena.h"
 #include "core/str_pair.h"
 #include "core/sys_vars.h"
 
@@ -69,6 +70,43 @@ class DepthGuard {
  private:
   uint16_t& depth_;
 };
+
+// Evaluates every item of a list with `eval` (one item from the cursor's
+// position) and keeps the last non-empty one; empty items are skipped, and
+// a warning from an item ends the list. 123 when all are empty. On an error
+// the arena is released and *fail_pos tells where the failing item began.
+template <class Cursor, class Eval>
+Status EvalItems(Cursor& c, uint16_t end, Eval eval, Value& out, uint16_t* fail_pos) {
+  const uint16_t mark = MarkNow();
+  bool have = false;
+  do {
+    const uint16_t item = c.pos;
+    Value v;
+    Status s = eval(c, v);
+    if (s >= kStFirstError) {
+      if (fail_pos) *fail_pos = item;
+      Release(mark);
+      return s;
+    }
+    if (v.empty) continue;
+    if (v.text) {
+      StrPair kept = ScratchKeep(mark, v.str);
+      if (!kept.ok()) return StrError(kept);
+      v.str = kept;
+    } else {
+      Release(mark);
+    }
+    out = v;
+    have = true;
+    if (v.info >= kStFirstWarning) break;
+  } while (c.pos < end);
+  if (!have) {
+    out = Value{};
+    out.empty = true;
+    out.info = kStNullExpression;
+  }
+  return kOk;
+}
 
 // The value as the current result: the newest entry above the mark.
 Status Hand(const Value& v, uint16_t mark);
