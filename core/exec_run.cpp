@@ -132,7 +132,7 @@ Status ExecRunFlow(ExecRun& run) {
   for (;;) {
     uint16_t i = run.position;
     uint16_t code = i < count ? body.entries[i].code : uint16_t{kExecEnd};
-    if (i < count) ExecTraceLine(body, i);
+    if (i < count && (Core().sysvars[kVarTrace] & kTraceProcedure)) ExecTraceLine(body, i);
     if (code == kExecEnd) {
       run.ended = true;
       run.last = i;
@@ -141,7 +141,7 @@ Status ExecRunFlow(ExecRun& run) {
       }
       return kOk;
     }
-    ScratchMark(mark);
+    Core().arena.Mark(mark);
     if (X().services.progress_pump) {
       Status p = X().services.progress_pump();
       if (p == kStCancelled) return p;
@@ -153,10 +153,11 @@ Status ExecRunFlow(ExecRun& run) {
     switch (code) {
       case kExecExpression: {
         const ExpCode* code = body.codes.size() > i ? body.codes[i].get() : nullptr;
-        Status s = code ? ExpCodeEvalText(*code) : ExpEvalText(TextOf(run, i));
-        if (s >= kStFirstError) return s;
         // Only a function's run hands its last value back.
-        if (run.flags & kExecRunFunction) KeepResult(run, s);
+        const bool keep = (run.flags & kExecRunFunction) != 0;
+        Status s = !code ? ExpEvalText(TextOf(run, i)) : keep ? ExpCodeEvalText(*code) : ExpCodeRun(*code);
+        if (s >= kStFirstError) return s;
+        if (keep) KeepResult(run, s);
         break;
       }
       case kExecGoto:
@@ -430,6 +431,7 @@ std::shared_ptr<const ExecCallTarget> ExecCallPrepare(StrPair text) {
   if (c->fixed) {
     c->name.assign(name);
     c->file.assign(file);
+    if (items.size() > 2) c->restore.assign(items[2]);
   }
   if (!arglist.empty()) c->args = ExpCompile(StrOf(arglist));
   return c;
@@ -441,20 +443,31 @@ Status ExecCallProc(StrPair text, const ExecCallTarget* pre) {
   std::string_view target = t.substr(0, blank);
   std::string_view arglist = blank == t.npos ? std::string_view() : Trim(t.substr(blank));
 
-  std::vector<std::string_view> items = SplitNames(target);
   auto literal_or_text = [](std::string_view item) -> std::string {
     if (item.empty()) return std::string();
     ScratchScope scope;
     StrPair v = ExpEvalIfString(StrOf(item));
     return v.ok() ? std::string(v.view()) : std::string(item);
   };
+  // A target read at load gives its names as they stand; another is read now.
   const bool fixed = pre && pre->fixed;
-  std::string name = fixed ? pre->name : literal_or_text(items.size() > 0 ? items[0] : std::string_view());
-  std::string file = fixed ? pre->file : literal_or_text(items.size() > 1 ? items[1] : std::string_view());
+  std::string evaluated_name, evaluated_file;
+  std::string_view restore_item;
+  std::vector<std::string_view> items;
+  if (fixed) {
+    restore_item = pre->restore;
+  } else {
+    items = SplitNames(target);
+    evaluated_name = literal_or_text(items.size() > 0 ? items[0] : std::string_view());
+    evaluated_file = literal_or_text(items.size() > 1 ? items[1] : std::string_view());
+    if (items.size() > 2) restore_item = items[2];
+  }
+  const std::string& name = fixed ? pre->name : evaluated_name;
+  const std::string& file = fixed ? pre->file : evaluated_file;
   bool restore = true;
-  if (items.size() > 2 && !items[2].empty()) {
+  if (!restore_item.empty()) {
     ScratchScope scope;
-    restore = ExpEvalInt(StrOf(items[2])) != 0;
+    restore = ExpEvalInt(StrOf(restore_item)) != 0;
   }
 
   // The depth before the arguments: the callee must take exactly those.
@@ -472,9 +485,12 @@ Status ExecCallProc(StrPair text, const ExecCallTarget* pre) {
       if (!types.ok()) {
         status = StrError(types);
       } else {
+        std::vector<uint16_t>& kinds = X().arg_kinds;
         for (uint16_t k = 0; k * 2 + 1 < types.len; ++k) {
           uint16_t kind = static_cast<uint16_t>(types.at(k * 2u) | (types.at(k * 2u + 1) << 8));
-          X().arg_kinds[static_cast<uint16_t>(depth + k)] = kind;
+          const size_t at = size_t(depth) + k;
+          if (kinds.size() <= at) kinds.resize(at + 1, kExecNoArgKind);
+          kinds[at] = kind;
         }
       }
     }
@@ -485,21 +501,25 @@ Status ExecCallProc(StrPair text, const ExecCallTarget* pre) {
       status = ErrIncident(kStSyntax, StrOf("LOCALVARS"), true);
   }
   if (DynStrCount(sl::kProcArgs) > depth) DynStrPopTo(sl::kProcArgs, depth);
-  X().arg_kinds.erase(X().arg_kinds.lower_bound(depth), X().arg_kinds.end());
+  if (X().arg_kinds.size() > depth) X().arg_kinds.resize(depth);
   return status;
 }
 
 Status ExecLocalVars(StrPair names) {
-  std::vector<std::string_view> list = SplitNames(names.view());
-  for (size_t k = list.size(); k-- > 0;) {
-    StrPair name = StrOf(list[k]);
+  // The names from the last to the first: the last takes the newest argument.
+  const std::string_view all = names.view();
+  for (size_t stop = all.size();;) {
+    const size_t comma = stop == 0 ? std::string_view::npos : all.rfind(',', stop - 1);
+    const size_t start = comma == std::string_view::npos ? 0 : comma + 1;
+    StrPair name = StrOf(Trim(all.substr(start, stop - start)));
     uint16_t type = VarTypeOfName(name);
     if (name.empty() || type == kVarArray || type == kVarNoValue) return kStIncompatibleTypes;
     uint16_t count = DynStrCount(sl::kProcArgs);
     if (count == 0) return ErrIncident(kStSyntax, StrOf("LOCALVARS"), true);
     const uint16_t top = static_cast<uint16_t>(count - 1);
-    auto kind_it = X().arg_kinds.find(top);
-    uint16_t kind = kind_it == X().arg_kinds.end() ? uint16_t{kFnArgText} : kind_it->second;
+    std::vector<uint16_t>& kinds = X().arg_kinds;
+    const bool noted = top < kinds.size() && kinds[top] != kExecNoArgKind;
+    uint16_t kind = noted ? kinds[top] : uint16_t{kFnArgText};
     ScratchScope scope;
     StrPair raw = ScratchPair(DynStrTop(sl::kProcArgs));
     if (!raw.ok()) return StrError(raw);
@@ -517,7 +537,9 @@ Status ExecLocalVars(StrPair names) {
     Status s = VarAssign(name, value);
     if (s) return s;
     DynStrPop(sl::kProcArgs);
-    if (kind_it != X().arg_kinds.end()) X().arg_kinds.erase(kind_it);
+    if (noted && top < kinds.size()) kinds[top] = kExecNoArgKind;
+    if (comma == std::string_view::npos) break;
+    stop = comma;
   }
   return kOk;
 }

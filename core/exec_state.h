@@ -52,6 +52,7 @@ struct ExecCallTarget {
   bool fixed = false;
   std::string name;
   std::string file;
+  std::string restore;  // the third item (whether to restore the variables), trimmed
   std::shared_ptr<const ExpCode> args;  // null: the argument text is evaluated
 };
 
@@ -101,6 +102,7 @@ struct ExecArgs {
 using ExecHandler = Status (*)(uint16_t code, const ExecArgs& args);
 // An extension's answer for a statement it does not serve: it goes on along the chain.
 inline constexpr Status kExecNotServed = 0xFFFE;
+inline constexpr uint16_t kExecNoArgKind = 0xFFFF;
 
 // What the interpreter asks of the layers above the core. Each is optional:
 // an absent service does nothing (the pump answers 0, nothing is open).
@@ -129,8 +131,9 @@ struct ExecState {
   ExecDeviceStack devices;
   std::map<uint32_t, std::shared_ptr<ExecProcBody>> bodies;
   uint32_t next_body = 1;
-  // The kinds (0 number, 1 text) of CALL arguments on list 35, by their element.
-  std::map<uint16_t, uint16_t> arg_kinds;
+  // The kinds (0 number, 1 text) of CALL arguments on list 35, by their
+  // element; kExecNoArgKind where none was noted.
+  std::vector<uint16_t> arg_kinds;
   // The command interpreter of the SYSTEM statement.
   std::string shell = "/bin/sh";
   // Procedure runs now on the stack (ExecRunFunction).

@@ -238,7 +238,7 @@ Status EvalOperand(const Cur& c, const ExpCodeToken& t, Value& out) {
         return kOk;
       }
       out.text = false;
-      out.num = !declared ? 0 : t.kind == kIntVar ? DecFromInt(VarGetInt(index)) : VarGetNum(index);
+      out.num = !declared ? 0 : t.kind == kIntVar ? exp_detail::FromInt(VarGetInt(index)) : VarGetNum(index);
       return kOk;
     }
     case kOtherVar:
@@ -250,7 +250,7 @@ Status EvalOperand(const Cur& c, const ExpCodeToken& t, Value& out) {
     case kBadQuote:
       return kStSyntax;
     case kNumber: {
-      const int16_t precis = static_cast<int16_t>(DecPrecis());
+      const int16_t precis = static_cast<int16_t>(exp_detail::Precis());
       if (t.precis != precis) {
         Value v;
         exp_detail::EvalLiteralOrConstant(op.view(), v);
@@ -286,13 +286,14 @@ Status Assign(const Cur& c, const ExpCodeToken& t, const Value& v) {
   return VarAssignAt(ref, value);
 }
 
+// Reading at the end of the text gives an empty operand and no operator.
+const ExpCodeToken kEnd;
+
 // The text evaluator's EvalExpr over tokens: the same steps in the same order.
 Status EvalExpr(Cur& c, int minprec, Value& out) {
   exp_detail::DepthGuard guard;
   if (guard.TooDeep()) return exp_detail::Record(kStSyntax, c.Rest(c.pos));
-  uint16_t mark = ScratchMark(-1);
-  // Reading at the end of the text gives an empty operand and no operator.
-  static const ExpCodeToken kEnd;
+  uint16_t mark = exp_detail::MarkNow();
   const ExpCodeToken* tp = &kEnd;
   if (c.i < c.seg->count) {
     tp = &c.code->tokens[c.seg->first + c.i];
@@ -338,50 +339,26 @@ Status EvalExpr(Cur& c, int minprec, Value& out) {
 
 // The text evaluator's EvalList over a segment.
 Status EvalList(const ExpCode& code, uint16_t segment, Value& out, uint16_t* fail_pos) {
-  uint16_t mark = ScratchMark(-1);
   Cur c(code, segment);
-  bool have = false;
-  do {
-    uint16_t item = c.pos;
-    Value v;
-    Status s = EvalExpr(c, 0, v);
-    if (s >= kStFirstError) {
-      if (fail_pos) *fail_pos = item;
-      ScratchMark(mark);
-      return s;
-    }
-    if (v.empty) continue;
-    if (v.text) {
-      StrPair kept = ScratchKeep(mark, v.str);
-      if (!kept.ok()) return StrError(kept);
-      v.str = kept;
-    } else {
-      ScratchMark(mark);
-    }
-    out = v;
-    have = true;
-    if (v.info >= kStFirstWarning) break;
-  } while (c.pos < c.len);
-  if (!have) {
-    out = Value{};
-    out.empty = true;
-    out.info = kStNullExpression;
-  }
-  return kOk;
+  return exp_detail::EvalItems(c, c.len, [](Cur& cur, Value& v) { return EvalExpr(cur, 0, v); }, out, fail_pos);
 }
 
 // Whether the compiled tokens still read as the text would: no application
 // function was registered since the compile.
 bool Current(const ExpCode& code) { return Core().fn.registered == code.registered; }
 
-Status EvalTyped(const ExpCode& code, bool* is_text) {
-  uint16_t mark = ScratchMark(-1);
+// The whole evaluation; a number result is handed over unless `number` asks
+// for it there instead.
+Status EvalTyped(const ExpCode& code, bool* is_text, Value* number = nullptr) {
+  uint16_t mark = exp_detail::MarkNow();
   *is_text = false;
   Value v;
   uint16_t fail_pos = 0;
   Status s = EvalList(code, 0, v, &fail_pos);
   StrPair failed{code.text.data() + fail_pos, static_cast<uint16_t>(code.text.size() - fail_pos)};
-  return exp_detail::FinishResult(s, v, failed, mark, is_text);
+  s = exp_detail::FinishResult(s, v, failed, mark, is_text, number == nullptr);
+  if (number) *number = v;
+  return s;
 }
 
 }  // namespace
@@ -407,15 +384,24 @@ Status ExpCodeEvalText(const ExpCode& code) {
   return EvalTyped(code, &is_text);
 }
 
+Status ExpCodeRun(const ExpCode& code) {
+  if (!Current(code)) return ExpEvalText(StrOf(code.source));
+  bool is_text;
+  Value v;
+  return EvalTyped(code, &is_text, &v);
+}
+
 Status ExpCodeEvalCond(const ExpCode& code) {
   if (!Current(code)) return ExpEvalCond(StrOf(code.source));
   if (code.source.empty()) return 1;
-  ScratchScope scope;
+  const uint16_t mark = exp_detail::MarkNow();
   bool is_text;
-  Status s = EvalTyped(code, &is_text);
-  if (s >= kStFirstWarning) return scope.Release(s);
-  if (is_text) return scope.Release(0);
-  return scope.Release(NumAccValue() != 0 ? 1 : 0);
+  Value v;
+  Status s = EvalTyped(code, &is_text, &v);
+  exp_detail::Release(mark);
+  if (s >= kStFirstWarning) return s;
+  if (is_text) return 0;
+  return v.num != 0 ? 1 : 0;
 }
 
 StrPair ExpCodeEvalStr(const ExpCode& code) {

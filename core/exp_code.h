@@ -73,6 +73,9 @@ std::shared_ptr<const ExpCode> ExpCompile(StrPair text);
 Status ExpCodeEvalText(const ExpCode& code);
 Status ExpCodeEvalCond(const ExpCode& code);
 StrPair ExpCodeEvalStr(const ExpCode& code);
+// ExpCodeEvalText for a statement whose value nobody reads: the statuses are
+// the same, a text result is handed over as before, a number is not.
+Status ExpCodeRun(const ExpCode& code);
 // The compiled text read as an argument list: what FnEvalArgs does with all
 // the arguments of the prepared text (values on list 35, the types as answer).
 StrPair ExpCodePushArgs(const ExpCode& code);

@@ -106,37 +106,8 @@ Status EvalExpr(Cur& c, int minprec, Value& out);
 // Evaluates every item of a text (already prepared) and keeps the last
 // non-empty one; empty items are skipped. 123 when all are empty.
 Status EvalList(StrPair text, Value& out, uint16_t* fail_pos) {
-  uint16_t mark = ScratchMark(-1);
   Cur c{text, 0, kOpNone};
-  bool have = false;
-  Status s = kOk;
-  do {
-    uint16_t item = c.pos;
-    Value v;
-    s = EvalExpr(c, 0, v);
-    if (s >= kStFirstError) {
-      if (fail_pos) *fail_pos = item;
-      ScratchMark(mark);
-      return s;
-    }
-    if (v.empty) continue;
-    if (v.text) {
-      StrPair kept = ScratchKeep(mark, v.str);
-      if (!kept.ok()) return StrError(kept);
-      v.str = kept;
-    } else {
-      ScratchMark(mark);
-    }
-    out = v;
-    have = true;
-    if (v.info >= kStFirstWarning) break;
-  } while (c.pos < c.text.len);
-  if (!have) {
-    out = Value{};
-    out.empty = true;
-    out.info = kStNullExpression;
-  }
-  return kOk;
+  return EvalItems(c, text.len, [](Cur& cur, Value& v) { return EvalExpr(cur, 0, v); }, out, fail_pos);
 }
 
 Status EvalLiteralOrConstant(std::string_view op, Value& out) {
@@ -276,43 +247,64 @@ Status ApplyText(uint16_t op, Value& l, const Value& r, uint16_t mark) {
     case kOpNe: truth = a != b; break;
     default: return kStSyntax;  // no meaning on texts
   }
-  ScratchMark(mark);
+  Release(mark);
   l.text = false;
-  l.num = truth ? static_cast<DecValue>(ExpScale()) : 0;
+  l.num = truth ? static_cast<DecValue>(Scale()) : 0;
   return kOk;
 }
 
+// Below this magnitude a product of two values, or a value times a 16-bit
+// scale, fits in 64 bits, so it is computed there; the result is the one
+// the 128-bit steps give.
+constexpr int64_t kSmall = int64_t{1} << 31;
+constexpr int64_t kSmallForScale = int64_t{1} << 47;
+bool Small(int64_t v, int64_t limit) { return v > -limit && v < limit; }
+
 DecValue ApplyNumber(uint16_t op, DecValue a, DecValue b) {
-  const __int128 s = ExpScale();
+  const int16_t scale = Scale();
+  const __int128 s = scale;
   const __int128 A = a, B = b;
-  const int64_t ia = s ? a / static_cast<int64_t>(s) : a;
-  const int64_t ib = s ? b / static_cast<int64_t>(s) : b;
-  auto truth = [&](bool t) { return t ? static_cast<DecValue>(s) : DecValue{0}; };
+  auto whole = [&](DecValue v) -> int64_t { return scale ? v / static_cast<int64_t>(scale) : v; };
+  auto truth = [&](bool t) { return t ? static_cast<DecValue>(scale) : DecValue{0}; };
   switch (op) {
-    case kOpMul: return Wrap(DivRound(A * B, s));
-    case kOpDiv: return Wrap(DivRound(A * s, B));
+    case kOpMul:
+      if (scale > 0 && Small(a, kSmall) && Small(b, kSmall)) return NumDivRound(a * b, scale);
+      return Wrap(DivRound(A * B, s));
+    case kOpDiv:
+      if (scale > 0 && Small(a, kSmallForScale)) return NumDivRound(a * scale, b);
+      return Wrap(DivRound(A * s, B));
     case kOpRound: {
       // Rounded to (right) decimals; never to more decimals than a value holds.
-      int precis = DecPrecis();
-      int64_t d = std::clamp<int64_t>(ib, 0, precis);
+      int precis = Precis();
+      int64_t d = std::clamp<int64_t>(whole(b), 0, precis);
       return NumRoundDecimals(a, precis, static_cast<int>(d));
     }
-    case kOpPercent: return Wrap(DivRound(A * B, 100 * s));
-    case kOpLessPercent: return Wrap(A - DivRound(A * B, 100 * s));
-    case kOpAdd: return Wrap(A + B);
-    case kOpSub: return Wrap(A - B);
+    case kOpPercent:
+      if (scale > 0 && Small(a, kSmall) && Small(b, kSmall)) return NumDivRound(a * b, 100 * int64_t{scale});
+      return Wrap(DivRound(A * B, 100 * s));
+    case kOpLessPercent:
+      if (scale > 0 && Small(a, kSmall) && Small(b, kSmall)) return a - NumDivRound(a * b, 100 * int64_t{scale});
+      return Wrap(A - DivRound(A * B, 100 * s));
+    case kOpAdd: return static_cast<DecValue>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
+    case kOpSub: return static_cast<DecValue>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b));
     case kOpGt: return truth(a > b);
     case kOpLt: return truth(a < b);
     case kOpEq: return truth(a == b);
     case kOpGe: return truth(a >= b);
     case kOpLe: return truth(a <= b);
     case kOpNe: return truth(a != b);
-    case kOpAnd: return Wrap(static_cast<__int128>(ia & ib) * s);
+    case kOpAnd: return Wrap(static_cast<__int128>(whole(a) & whole(b)) * s);
     case kOpOrDisjoint:
-    case kOpAtDisjoint: return (ia & ib) ? 0 : Wrap(static_cast<__int128>(ia | ib) * s);
+    case kOpAtDisjoint: {
+      const int64_t ia = whole(a), ib = whole(b);
+      return (ia & ib) ? 0 : Wrap(static_cast<__int128>(ia | ib) * s);
+    }
     case kOpLogAnd: return truth(a != 0 && b != 0);
     case kOpLogOr: return truth(a != 0 || b != 0);
-    case kOpAtAt: return truth(!(ia == 0 && ib == 0) && (ia & ib) == 0);
+    case kOpAtAt: {
+      const int64_t ia = whole(a), ib = whole(b);
+      return truth(!(ia == 0 && ib == 0) && (ia & ib) == 0);
+    }
     default: return 0;
   }
 }
@@ -329,7 +321,7 @@ Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark) {
   if (l.text && r.text) return ApplyText(op, l, r, mark);
   if (l.text != r.text) return kStIncompatibleTypes;
   l.num = ApplyNumber(op, l.num, r.num);
-  ScratchMark(mark);
+  Release(mark);
   return kOk;
 }
 
@@ -394,7 +386,7 @@ Status EvalTextTyped(StrPair text, bool* is_text) {
   return FinishResult(s, v, failed, mark, is_text);
 }
 
-Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text) {
+Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text, bool hand_number) {
   if (s >= kStFirstWarning) {
     ErrSetLast(1, kModExpExec, s, s);
     if (s >= kStFirstError && failed.ok()) ErrIncident(s, failed, true);
@@ -413,7 +405,11 @@ Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_
     v.info = kOk;
   }
   if (v.info >= kStFirstWarning) ErrSetLast(1, kModExpExec, v.info, v.info);
-  if (Status h = Hand(v, mark)) return h;
+  if (v.text || hand_number) {
+    if (Status h = Hand(v, mark)) return h;
+  } else {
+    Release(mark);
+  }
   *is_text = v.text;
   if (v.info != kOk) return v.info;
   if (atypical_text) return kOk;

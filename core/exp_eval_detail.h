@@ -5,15 +5,44 @@
 // compiled expression gives exactly what its text gives.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string_view>
 
 #include "core/dec_value.h"
 #include "core/exp_eval.h"
 #include "core/runtime.h"
+#include "core/scratch_arena.h"
 #include "core/str_pair.h"
+#include "core/sys_vars.h"
 
 namespace eng::exp_detail {
+
+// 10^n for n in 0-18, as DecPow10 gives it.
+inline constexpr std::array<uint64_t, kDecMaxDecimals + 1> kPow10 = [] {
+  std::array<uint64_t, kDecMaxDecimals + 1> p{};
+  uint64_t v = 1;
+  for (auto& e : p) {
+    e = v;
+    v *= 10;
+  }
+  return p;
+}();
+
+// DecPrecis read straight from the runtime: evaluation asks for it at every
+// operator and every number variable.
+inline int Precis() { return std::clamp<int>(Core().sysvars[kVarPrecis], 0, kDecMaxDecimals); }
+// ExpScale: 10^_PRECIS in 16 bits (larger powers wrap as NumPow10's do).
+inline int16_t Scale() { return static_cast<int16_t>(static_cast<uint16_t>(kPow10[Precis()])); }
+// DecFromInt at the current _PRECIS.
+inline DecValue FromInt(int16_t v) {
+  return static_cast<DecValue>(static_cast<uint64_t>(static_cast<int64_t>(v)) * kPow10[Precis()]);
+}
+// Releases the arena to a mark taken before (ScratchMark(mark)).
+inline void Release(uint16_t mark) { Core().arena.Mark(mark); }
+// The arena's current mark (ScratchMark(-1)).
+inline uint16_t MarkNow() { return Core().arena.current(); }
 
 // One value during evaluation. A text's bytes lie in the scratch arena above
 // the mark of the step that made it (or in a compiled expression's own text,
@@ -42,6 +71,43 @@ class DepthGuard {
   uint16_t& depth_;
 };
 
+// Evaluates every item of a list with `eval` (one item from the cursor's
+// position) and keeps the last non-empty one; empty items are skipped, and
+// a warning from an item ends the list. 123 when all are empty. On an error
+// the arena is released and *fail_pos tells where the failing item began.
+template <class Cursor, class Eval>
+Status EvalItems(Cursor& c, uint16_t end, Eval eval, Value& out, uint16_t* fail_pos) {
+  const uint16_t mark = MarkNow();
+  bool have = false;
+  do {
+    const uint16_t item = c.pos;
+    Value v;
+    Status s = eval(c, v);
+    if (s >= kStFirstError) {
+      if (fail_pos) *fail_pos = item;
+      Release(mark);
+      return s;
+    }
+    if (v.empty) continue;
+    if (v.text) {
+      StrPair kept = ScratchKeep(mark, v.str);
+      if (!kept.ok()) return StrError(kept);
+      v.str = kept;
+    } else {
+      Release(mark);
+    }
+    out = v;
+    have = true;
+    if (v.info >= kStFirstWarning) break;
+  } while (c.pos < end);
+  if (!have) {
+    out = Value{};
+    out.empty = true;
+    out.info = kStNullExpression;
+  }
+  return kOk;
+}
+
 // The value as the current result: the newest entry above the mark.
 Status Hand(const Value& v, uint16_t mark);
 // Reads the current result into a value (as the given kind).
@@ -61,7 +127,9 @@ Status AssignTo(StrPair name, StrPair args, uint16_t flags, uint16_t fn, const V
 Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark);
 // The end of a whole evaluation: a status of 122 and above is recorded (an
 // error with `failed` as incident text when that pair is valid); otherwise the
-// value is handed over above the mark. The statuses of ExpEvalText.
-Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text);
+// value is handed over above the mark. The statuses of ExpEvalText. With
+// hand_number false a number result stays in v alone (the arena is released
+// to the mark), for callers that read it from there.
+Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text, bool hand_number = true);
 
 }  // namespace eng::exp_detail

@@ -34,19 +34,6 @@ void ScratchArena::NoteHighWater() {
   if (current_ > high_mark_) high_mark_ = current_;
 }
 
-void ScratchArena::ReleaseTo(uint16_t m) {
-  assert(m <= current_ && "release to a mark that was never taken");
-  const StrPair& e = index_[m];
-  top_ = uint32_t(e.ptr - data_.get()) + MemRoundUp4(e.len);
-  current_ = m;
-}
-
-uint16_t ScratchArena::Mark(int32_t m) {
-  if (m < 0 || m >= capacity_) return current_;
-  ReleaseTo(static_cast<uint16_t>(m));
-  return current_;
-}
-
 Status ScratchArena::Reserve(size_t n, int fill, char** addr) {
   if (addr) *addr = nullptr;
   if (!data_) return kStOutOfMemory;

@@ -12,6 +12,7 @@
 // KB x 1024 data bytes; running out of either is status 145.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -36,7 +37,11 @@ class ScratchArena {
 
   // -1 (or any value not below the capacity) returns the current mark;
   // m releases to m and returns it.
-  uint16_t Mark(int32_t m);
+  uint16_t Mark(int32_t m) {
+    if (m < 0 || m >= capacity_) return current_;
+    ReleaseTo(static_cast<uint16_t>(m));
+    return current_;
+  }
   Status Reserve(size_t n, int fill, char** addr = nullptr);
   Status Copy(StrPair p);
   Status Concat(StrPair a, StrPair b);
@@ -57,7 +62,12 @@ class ScratchArena {
   bool Holds(const char* p) const { return data_ && p >= data_.get() && p < data_.get() + size_; }
 
  private:
-  void ReleaseTo(uint16_t m);
+  void ReleaseTo(uint16_t m) {
+    assert(m <= current_ && "release to a mark that was never taken");
+    const StrPair& e = index_[m];
+    top_ = uint32_t(e.ptr - data_.get()) + MemRoundUp4(e.len);
+    current_ = m;
+  }
   void NoteHighWater();
 
   std::unique_ptr<char[]> data_;

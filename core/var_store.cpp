@@ -32,6 +32,27 @@ constexpr uint16_t kListOfType(uint16_t type) {
 
 constexpr const char* kSysTextNames[kSysTextVarCount] = {"_ACUM$", "_ACUMX$", "_LTEXT$"};
 
+// Notes that position `at` of a list now holds `name`: the same name at the
+// same position as before keeps its stamp (when `may_keep`), any other gets a
+// new one. The list's names end after it.
+void NoteSlot(VarState& v, uint16_t list, uint16_t at, std::string_view name, bool may_keep) {
+  std::vector<VarSlot>& slots = v.slots[list];
+  if (slots.size() <= at) slots.resize(size_t(at) + 1);
+  VarSlot& slot = slots[at];
+  if (!may_keep || slot.stamp == 0 || slot.name != name) {
+    slot.stamp = VarNewGeneration();
+    slot.name.assign(name);
+  }
+  v.live[list] = static_cast<uint16_t>(at + 1);
+}
+
+// Whether position `at` of a list now holds `name`. The index keeps the
+// names a scope cut took away (so that declaring them again allocates
+// nothing); this tells such a name from a live one.
+bool Holds(const VarState& v, uint16_t list, uint16_t at, std::string_view name) {
+  return at < v.live[list] && v.slots[list][at].name == name;
+}
+
 // The position of a name in name list `list` through the runtime's index.
 uint16_t IndexedFind(uint16_t list, std::string_view name) {
   VarState& v = Core().vars;
@@ -39,18 +60,22 @@ uint16_t IndexedFind(uint16_t list, std::string_view name) {
   if (v.indexed_len[list] != names.size()) {
     auto& index = v.index[list];
     index.clear();
+    v.live[list] = 0;
     uint16_t n = 0;
     size_t start = 0;
     while (!names.empty() && start <= names.size()) {
       size_t end = names.find(',', start);
       if (end == std::string_view::npos) end = names.size();
-      index.emplace(std::string(names.substr(start, end - start)), n++);  // the first of a name wins
+      std::string_view item = names.substr(start, end - start);
+      const bool first = index.emplace(std::string(item), n).second;  // the first of a name wins
+      NoteSlot(v, list, n++, item, first);
       start = end + 1;
     }
+    v.declared = VarNewGeneration();
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
   auto it = v.index[list].find(name);
-  return it == v.index[list].end() ? kVarUndeclared : it->second;
+  return it != v.index[list].end() && Holds(v, list, it->second, name) ? it->second : kVarUndeclared;
 }
 
 uint16_t NameCount(std::string_view list) {
@@ -129,10 +154,15 @@ uint16_t VarBind(StrPair name, uint16_t type, VarBinding& b) {
   VarState& v = Core().vars;
   const uint16_t list = kListOfType(type);
   const uint32_t len = DynStrGet(sl::kVarNames, list).len;
-  if (b.generation != v.generation || b.names_len != len) {
+  auto stamp_of = [&](uint16_t index) -> uint32_t {
+    if (index == kVarUndeclared) return v.declared;
+    return index < v.live[list] ? v.slots[list][index].stamp : 0;
+  };
+  const bool good = b.names_len == len && v.indexed_len[list] == len && b.stamp != 0 && b.stamp == stamp_of(b.index);
+  if (!good) {
     b.index = name.ok() && name.len ? IndexedFind(list, name.view()) : kVarUndeclared;
-    b.generation = v.generation;
     b.names_len = len;
+    b.stamp = v.indexed_len[list] == len ? stamp_of(b.index) : 0;
   }
   return b.index;
 }
@@ -167,9 +197,15 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   uint32_t old_len = DynStrGet(sl::kVarNames, list).len;
   if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
   VarState& v = Core().vars;
-  v.generation = VarNewGeneration();
+  v.declared = VarNewGeneration();
   if (v.indexed_len[list] == old_len) {
-    v.index[list].emplace(std::string(name.view()), index);
+    // The first of a name wins; an entry left by a scope cut is taken over.
+    auto& names_index = v.index[list];
+    auto it = names_index.find(name.view());
+    const bool first = it == names_index.end() || !Holds(v, list, it->second, name.view());
+    if (it == names_index.end()) names_index.emplace(std::string(name.view()), index);
+    else if (first) it->second = index;
+    NoteSlot(v, list, index, name.view(), first);
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
   r.index = index;
@@ -356,27 +392,21 @@ Status VarScopeRestore(const VarScope& scope) {
     }
     if (names.len > scope.name_len[i]) {
       VarState& v = Core().vars;
-      v.generation = VarNewGeneration();
       std::string_view all = names.view();
       std::string_view kept = all.substr(0, scope.name_len[i]);
       const bool indexed = v.indexed_len[i] == all.size();
       if (indexed) {
-        // The names cut off leave the index; a name also declared before
-        // the cut keeps its older position.
+        // The names cut off stay in the index but no longer count as
+        // declared (Holds); a name also declared before the cut keeps its
+        // older position. The positions cut keep their stamps: the same
+        // name declared there again finds its bindings still good.
         const uint16_t count = NameCount(kept);
-        size_t start = kept.size() + (kept.empty() ? 0 : 1);
-        while (start <= all.size()) {
-          size_t end = all.find(',', start);
-          if (end == std::string_view::npos) end = all.size();
-          auto it = v.index[i].find(all.substr(start, end - start));
-          if (it != v.index[i].end() && it->second >= count) v.index[i].erase(it);
-          start = end + 1;
-        }
+        if (v.live[i] > count) v.live[i] = count;
       }
-      std::string cut(kept);
-      Status s = DynStrSet(sl::kVarNames, i, StrOf(cut));
+      const uint32_t cut_len = static_cast<uint32_t>(kept.size());
+      Status s = DynStrSet(sl::kVarNames, i, StrOf(kept));  // it copies the text first
       if (s && !result) result = s;
-      v.indexed_len[i] = indexed && !s ? static_cast<uint32_t>(cut.size()) : 0xFFFFFFFF;
+      v.indexed_len[i] = indexed && !s ? cut_len : 0xFFFFFFFF;
     }
   }
   while (ObjTableInfo(kObjIntVars, 0) > scope.ints) ObjTableDelete(kObjIntVars, ObjTableInfo(kObjIntVars, 0) - 1);

@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/dec_value.h"
 #include "core/str_pair.h"
@@ -64,21 +65,35 @@ struct VarNameHash {
 // set up again does not start from a number an older binding may hold.
 uint32_t VarNewGeneration();
 
+// A position of a name list as the index knows it: the generation number it
+// got when a name was declared there, and that name.
+struct VarSlot {
+  uint32_t stamp = 0;
+  std::string name;
+};
+
 // A look-up index over the four name lists, rebuilt whenever a list's length
 // is not the one it was built for (the lists stay the record of the names).
 // A declaration adds its name; a scope restore takes out the names it cuts.
-// The generation changes whenever a name is declared or cut, so code that
-// remembers where a name was found can tell when to look again.
+// Beside the index, every position of a list keeps a stamp, so that code
+// that remembers where a name was found can tell when to look again: the
+// position is cut, or holds another name now. A scope cut leaves the names
+// below it (and their stamps) alone, and a name declared again at the
+// position it had before the cut keeps its stamp. `declared` changes with
+// every declaration, for code that remembers that a name was not found.
 struct VarState {
   std::unordered_map<std::string, uint16_t, VarNameHash, std::equal_to<>> index[4];
   uint32_t indexed_len[4] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
-  uint32_t generation = VarNewGeneration();
+  std::vector<VarSlot> slots[4];  // may run past the names now declared
+  uint16_t live[4] = {0, 0, 0, 0};  // the names now declared, per list
+  uint32_t declared = VarNewGeneration();
 };
 
-// Where a name was found (or that it was not), valid for one generation of
-// the store and one length of its name list.
+// Where a name was found (or that it was not): good while its name list has
+// the same length and the position keeps its stamp (or, for a name not
+// found, while nothing was declared).
 struct VarBinding {
-  uint32_t generation = 0;
+  uint32_t stamp = 0;
   uint32_t names_len = 0;
   uint16_t index = kVarUndeclared;
 };

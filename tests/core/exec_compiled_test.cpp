@@ -79,5 +79,23 @@ TEST_F(ExecCompiledTest, StatementsSeeVariablesOfEachScope) {
   EXPECT_EQ(Var("R$"), "2030");
 }
 
+TEST_F(ExecCompiledTest, ANameCutAndAnotherDeclaredInItsPlace) {
+  // The callee's V is cut after the first call, and the caller's Q takes its
+  // position; the callee's compiled statements must find V at its new place
+  // at the second call, and Q must keep its own value. A name list with
+  // blanks, and one with an empty item, as LOCALVARS reads them.
+  Put("lib.prx", "DEF_FN f\nLOCALVARS  V , W$ \nR=R+V\nS$=S$+W$\nEND\nDEF_FN bad\nLOCALVARS V,\nEND\n");
+  ASSERT_LT(Eval("R=0;S$='';U=0").status, kStFirstError);
+  Put("t.prx", "CALL f 5,'a'\nQ=7\nCALL f 6,'b'\nU=Q\n");
+  EXPECT_EQ(ExecRunMenuProc(StrOf("t.prx;lib.prx"), nullptr), kOk) << S(ErrIncidentText());
+  EXPECT_EQ(Var("R"), "11");
+  EXPECT_EQ(Var("S$"), "ab");
+  EXPECT_EQ(Var("U"), "7");
+  EXPECT_FALSE(VarLookup(StrOf("V")).declared());
+  Put("u.prx", "CALL bad 1,2\n");
+  EXPECT_EQ(ExecRunMenuProc(StrOf("u.prx;lib.prx"), nullptr), kStIncompatibleTypes);
+  EXPECT_EQ(DynStrCount(sl::kProcArgs), 0);
+}
+
 }  // namespace
 }  // namespace eng::test

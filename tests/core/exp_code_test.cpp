@@ -134,6 +134,42 @@ TEST_F(ExpCodeTest, ValuesAreTheExpectedOnes) {
   EXPECT_EQ(Var("Y#"), "16049.28");
 }
 
+TEST_F(ExpCodeTest, ProductsAndQuotientsAroundTheSixtyFourBitLimits) {
+  // Operands just below and just above the size where a product (or a
+  // value times the scale) still fits in 64 bits: the same rounding half
+  // away from zero on both sides of the limit, and wrap-around as before.
+  const struct {
+    const char* text;
+    const char* value;
+  } cases[] = {
+      {"21474836.47*2", "42949672.94"},
+      {"21474836.48*2", "42949672.96"},
+      {"(-21474836.47)*(-.05)", "1073741.82"},
+      {"(-.05)*.5", "-.03"},
+      {"21474836.47*21474836.47", "461168601413242.06"},
+      {"(-21474836.48)*21474836.47", "-461168601627990.43"},
+      {"1/3", ".33"},
+      {"(-2)/3", "-.67"},
+      {"1407374883553.27/3", "469124961184.42"},
+      {"1407374883553.28/3", "469124961184.43"},
+      {"(-1407374883553.27)/(-7)", "201053554793.32"},
+      {"5/0", ""},
+      {"21474836.47%15.5", "3328599.65"},
+      {"21474836.47\xF7" "15.5", "18146236.82"},
+      {"(-21474836.48)\xF7" "15.5", "-18146236.83"},
+      {"92233720368547758.07+.01", "-92233720368547758.08"},
+      {"(-92233720368547758.07)-.02", "92233720368547758.07"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto code = ExpCompile(StrOf(c.text));
+    ASSERT_NE(code, nullptr);
+    ScratchScope scope;
+    EXPECT_EQ(ExpEvalStr(StrOf(c.text)).str(), c.value);
+    EXPECT_EQ(ExpCodeEvalStr(*code).str(), c.value);
+  }
+}
+
 TEST_F(ExpCodeTest, BindingsFollowDeclarationsAndScopes) {
   auto read = ExpCompile(StrOf("L#"));
   auto write = ExpCompile(StrOf("L#=L#+1"));
