@@ -10,6 +10,7 @@
 #include "core/block_file.h"
 #include "core/module_parms.h"
 #include "core/scratch_arena.h"
+#include "core/str_case.h"
 #include "core/sys_vars.h"
 #include "data/dict_query.h"
 #include "data/doc_journal.h"
@@ -25,11 +26,9 @@ namespace {
 
 constexpr char kJournalMark[] = "INVRUN1";
 
-std::string Trim(std::string_view v) {
-  size_t a = v.find_first_not_of(' ');
-  if (a == std::string_view::npos) return {};
-  size_t b = v.find_last_not_of(' ');
-  return std::string(v.substr(a, b - a + 1));
+std::string Trim(const std::string& v) {
+  ScratchScope scope;
+  return StrTrim(StrOf(v), 3).str();
 }
 
 std::string FieldText(uint16_t file, uint16_t field) {

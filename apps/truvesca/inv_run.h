@@ -34,9 +34,9 @@
 // notes it takes) is written beside the invoice file; the invoice (through
 // the document store), its registry and payment records are written, the
 // notes marked, every file reopened so that its writes reach the disk, and
-// only then is the journal removed. InvRunRecover (at start, after the
-// document store's own recovery) rolls back an invoice whose journal is
-// still there: its invoice, registry and payment records are deleted and
+// only then is the journal removed. A failure while writing an invoice
+// takes it back at once; InvRunRecover (at start, and by InvRun after BEGIN)
+// rolls back an invoice whose journal a killed run left: its invoice, registry and payment records are deleted and
 // the notes it had marked are open again. So every note is either in
 // exactly one invoice or open, and the numbers have no gap: the rolled-back
 // number is the next one taken.

@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,6 +32,7 @@
 #include "data/hooked_write.h"
 #include "data/record_buffer.h"
 #include "data/record_layer.h"
+#include "tests/data/doc_fixture.h"
 
 namespace eng::test::invrun {
 
@@ -212,16 +212,7 @@ inline truvesca::InvRunWindow SampleWindow(SampleTotals* totals) {
   return w;
 }
 
-// The live records of a record file (deleted ones start with ESC), sorted.
-inline std::vector<std::string> LiveRecords(const std::string& path, size_t length) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes(std::istreambuf_iterator<char>(in), {});
-  std::vector<std::string> live;
-  for (size_t at = 0; at + length <= bytes.size(); at += length)
-    if (bytes[at] != 27) live.push_back(bytes.substr(at, length));
-  std::sort(live.begin(), live.end());
-  return live;
-}
+using docs::LiveRecords;
 
 // Every live record of the four files, one a line with trailing blanks cut,
 // each file under its name.
