@@ -70,8 +70,11 @@ void OpenProgress(uint32_t steps, const std::string& name) {
   MaintProgressOpen(steps, StrOf(title));
 }
 
-// The progress window's callback: the record's length in steps.
+// The progress window's callbacks: the record's length in steps (a plain
+// import from a file, whose window counts its bytes), or the record's key
+// value as the window's line of text (every other run).
 Status ProgressTick(uint32_t length, StrPair) { return TransProgressStep(length); }
+Status ProgressText(uint32_t length, StrPair key) { return TransProgressStep(length, key); }
 
 }  // namespace
 
@@ -233,7 +236,7 @@ Status TransRunWithProgress(std::string_view name_in, uint16_t known, uint16_t m
   }
   const uint16_t file = DictFileNumber(0);
   OpenProgress(steps, name);
-  Status result = TransExecute(name, mode, &ProgressTick, read);
+  Status result = TransExecute(name, mode, steps ? &ProgressTick : &ProgressText, read);
   MaintProgressClose();
   if (!(mode & kTransBatch) && result != kStCancelled) {
     if (result == kOk) {

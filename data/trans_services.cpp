@@ -24,8 +24,8 @@ Status TransChoose(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen
   return Installed().choose(title, items, mode, chosen);
 }
 
-Status TransProgressStep(uint32_t amount) {
-  if (Installed().progress_step) return Installed().progress_step(amount);
+Status TransProgressStep(uint32_t amount, StrPair text) {
+  if (Installed().progress_step) return Installed().progress_step(amount, text);
   return MaintProgressTick();
 }
 

@@ -12,9 +12,10 @@
 //     ("*.*") in the current folder, which it leaves as it was: the save
 //     form for an export, the open form for an import; 0 with the chosen
 //     path, 122 when cancelled. Default: 148 (no dialog).
-//   progress_step (amount): advances the progress window by that many steps
-//     (an import from a file counts bytes, twice its size over both passes);
-//     122 when the user cancelled. Default: one tick of the maintenance
+//   progress_step (amount, text): advances the progress window by that many
+//     steps (an import from a file counts bytes, twice its size over both
+//     passes), or, with a text (the record's key value in every other run),
+//     shows the text instead; 122 when the user cancelled. Default: one tick of the maintenance
 //     progress window per call.
 // The progress window, the file dialog and the table chooser are those of
 // data/maint_services.h; questions and message boxes those of the core.
@@ -32,7 +33,7 @@ namespace eng {
 struct TransServices {
   Status (*accept)(StrPair caption, StrPair items, std::string* values, std::string* condition) = nullptr;
   Status (*choose)(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen) = nullptr;
-  Status (*progress_step)(uint32_t amount) = nullptr;
+  Status (*progress_step)(uint32_t amount, StrPair text) = nullptr;
   Status (*choose_external)(bool save, std::string* chosen) = nullptr;
 };
 
@@ -41,7 +42,7 @@ const TransServices& TransGetServices();
 
 Status TransAccept(StrPair caption, StrPair items, std::string* values, std::string* condition);
 Status TransChoose(StrPair title, StrPair items, uint16_t mode, uint16_t* chosen);
-Status TransProgressStep(uint32_t amount);
+Status TransProgressStep(uint32_t amount, StrPair text = {});
 Status TransChooseExternal(bool save, std::string* chosen);
 
 }  // namespace eng

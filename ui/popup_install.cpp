@@ -171,7 +171,11 @@ void UiInstallPopupServices(plat::WinSystem* ws) {
   TransServices trans = TransGetServices();
   trans.accept = &AcceptRunTexts;
   trans.choose = &TransChooseWindow;
-  trans.progress_step = [](uint32_t amount) { return ProgStep(0, amount, StrPair{}); };
+  // A step with a text shows it (the window turns to its text line for good);
+  // without one it advances the bar.
+  trans.progress_step = [](uint32_t amount, StrPair text) {
+    return text.empty() ? ProgStep(0, amount, StrPair{}) : ProgShowText(text);
+  };
   trans.choose_external = &ChooseExternal;
   TransSetServices(trans);
 

@@ -109,6 +109,25 @@ TEST_F(TransVerbTest, EachRecordIsConfirmedAndACancelEndsTheRun) {
   EXPECT_EQ(Count(), 1u);
 }
 
+TEST_F(TransVerbTest, AnExportShowsEachRecordsKeyInItsProgressWindow) {
+  static std::vector<std::string> shown;
+  shown.clear();
+  TransServices ts;
+  ts.progress_step = [](uint32_t, StrPair text) -> Status {
+    shown.push_back(text.str());
+    return kOk;
+  };
+  TransSetServices(ts);
+  AddCustomers();
+  TransParmsClear();
+  TransParmSet(kTpFile, "1");
+  EXPECT_EQ(TransRunWithProgress("c.rel", 0xFFFF, 4, nullptr), kStDetailText);
+  ASSERT_FALSE(shown.empty());
+  for (const std::string& text : shown) EXPECT_FALSE(text.empty());
+  EXPECT_NE(shown.front().find("ANA"), std::string::npos) << shown.front();
+  EXPECT_NE(shown.back().find("CARLA"), std::string::npos) << shown.back();
+}
+
 TEST_F(TransVerbTest, AFileImportCountsItsBytesOverBothPassesUnderItsTitle) {
   static uint32_t opened, advanced;
   static std::string title;
@@ -121,7 +140,8 @@ TEST_F(TransVerbTest, AFileImportCountsItsBytesOverBothPassesUnderItsTitle) {
   };
   MaintSetServices(ms);
   TransServices ts;
-  ts.progress_step = [](uint32_t amount) -> Status {
+  ts.progress_step = [](uint32_t amount, StrPair text) -> Status {
+    EXPECT_TRUE(text.empty()) << "a file import's window counts bytes";
     advanced += amount;
     return kOk;
   };
