@@ -409,13 +409,7 @@ StrPair ExpCodeEvalStr(const ExpCode& code) {
   ScratchScope scope;
   bool is_text;
   Status s = EvalTyped(code, &is_text);
-  if (s == kStNullExpression) return scope.Keep(StrPair{});
-  if (s >= kStFirstWarning) {
-    scope.Release();
-    return StrFail(s);
-  }
-  if (is_text) return scope.Keep(ScratchTop());
-  return scope.Keep(DecAccToText());
+  return exp_detail::TypedResultText(scope, s, is_text);
 }
 
 StrPair ExpCodePushArgs(const ExpCode& code) {

@@ -461,13 +461,7 @@ StrPair ExpEvalStr(StrPair text) {
   ScratchScope scope;
   bool is_text;
   Status s = EvalTextTyped(text, &is_text);
-  if (s == kStNullExpression) return scope.Keep(StrPair{});
-  if (s >= kStFirstWarning) {
-    scope.Release();
-    return StrFail(s);
-  }
-  if (is_text) return scope.Keep(ScratchTop());
-  return scope.Keep(DecAccToText());
+  return exp_detail::TypedResultText(scope, s, is_text);
 }
 
 StrPair ExpEvalIfString(StrPair text) {

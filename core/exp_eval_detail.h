@@ -132,4 +132,16 @@ Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark);
 // to the mark), for callers that read it from there.
 Status FinishResult(Status s, Value& v, StrPair failed, uint16_t mark, bool* is_text, bool hand_number = true);
 
+// The text value of a typed evaluation's status `s`, kept in `scope`: empty
+// for a null expression, the failure for a warning or an error, else the
+// text result or the number accumulator as text.
+inline StrPair TypedResultText(ScratchScope& scope, Status s, bool is_text) {
+  if (s == kStNullExpression) return scope.Keep(StrPair{});
+  if (s >= kStFirstWarning) {
+    scope.Release();
+    return StrFail(s);
+  }
+  return scope.Keep(is_text ? ScratchTop() : DecAccToText());
+}
+
 }  // namespace eng::exp_detail
