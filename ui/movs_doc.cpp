@@ -55,7 +55,9 @@ MovsPrintFn g_printer = nullptr;
 // The header add of the save in progress; null outside a save.
 const DocAddFn* g_header_add = nullptr;
 
-bool Blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
+// A key of blanks, or of a blank record (its first byte the empty-record
+// mark), names no document.
+bool Blank(const std::string& s) { return s.find_first_not_of(std::string_view(" \x1b\0", 3)) == std::string::npos; }
 
 std::string ParmText(uint16_t parameter, int item) {
   ScratchScope scope;
