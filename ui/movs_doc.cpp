@@ -228,7 +228,7 @@ Status MovsLocateHeader(uint16_t file, uint16_t key, StrPair text) {
   const std::string each = ParmText(kParmReadCabs, 1);
   Status s;
   if (!each.empty()) {
-    s = SelBuild(file, key, StrOf(t), StrOf(header_key), 0, 3, StrOf(""));
+    s = SelBuild(file, key, StrOf(t), StrOf(header_key), 0xFFFF, 3, StrOf(""));
     if (s == kOk || s == 1) {
       const uint16_t count = SelCount(file);
       s = count ? SelGoto(file, kBufBoth, 0) : Status{kStEndOfData};

@@ -150,6 +150,14 @@ class MovsWinTest : public UiTest {
     EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
   }
 
+  // Closes the window by its close box and runs its loop until it is gone.
+  void CloseWindow() {
+    d.Run("close\n");
+    WinModalLoop(doc);
+    EXPECT_EQ(stall, "");
+    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
+  }
+
   static std::vector<std::string> OnDisk() { return docs::LiveRecords("fac.FD", kFacLength); }
   static std::vector<std::string> Sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
