@@ -322,7 +322,11 @@ Status MovsWriteHeaders(const ScreenDesc& screen, int count, StrPair text, StrPa
     return ExpEvalCond(cond) == 1;
   };
   bool written = false;
-  for (int j = count ? 1 : 0;; ++j) {
+  // Without a count the header number stays 0; a loop condition that never
+  // turns false is stopped rather than left spinning.
+  uint32_t rounds = 0;
+  for (int j = count ? 1 : 0;; j = count ? j + 1 : 0) {
+    if (++rounds > 0xFFFF) return kStLoopFailure;
     if (count && j > count && !holds(loop)) break;
     if (!count && !(loop.ok() && !loop.empty() ? holds(loop) : !written && j == 0)) break;
     SysVarSet(kVarHNum, static_cast<int16_t>(j));
@@ -359,7 +363,9 @@ Status MovsSaveDocument(const ScreenDesc& screen, LinsBuf* buffer) {
   DocSaveParts parts;
   parts.slot_list = StrOf(slots);
   parts.test = StrOf(test);
-  parts.max_lines = 0xFFFF;
+  // A stored document with more lines than the buffer holds was not loaded
+  // whole: the store refuses to replace it (124) rather than lose lines.
+  parts.max_lines = buffer->max_lines ? buffer->max_lines : kLinsDefaultMax;
   parts.headers = [&](const DocAddFn& add) -> Status {
     g_header_add = &add;
     Status s = kOk;
@@ -406,7 +412,7 @@ Status MovsPrint(uint16_t file) {
 
 Status MovsSave(const ScreenDesc& screen, ScreenWin* window, LinsBuf* buffer) {
   if (!window || !buffer) return kStScreenStruct;
-  const ScreenWin* started = window;
+  const int started = ScreenCounterGet(kCurWin);
   // The line being edited is always part of what is saved.
   Status s = MovsLineCommit(screen, window->list_level);
   window = ScreenWinGet(-1);
@@ -440,10 +446,9 @@ Status MovsSave(const ScreenDesc& screen, ScreenWin* window, LinsBuf* buffer) {
     }
   }
   if (s < kStFirstWarning) {
-    ScreenWin* now = ScreenWinGet(-1);
-    const Status n = MovsNewDocument(ScreenCurrent(), now, MovsLines());
+    const Status n = MovsNewDocument(ScreenCurrent(), ScreenWinGet(-1), MovsLines());
     if (n) s = n;
-    if (s == kOk && now != started) s = 1;
+    if (s == kOk && ScreenCounterGet(kCurWin) != started) s = 1;
   }
   return s;
 }

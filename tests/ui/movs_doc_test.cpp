@@ -150,6 +150,17 @@ TEST_F(MovsStoredTest, AReadOnlyDocumentRefusesAChangedSave) {
   EXPECT_EQ(OnDisk(), before);
 }
 
+TEST_F(MovsStoredTest, ADocumentLongerThanTheBufferIsNeverCutBySaving) {
+  Screen(2, {"MAXLIN%:=2"});
+  ASSERT_EQ(Open(2), kOk);
+  Drive(std::string(kLoadAndEnter) + "type \"LATHE\"\nkey Ctrl+End\nanswer OK\n");
+  EXPECT_EQ(Lines()->max_lines, 2);
+  ASSERT_EQ(Boxes().size(), 1u) << "the refusal is shown";
+  std::vector<std::string> stored = kStored;
+  stored.push_back(kOther);
+  EXPECT_EQ(OnDisk(), Sorted(stored)) << "the third line is still there";
+}
+
 TEST_F(MovsStoredTest, ABlankKeyNeverBecomesADocument) {
   Screen(1);
   ASSERT_EQ(Open(), kOk);

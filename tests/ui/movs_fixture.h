@@ -135,20 +135,7 @@ class MovsWinTest : public UiTest {
     return MovsEvent(kMovsEvInit);
   }
 
-  void Drive(const std::string& script) {
-    constexpr int kEndTimer = 99;
-    constexpr uint32_t kEndMs = 600000;
-    d.ws().SetTimer(root, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
-      ws.KillTimer(h, id);
-      ws.PostQuit(0);
-    });
-    d.Run(script);
-    d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
-    WinModalLoop(doc);
-    d.ws().KillTimer(root, kEndTimer);
-    EXPECT_EQ(stall, "");
-    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
-  }
+  void Drive(const std::string& script) { DriveWindow(root, doc, script); }
 
   // Closes the window by its close box and runs its loop until it is gone.
   void CloseWindow() {

@@ -41,16 +41,23 @@ class MovsParmsTest : public MovsWinTest {
 
 TEST_F(MovsParmsTest, HeaderCountAndWriteCondition) {
   struct Case {
-    const char* numcab;
-    const char* condition;
+    std::vector<std::string> parms;
     int headers;
   };
-  // A condition false for every header still writes the last counted one.
-  const Case cases[] = {{"3", "0", 1}, {"3", "_HNUM<>2", 2}, {"3", "1", 3}, {"0", "1", 1}};
+  const Case cases[] = {
+      // A condition false for every header still writes the last counted one.
+      {{"NUMCAB$:=3", "WRITECABS$:=\"0\""}, 1},
+      {{"NUMCAB$:=3", "WRITECABS$:=\"_HNUM<>2\""}, 2},
+      {{"NUMCAB$:=3", "WRITECABS$:=\"1\""}, 3},
+      {{"NUMCAB$:=0", "WRITECABS$:=\"1\""}, 1},
+      // Text, loop condition and next expression: headers while the loop holds.
+      {{"WRITECAB0$:=\"1,_USER03<2,_USER03=_USER03+1\""}, 2},
+  };
   int n = 1;
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.numcab) + " " + c.condition);
-    Screen(n, {std::string("NUMCAB$:=") + c.numcab, std::string("WRITECABS$:=\"") + c.condition + "\""});
+    SCOPED_TRACE(::testing::PrintToString(c.parms));
+    SysVarSet(kVarUser03, 0);
+    Screen(n, c.parms);
     ASSERT_EQ(Open(n), kOk);
     const std::string num = "00000" + std::to_string(n);
     Drive(NewOneLine(num));
@@ -118,6 +125,15 @@ TEST_F(MovsParmsTest, EscOnAChangedDocumentAsksThenStartsANewOne) {
   EXPECT_EQ(Lines()->used, 0);
   EXPECT_EQ(FieldText(kFldNum), "");
   EXPECT_EQ(OnDisk(), before);
+}
+
+TEST_F(MovsParmsTest, FastFindWithoutAFindWindowSaysSo) {
+  Screen(1);
+  ASSERT_EQ(Open(), kOk);
+  EXPECT_FALSE(d.ws().IsEnabled(d.ws().FindChild(doc, 3007))) << "Buscar without FASTFIND$";
+  Drive("key F6\nanswer OK\n");
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"No definido"}));
+  EXPECT_EQ(State(), kMantSearch);
 }
 
 TEST_F(MovsParmsTest, KeyHandlerGivesTheDocumentCodes) {
