@@ -23,9 +23,28 @@
 
 #include "core/dec_value.h"
 #include "core/str_pair.h"
+#include "core/exp_vm.h"
 #include "core/var_store.h"
 
 namespace eng {
+
+// How an operand is read (ExpCodeToken::kind).
+namespace exp_kind {
+enum : uint8_t {
+  kEmpty = 0,
+  kSubExpr,
+  kFunction,    // a function call (arguments compiled as a child segment)
+  kArrayOrHook, // "name(args)" that is no function
+  kField,
+  kIntVar,
+  kNumVar,
+  kTextVar,
+  kOtherVar,    // read through VarRead: text constants, "@" names
+  kQuoted,
+  kBadQuote,    // a quote that does not close: a syntax error when read
+  kNumber,      // a number literal or a named constant
+};
+}  // namespace exp_kind
 
 // One operand and the operator after it, as ExpNextToken reads them.
 struct ExpCodeToken {
@@ -62,6 +81,7 @@ struct ExpCode {
   std::vector<ExpCodeToken> tokens;
   std::vector<ExpCodeSegment> segments;  // 0 is the whole text
   uint16_t registered = 0;               // application functions known at the compile
+  ExpProgram program;                    // the postfix form, when the text has one
 };
 
 // The compiled form of an expression text; null when the text must be
