@@ -537,10 +537,11 @@ bool ExpVmRun(const ExpCode& code, exp_detail::Value* out, Status* status, uint1
     }
   }
   {
-    Cell& v = st[0];
-    *out = exp_detail::Value{};
+    const Cell& v = st[0];
     out->text = v.text;
+    out->empty = false;
     out->lead_empty = v.lead;
+    out->num_field = false;
     out->num = v.num;
     out->info = v.info;
     *status = kOk;

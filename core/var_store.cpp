@@ -72,6 +72,7 @@ uint16_t IndexedFind(uint16_t list, std::string_view name) {
       start = end + 1;
     }
     v.declared = VarNewGeneration();
+    v.epoch = VarNewGeneration();
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
   auto it = v.index[list].find(name);
@@ -152,6 +153,7 @@ uint32_t VarNewGeneration() {
 
 uint16_t VarBind(StrPair name, uint16_t type, VarBinding& b) {
   VarState& v = Core().vars;
+  if (b.epoch == v.epoch) return b.index;  // no name list changed since it was checked
   const uint16_t list = kListOfType(type);
   const uint32_t len = DynStrGet(sl::kVarNames, list).len;
   auto stamp_of = [&](uint16_t index) -> uint32_t {
@@ -164,6 +166,7 @@ uint16_t VarBind(StrPair name, uint16_t type, VarBinding& b) {
     b.names_len = len;
     b.stamp = v.indexed_len[list] == len ? stamp_of(b.index) : 0;
   }
+  b.epoch = b.stamp != 0 ? v.epoch : 0;
   return b.index;
 }
 
@@ -198,6 +201,7 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
   VarState& v = Core().vars;
   v.declared = VarNewGeneration();
+  v.epoch = VarNewGeneration();
   if (v.indexed_len[list] == old_len) {
     // The first of a name wins; an entry left by a scope cut is taken over.
     auto& names_index = v.index[list];
@@ -392,6 +396,7 @@ Status VarScopeRestore(const VarScope& scope) {
     }
     if (names.len > scope.name_len[i]) {
       VarState& v = Core().vars;
+      v.epoch = VarNewGeneration();
       std::string_view all = names.view();
       std::string_view kept = all.substr(0, scope.name_len[i]);
       const bool indexed = v.indexed_len[i] == all.size();
