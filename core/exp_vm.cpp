@@ -409,8 +409,16 @@ bool ExpVmRun(const ExpCode& code, exp_detail::Value* out, Status* status, uint1
                 s = kStStringTooLong;
                 goto failed;
               }
-              if ((s = ScratchConcat(l.str, r.str))) goto failed;
-              StrPair kept = ScratchKeep(l.mark, ScratchTop());
+              ScratchArena& arena = Core().arena;
+              StrPair kept;
+              const StrPair own = l.mark < arena.current() ? arena.Entry(static_cast<uint16_t>(l.mark + 1)) : StrPair{};
+              if (own.ptr == l.str.ptr && own.len == l.str.len) {
+                // The left text is a value of its own in the arena: it grows.
+                kept = arena.Extend(static_cast<uint16_t>(l.mark + 1), r.str);
+              } else {
+                if ((s = ScratchConcat(l.str, r.str))) goto failed;
+                kept = ScratchKeep(l.mark, ScratchTop());
+              }
               if (!kept.ok()) {
                 s = StrError(kept);
                 goto failed;
