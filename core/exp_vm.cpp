@@ -464,17 +464,28 @@ bool ExpVmRun(const ExpCode& code, exp_detail::Value* out, Status* status, uint1
           s = kStIncompatibleTypes;
           goto failed;
         }
-        char buf[kDecEntryBytes];
-        StrPair value = v.str;
-        if (!v.text) {
-          Encode(v.num, buf);
-          value = StrPair{buf, kDecEntryBytes};
-        }
         const StrPair name{text + var.start, var.len};
         VarRef ref;
         ref.type = var.type;
         ref.index = VarBind(name, var.type, var.binding);
-        s = ref.declared() ? VarAssignAt(ref, value) : VarAssign(name, value);
+        if (ref.declared() && !v.text) {
+          // VarAssignAt's store step for a number, without the 8-byte form.
+          if (var.type == kVarNum) {
+            s = VarSetNum(ref.index, v.num);
+          } else {
+            const int64_t whole = DecDivPow10(v.num, DecPrecis());
+            s = VarSetInt(ref.index, static_cast<int16_t>(static_cast<uint16_t>(whole & 0xFFFF)));
+          }
+          if (s >= kStFirstError) ErrRecord(kModVarNameAssign, s);
+        } else {
+          char buf[kDecEntryBytes];
+          StrPair value = v.str;
+          if (!v.text) {
+            Encode(v.num, buf);
+            value = StrPair{buf, kDecEntryBytes};
+          }
+          s = ref.declared() ? VarAssignAt(ref, value) : VarAssign(name, value);
+        }
         if (s >= kStFirstError) goto failed;
         s = kOk;
         v.lead = false;

@@ -86,6 +86,12 @@ uint16_t NameCount(std::string_view list) {
   return n;
 }
 
+// NameCount of a name list, from the index when it is up to date with it.
+uint16_t CountOf(uint16_t list, std::string_view names) {
+  const VarState& v = Core().vars;
+  return v.indexed_len[list] == names.size() ? v.live[list] : NameCount(names);
+}
+
 DecValue DecodeNumber(StrPair value) {
   if (!value.ok() || value.len != kDecEntryBytes) return 0;
   uint64_t v = 0;
@@ -130,12 +136,15 @@ Status ProviderValueToResult(StrPair text, uint16_t type) {
 }  // namespace
 
 uint16_t VarTypeOfName(StrPair name) {
-  std::string_view n = name.view();
-  if (n.find('@') != n.npos) return kVarNoValue;
-  if (n.find('(') != n.npos) return kVarArray;
-  if (n.find('$') != n.npos) return kVarText;
-  if (n.find('#') != n.npos) return kVarNum;
-  return kVarInt;
+  // One pass over the (short) name: "@" anywhere, then "(", "$", "#".
+  bool paren = false, dollar = false, hash = false;
+  for (char c : name.view()) {
+    if (c == '@') return kVarNoValue;
+    paren |= c == '(';
+    dollar |= c == '$';
+    hash |= c == '#';
+  }
+  return paren ? kVarArray : dollar ? kVarText : hash ? kVarNum : kVarInt;
 }
 
 VarRef VarLookup(StrPair name) {
@@ -175,8 +184,12 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   r.type = type;
   if (!name.ok() || name.len == 0 || name.view().find(',') != std::string_view::npos) return r;
   uint16_t list = kListOfType(type);
-  std::string names(DynStrGet(sl::kVarNames, list).view());
-  uint16_t index = NameCount(names);
+  // The new list is built in a buffer kept from call to call (a declaration
+  // per CALL is common): no allocation once it has grown.
+  static thread_local std::string buffer;
+  std::string& names = buffer;
+  names.assign(DynStrGet(sl::kVarNames, list).view());
+  uint16_t index = CountOf(list, names);
   if (!names.empty()) names += ',';
   names.append(name.view());
   // The value slot first, so that a failure leaves the name undeclared.
@@ -382,7 +395,7 @@ VarScope VarScopeSave() {
   s.ints = ObjTableInfo(kObjIntVars, 0);
   s.nums = ObjTableInfo(kObjNumVars, 0);
   s.arrays = ObjTableInfo(kObjArrays, 0);
-  s.texts = NameCount(DynStrGet(sl::kVarNames, 2).view());
+  s.texts = CountOf(2, DynStrGet(sl::kVarNames, 2).view());
   return s;
 }
 
