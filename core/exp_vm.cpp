@@ -302,6 +302,12 @@ void Encode(DecValue v, char* buf) {
   for (int i = 0; i < kDecEntryBytes; ++i) buf[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
 }
 
+// VarBind, with its first check (nothing changed since) made here.
+inline uint16_t Bound(const ExpVmVar& v, const char* text) {
+  if (v.binding.epoch == Core().vars.epoch) return v.binding.index;
+  return VarBind(StrPair{text + v.start, v.len}, v.type, v.binding);
+}
+
 }  // namespace
 
 void ExpVmBuild(ExpCode& code) {
@@ -367,7 +373,7 @@ bool ExpVmRun(const ExpCode& code, exp_detail::Value* out, Status* status, uint1
       case kVmNum:
       case kVmText: {
         const ExpVmVar& v = p.vars[o.a];
-        const uint16_t index = VarBind(StrPair{text + v.start, v.len}, v.type, v.binding);
+        const uint16_t index = Bound(v, text);
         const bool declared = index != kVarUndeclared;
         Cell& c = push();
         c.mark = exp_detail::MarkNow();
@@ -467,7 +473,7 @@ bool ExpVmRun(const ExpCode& code, exp_detail::Value* out, Status* status, uint1
         const StrPair name{text + var.start, var.len};
         VarRef ref;
         ref.type = var.type;
-        ref.index = VarBind(name, var.type, var.binding);
+        ref.index = Bound(var, text);
         if (ref.declared() && !v.text) {
           // VarAssignAt's store step for a number, without the 8-byte form.
           if (var.type == kVarNum) {

@@ -1,5 +1,6 @@
 #include "core/fn_call.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -92,7 +93,12 @@ std::string NameOf(uint16_t n) {
 // Whether the function's name holds "$" (its result is then a text): the
 // built-in names are the first of the name list, in table order.
 bool NameIsText(uint16_t n) {
-  if (n >= 1 && n <= kFnBuiltinCount) return std::strchr(kFnBuiltinNames[n - 1], '$') != nullptr;
+  static const auto builtin_text = [] {
+    std::array<bool, kFnBuiltinCount + 1> t{};
+    for (uint16_t i = 1; i <= kFnBuiltinCount; ++i) t[i] = std::strchr(kFnBuiltinNames[i - 1], '$') != nullptr;
+    return t;
+  }();
+  if (n >= 1 && n <= kFnBuiltinCount) return builtin_text[n];
   return NameOf(n).find('$') != std::string::npos;
 }
 
