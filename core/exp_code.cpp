@@ -350,7 +350,9 @@ Status EvalTyped(const ExpCode& code, bool* is_text, Value* number = nullptr) {
 
 }  // namespace
 
-std::shared_ptr<const ExpCode> ExpCompile(StrPair text) {
+namespace {
+
+std::shared_ptr<ExpCode> CompileTokens(StrPair text) {
   if (!text.ok()) return nullptr;
   ScratchScope scope;
   StrPair prepared = ExpPrepare(text, false);
@@ -362,7 +364,20 @@ std::shared_ptr<const ExpCode> ExpCompile(StrPair text) {
   Compiler compiler(*code);
   uint16_t root = 0;
   if (!compiler.Segment(0, static_cast<uint16_t>(code->text.size()), 0, &root)) return nullptr;
-  ExpVmBuild(*code);
+  return code;
+}
+
+}  // namespace
+
+std::shared_ptr<const ExpCode> ExpCompile(StrPair text) {
+  std::shared_ptr<ExpCode> code = CompileTokens(text);
+  if (code) ExpVmBuild(*code);
+  return code;
+}
+
+std::shared_ptr<const ExpCode> ExpCompileArgs(StrPair text) {
+  std::shared_ptr<ExpCode> code = CompileTokens(text);
+  if (code) ExpVmBuildArgs(*code);
   return code;
 }
 
@@ -407,6 +422,8 @@ StrPair ExpCodePushArgs(const ExpCode& code) {
     ExpCursor cursor{prepared, 0};
     return FnEvalArgs(cursor, kFnAllArgs);
   }
+  StrPair types;
+  if (ExpVmPushArgs(code, &types)) return types;
   ExpCursor cursor{StrOf(code.text), 0};
   CompiledArgs args(code, 0);
   return args.Push(cursor, kFnAllArgs);

@@ -88,6 +88,9 @@ struct ExpCode {
 // evaluated as text (it does not prepare, or nests too deeply). Nothing is
 // recorded or changed by compiling.
 std::shared_ptr<const ExpCode> ExpCompile(StrPair text);
+// ExpCompile for a text that is only ever read as an argument list
+// (ExpCodePushArgs), such as CALL's arguments.
+std::shared_ptr<const ExpCode> ExpCompileArgs(StrPair text);
 
 // ExpEvalText, ExpEvalCond and ExpEvalStr of the compiled text.
 Status ExpCodeEvalText(const ExpCode& code);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/err_register.h"
+#include "core/dyn_strings.h"
 #include "core/exp_code.h"
 #include "core/exp_eval.h"
 #include "core/exp_eval_detail.h"
@@ -17,6 +18,7 @@
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/status.h"
+#include "core/string_lists.h"
 
 namespace eng {
 
@@ -42,6 +44,7 @@ enum Code : uint8_t {
   kVmBreak,   // a = the end of the list: taken when the item's value carries a warning
   kVmCall,    // a = function, op = argument count, b = operand text, c = argument text, d = nesting
   kVmOmit,    // an empty argument
+  kVmPushArg, // an argument of an argument list: onto list 35
 };
 
 const char kNoText[] = "";
@@ -64,6 +67,26 @@ class Builder {
     bool have = false;
     if (!List(0, 0, true, &have)) return false;
     return have && stack_.size() == 1 && p_.stack <= kMaxStack;
+  }
+
+  // The arguments one by one, each pushed when evaluated.
+  bool BuildArgs() {
+    p_.args = true;
+    SegCur c(code_, 0);
+    uint16_t count = 0;
+    while (c.pos < c.seg.len) {
+      if (count == kFnMaxArgs) return false;  // a seventeenth argument fails
+      bool empty = false;
+      if (!Expr(c, 0, 0, &empty)) return false;
+      if (empty) {
+        Emit(kVmOmit);
+        Push(-1);
+      }
+      Emit(kVmPushArg);
+      stack_.pop_back();
+      ++count;
+    }
+    return count > 0 && stack_.empty() && p_.stack <= kMaxStack;
   }
 
  private:
@@ -316,7 +339,39 @@ void ExpVmBuild(ExpCode& code) {
   if (!b.Build()) code.program = ExpProgram{};
 }
 
+void ExpVmBuildArgs(ExpCode& code) {
+  code.program = ExpProgram{};
+  Builder b(code);
+  if (!b.BuildArgs()) code.program = ExpProgram{};
+}
+
+namespace {
+
+// Both forms of program, run: an expression's value (ExpVmRun) or the
+// arguments pushed (ExpVmPushArgs, into *types).
+bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* fail_pos, std::string* types);
+
+}  // namespace
+
 bool ExpVmRun(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* fail_pos) {
+  if (code.program.args) return false;
+  return Run(code, out, status, fail_pos, nullptr);
+}
+
+bool ExpVmPushArgs(const ExpCode& code, StrPair* types) {
+  if (!code.program.args) return false;
+  std::string held;
+  Status s = kOk;
+  const uint16_t mark = exp_detail::MarkNow();
+  if (!Run(code, nullptr, &s, nullptr, &held)) return false;
+  exp_detail::Release(mark);
+  *types = s ? StrFail(s) : ScratchText(held);
+  return true;
+}
+
+namespace {
+
+bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* fail_pos, std::string* types) {
   const ExpProgram& p = code.program;
   if (!p.ok()) return false;
   if (p.provider_names && HookFilled(kHookFieldProvider)) return false;
@@ -557,9 +612,35 @@ bool ExpVmRun(const ExpCode& code, exp_detail::Value* out, Status* status, uint1
         c.info = r == 1 ? kOk : r;
         break;
       }
+      case kVmPushArg: {
+        // FnPushArgValue of the argument's value; a failed push is not recorded.
+        const Cell& v = st[--sp];
+        char buf[kDecEntryBytes];
+        StrPair value = v.str;
+        uint16_t type = v.text ? kFnArgText : kFnArgNum;
+        if (v.omitted) {
+          value = StrPair{&kFnOmitted, 1};
+        } else if (!v.text) {
+          Encode(v.num, buf);
+          value = StrPair{buf, kDecEntryBytes};
+        }
+        if (Status ps = DynStrPush(sl::kProcArgs, value)) {
+          exp_detail::Release(list_mark);
+          *status = ps;
+          return true;
+        }
+        *types += static_cast<char>(type & 0xFF);
+        *types += static_cast<char>(type >> 8);
+        exp_detail::Release(v.mark);
+        break;
+      }
       default:
         break;
     }
+  }
+  if (p.args) {
+    *status = kOk;
+    return true;
   }
   {
     const Cell& v = st[0];
@@ -590,12 +671,16 @@ failed:
     const ExpVmSpan& span = p.spans[p.contexts[x].span];
     exp_detail::Record(s, StrPair{text + span.start, span.len});
   }
-  size_t item = 0;
-  while (item + 1 < p.item_ops.size() && p.item_ops[item + 1] <= pc) ++item;
-  *fail_pos = p.item_pos[item];
+  if (!p.args) {
+    size_t item = 0;
+    while (item + 1 < p.item_ops.size() && p.item_ops[item + 1] <= pc) ++item;
+    *fail_pos = p.item_pos[item];
+  }
   exp_detail::Release(list_mark);
   *status = s;
   return true;
 }
+
+}  // namespace
 
 }  // namespace eng

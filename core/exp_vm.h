@@ -80,12 +80,23 @@ struct ExpProgram {
   uint16_t depth = 0;            // the evaluator nesting the walk would reach
   uint16_t stack = 0;            // the values held at most
   bool provider_names = false;   // names beginning with "_"
+  bool args = false;             // an argument list (ExpVmBuildArgs)
   bool ok() const { return !ops.empty(); }
 };
 
 // Writes code.program from code's tokens; leaves it empty when the text
 // keeps the token walk.
 void ExpVmBuild(ExpCode& code);
+
+// Writes code.program for the text read as an argument list: each argument
+// evaluated and pushed on list 35 before the next is evaluated, as
+// FnEvalArgs does.
+void ExpVmBuildArgs(ExpCode& code);
+// Runs an argument-list program: false when it cannot run now (nothing was
+// done); otherwise *types is what FnEvalArgs answers (the types as a new
+// scratch entry, or the failure: an evaluation's error recorded as the
+// token walk records it).
+bool ExpVmPushArgs(const ExpCode& code, StrPair* types);
 
 // Runs the program: false when it cannot run now (nothing was done).
 // Otherwise *status is what the token walk's list gives (an error recorded

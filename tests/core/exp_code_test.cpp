@@ -11,6 +11,7 @@
 #include "core/err_register.h"
 #include "core/exp_code.h"
 #include "core/exp_eval.h"
+#include "core/exp_scan.h"
 #include "core/fn_builtins.h"
 #include "core/fn_call.h"
 #include "core/hooks.h"
@@ -150,7 +151,9 @@ TEST_F(ExpCodeTest, UsualStatementsGetThePostfixForm) {
   for (const char* c : {"_#(3)", "CHK$(1;'a';'b')", "ARR(1)+1", ".lf$", "X@", "'open", "5=X", "1+", ";;"}) {
     SCOPED_TRACE(c);
     auto code = ExpCompile(StrOf(c));
-    if (code) EXPECT_FALSE(code->program.ok());
+    if (code) {
+      EXPECT_FALSE(code->program.ok());
+    }
   }
 }
 
@@ -203,6 +206,41 @@ TEST_F(ExpCodeTest, NestingInsideAnotherEvaluationCounts) {
     }
     EXPECT_EQ(results[1], results[0]);
   }
+}
+
+TEST_F(ExpCodeTest, ArgumentListsPushWhatTheTextPushes) {
+  // Each list read by FnEvalArgs over its text and by the compiled argument
+  // form: the same types, values on list 35, statuses and incident texts.
+  auto run = [](const std::string& text, bool compiled) {
+    Fresh();
+    ErrIncident(kOk, StrPair{}, false);
+    ScratchScope scope;
+    StrPair types;
+    if (compiled) {
+      auto code = ExpCompileArgs(StrOf(text));
+      if (!code) return std::string("no code");
+      types = ExpCodePushArgs(*code);
+    } else {
+      StrPair prepared = ExpPrepare(StrOf(text));
+      if (!prepared.ok()) return std::string("no text");
+      ExpCursor cursor{prepared, 0};
+      types = FnEvalArgs(cursor, kFnAllArgs);
+    }
+    std::string out = types.ok() ? "types " + std::to_string(types.len) : "failed " + std::to_string(StrError(types));
+    for (uint16_t i = 0; i < DynStrCount(sl::kProcArgs); ++i) out += " [" + DynStrGet(sl::kProcArgs, i).str() + "]";
+    out += " incident [" + ErrIncidentText().str() + "] X=" + Var("X");
+    DynStrPopTo(sl::kProcArgs, 0);
+    return out;
+  };
+  for (const char* c : {"1;'a';;X=2", "1+'a';X=3", "X=4;(2;'b'*2);X=5", "FN$MIDS(T$;2);T$+U$", "(1;;2);-D", ";",
+                        "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16", "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;X=17",
+                        "FN$TRIM(1+'x')", "T$;X=T$"}) {
+    SCOPED_TRACE(c);
+    EXPECT_EQ(run(c, true), run(c, false));
+  }
+  auto code = ExpCompileArgs(StrOf("1;'a';;X=2"));
+  ASSERT_NE(code, nullptr);
+  EXPECT_TRUE(code->program.ok());
 }
 
 TEST_F(ExpCodeTest, ConditionsAsCompiled) {
