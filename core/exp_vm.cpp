@@ -313,13 +313,6 @@ union Slot {
   Cell cell;
 };
 
-DecValue Decode(StrPair v) {
-  if (v.len != kDecEntryBytes) return 0;
-  uint64_t u = 0;
-  for (int i = kDecEntryBytes - 1; i >= 0; --i) u = (u << 8) | v.at(static_cast<size_t>(i));
-  return static_cast<DecValue>(u);
-}
-
 void Encode(DecValue v, char* buf) {
   const uint64_t u = static_cast<uint64_t>(v);
   for (int i = 0; i < kDecEntryBytes; ++i) buf[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
@@ -608,7 +601,7 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
         c.mark = keep;
         c.text = is_text || r == 1;
         if (c.text) c.str = result.ok() ? result : StrPair{kNoText, 0};
-        else c.num = Decode(result);
+        else c.num = exp_detail::Decode(result);
         c.info = r == 1 ? kOk : r;
         break;
       }

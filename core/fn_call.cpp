@@ -102,6 +102,36 @@ bool NameIsText(uint16_t n) {
   return NameOf(n).find('$') != std::string::npos;
 }
 
+// Runs function a.number's handler with the argument types `types` (kept
+// as an entry directly above the mark). A handler that leaves no result
+// gives a number 0 or an empty text.
+Status RunHandler(FnArgs& a, uint16_t mark, std::string_view types) {
+  const uint16_t n = a.number;
+  ScratchMark(mark);
+  StrPair kept = ScratchText(types);
+  a.types = kept.ok() ? kept : StrPair{};
+  const uint16_t inner = ScratchMark(-1);
+  Status status;
+  if (n >= kFnFirstApp) {
+    status = FnCallRegistered(n, a);
+  } else if (n >= 1 && n <= kFnBuiltinCount && F().builtins[n]) {
+    status = F().builtins[n](a);
+  } else {
+    status = ErrIncident(kStNotAvailable, StrOf(NameOf(n) + "()"), true);
+  }
+  if (ScratchMark(-1) == inner) {
+    if (a.result_text) ScratchText("");
+    else DecStoreValue(0);
+  }
+  return status;
+}
+
+// A call's result kept directly above the caller's mark (nothing after an error).
+void KeepResult(Status status, uint16_t mark) {
+  if (status < kStFirstError) ScratchKeep(mark, ScratchTop());
+  else ScratchMark(mark);
+}
+
 DecValue Decode(StrPair v) {
   if (v.len != kDecEntryBytes) return 0;
   uint64_t u = 0;
@@ -219,30 +249,9 @@ Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, Fn
     status = StrError(types);
   } else {
     // The types are copied: the handler is free to release the arena above the mark.
-    std::string held(types.view());
-    ScratchMark(mark);
-    StrPair kept = ScratchText(held);
-    a.types = kept.ok() ? kept : StrPair{};
-    uint16_t inner = ScratchMark(-1);
-    if (n >= kFnFirstApp) {
-      status = FnCallRegistered(n, a);
-    } else if (n >= 1 && n <= kFnBuiltinCount && F().builtins[n]) {
-      status = F().builtins[n](a);
-    } else {
-      status = ErrIncident(kStNotAvailable, StrOf(NameOf(n) + "()"), true);
-    }
-    // No result left: a number 0 or an empty text.
-    if (ScratchMark(-1) == inner) {
-      if (a.result_text) ScratchText("");
-      else DecStoreValue(0);
-    }
+    status = RunHandler(a, mark, std::string(types.view()));
   }
-  if (status < kStFirstError) {
-    StrPair result = ScratchTop();
-    ScratchKeep(mark, result);
-  } else {
-    ScratchMark(mark);
-  }
+  KeepResult(status, mark);
   Status pop = DynStrPopTo(sl::kProcArgs, depth);
   if (sql_child) {
     SysVarSet(kVarCurRow, saved_row);
@@ -311,17 +320,8 @@ Status FnCallValues(StrPair args, uint16_t n, const StrPair* values, const uint1
     held[2 * i] = static_cast<char>(types[i] & 0xFF);
     held[2 * i + 1] = static_cast<char>(types[i] >> 8);
   }
-  StrPair kept = ScratchText(std::string_view(held, 2u * count));
-  a.types = kept.ok() ? kept : StrPair{};
-  const uint16_t inner = ScratchMark(-1);
-  Status status = F().builtins[n](a);
-  // No result left: a number 0 or an empty text.
-  if (ScratchMark(-1) == inner) {
-    if (a.result_text) ScratchText("");
-    else DecStoreValue(0);
-  }
-  if (status < kStFirstError) ScratchKeep(mark, ScratchTop());
-  else ScratchMark(mark);
+  Status status = RunHandler(a, mark, std::string_view(held, 2u * count));
+  KeepResult(status, mark);
   if (result_text) *result_text = a.result_text;
   return status;
 }
