@@ -6,6 +6,10 @@
 // variables are found once per generation of the variable store
 // (core/var_store.h), so a declaration or a scope change is still seen.
 //
+// Most texts also get a postfix form (core/exp_vm.h) that a small stack
+// machine runs; the tokens are walked for the rest, and whenever the machine
+// cannot run the text at that moment.
+//
 // A compiled expression gives exactly what ExpEvalText gives for its text:
 // the same values, statuses, recorded errors and incident texts, in the same
 // order of side effects. Whatever the compiler does not take on goes on
