@@ -38,7 +38,7 @@ void StartRuntime() {
   DynStrInit();
   ObjTableInit();
   VarInitSystem();
-  if (!FnBuiltinInstalled(kFnTrim)) FnInstallBuiltin(kFnTrim, TrimBoth);
+  if (!FnBuiltinInstalled(kFnTrim)) FnInstallDirectBuiltin(kFnTrim, TrimBoth);
   ExpExecute(StrOf("A#=1234.56;B#=78.9;C#=3;D=12;T$='Invoice ';U$='  00042  '"));
   // Some more variables, so that look-ups search lists of a usual length.
   for (int i = 0; i < 40; ++i) {

@@ -66,6 +66,17 @@ char* DynStrData(uint16_t list, uint16_t element) {
 
 Status DynStrSet(uint16_t list, uint16_t element, StrPair text) {
   if (!text.ok()) return Refuse(StrError(text));
+  if (list < kDynLists && element < S().lists[list].size()) {
+    // An element that exists takes the text in place (its room is reused):
+    // no other element moves, so a view of this store stays good until the
+    // copy, and assign copes with a view of the element itself.
+    DynStrings& d = S();
+    std::string& e = d.lists[list][element];
+    if (d.text_in_use + text.len - e.size() >= kDynTextRoom) return Refuse(kStStrOutBound);
+    d.text_in_use = d.text_in_use + text.len - uint32_t(e.size());
+    e.assign(text.ptr, text.len);
+    return kOk;
+  }
   // The value is copied first: it may be a view of this very store.
   std::string value(text.view());
   // The lists before this one hold no more elements than all of them do, so

@@ -433,7 +433,7 @@ std::shared_ptr<const ExecCallTarget> ExecCallPrepare(StrPair text) {
     c->file.assign(file);
     if (items.size() > 2) c->restore.assign(items[2]);
   }
-  if (!arglist.empty()) c->args = ExpCompile(StrOf(arglist));
+  if (!arglist.empty()) c->args = ExpCompileArgs(StrOf(arglist));
   return c;
 }
 

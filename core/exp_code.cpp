@@ -23,21 +23,7 @@ namespace {
 
 using exp_detail::Value;
 
-// How an operand is read.
-enum Kind : uint8_t {
-  kEmpty = 0,
-  kSubExpr,
-  kFunction,    // a function call (arguments compiled as a child segment)
-  kArrayOrHook, // "name(args)" that is no function
-  kField,
-  kIntVar,
-  kNumVar,
-  kTextVar,
-  kOtherVar,    // read through VarRead: text constants, "@" names
-  kQuoted,
-  kBadQuote,    // a quote that does not close: a syntax error when read
-  kNumber,      // a number literal or a named constant
-};
+using namespace exp_kind;
 
 // Parentheses nested deeper than this leave the text to the text evaluator.
 constexpr int kCompileDepth = 64;
@@ -354,7 +340,8 @@ Status EvalTyped(const ExpCode& code, bool* is_text, Value* number = nullptr) {
   *is_text = false;
   Value v;
   uint16_t fail_pos = 0;
-  Status s = EvalList(code, 0, v, &fail_pos);
+  Status s = kOk;
+  if (!ExpVmRun(code, &v, &s, &fail_pos)) s = EvalList(code, 0, v, &fail_pos);
   StrPair failed{code.text.data() + fail_pos, static_cast<uint16_t>(code.text.size() - fail_pos)};
   s = exp_detail::FinishResult(s, v, failed, mark, is_text, number == nullptr);
   if (number) *number = v;
@@ -363,7 +350,9 @@ Status EvalTyped(const ExpCode& code, bool* is_text, Value* number = nullptr) {
 
 }  // namespace
 
-std::shared_ptr<const ExpCode> ExpCompile(StrPair text) {
+namespace {
+
+std::shared_ptr<ExpCode> CompileTokens(StrPair text) {
   if (!text.ok()) return nullptr;
   ScratchScope scope;
   StrPair prepared = ExpPrepare(text, false);
@@ -375,6 +364,20 @@ std::shared_ptr<const ExpCode> ExpCompile(StrPair text) {
   Compiler compiler(*code);
   uint16_t root = 0;
   if (!compiler.Segment(0, static_cast<uint16_t>(code->text.size()), 0, &root)) return nullptr;
+  return code;
+}
+
+}  // namespace
+
+std::shared_ptr<const ExpCode> ExpCompile(StrPair text) {
+  std::shared_ptr<ExpCode> code = CompileTokens(text);
+  if (code) ExpVmBuild(*code);
+  return code;
+}
+
+std::shared_ptr<const ExpCode> ExpCompileArgs(StrPair text) {
+  std::shared_ptr<ExpCode> code = CompileTokens(text);
+  if (code) ExpVmBuildArgs(*code);
   return code;
 }
 
@@ -419,6 +422,8 @@ StrPair ExpCodePushArgs(const ExpCode& code) {
     ExpCursor cursor{prepared, 0};
     return FnEvalArgs(cursor, kFnAllArgs);
   }
+  StrPair types;
+  if (ExpVmPushArgs(code, &types)) return types;
   ExpCursor cursor{StrOf(code.text), 0};
   CompiledArgs args(code, 0);
   return args.Push(cursor, kFnAllArgs);

@@ -6,6 +6,10 @@
 // variables are found once per generation of the variable store
 // (core/var_store.h), so a declaration or a scope change is still seen.
 //
+// Most texts also get a postfix form (core/exp_vm.h) that a small stack
+// machine runs; the tokens are walked for the rest, and whenever the machine
+// cannot run the text at that moment.
+//
 // A compiled expression gives exactly what ExpEvalText gives for its text:
 // the same values, statuses, recorded errors and incident texts, in the same
 // order of side effects. Whatever the compiler does not take on goes on
@@ -23,9 +27,28 @@
 
 #include "core/dec_value.h"
 #include "core/str_pair.h"
+#include "core/exp_vm.h"
 #include "core/var_store.h"
 
 namespace eng {
+
+// How an operand is read (ExpCodeToken::kind).
+namespace exp_kind {
+enum : uint8_t {
+  kEmpty = 0,
+  kSubExpr,
+  kFunction,    // a function call (arguments compiled as a child segment)
+  kArrayOrHook, // "name(args)" that is no function
+  kField,
+  kIntVar,
+  kNumVar,
+  kTextVar,
+  kOtherVar,    // read through VarRead: text constants, "@" names
+  kQuoted,
+  kBadQuote,    // a quote that does not close: a syntax error when read
+  kNumber,      // a number literal or a named constant
+};
+}  // namespace exp_kind
 
 // One operand and the operator after it, as ExpNextToken reads them.
 struct ExpCodeToken {
@@ -62,12 +85,16 @@ struct ExpCode {
   std::vector<ExpCodeToken> tokens;
   std::vector<ExpCodeSegment> segments;  // 0 is the whole text
   uint16_t registered = 0;               // application functions known at the compile
+  ExpProgram program;                    // the postfix form, when the text has one
 };
 
 // The compiled form of an expression text; null when the text must be
 // evaluated as text (it does not prepare, or nests too deeply). Nothing is
 // recorded or changed by compiling.
 std::shared_ptr<const ExpCode> ExpCompile(StrPair text);
+// ExpCompile for a text that is only ever read as an argument list
+// (ExpCodePushArgs), such as CALL's arguments.
+std::shared_ptr<const ExpCode> ExpCompileArgs(StrPair text);
 
 // ExpEvalText, ExpEvalCond and ExpEvalStr of the compiled text.
 Status ExpCodeEvalText(const ExpCode& code);

@@ -123,6 +123,12 @@ StrPair ValuePair(const Value& v, char* buf);
 // Assigns a value to the operand that stands left of "=": an array element,
 // a field or a variable (its kind flags and function number as scanned).
 Status AssignTo(StrPair name, StrPair args, uint16_t flags, uint16_t fn, const Value& v);
+// The DecValue of an 8-byte number entry (0 for another length).
+DecValue Decode(StrPair v);
+// "==" on texts: equal bytes, or a "*" pattern on the right (see exp_eval.cpp).
+bool TextEquals(std::string_view a, std::string_view b);
+// A binary operator on two numbers at the current _PRECIS.
+DecValue ApplyNumber(uint16_t op, DecValue a, DecValue b);
 // Applies a binary operator; the left value becomes the result.
 Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark);
 // The end of a whole evaluation: a status of 122 and above is recorded (an

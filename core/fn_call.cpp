@@ -1,5 +1,6 @@
 #include "core/fn_call.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -92,8 +93,43 @@ std::string NameOf(uint16_t n) {
 // Whether the function's name holds "$" (its result is then a text): the
 // built-in names are the first of the name list, in table order.
 bool NameIsText(uint16_t n) {
-  if (n >= 1 && n <= kFnBuiltinCount) return std::strchr(kFnBuiltinNames[n - 1], '$') != nullptr;
+  static const auto builtin_text = [] {
+    std::array<bool, kFnBuiltinCount + 1> t{};
+    for (uint16_t i = 1; i <= kFnBuiltinCount; ++i) t[i] = std::strchr(kFnBuiltinNames[i - 1], '$') != nullptr;
+    return t;
+  }();
+  if (n >= 1 && n <= kFnBuiltinCount) return builtin_text[n];
   return NameOf(n).find('$') != std::string::npos;
+}
+
+// Runs function a.number's handler with the argument types `types` (kept
+// as an entry directly above the mark). A handler that leaves no result
+// gives a number 0 or an empty text.
+Status RunHandler(FnArgs& a, uint16_t mark, std::string_view types) {
+  const uint16_t n = a.number;
+  ScratchMark(mark);
+  StrPair kept = ScratchText(types);
+  a.types = kept.ok() ? kept : StrPair{};
+  const uint16_t inner = ScratchMark(-1);
+  Status status;
+  if (n >= kFnFirstApp) {
+    status = FnCallRegistered(n, a);
+  } else if (n >= 1 && n <= kFnBuiltinCount && F().builtins[n]) {
+    status = F().builtins[n](a);
+  } else {
+    status = ErrIncident(kStNotAvailable, StrOf(NameOf(n) + "()"), true);
+  }
+  if (ScratchMark(-1) == inner) {
+    if (a.result_text) ScratchText("");
+    else DecStoreValue(0);
+  }
+  return status;
+}
+
+// A call's result kept directly above the caller's mark (nothing after an error).
+void KeepResult(Status status, uint16_t mark) {
+  if (status < kStFirstError) ScratchKeep(mark, ScratchTop());
+  else ScratchMark(mark);
 }
 
 DecValue Decode(StrPair v) {
@@ -126,8 +162,17 @@ uint16_t ExpBuiltinIndex(StrPair name) {
 Status FnInstallBuiltin(uint16_t number, FnHandler handler) {
   if (number < 1 || number > kFnBuiltinCount) return kStDataOutBound;
   F().builtins[number] = handler;
+  F().direct[number] = false;
   return kOk;
 }
+
+Status FnInstallDirectBuiltin(uint16_t number, FnHandler handler) {
+  if (Status s = FnInstallBuiltin(number, handler)) return s;
+  F().direct[number] = handler != nullptr;
+  return kOk;
+}
+
+bool FnBuiltinDirect(uint16_t number) { return FnBuiltinInstalled(number) && F().direct[number]; }
 
 bool FnBuiltinInstalled(uint16_t number) {
   return number >= 1 && number <= kFnBuiltinCount && F().builtins[number] != nullptr;
@@ -204,30 +249,9 @@ Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, Fn
     status = StrError(types);
   } else {
     // The types are copied: the handler is free to release the arena above the mark.
-    std::string held(types.view());
-    ScratchMark(mark);
-    StrPair kept = ScratchText(held);
-    a.types = kept.ok() ? kept : StrPair{};
-    uint16_t inner = ScratchMark(-1);
-    if (n >= kFnFirstApp) {
-      status = FnCallRegistered(n, a);
-    } else if (n >= 1 && n <= kFnBuiltinCount && F().builtins[n]) {
-      status = F().builtins[n](a);
-    } else {
-      status = ErrIncident(kStNotAvailable, StrOf(NameOf(n) + "()"), true);
-    }
-    // No result left: a number 0 or an empty text.
-    if (ScratchMark(-1) == inner) {
-      if (a.result_text) ScratchText("");
-      else DecStoreValue(0);
-    }
+    status = RunHandler(a, mark, std::string(types.view()));
   }
-  if (status < kStFirstError) {
-    StrPair result = ScratchTop();
-    ScratchKeep(mark, result);
-  } else {
-    ScratchMark(mark);
-  }
+  KeepResult(status, mark);
   Status pop = DynStrPopTo(sl::kProcArgs, depth);
   if (sql_child) {
     SysVarSet(kVarCurRow, saved_row);
@@ -236,6 +260,70 @@ Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, Fn
   }
   if (result_text) *result_text = a.result_text;
   return status ? status : pop;
+}
+
+namespace {
+
+// Pushes arguments evaluated beforehand, as FnEvalArgs would have.
+class ValueSource final : public FnArgSource {
+ public:
+  ValueSource(const StrPair* values, const uint16_t* types, uint16_t count)
+      : values_(values), types_(types), count_(count) {}
+  StrPair Push(ExpCursor& cursor, uint16_t) override {
+    std::string types;
+    for (uint16_t i = 0; i < count_; ++i) {
+      if (Status p = DynStrPush(sl::kProcArgs, values_[i])) return StrFail(p);
+      types += static_cast<char>(types_[i] & 0xFF);
+      types += static_cast<char>(types_[i] >> 8);
+    }
+    cursor.pos = cursor.text.len;
+    return ScratchText(types);
+  }
+
+ private:
+  const StrPair* values_;
+  const uint16_t* types_;
+  uint16_t count_;
+};
+
+// Whether pushing the values on list 35 could not fail for want of room: a
+// store that near its limits takes the list path, which fails as it did.
+bool StoreHolds(const StrPair* values, uint16_t count) {
+  const DynStrings& d = Core().strings;
+  uint32_t bytes = 0;
+  for (uint16_t i = 0; i < count; ++i) bytes += values[i].len;
+  return d.elements_in_use + DynStrCount(sl::kProcArgs) + 2u * count + 1 < kDynElementRoom &&
+         d.text_in_use + bytes + 1 < kDynTextRoom;
+}
+
+}  // namespace
+
+Status FnCallValues(StrPair args, uint16_t n, const StrPair* values, const uint16_t* types, uint16_t count,
+                    bool* result_text) {
+  if (n < 1 || n > kFnBuiltinCount || n == kFnSqlChild || EvalMode(n) != kFnAllArgs || !FnBuiltinDirect(n) ||
+      !StoreHolds(values, count)) {
+    ValueSource source(values, types, count);
+    return FnCall(args, nullptr, n, result_text, &source);
+  }
+  // FnCall's steps with the arguments read in place.
+  const uint16_t mark = ScratchMark(-1);
+  ExpCursor cursor{args, args.len};
+  FnArgs a;
+  a.number = n;
+  a.base = DynStrCount(sl::kProcArgs);
+  a.cursor = &cursor;
+  a.result_text = NameIsText(n);
+  a.direct = values;
+  a.direct_left = count;
+  char held[2 * kFnMaxArgs];
+  for (uint16_t i = 0; i < count; ++i) {
+    held[2 * i] = static_cast<char>(types[i] & 0xFF);
+    held[2 * i + 1] = static_cast<char>(types[i] >> 8);
+  }
+  Status status = RunHandler(a, mark, std::string_view(held, 2u * count));
+  KeepResult(status, mark);
+  if (result_text) *result_text = a.result_text;
+  return status;
 }
 
 Status FnArgCount(const FnArgs& args, uint16_t min, uint16_t max) {
@@ -257,10 +345,20 @@ FnArg FnArgValue(FnArgs& args, uint16_t i, StrPair def, uint16_t def_type) {
   out.value = def;
   out.type = def_type;
   if (i == 0 || i > args.Count()) return out;
-  uint16_t element = static_cast<uint16_t>(args.base + i - 1);
-  if (DynStrCount(sl::kProcArgs) <= element) return out;  // already taken
-  DynStrPopTo(sl::kProcArgs, static_cast<uint16_t>(element + 1));
-  StrPair v = FnPopValue();
+  StrPair v;
+  if (args.direct) {
+    // The same steps as the list: arguments above i are passed over, i is
+    // taken (a copy in the scratch arena, ESC read as the empty text).
+    if (args.direct_left < i) return out;  // already taken
+    args.direct_left = static_cast<uint16_t>(i - 1);
+    StrPair raw = args.direct[i - 1];
+    v = raw.len == 1 && raw.ptr[0] == kFnOmitted ? ScratchText("") : ScratchPair(raw);
+  } else {
+    uint16_t element = static_cast<uint16_t>(args.base + i - 1);
+    if (DynStrCount(sl::kProcArgs) <= element) return out;  // already taken
+    DynStrPopTo(sl::kProcArgs, static_cast<uint16_t>(element + 1));
+    v = FnPopValue();
+  }
   if (!v.ok()) {
     out.status = StrError(v);
     return out;

@@ -50,6 +50,11 @@ struct FnArgs {
   bool result_text = false;   // the kind of the result; preset from the name ("$")
   uint16_t number = 0;
   uint16_t base = 0;          // depth of list 35 below the first argument
+  // Arguments handed over directly instead of on list 35 (FnCallValues):
+  // their values as they would be pushed, and how many are still unread
+  // (reading argument i leaves i - 1, as popping down to it does).
+  const StrPair* direct = nullptr;
+  uint16_t direct_left = 0;
 
   uint16_t Count() const { return static_cast<uint16_t>(types.len / 2); }
   uint16_t Type(uint16_t i) const;  // argument i from 1
@@ -59,6 +64,7 @@ using FnHandler = Status (*)(FnArgs& args);
 
 struct FnState {
   FnHandler builtins[kFnBuiltinCount + 1] = {};
+  bool direct[kFnBuiltinCount + 1] = {};  // the handler reads its arguments only (FnInstallDirectBuiltin)
   FnHandler app[kFnAppSlots] = {};
   uint16_t registered = 0;
 };
@@ -66,6 +72,13 @@ struct FnState {
 // The registration point of the built-in functions (1-33).
 Status FnInstallBuiltin(uint16_t number, FnHandler handler);
 bool FnBuiltinInstalled(uint16_t number);
+// FnInstallBuiltin for a handler that touches nothing but its arguments,
+// read through FnArgValue and the readers built on it (no list 35, no
+// cursor, no evaluation): such a handler may be given its arguments
+// directly (FnCallValues). FnInstallBuiltin takes that mark away again.
+Status FnInstallDirectBuiltin(uint16_t number, FnHandler handler);
+// Whether built-in n now has a handler installed with FnInstallDirectBuiltin.
+bool FnBuiltinDirect(uint16_t number);
 // Registers an application function under the next number 34 + k; 168 when
 // the 16 slots are used (the name list is then unchanged).
 Status FnRegister(StrPair name, FnHandler handler);
@@ -88,6 +101,14 @@ class FnArgSource {
 // tells its kind. With a source, a function that evaluates all its
 // arguments takes them from the source; the others still read the text.
 Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, FnArgSource* source = nullptr);
+
+// FnCall of a function that evaluates all its arguments, with the arguments
+// already evaluated: values[i] as FnPushArgValue would push it (ESC for an
+// omitted one), types[i] its type. A direct built-in reads them in place;
+// any other function, or a store that could not have held them, takes them
+// through list 35 as FnCall does. The same result, statuses and records.
+Status FnCallValues(StrPair args, uint16_t n, const StrPair* values, const uint16_t* types, uint16_t count,
+                    bool* result_text);
 
 // Evaluates how_many arguments (kFnAllArgs: all, at most 16) from the cursor
 // and pushes them on list 35; the types as a text of 16-bit entries, or a

@@ -126,13 +126,14 @@ Status Mask(FnArgs& a) {
 }  // namespace
 
 void InstallText() {
-  FnInstallBuiltin(kFnSlen, SLen);
-  FnInstallBuiltin(kFnChrs, Chrs);
-  FnInstallBuiltin(kFnMids, Mids);
-  FnInstallBuiltin(kFnTrim, Trim);
-  FnInstallBuiltin(kFnEnvelop, Envelop);
-  FnInstallBuiltin(kFnChng, Chng);
-  FnInstallBuiltin(kFnMask, Mask);
+  // These read nothing but their arguments: they may take them in place.
+  FnInstallDirectBuiltin(kFnSlen, SLen);
+  FnInstallDirectBuiltin(kFnChrs, Chrs);
+  FnInstallDirectBuiltin(kFnMids, Mids);
+  FnInstallDirectBuiltin(kFnTrim, Trim);
+  FnInstallDirectBuiltin(kFnEnvelop, Envelop);
+  FnInstallDirectBuiltin(kFnChng, Chng);
+  FnInstallDirectBuiltin(kFnMask, Mask);
 }
 
 }  // namespace eng::fn

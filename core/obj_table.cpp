@@ -11,11 +11,14 @@ namespace {
 ObjTables& R() { return Core().objects; }
 
 void Resize(ObjTableData& t, uint16_t n) {
-  // Exact growth: a new buffer of n elements, the kept ones copied, the rest zero.
-  std::vector<uint64_t> words((size_t(n) * t.elem_size + 7) / 8, 0);
-  size_t keep = size_t(n < t.count ? n : t.count) * t.elem_size;
-  if (keep) std::memcpy(words.data(), t.words.data(), keep);
-  t.words = std::move(words);
+  // n elements: the kept ones stay, new ones are zero. The buffer keeps its
+  // room when the table shrinks, so that a table that grows and shrinks by
+  // one (a variable declared and cut at every call) allocates nothing.
+  const size_t words = (size_t(n) * t.elem_size + 7) / 8;
+  if (words > t.words.size()) t.words.resize(words, 0);
+  if (n > t.count) {
+    std::memset(t.at(t.count), 0, size_t(n - t.count) * t.elem_size);
+  }
   t.count = n;
 }
 

@@ -77,7 +77,28 @@ Status ScratchArena::Concat(StrPair a, StrPair b) {
   return kOk;
 }
 
+StrPair ScratchArena::Extend(uint16_t entry, StrPair more) {
+  if (!more.ok()) return more;
+  if (entry == 0 || entry > current_) return StrFail(kStInternal);
+  ReleaseTo(entry);
+  StrPair& e = index_[entry];
+  const size_t n = size_t(e.len) + more.len;
+  if (n > kMaxText) return StrFail(kStStringTooLong);
+  const uint32_t new_top = uint32_t(e.ptr - data_.get()) + MemRoundUp4(static_cast<uint32_t>(n));
+  if (new_top >= size_) return StrFail(kStOutOfMemory);
+  if (more.len) std::memmove(const_cast<char*>(e.ptr) + e.len, more.ptr, more.len);
+  e.len = static_cast<uint16_t>(n);
+  top_ = new_top;
+  NoteHighWater();
+  return e;
+}
+
 StrPair ScratchArena::Keep(uint16_t mark, StrPair p) {
+  if (p.ok() && mark < current_ && index_[mark + 1u].ptr == p.ptr && index_[mark + 1u].len == p.len) {
+    // Already the entry directly above the mark.
+    ReleaseTo(static_cast<uint16_t>(mark + 1));
+    return p;
+  }
   Mark(mark);
   if (!p.ok()) return p;
   // The copy is overlap-safe: the result usually lies in the released area,

@@ -47,6 +47,12 @@ class ScratchArena {
   Status Concat(StrPair a, StrPair b);
   StrPair Top() const { return index_[current_]; }
   StrPair Keep(uint16_t mark, StrPair p);
+  // Releases down to entry `entry` (above 0, not above the current mark)
+  // and adds the bytes of `more` (which may lie in the released area) to the
+  // end of that entry: the grown entry, or the failure (146, 145).
+  StrPair Extend(uint16_t entry, StrPair more);
+  // Entry i as it stands (i up to the current mark).
+  StrPair Entry(uint16_t i) const { return index_[i]; }
   Status KeepMany(uint16_t mark, std::initializer_list<StrPair*> pairs);
   Status Check(uint16_t n) const;
   StrPair FreeArea() const;

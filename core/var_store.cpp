@@ -72,6 +72,7 @@ uint16_t IndexedFind(uint16_t list, std::string_view name) {
       start = end + 1;
     }
     v.declared = VarNewGeneration();
+    v.epoch = VarNewGeneration();
     v.indexed_len[list] = static_cast<uint32_t>(names.size());
   }
   auto it = v.index[list].find(name);
@@ -83,6 +84,12 @@ uint16_t NameCount(std::string_view list) {
   uint16_t n = 1;
   for (char c : list) n += c == ',';
   return n;
+}
+
+// NameCount of a name list, from the index when it is up to date with it.
+uint16_t CountOf(uint16_t list, std::string_view names) {
+  const VarState& v = Core().vars;
+  return v.indexed_len[list] == names.size() ? v.live[list] : NameCount(names);
 }
 
 DecValue DecodeNumber(StrPair value) {
@@ -129,12 +136,15 @@ Status ProviderValueToResult(StrPair text, uint16_t type) {
 }  // namespace
 
 uint16_t VarTypeOfName(StrPair name) {
-  std::string_view n = name.view();
-  if (n.find('@') != n.npos) return kVarNoValue;
-  if (n.find('(') != n.npos) return kVarArray;
-  if (n.find('$') != n.npos) return kVarText;
-  if (n.find('#') != n.npos) return kVarNum;
-  return kVarInt;
+  // One pass over the (short) name: "@" anywhere, then "(", "$", "#".
+  bool paren = false, dollar = false, hash = false;
+  for (char c : name.view()) {
+    if (c == '@') return kVarNoValue;
+    paren |= c == '(';
+    dollar |= c == '$';
+    hash |= c == '#';
+  }
+  return paren ? kVarArray : dollar ? kVarText : hash ? kVarNum : kVarInt;
 }
 
 VarRef VarLookup(StrPair name) {
@@ -152,6 +162,7 @@ uint32_t VarNewGeneration() {
 
 uint16_t VarBind(StrPair name, uint16_t type, VarBinding& b) {
   VarState& v = Core().vars;
+  if (b.epoch == v.epoch) return b.index;  // no name list changed since it was checked
   const uint16_t list = kListOfType(type);
   const uint32_t len = DynStrGet(sl::kVarNames, list).len;
   auto stamp_of = [&](uint16_t index) -> uint32_t {
@@ -164,6 +175,7 @@ uint16_t VarBind(StrPair name, uint16_t type, VarBinding& b) {
     b.names_len = len;
     b.stamp = v.indexed_len[list] == len ? stamp_of(b.index) : 0;
   }
+  b.epoch = b.stamp != 0 ? v.epoch : 0;
   return b.index;
 }
 
@@ -172,8 +184,12 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   r.type = type;
   if (!name.ok() || name.len == 0 || name.view().find(',') != std::string_view::npos) return r;
   uint16_t list = kListOfType(type);
-  std::string names(DynStrGet(sl::kVarNames, list).view());
-  uint16_t index = NameCount(names);
+  // The new list is built in a buffer kept from call to call (a declaration
+  // per CALL is common): no allocation once it has grown.
+  static thread_local std::string buffer;
+  std::string& names = buffer;
+  names.assign(DynStrGet(sl::kVarNames, list).view());
+  uint16_t index = CountOf(list, names);
   if (!names.empty()) names += ',';
   names.append(name.view());
   // The value slot first, so that a failure leaves the name undeclared.
@@ -198,6 +214,7 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
   VarState& v = Core().vars;
   v.declared = VarNewGeneration();
+  v.epoch = VarNewGeneration();
   if (v.indexed_len[list] == old_len) {
     // The first of a name wins; an entry left by a scope cut is taken over.
     auto& names_index = v.index[list];
@@ -378,7 +395,7 @@ VarScope VarScopeSave() {
   s.ints = ObjTableInfo(kObjIntVars, 0);
   s.nums = ObjTableInfo(kObjNumVars, 0);
   s.arrays = ObjTableInfo(kObjArrays, 0);
-  s.texts = NameCount(DynStrGet(sl::kVarNames, 2).view());
+  s.texts = CountOf(2, DynStrGet(sl::kVarNames, 2).view());
   return s;
 }
 
@@ -392,6 +409,7 @@ Status VarScopeRestore(const VarScope& scope) {
     }
     if (names.len > scope.name_len[i]) {
       VarState& v = Core().vars;
+      v.epoch = VarNewGeneration();
       std::string_view all = names.view();
       std::string_view kept = all.substr(0, scope.name_len[i]);
       const bool indexed = v.indexed_len[i] == all.size();

@@ -87,6 +87,9 @@ struct VarState {
   std::vector<VarSlot> slots[4];  // may run past the names now declared
   uint16_t live[4] = {0, 0, 0, 0};  // the names now declared, per list
   uint32_t declared = VarNewGeneration();
+  // Changes with every change of the name lists (a declaration, a scope
+  // cut, an index rebuilt): a binding checked under the same value holds.
+  uint32_t epoch = VarNewGeneration();
 };
 
 // Where a name was found (or that it was not): good while its name list has
@@ -95,6 +98,7 @@ struct VarState {
 struct VarBinding {
   uint32_t stamp = 0;
   uint32_t names_len = 0;
+  uint32_t epoch = 0;  // VarState::epoch when last found good
   uint16_t index = kVarUndeclared;
 };
 

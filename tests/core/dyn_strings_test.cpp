@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/err_register.h"
+#include "core/runtime.h"
 #include "tests/support/core_fixture.h"
 
 namespace eng::test {
@@ -28,6 +29,14 @@ TEST_F(DynStringsTest, ValueTakenFromTheStoreItselfIsCopiedFirst) {
   EXPECT_EQ(S(DynStrGet(3, 0)), "a considerably longer text");
   ASSERT_EQ(DynStrSet(3, 1, DynStrGet(3, 1)), kOk);
   EXPECT_EQ(S(DynStrGet(3, 1)), "a considerably longer text");
+  // A part of the element itself, from its middle; then a longer text again.
+  StrPair whole = DynStrGet(3, 1);
+  ASSERT_EQ(DynStrSet(3, 1, StrPair{whole.ptr + 2, 12}), kOk);
+  EXPECT_EQ(S(DynStrGet(3, 1)), "considerably");
+  const uint32_t before = Core().strings.text_in_use;
+  ASSERT_EQ(DynStrSet(3, 1, StrOf(std::string(300, 'w'))), kOk);
+  EXPECT_EQ(S(DynStrGet(3, 1)), std::string(300, 'w'));
+  EXPECT_EQ(Core().strings.text_in_use, before - 12u + 300u);
 }
 
 TEST_F(DynStringsTest, DeleteBeyondTheCountGrowsTheList) {

@@ -7,14 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/exp_code.h"
 #include "core/exp_eval.h"
+#include "core/exp_scan.h"
 #include "core/fn_builtins.h"
 #include "core/fn_call.h"
 #include "core/hooks.h"
+#include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
+#include "core/string_lists.h"
 #include "core/sys_vars.h"
 #include "core/var_store.h"
 #include "tests/support/exp_fixture.h"
@@ -107,6 +111,136 @@ TEST_F(ExpCodeTest, CompiledGivesWhatTheTextGives) {
     SCOPED_TRACE(c);
     ExpectSame({c});
   }
+}
+
+TEST_F(ExpCodeTest, PostfixFormAgreesAtItsEdges) {
+  const char* const cases[] = {
+      // texts read in place while a step changes the variable store
+      "T$+(T$='new')+T$", "Z$=T$;T$=T$+T$;Z$+T$", "T$+(NEW1$='x')+(NEW2$='y')+T$", "Z$=Z$+'a'+Z$",
+      // signs, empty items and lists inside parentheses
+      "-D", "2*-D+1", "T$+-1", "-T$", "(;;)+1", "(1;;2)*3", "1;;", "(X=1;Y#=2)+X", "()", "();5",
+      // operators texts do not have, and mixed kinds
+      "T$*2", "T$-U$", "T$&&U$", "D+T$", "(T$)+(1)", "X=T$", "Z$=D", "T$<U$", "T$>=T$",
+      // errors deep inside operands: each operand around them records again
+      "1+(2+(3+'a'))", "FN$TRIM(FN$MIDS('abc';'x'))", "((FN$CHRS(65)+1))", "FN$MIDS(T$;(2+'z'))+'!'",
+      "X=1;Y#=(2;'b'*2);Z$='never'",
+      // arguments: omitted, read in place, of both kinds, past sixteen
+      "FN$CHRS(;3)", "FN$MIDS('abcdef';;2)", "FN$CHRS('ab';3)+FN$CHRS(66)", "FN$MIDS(T$;2)",
+      "FN$CHNG(T$;'I';'i')", "FN#SLEN(1;2)", "FN$MIDS(1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17)",
+      "FN$CHRS(65;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1)", "FN$MIDS(FN$MIDS(T$;2);2;2)",
+      // system variables, _PRECIS, and the longest text
+      "_PRECIS=9", "_PRECIS=3;1.23456*2", "_PRECIS=0;7/2;_PRECIS=2",
+      "Z$=FN$CHRS('x';32000)+FN$CHRS('y';32000)+FN$CHRS('z';2000)",
+  };
+  for (const char* c : cases) {
+    SCOPED_TRACE(c);
+    ExpectSame({c});
+    ExpectSame({c}, true);
+  }
+}
+
+TEST_F(ExpCodeTest, UsualStatementsGetThePostfixForm) {
+  for (const char* c : {"(A#+B#)*C#/2-D+A#%7.5", "T$+FN$TRIM(U$)+' / '+S12$", "A#*2>=B#+1&&T$<>''",
+                        "X=D+1;Y#=A#*X;Z$=T$+'x'", "-D", "()"}) {
+    SCOPED_TRACE(c);
+    auto code = ExpCompile(StrOf(c));
+    ASSERT_NE(code, nullptr);
+    EXPECT_TRUE(code->program.ok());
+  }
+  // What the postfix form does not take on stays with the token walk.
+  for (const char* c : {"_#(3)", "CHK$(1;'a';'b')", "ARR(1)+1", ".lf$", "X@", "'open", "5=X", "1+", ";;"}) {
+    SCOPED_TRACE(c);
+    auto code = ExpCompile(StrOf(c));
+    if (code) {
+      EXPECT_FALSE(code->program.ok());
+    }
+  }
+}
+
+TEST_F(ExpCodeTest, AHandlerInstalledAfterTheCompileGetsItsArgumentsOnTheList) {
+  // Compiled while FN$TRIM reads its arguments in place; run after a handler
+  // that pops list 35 itself and changes a text the evaluation holds.
+  auto swap = [] {
+    FnInstallBuiltin(kFnTrim, [](FnArgs& a) -> Status {
+      ExpExecute(StrOf("T$='changed'"));
+      StrPair v = FnPopValue();
+      if (!v.ok()) return StrError(v);
+      a.result_text = true;
+      return StrError(ScratchText("<" + v.str() + ">"));
+    });
+  };
+  const std::string text = "T$+FN$TRIM(U$)+T$";
+  auto code = ExpCompile(StrOf(text));
+  ASSERT_NE(code, nullptr);
+  ASSERT_TRUE(code->program.ok());
+  swap();
+  std::string compiled;
+  {
+    ScratchScope scope;
+    compiled = Outcome(ExpCodeEvalText(*code));
+  }
+  Fresh();
+  swap();
+  ScratchScope scope;
+  EXPECT_EQ(compiled, Outcome(ExpEvalText(StrOf(text))));
+  EXPECT_NE(compiled.find("[Invoice <  00042  >changed]"), std::string::npos) << compiled;
+  EXPECT_EQ(DynStrCount(sl::kProcArgs), 0);
+}
+
+TEST_F(ExpCodeTest, NestingInsideAnotherEvaluationCounts) {
+  // Evaluated from deep inside other evaluations, a compiled text fails on
+  // the nesting limit exactly where its text does.
+  std::string deep = std::string(60, '(') + "1+D" + std::string(60, ')');
+  auto code = ExpCompile(StrOf(deep));
+  ASSERT_NE(code, nullptr);
+  for (uint16_t outer : {0, 137, 138, 139, 180}) {
+    SCOPED_TRACE(outer);
+    std::string results[2];
+    for (int compiled = 0; compiled < 2; ++compiled) {
+      ErrIncident(kOk, StrPair{}, false);
+      Core().exp.depth = outer;
+      ScratchScope scope;
+      Status s = compiled ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(deep));
+      results[compiled] = Outcome(s);
+      Core().exp.depth = 0;
+    }
+    EXPECT_EQ(results[1], results[0]);
+  }
+}
+
+TEST_F(ExpCodeTest, ArgumentListsPushWhatTheTextPushes) {
+  // Each list read by FnEvalArgs over its text and by the compiled argument
+  // form: the same types, values on list 35, statuses and incident texts.
+  auto run = [](const std::string& text, bool compiled) {
+    Fresh();
+    ErrIncident(kOk, StrPair{}, false);
+    ScratchScope scope;
+    StrPair types;
+    if (compiled) {
+      auto code = ExpCompileArgs(StrOf(text));
+      if (!code) return std::string("no code");
+      types = ExpCodePushArgs(*code);
+    } else {
+      StrPair prepared = ExpPrepare(StrOf(text));
+      if (!prepared.ok()) return std::string("no text");
+      ExpCursor cursor{prepared, 0};
+      types = FnEvalArgs(cursor, kFnAllArgs);
+    }
+    std::string out = types.ok() ? "types " + std::to_string(types.len) : "failed " + std::to_string(StrError(types));
+    for (uint16_t i = 0; i < DynStrCount(sl::kProcArgs); ++i) out += " [" + DynStrGet(sl::kProcArgs, i).str() + "]";
+    out += " incident [" + ErrIncidentText().str() + "] X=" + Var("X");
+    DynStrPopTo(sl::kProcArgs, 0);
+    return out;
+  };
+  for (const char* c : {"1;'a';;X=2", "1+'a';X=3", "X=4;(2;'b'*2);X=5", "FN$MIDS(T$;2);T$+U$", "(1;;2);-D", ";",
+                        "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16", "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;X=17",
+                        "FN$TRIM(1+'x')", "T$;X=T$"}) {
+    SCOPED_TRACE(c);
+    EXPECT_EQ(run(c, true), run(c, false));
+  }
+  auto code = ExpCompileArgs(StrOf("1;'a';;X=2"));
+  ASSERT_NE(code, nullptr);
+  EXPECT_TRUE(code->program.ok());
 }
 
 TEST_F(ExpCodeTest, ConditionsAsCompiled) {

@@ -61,6 +61,22 @@ TEST_F(ObjTableTest, DeleteMovesLaterElementsDown) {
   EXPECT_EQ(ObjTableGet<Desc>(kObjScreens, 1)->a, 2);
 }
 
+TEST_F(ObjTableTest, AnElementGivenBackAndTakenAgainIsZero) {
+  // The table shrinks and grows by one, as a variable declared and cut at
+  // every call makes it: the element taken again holds zero, not the old value.
+  for (int16_t i = 0; i < 3; ++i) ObjTableSet<Desc>(kObjScreens, i, Desc{i + 10, 1, 2});
+  ASSERT_EQ(ObjTableDelete(kObjScreens, 2), kOk);
+  ASSERT_EQ(ObjTableDelete(kObjScreens, 1), kOk);
+  ASSERT_NE(ObjTableSet<Desc>(kObjScreens, 2, Desc{30, 3, 4}), nullptr);
+  EXPECT_EQ(ObjTableInfo(kObjScreens, 0), 3);
+  const Desc* back = ObjTableGet<Desc>(kObjScreens, 1);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->a, 0);
+  EXPECT_EQ(back->b, 0);
+  EXPECT_EQ(ObjTableGet<Desc>(kObjScreens, 0)->a, 10);
+  EXPECT_EQ(ObjTableGet<Desc>(kObjScreens, 2)->a, 30);
+}
+
 TEST_F(ObjTableTest, MissingTableOrIndexGives176) {
   EXPECT_EQ(ObjTableDelete(kObjScreenWins, 0), kStStructMem);
   ObjTableSet<Desc>(kObjScreenWins, 0, Desc{});

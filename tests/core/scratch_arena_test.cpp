@@ -109,6 +109,41 @@ TEST_F(ScratchArenaTest, OverlongTextsAreRefusedNotWrapped) {
   EXPECT_EQ(StrError(ScratchText(std::string(70000, 'x'))), kStStringTooLong);
 }
 
+TEST_F(ScratchArenaTest, ExtendGrowsAnEntryWithBytesFromAbove) {
+  ScratchArena& a = Core().arena;
+  const uint16_t m = ScratchMark(-1);
+  StrPair left = ScratchText("abc");
+  ScratchText("tmp");
+  StrPair right = ScratchText("defgh");  // lies in what Extend releases
+  StrPair grown = a.Extend(static_cast<uint16_t>(m + 1), right);
+  ASSERT_TRUE(grown.ok());
+  EXPECT_EQ(grown.ptr, left.ptr);
+  EXPECT_EQ(grown.str(), "abcdefgh");
+  EXPECT_EQ(ScratchMark(-1), m + 1);
+  EXPECT_EQ(ScratchTop().str(), "abcdefgh");
+  // The next entry starts after the grown one.
+  EXPECT_EQ(ScratchText("z").ptr, grown.ptr + 8);
+  // Too long for one text, or no entry to grow: refused.
+  ScratchMark(m + 1);
+  EXPECT_EQ(StrError(a.Extend(static_cast<uint16_t>(m + 1), ScratchText(std::string(65530, 'q')))),
+            kStStringTooLong);
+  EXPECT_FALSE(a.Extend(static_cast<uint16_t>(m + 5), StrOf("x")).ok());
+}
+
+TEST_F(ScratchArenaTest, KeepOfTheEntryAboveTheMarkLeavesItInPlace) {
+  const uint16_t m = ScratchMark(-1);
+  StrPair kept = ScratchText("value");
+  ScratchText("more");
+  StrPair again = ScratchKeep(m, kept);
+  EXPECT_EQ(again.ptr, kept.ptr);
+  EXPECT_EQ(again.str(), "value");
+  EXPECT_EQ(ScratchMark(-1), m + 1);
+  // A prefix of that entry is copied as before.
+  StrPair part = ScratchKeep(m, StrPair{kept.ptr, 2});
+  EXPECT_EQ(part.str(), "va");
+  EXPECT_EQ(ScratchMark(-1), m + 1);
+}
+
 TEST_F(ScratchArenaTest, CheckCountsEntriesLeft) {
   EXPECT_EQ(ScratchCheck(512), kOk);
   EXPECT_EQ(ScratchCheck(513), kStOutOfMemory);
