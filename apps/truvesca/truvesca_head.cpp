@@ -4,6 +4,8 @@
 
 #include "apps/truvesca/amount_words.h"
 #include "apps/truvesca/iban_digits.h"
+#include "apps/truvesca/inv_doc.h"
+#include "apps/truvesca/inv_run_hook.h"
 #include "apps/truvesca/inv_functions.h"
 #include "apps/paydates/pay_date_fn.h"
 #include "core/app_verbs.h"
@@ -44,14 +46,15 @@ constexpr std::array<uint8_t, 2> kModuleFiles = {6, 14};
 Status InvPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 5, 7, 8 and 10-12 belong to windows, the invoicing run and
-      // the document commands, which are not part of the program yet. Hook 4
-      // rewrites a window's parameter file, hook 6 runs an accept window's
-      // steps, hook 22 is the field option menu.
+      // Hook 4 rewrites a window's parameter file, hook 6 runs an accept
+      // window's steps, hook 10 is the invoicing run's window, 12 the
+      // invoice document commands, 22 the field option menu.
       HookSetFn(&MantParmCloseHook, kHookParmFile);
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
+      HookSetFn(&InvRunHook, kHookApp10);
+      HookSetFn(&InvDocHook, 12);
       ExecRegisterHandlers();
       OutputInstall();
       OutputSetDeviceAsker(&ReportAskDevice);

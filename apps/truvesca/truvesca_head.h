@@ -3,8 +3,8 @@
 // invoicing module plugs into the engine. Everything else is the common head
 // (apps/common/app_head.h).
 //   InvPhaseCallback (phase), by its low four bits: 1 fills the hook slots
-//     (6 the accept-window steps, 23 TaskLowLevel; the window, invoicing-run
-//     and document hooks stay empty until their code exists) and registers
+//     (6 the accept-window steps, 10 the invoicing run's window, 12 the
+//     invoice document commands, 23 TaskLowLevel) and registers
 //     the engine's statement handlers; unlike pelmora it declares no "_#("
 //     array; always 0. 2 registers the procedure functions (VATv, VAT$,
 //     AUTONUM, DocSer$; FN$TXTN; PayDate$ from apps/paydates/; Iban$,
