@@ -25,6 +25,7 @@
 #include "ui/lins_moves.h"
 #include "ui/list_level.h"
 #include "ui/list_level_state.h"
+#include "ui/screen_parms.h"
 #include "ui/screen_table.h"
 
 namespace eng::truvesca {
@@ -34,7 +35,7 @@ namespace {
 // The parameter's text in the context in effect (a new scratch entry).
 std::string Parm(uint16_t n) {
   ScratchScope scope;
-  StrPair v = ParmGet(n);
+  StrPair v = ScreenParmItem(n, 0);
   return v.ok() ? v.str() : std::string();
 }
 

@@ -23,6 +23,7 @@
 #include "ui/field_values.h"
 #include "ui/progress_win.h"
 #include "ui/screen_actions.h"
+#include "ui/screen_parms.h"
 #include "ui/screen_table.h"
 
 namespace eng::truvesca {
@@ -46,14 +47,14 @@ void Step(uint16_t step) {
 std::string Parm(uint16_t step, uint16_t n) {
   Step(step);
   ScratchScope scope;
-  StrPair v = ParmGet(n);
+  StrPair v = ScreenParmItem(n, 0);
   return v.ok() ? v.str() : std::string();
 }
 
-std::string Expanded(uint16_t step, uint16_t n) {
+std::string Expanded(uint16_t step, uint16_t n, int flags = 0) {
   const std::string raw = Parm(step, n);
   ScratchScope scope;
-  StrPair v = MacroExpand(StrOf(raw), 0);
+  StrPair v = MacroExpand(StrOf(raw), flags);
   return v.ok() ? v.str() : raw;
 }
 
@@ -133,7 +134,8 @@ Status ReadDefinition(RunDefinition* d, InvRunWindow* w) {
     f.note_invoice = DictFindField(f.notes, StrOf(Item(fd, 8)));
     f.note_customer = DictFindField(f.notes, StrOf(Item(fd, 10)));
   }
-  if (!f.inv_number || !f.inv_series || !f.note_invoice || !f.note_customer) return kStDataError;
+  for (uint16_t field : {f.inv_number, f.inv_series, f.note_invoice, f.note_customer})
+    if (field == 0 || field == 0xFFFF) return kStDataError;
 
   w->from = EvalText(Item(fd, 4));
   w->to = EvalText(Item(fd, 5));
@@ -263,7 +265,9 @@ Status InvRunFromWindow() {
   };
   w.group = [&]() -> std::string {
     SysVarSet(kVarCurFil, int16_t(f.notes));
-    return Expanded(kInvCustomer, kParmRdCond);
+    // The group condition compares the note's values as texts, so its
+    // bracketed expressions are expanded inside quotes too.
+    return Expanded(kInvCustomer, kParmRdCond, kMacroInQuotes);
   };
   w.confirm_note = [&]() -> Status { return ConfirmNote(d); };
   w.fill_line = [&](uint16_t) -> Status {
