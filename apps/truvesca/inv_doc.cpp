@@ -32,10 +32,11 @@ namespace eng::truvesca {
 
 namespace {
 
-// The parameter's text in the context in effect (a new scratch entry).
+// The parameter's text in the context in effect: the current screen's
+// definition, or the definition in effect when no screen is open.
 std::string Parm(uint16_t n) {
   ScratchScope scope;
-  StrPair v = ScreenParmItem(n, 0);
+  StrPair v = ScreenGet(ScreenCounterGet(kCurScreen)) ? ScreenParmItem(n, 0) : ParmGet(n);
   return v.ok() ? v.str() : std::string();
 }
 
@@ -159,7 +160,10 @@ std::string DataFileFieldText(uint16_t file, uint16_t relation) {
   return v.ok() ? v.str() : std::string();
 }
 
-Status InvRelatedDelete(uint16_t file) {
+Status InvRelatedDelete(uint16_t file, uint32_t* deleted) {
+  uint32_t none = 0;
+  if (!deleted) deleted = &none;
+  *deleted = 0;
   const uint16_t current = uint16_t(SysVarGet(kVarCurFil));
   const std::string value = DataFileFieldText(file, 1);
   const uint16_t key = current ? DictRelationKey(current, file, 1) : 0;
@@ -177,6 +181,7 @@ Status InvRelatedDelete(uint16_t file) {
     last = recno;
     Status s = DataFileWriteHooked(kWriteDelete, file, StrOf(""), StrOf(""));
     if (s >= kStFirstWarning) return s;
+    ++*deleted;
     if (s >= 2) return kOk;
   }
 }
@@ -208,7 +213,7 @@ Status InvDeleteRedundant(uint16_t file, StrPair condition) {
   if (!kv.ok()) return StrError(kv);
   const std::string key = kv.str();
   uint32_t count = 0;
-  Status s = SelBuild(file, 1, StrOf(key), StrOf(key), 0, 3, StrOf(cond));
+  Status s = SelBuild(file, 1, StrOf(key), StrOf(key), 0xFFFF, 3, StrOf(cond));
   if (s >= kStFirstError) {
     SelFree(file);
     return s;
@@ -318,11 +323,14 @@ Status InvDocHook(StrPair commands) {
       case 11:
         s = InvDocSave();
         break;
-      case 13:
-        // Registry data that cannot be found does not stop the delete.
-        if (InvRelatedDelete(AppModuleFile(0))) WarnBox("1002");
+      case 13: {
+        // Registry data that cannot be found (or deleted) is shown and
+        // does not stop the delete.
+        uint32_t deleted = 0;
+        if (InvRelatedDelete(AppModuleFile(0), &deleted) || deleted == 0) WarnBox("1002");
         s = kOk;
         break;
+      }
       case 14:
         s = InvDocDelete();
         break;

@@ -11,8 +11,9 @@
 //                          file's record added (SET$ non-zero) or rewritten
 //   11 Invoice at SAVE     InvDocSave: WRITECAB0$ and WRITELINS$ executed,
 //                          each followed by the invoice file's rule pass
-//   13 Registry at DELETE  InvRelatedDelete (registry file); a failure is
-//                          shown with message 1002 and the list goes on
+//   13 Registry at DELETE  InvRelatedDelete (registry file); a failure, or
+//                          no registry record to delete, is shown with
+//                          message 1002 and the list goes on
 //   14 Invoice at DELETE   InvDocDelete: the invoice's records, then its
 //                          registry records
 //   15 Payments at DELETE  InvRelatedDelete on the file the command names;
@@ -60,7 +61,8 @@ Status InvNumberFree();
 Status InvDocSave();
 Status InvRegistrySave();
 Status InvDocDelete();
-Status InvRelatedDelete(uint16_t file);
+// `deleted` (may be null) counts the records deleted.
+Status InvRelatedDelete(uint16_t file, uint32_t* deleted = nullptr);
 Status InvDocLinesUpdate();
 Status InvDeleteRedundant(uint16_t file, StrPair condition);
 
