@@ -11,6 +11,8 @@
 #include "apps/truvesca/inv_doc.h"
 #include "core/module_parms.h"
 #include "core/msg_box.h"
+#include "data/doc_store.h"
+#include "data/open_state.h"
 #include "data/hooked_write.h"
 #include "platform/msgbox_headless.h"
 #include "tests/apps/truvesca_sample_fixture.h"
@@ -102,6 +104,32 @@ TEST_F(TruvescaDocTest, TheRulesKeepTheNoteOfADocument) {
     ASSERT_EQ(DataFileWriteHooked(kWriteDelete, kLineas, StrOf(kLineSlots), StrOf("")), kOk);
   }
   EXPECT_EQ(Records("albara_ventas.FD", kNotes), (std::vector<std::string>{"301|20240226|21|01|52.50|21"}));
+}
+
+// The same note saved twice as a whole document (as the document window
+// saves it: the stored document deleted, then header and lines written): the
+// note's record is there once, with the lines' sum, and nothing else was
+// written to the notes file.
+TEST_F(TruvescaDocTest, SavingADocumentTwiceKeepsOneNote) {
+  const char* lines[] = {"ARTICULO{8}='TORNILLOS',CANTIDAD{8}=10,PRECIO{8}=1.5",
+                         "ARTICULO{8}='BROCAS',CANTIDAD{8}=4,PRECIO{8}=2.25",
+                         "ARTICULO{8}='PINTURA',CANTIDAD{8}=2,PRECIO{8}=18.75"};
+  for (uint16_t f : {kAlbaranes, kLineas}) DataFileClose(f);
+  ASSERT_EQ(DataFileOpenState(StrOf("albara_ventas;2,8;2")), kOk);
+  ASSERT_EQ(RelUpdLoad(kLineas, StrOf("")), kOk);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(Fill(kLineas, "ALBARAN{8}=301,FECHA{8}='20240226',CLIENTE{8}=21,FPAGO{8}='01',IVA{8}=21"), kOk);
+    DocSaveParts parts;
+    parts.slot_list = StrOf(kLineSlots);
+    parts.test = StrOf("");
+    parts.line_count = 3;
+    parts.fill_line = [&](uint16_t n) { return Run(lines[n - 1]); };
+    ASSERT_EQ(DocSave(DocFiles{kLineas, kLineas}, StrOf("   301"), parts), kOk);
+    EXPECT_EQ(Records("albara_ventas.FD", kNotes), (std::vector<std::string>{"301|20240226|21|01|61.50|21"}));
+    EXPECT_EQ(Records("lineas_albaran.FD", trsample::kNoteLines).size(), 4u);
+    EXPECT_EQ(std::filesystem::file_size(dir_ / "albara_ventas.FD"), 42u);
+  }
 }
 
 TEST_F(TruvescaDocTest, CommandsAnswerByEvent) {
