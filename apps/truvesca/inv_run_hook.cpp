@@ -37,6 +37,7 @@ constexpr uint16_t kStoreInput = 118;
 constexpr uint16_t kRefreshValue = 116;
 constexpr const char* kConfirmTemplate = "kvInvSel.pdc";
 constexpr const char* kConfirmButtons = "Cancel,Skip,Confirm";
+constexpr uint16_t kProgressWidth = 40;
 
 // Selects the step's parameter context (0: the plain names).
 void Step(uint16_t step) {
@@ -176,11 +177,17 @@ Status ConfirmNote(const RunDefinition& d) {
   DataFileSaved saved;
   if (Status s = DataFileCtrlSave(notes, saved)) return s;
   StrPair kv = BufFileKeyValue(notes, 1);
-  const std::string key = kv.ok() ? StrTrim(kv, 2).str() : std::string();
+  const std::string key = kv.ok() ? kv.str() : std::string();
   SysVarSet(kVarCurFil, int16_t(notes));
   SysVarSet(kVarCurEdFld, 0);
   DynStrSet(sl::kSettings, sl::kButtonCaptions, StrOf(kConfirmButtons));
+  // The viewer takes its size from the window it opens over: the progress
+  // window steps aside meanwhile, so that the viewer opens over the run's
+  // window.
+  const bool progress = ProgGetState().window != plat::kNoWindow;
+  if (progress) ProgClose();
   Status s = ReportRun(d.device, d.document, "", "", key, 0, "", "", nullptr);
+  if (progress) ProgOpen(kProgressWidth, 0);
   const int16_t button = SysVarGet(kVarCurEdFld);
   DynStrSet(sl::kSettings, sl::kButtonCaptions, StrOf(captions));
   DataFileCtrlSave(notes, saved);
@@ -299,7 +306,7 @@ Status InvRunFromWindow() {
     return ProgPump();
   };
 
-  ProgOpen(40, 0);
+  ProgOpen(kProgressWidth, 0);
   InvRunResult result;
   s = InvRun(f, w, &result);
   ProgClose();

@@ -13,6 +13,9 @@
 #include "core/msg_box.h"
 #include "data/doc_store.h"
 #include "data/open_state.h"
+#include "output/report_runner.h"
+#include <fstream>
+#include <iterator>
 #include "data/hooked_write.h"
 #include "platform/msgbox_headless.h"
 #include "tests/apps/truvesca_sample_fixture.h"
@@ -223,6 +226,26 @@ TEST_F(TruvescaDocTest, DeleteRemovesTheInvoiceWithItsRegistryAndPayments) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0], "Datos en Registro no encontrados");
   EXPECT_TRUE(Records("vencimientos.FD", kPayments).empty()) << "the list went on after the box";
+}
+
+// The invoicing run's confirmation print (the sample's kvInvSel.pdc) shows
+// the note the file is on, and only that note.
+TEST_F(TruvescaDocTest, TheConfirmationPrintShowsTheNote) {
+  namespace fs = std::filesystem;
+  fs::copy_file(fs::path(SAMPLES_DIR) / "truvesca" / "sample" / "apps" / "kvInvSel.pdc", dir_ / "kvInvSel.pdc");
+  for (const char* note : {"ALBARAN{4}=201,FECHA{4}='20240205',CLIENTE{4}=21,FPAGO{4}='01',BASE{4}=25,IVA{4}=21",
+                           "ALBARAN{4}=202,FECHA{4}='20240206',CLIENTE{4}=22,FPAGO{4}='02',BASE{4}=7.5,IVA{4}=4"})
+    ASSERT_EQ(Add(kAlbaranes, note), kOk);
+  {
+    ScratchScope scope;
+    ASSERT_EQ(DataFileLocate(kAlbaranes, 1, StrOf("   202"), 0), kOk);
+  }
+  SysVarSet(kVarCurFil, kAlbaranes);
+  ASSERT_EQ(ReportRun("NOTA.TXT", "kvInvSel.pdc", "", "", "   202", 0, "", "", nullptr), kOk);
+  std::ifstream in("NOTA.TXT", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  text.erase(text.find_last_not_of("\r\n") + 1);
+  EXPECT_EQ(text, "Albaran    202   Fecha 20240206   Cliente    22\r\nBase       7.50   IVA  4 %  Forma de pago 02");
 }
 
 // Redundant related records: several identical ones are deleted only when
