@@ -181,13 +181,7 @@ Status ConfirmNote(const RunDefinition& d) {
   SysVarSet(kVarCurFil, int16_t(notes));
   SysVarSet(kVarCurEdFld, 0);
   DynStrSet(sl::kSettings, sl::kButtonCaptions, StrOf(kConfirmButtons));
-  // The viewer takes its size from the window it opens over: the progress
-  // window steps aside meanwhile, so that the viewer opens over the run's
-  // window.
-  const bool progress = ProgGetState().window != plat::kNoWindow;
-  if (progress) ProgClose();
   Status s = ReportRun(d.device, d.document, "", "", key, 0, "", "", nullptr);
-  if (progress) ProgOpen(kProgressWidth, 0);
   const int16_t button = SysVarGet(kVarCurEdFld);
   DynStrSet(sl::kSettings, sl::kButtonCaptions, StrOf(captions));
   DataFileCtrlSave(notes, saved);
@@ -301,12 +295,16 @@ Status InvRunFromWindow() {
     ScratchScope scope;
     ScreenFieldStore(kStoreInput, d.number_field, StrOf(number));
   };
-  w.progress = []() -> Status {
-    ProgBarStep(0, 1);
+  // With confirmation the viewer shows each note and is where the user
+  // cancels: the progress window stays away, since the viewer takes its
+  // size from the window it opens over.
+  const bool progress_window = !w.confirm;
+  w.progress = [progress_window]() -> Status {
+    if (progress_window) ProgBarStep(0, 1);
     return ProgPump();
   };
 
-  ProgOpen(kProgressWidth, 0);
+  if (progress_window) ProgOpen(kProgressWidth, 0);
   InvRunResult result;
   s = InvRun(f, w, &result);
   ProgClose();
