@@ -2,10 +2,11 @@
 
 #include <cstring>
 
+#include "apps/truvesca/inv_parms.h"
+
 #include "apps/truvesca/truvesca_head.h"
 #include "core/dec_value.h"
 #include "core/exp_eval.h"
-#include "core/macros.h"
 #include "core/module_parms.h"
 #include "core/msg_box.h"
 #include "core/scratch_arena.h"
@@ -25,29 +26,11 @@
 #include "ui/lins_moves.h"
 #include "ui/list_level.h"
 #include "ui/list_level_state.h"
-#include "ui/screen_parms.h"
 #include "ui/screen_table.h"
 
 namespace eng::truvesca {
 
 namespace {
-
-// The parameter's text in the context in effect: the current screen's
-// definition, or the definition in effect when no screen is open.
-std::string Parm(uint16_t n) {
-  ScratchScope scope;
-  StrPair v = ScreenGet(ScreenCounterGet(kCurScreen)) ? ScreenParmItem(n, 0) : ParmGet(n);
-  return v.ok() ? v.str() : std::string();
-}
-
-std::string Expanded(uint16_t n) {
-  ScratchScope scope;
-  const std::string raw = Parm(n);
-  StrPair v = MacroExpand(StrOf(raw), 0);
-  return v.ok() ? v.str() : raw;
-}
-
-bool Blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 
 // The application's message text (1001 up).
 std::string AppText(const char* number) {
@@ -65,7 +48,7 @@ void WarnBox(const char* number) {
 // The relational-update slot list of the screen's writes (RELOPT%).
 std::string SlotList() {
   ScratchScope scope;
-  const std::string relopt = Parm(kParmRelOpt);
+  const std::string relopt = InvParmText(kParmRelOpt);
   StrPair v = DataFileLineExpr(StrOf(relopt), ScreenCurrent().rule_mark);
   return v.ok() ? v.str() : std::string();
 }
@@ -91,13 +74,6 @@ Status EvalInteger(const std::string& text, int64_t* value) {
   return kOk;
 }
 
-// Executes a statement text; an empty one does nothing.
-Status Execute(const std::string& text) {
-  if (Blank(text)) return kOk;
-  ScratchScope scope;
-  return ExpExecute(StrOf(text));
-}
-
 // The rule pass of the invoice file's current record (no write).
 Status RulePass(uint16_t file) {
   ScratchScope scope;
@@ -109,7 +85,7 @@ Status RulePass(uint16_t file) {
 
 Status InvNumberFree() {
   ScratchScope scope;
-  const std::string set = Parm(kParmSet);
+  const std::string set = InvParmText(kParmSet);
   Status s = ExpEvalCond(StrOf(set));
   if (s >= kStFirstWarning) return s;
   if (s == 1) {
@@ -122,7 +98,7 @@ Status InvNumberFree() {
 Status InvDocSave() {
   ScratchScope scope;
   const uint16_t invoices = AppModuleFile(1);
-  const std::string set = Parm(kParmSet);
+  const std::string set = InvParmText(kParmSet);
   Status c = ExpEvalCond(StrOf(set));
   if (c >= kStFirstError) return c;
   if (c != 1) {
@@ -130,8 +106,8 @@ Status InvDocSave() {
     return kOk;
   }
   for (uint16_t parm : {kParmWriteCab0, kParmWriteLins}) {
-    if (Status s = Execute(Expanded(parm))) return s;
-    if (!Blank(set))
+    if (Status s = InvExecute(InvParmExpanded(parm))) return s;
+    if (!InvBlank(set))
       if (Status s = RulePass(invoices)) return s;
   }
   return kOk;
@@ -140,13 +116,13 @@ Status InvDocSave() {
 Status InvRegistrySave() {
   ScratchScope scope;
   const uint16_t registry = AppModuleFile(0);
-  const std::string set = Parm(kParmSet);
+  const std::string set = InvParmText(kParmSet);
   int64_t n = 0;
   if (Status s = EvalInteger(set, &n)) return s;
-  if (Status s = Execute(Expanded(kParmWrExp))) return s;
-  if (Blank(set)) return kOk;
+  if (Status s = InvExecute(InvParmExpanded(kParmWrExp))) return s;
+  if (InvBlank(set)) return kOk;
   const std::string slots = SlotList();
-  const std::string test = Parm(kParmIk1);
+  const std::string test = InvParmText(kParmIk1);
   return DataFileWriteHooked(n ? kWriteAdd : kWriteRewrite, registry, StrOf(slots), StrOf(test));
 }
 
@@ -167,7 +143,7 @@ Status InvRelatedDelete(uint16_t file, uint32_t* deleted) {
   const uint16_t current = uint16_t(SysVarGet(kVarCurFil));
   const std::string value = DataFileFieldText(file, 1);
   const uint16_t key = current ? DictRelationKey(current, file, 1) : 0;
-  if (Blank(value) || key == 0) return kStIndexCmd;
+  if (InvBlank(value) || key == 0) return kStIndexCmd;
   int32_t last = -1;
   for (;;) {
     ScratchScope scope;
@@ -190,8 +166,8 @@ Status InvDocDelete() {
   ScratchScope scope;
   const uint16_t invoices = AppModuleFile(1);
   const std::string key = MovsDocKey(-1);
-  const std::string test = Parm(kParmIk1);
-  if (Blank(key)) return kStEndOfData;
+  const std::string test = InvParmText(kParmIk1);
+  if (InvBlank(key)) return kStEndOfData;
   // The relation is evaluated on the invoice's own record, so it is kept
   // while the invoice's records go.
   StrPair record = BufRecord(invoices, kBufCurrent);
@@ -243,12 +219,12 @@ Status InvDocLinesUpdate() {
 
   // The highest line number already stored under the key.
   int64_t base = 0;
-  StrPair key_value = ExpEvalStr(StrOf(Parm(kParmSet)));
+  StrPair key_value = ExpEvalStr(StrOf(InvParmText(kParmSet)));
   if (!key_value.ok()) return StrError(key_value);
   const std::string key = key_value.str();
-  if (!Blank(key)) {
+  if (!InvBlank(key)) {
     int64_t index = 0;
-    if (Status s = EvalInteger(Expanded(kParmIndex), &index)) return s;
+    if (Status s = EvalInteger(InvParmExpanded(kParmIndex), &index)) return s;
     const uint16_t nline = DictLineField(file);
     Status s = DataFileLocate(file, uint16_t(index ? index : 1), StrOf(key), 0);
     while (s == kOk && nline && nline != 0xFFFF) {
@@ -262,11 +238,11 @@ Status InvDocLinesUpdate() {
     }
   }
 
-  const std::string wr = Parm(kParmWrExp);
+  const std::string wr = InvParmText(kParmWrExp);
   const std::string follow = ExpListItem(StrOf(wr), 1).str();
   const std::string redundant = ExpListItem(StrOf(wr), 4).str();
   int64_t mode = 0;
-  if (Status s = EvalInteger(Parm(kParmRdCond), &mode)) return s;
+  if (Status s = EvalInteger(InvParmText(kParmRdCond), &mode)) return s;
   Status s = kOk;
   for (uint16_t line = 1; line <= lines.used && s == kOk; ++line) {
     ScratchScope inner;

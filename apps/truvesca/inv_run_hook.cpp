@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "apps/truvesca/inv_parms.h"
 #include "apps/truvesca/inv_run.h"
 #include "apps/truvesca/truvesca_head.h"
 #include "core/dyn_strings.h"
@@ -23,7 +24,6 @@
 #include "ui/field_values.h"
 #include "ui/progress_win.h"
 #include "ui/screen_actions.h"
-#include "ui/screen_parms.h"
 #include "ui/screen_table.h"
 
 namespace eng::truvesca {
@@ -31,7 +31,6 @@ namespace eng::truvesca {
 namespace {
 
 constexpr uint16_t kClassConfirm = 25;
-constexpr int kOpAnd = 18;  // "&&" in the operator list of ScreenJoinFilledTerms
 constexpr uint16_t kRefreshClear = 17;
 constexpr uint16_t kStoreInput = 118;
 constexpr uint16_t kRefreshValue = 116;
@@ -47,25 +46,12 @@ void Step(uint16_t step) {
 
 std::string Parm(uint16_t step, uint16_t n) {
   Step(step);
-  ScratchScope scope;
-  StrPair v = ScreenParmItem(n, 0);
-  return v.ok() ? v.str() : std::string();
+  return InvParmText(n);
 }
 
 std::string Expanded(uint16_t step, uint16_t n, int flags = 0) {
-  const std::string raw = Parm(step, n);
-  ScratchScope scope;
-  StrPair v = MacroExpand(StrOf(raw), flags);
-  return v.ok() ? v.str() : raw;
-}
-
-bool Blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
-
-Status Execute(const std::string& text) {
-  if (Blank(text)) return kOk;
-  ScratchScope scope;
-  Status s = ExpExecute(StrOf(text));
-  return s >= kStFirstError ? s : Status{kOk};
+  Step(step);
+  return InvParmExpanded(n, flags);
 }
 
 std::string Item(const std::string& list, uint16_t n) {
@@ -75,7 +61,7 @@ std::string Item(const std::string& list, uint16_t n) {
 
 // The window field of that name; 0 when the window has none.
 uint16_t WindowField(const std::string& name) {
-  if (Blank(name)) return 0;
+  if (InvBlank(name)) return 0;
   ScratchScope scope;
   FieldList nums = ScreenFieldNums(StrOf(name));
   return nums.empty() ? 0 : nums.front();
@@ -89,7 +75,7 @@ std::string WindowValue(uint16_t field) {
 }
 
 std::string EvalText(const std::string& expression) {
-  if (Blank(expression)) return {};
+  if (InvBlank(expression)) return {};
   ScratchScope scope;
   StrPair v = ExpEvalStr(StrOf(expression));
   return v.ok() ? v.str() : std::string();
@@ -99,7 +85,7 @@ std::string EvalText(const std::string& expression) {
 Status TargetFile(uint16_t step, uint16_t* file) {
   const std::string name = Expanded(step, kParmTarget);
   *file = 0;
-  if (Blank(name)) return kOk;
+  if (InvBlank(name)) return kOk;
   ScratchScope scope;
   *file = DictFileByName(StrOf(name));
   return *file ? Status{kOk} : Status{kStDataError};
@@ -147,7 +133,7 @@ Status ReadDefinition(RunDefinition* d, InvRunWindow* w) {
   for (uint16_t parm : {kParmRdCond, kParmUsrCond}) {
     const std::string raw = Expanded(0, parm);
     ScratchScope scope;
-    StrPair joined = ScreenJoinFilledTerms(StrOf(raw), kOpAnd);
+    StrPair joined = ScreenJoinFilledTerms(StrOf(raw), kInvOpAnd);
     if (!joined.ok()) return StrError(joined);
     if (joined.empty()) continue;
     if (!terms.empty()) terms += "&&";
@@ -164,7 +150,7 @@ Status ReadDefinition(RunDefinition* d, InvRunWindow* w) {
   d->test = Parm(0, kParmIk1);
   d->device = Expanded(0, kParmDevice);
   d->document = Expanded(0, kParmDoc);
-  if (Blank(d->document)) d->document = kConfirmTemplate;
+  if (InvBlank(d->document)) d->document = kConfirmTemplate;
   return kOk;
 }
 
@@ -218,7 +204,7 @@ Status InvRunFromWindow() {
   // invoice series the numbers are taken in.
   if (!s) {
     SysVarSet(kVarCurFil, int16_t(d.files.invoices));
-    s = Execute(Expanded(kInvBegin, kParmSet));
+    s = InvExecute(Expanded(kInvBegin, kParmSet));
   }
   if (!s) {
     ScratchScope scope;
@@ -242,14 +228,14 @@ Status InvRunFromWindow() {
       return kOk;
     }
     SysVarSet(kVarCurFil, int16_t(f.invoices));
-    if (Status r = Execute(Expanded(step, kParmSet))) return r;
+    if (Status r = InvExecute(Expanded(step, kParmSet))) return r;
     switch (step) {
       case kInvFoot:
       case kInvReg:
-        return Execute(Expanded(step, kParmWrExp));
+        return InvExecute(Expanded(step, kParmWrExp));
       case kInvScreenUp: {
         const std::string names = Expanded(step, kParmUpdFields);
-        if (Blank(names)) return kOk;
+        if (InvBlank(names)) return kOk;
         ScratchScope scope;
         Status r = ScreenFieldsRefresh(kRefreshValue, ScreenFieldNums(StrOf(names)));
         return r >= kStFirstError ? r : Status{kOk};
@@ -259,7 +245,7 @@ Status InvRunFromWindow() {
     }
   };
   w.customer_ok = [&]() -> bool {
-    if (Blank(d.note_condition)) return true;
+    if (InvBlank(d.note_condition)) return true;
     SysVarSet(kVarCurFil, int16_t(f.notes));
     ScratchScope scope;
     return ExpEvalCond(StrOf(d.note_condition)) == 1;
@@ -273,14 +259,14 @@ Status InvRunFromWindow() {
   w.confirm_note = [&]() -> Status { return ConfirmNote(d); };
   w.fill_line = [&](uint16_t) -> Status {
     SysVarSet(kVarCurFil, int16_t(f.invoices));
-    if (Status r = Execute(Expanded(kInvInvoice, kParmRdExp))) return r;
-    return Execute(Expanded(kInvInvoice, kParmWrExp));
+    if (Status r = InvExecute(Expanded(kInvInvoice, kParmRdExp))) return r;
+    return InvExecute(Expanded(kInvInvoice, kParmWrExp));
   };
   w.next_payment = [&](bool* more) -> Status {
     SysVarSet(kVarCurFil, int16_t(f.payments));
     const std::string condition = Expanded(kInvPay, kParmEotExp);
     *more = false;
-    if (Blank(condition)) return kOk;
+    if (InvBlank(condition)) return kOk;
     Status c;
     {
       ScratchScope scope;
@@ -288,7 +274,7 @@ Status InvRunFromWindow() {
     }
     if (c >= kStFirstError) return c;
     *more = c == 1;
-    return *more ? Execute(Expanded(kInvPay, kParmWrExp)) : Status{kOk};
+    return *more ? InvExecute(Expanded(kInvPay, kParmWrExp)) : Status{kOk};
   };
   w.show_number = [&](const std::string& number) {
     if (!d.number_field) return;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "apps/truvesca/inv_parms.h"
 #include "core/dyn_strings.h"
 #include "core/exp_eval.h"
 #include "core/hooks.h"
@@ -36,7 +37,6 @@ namespace {
 
 constexpr uint16_t kClassConfirm = 25;
 constexpr uint16_t kRefreshAll = 244;
-constexpr int kOpAnd = 18;  // "&&" in the operator list of ScreenJoinFilledTerms
 constexpr uint16_t kFindMode = 3;
 
 }  // namespace
@@ -101,7 +101,7 @@ Status MovsUpdateHook(uint16_t action) {
     const std::string from = ScreenFieldRaw(1).ok() ? ScreenFieldRaw(1).str() : std::string();
     const std::string to = ScreenFieldRaw(2).ok() ? ScreenFieldRaw(2).str() : std::string();
     StrPair terms = ScreenParmItem(kParmRdCond, 0);
-    StrPair joined = ScreenJoinFilledTerms(terms, kOpAnd);
+    StrPair joined = ScreenJoinFilledTerms(terms, kInvOpAnd);
     if (!joined.ok()) return ScreenCloseOnExit(cls, StrError(joined), 0);
     const std::string cond = joined.str();
     s = MovsUpdateFields(key, StrOf(from), StrOf(to), StrOf(cond));

@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "apps/truvesca/inv_doc.h"
+#include "apps/truvesca/ln_man_win.h"
 #include "core/module_parms.h"
+#include "core/dyn_strings.h"
+#include "ui/accept_win.h"
 #include "core/msg_box.h"
 #include "data/doc_store.h"
 #include "data/open_state.h"
@@ -246,6 +249,32 @@ TEST_F(TruvescaDocTest, TheConfirmationPrintShowsTheNote) {
   std::string text((std::istreambuf_iterator<char>(in)), {});
   text.erase(text.find_last_not_of("\r\n") + 1);
   EXPECT_EQ(text, "Albaran    202   Fecha 20240206   Cliente    22\r\nBase       7.50   IVA  4 %  Forma de pago 02");
+}
+
+// The fast find of the note documents: the first note of a range of key 2
+// (date + number) is read, an empty condition taking the range alone, and
+// the accept memory holds the key number, the found key, the upper bound and
+// the condition for the next page key; a range with no note is shown and
+// the memory stays.
+TEST_F(TruvescaDocTest, FastFindReadsTheFirstNoteOfTheRange) {
+  for (const char* note : {"ALBARAN{4}=203,FECHA{4}='20240214',CLIENTE{4}=22",
+                           "ALBARAN{4}=201,FECHA{4}='20240205',CLIENTE{4}=21",
+                           "ALBARAN{4}=301,FECHA{4}='20240304',CLIENTE{4}=21"})
+    ASSERT_EQ(Add(kAlbaranes, note), kOk);
+  SysVarSet(kVarCurFil, kAlbaranes);
+  ASSERT_EQ(truvesca::MovsUpdateFields(0, StrOf("20240201"), StrOf("20240229"), StrOf("")), kOk);
+  EXPECT_EQ(S(BufGetField(kAlbaranes, 1)), "201");
+  EXPECT_EQ(S(DynStrGet(sl::kWork, kAcceptValues)), "'2','20240205   201','20240229',''");
+  // With a condition: the first note of the range that satisfies it.
+  ASSERT_EQ(truvesca::MovsUpdateFields(2, StrOf("20240201"), StrOf("20240229"), StrOf("CLIENTE{4}==22")), kOk);
+  EXPECT_EQ(S(BufGetField(kAlbaranes, 1)), "203");
+  EXPECT_EQ(S(DynStrGet(sl::kWork, kAcceptValues)), "'2','20240214   203','20240229','CLIENTE{4}==22'");
+
+  box_.Queue(MsgAnswer::kOk);
+  EXPECT_NE(truvesca::MovsUpdateFields(2, StrOf("20240401"), StrOf("20240430"), StrOf("")), kOk);
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(S(DynStrGet(sl::kWork, kAcceptValues)), "'2','20240214   203','20240229','CLIENTE{4}==22'");
+  EXPECT_EQ(truvesca::LogoImageDelete(), kOk);
 }
 
 // Redundant related records: several identical ones are deleted only when
