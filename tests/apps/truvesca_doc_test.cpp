@@ -263,11 +263,11 @@ TEST_F(TruvescaDocTest, FastFindReadsTheFirstNoteOfTheRange) {
     ASSERT_EQ(Add(kAlbaranes, note), kOk);
   SysVarSet(kVarCurFil, kAlbaranes);
   ASSERT_EQ(truvesca::MovsUpdateFields(0, StrOf("20240201"), StrOf("20240229"), StrOf("")), kOk);
-  EXPECT_EQ(S(BufGetField(kAlbaranes, 1)), "201");
+  EXPECT_EQ(S(BufGetField(kAlbaranes, 1)), "   201");
   EXPECT_EQ(S(DynStrGet(sl::kWork, kAcceptValues)), "'2','20240205   201','20240229',''");
   // With a condition: the first note of the range that satisfies it.
   ASSERT_EQ(truvesca::MovsUpdateFields(2, StrOf("20240201"), StrOf("20240229"), StrOf("CLIENTE{4}==22")), kOk);
-  EXPECT_EQ(S(BufGetField(kAlbaranes, 1)), "203");
+  EXPECT_EQ(S(BufGetField(kAlbaranes, 1)), "   203");
   EXPECT_EQ(S(DynStrGet(sl::kWork, kAcceptValues)), "'2','20240214   203','20240229','CLIENTE{4}==22'");
 
   box_.Queue(MsgAnswer::kOk);
