@@ -37,11 +37,15 @@ std::vector<std::string> Captions() {
   return out;
 }
 
+// The button pressed in the viewer now open; -1 for none.
+int g_pressed = -1;
+
 int64_t ViewerProc(plat::WinSystem& ws, plat::Hwnd h, uint32_t msg, uint64_t w, int64_t l) {
   switch (msg) {
     case plat::kWmCommand:
       if (plat::CommandCode(w) == plat::kCmdClicked && plat::CommandId(w) >= kViewerButtonBase) {
-        SysVarSet(kVarCurEdFld, static_cast<int16_t>(plat::CommandId(w) - kViewerButtonBase));
+        g_pressed = plat::CommandId(w) - kViewerButtonBase;
+        SysVarSet(kVarCurEdFld, static_cast<int16_t>(g_pressed));
         ws.Post(h, plat::kWmClose);
         return 0;
       }
@@ -206,12 +210,19 @@ Status ReportWinShow(DeviceRecord& d) {
   if (s) return s;
   plat::WinSystem& ws = *c.win;
   plat::Hwnd owner = ws.Owner(h);
+  // The owner taking the focus back (while the viewer goes, or after it)
+  // may make one of its fields current, which sets _CUREDFLD: afterwards it
+  // holds the pressed button again, or what it held before when the viewer
+  // was closed without one.
+  const int16_t before = SysVarGet(kVarCurEdFld);
+  g_pressed = -1;
   if (c.host) c.host->ModalLoop(h);
   else OwnLoop(ws, h);
   if (owner && ws.IsWindow(owner)) {
     ws.Enable(owner, true);
     ws.Activate(owner);
   }
+  SysVarSet(kVarCurEdFld, g_pressed >= 0 ? static_cast<int16_t>(g_pressed) : before);
   return kOk;
 }
 

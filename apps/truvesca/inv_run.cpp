@@ -80,17 +80,33 @@ Status LocateNote(const InvRunFiles& f, const std::string& key) {
   return s == kOk ? Status{kOk} : Status{kStEndOfData};
 }
 
-// The open notes in the window's key range, in key order.
+// A key bound as the notes' key 1 holds it: a number typed for a numeric
+// first key field is right-aligned in that field's width, as the field
+// stores it, so that "2" comes before "10".
+std::string BoundKey(uint16_t notes, const std::string& bound) {
+  std::string b = Trim(bound);
+  if (b.empty() || b.find_first_not_of("0123456789") != std::string::npos) return b;
+  const DictKeyFieldList fields = DictKeyFields(notes, 1);
+  if (fields.status || fields.count == 0) return b;
+  const char type = DictFieldType(notes, fields.field[0]);
+  const size_t width = DictFieldLength(notes, fields.field[0]);
+  if (type == 'A' || type == 'D' || b.size() >= width) return b;
+  return std::string(width - b.size(), ' ') + b;
+}
+
+// The open notes in the window's key range (both bounds included, a bound
+// shorter than the key taken as a prefix), in key order.
 Status CollectNotes(const InvRunFiles& f, const InvRunWindow& w, std::vector<Note>* notes) {
   ScratchScope scope;
-  Status s = w.from.empty() ? DataFileMove(f.notes, 0x24) : DataFileLocate(f.notes, 1, StrOf(w.from), 2);
-  const std::string to = Trim(w.to);
+  const std::string from = BoundKey(f.notes, w.from);
+  const std::string to = BoundKey(f.notes, w.to);
+  Status s = from.empty() ? DataFileMove(f.notes, 0x24) : DataFileLocate(f.notes, 1, StrOf(from), 2);
   while (s == kOk || s == 1) {
     ScratchScope inner;
     StrPair key = BufFileKeyValue(f.notes, 1);
     if (!key.ok()) return kStBadFileNumber;
     std::string k(key.view());
-    if (!to.empty() && Trim(k) > to) break;
+    if (!to.empty() && k.substr(0, to.size()) > to) break;
     if (Trim(FieldText(f.notes, f.note_invoice)).empty() && (!w.customer_ok || w.customer_ok()))
       notes->push_back({k, CustomerValue(f.notes, f.note_customer), w.group ? w.group() : std::string()});
     s = DataFileMove(f.notes, 0x10);

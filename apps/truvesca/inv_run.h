@@ -15,8 +15,9 @@
 // invoice, the payments file (optional) any number, both keyed by series +
 // number first.
 //
-// InvRun: the notes between from and to (key 1, both bounds included; an
-//   empty bound is open) that are open and pass the customer condition are
+// InvRun: the notes between from and to (key 1, both bounds included, a
+//   bound shorter than the key a prefix, a number for a numeric key field
+//   right-aligned as the field stores it; an empty bound is open) that are open and pass the customer condition are
 //   walked customer by customer (smallest customer value first, compared as
 //   numbers) and, within a customer, by group (the group text of each note;
 //   one invoice per group, groups in the order of their first note). Each

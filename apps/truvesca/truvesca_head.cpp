@@ -4,6 +4,9 @@
 
 #include "apps/truvesca/amount_words.h"
 #include "apps/truvesca/iban_digits.h"
+#include "apps/truvesca/inv_doc.h"
+#include "apps/truvesca/inv_run_hook.h"
+#include "apps/truvesca/ln_man_win.h"
 #include "apps/truvesca/inv_functions.h"
 #include "apps/paydates/pay_date_fn.h"
 #include "core/app_verbs.h"
@@ -44,14 +47,17 @@ constexpr std::array<uint8_t, 2> kModuleFiles = {6, 14};
 Status InvPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 5, 7, 8 and 10-12 belong to windows, the invoicing run and
-      // the document commands, which are not part of the program yet. Hook 4
-      // rewrites a window's parameter file, hook 6 runs an accept window's
-      // steps, hook 22 is the field option menu.
+      // Hook 4 rewrites a window's parameter file, hook 6 runs an accept
+      // window's steps, hook 8 the fast-find windows of documents, hook 10
+      // the invoicing run's window, 12 the invoice document commands, 22
+      // the field option menu.
       HookSetFn(&MantParmCloseHook, kHookParmFile);
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
+      HookSetFn(&MovsUpdateHook, kHookApp8);
+      HookSetFn(&InvRunHook, kHookApp10);
+      HookSetFn(&InvDocHook, 12);
       ExecRegisterHandlers();
       OutputInstall();
       OutputSetDeviceAsker(&ReportAskDevice);
@@ -64,6 +70,9 @@ Status InvPhaseCallback(uint16_t phase) {
       paydates::PayDateRegister();
       IbanRegister();
       return apphead::AppHeadPhaseLoad();
+    case 3:
+      // Shut-down: the main window is gone, its logo image goes too.
+      return LogoImageDelete();
     default:
       return kOk;
   }
@@ -75,7 +84,7 @@ Status InvActionCallback(uint32_t verb_and_status, StrPair argument) {
     case 5:  // MantMain: the maintenance window
       return MantMainVerb(argument);
     case 8:  // LnManMain: the line-maintenance window
-      return AppVerbNotServed();
+      return LnManMainWindow(argument);
     default:
       return AppVerbDispatch(verb_and_status, argument);
   }

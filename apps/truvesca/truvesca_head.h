@@ -3,22 +3,21 @@
 // invoicing module plugs into the engine. Everything else is the common head
 // (apps/common/app_head.h).
 //   InvPhaseCallback (phase), by its low four bits: 1 fills the hook slots
-//     (6 the accept-window steps, 23 TaskLowLevel; the window, invoicing-run
-//     and document hooks stay empty until their code exists) and registers
-//     the engine's statement handlers; unlike pelmora it declares no "_#("
-//     array; always 0. 2 registers the procedure functions (VATv, VAT$,
-//     AUTONUM, DocSer$; FN$TXTN; PayDate$ from apps/paydates/; Iban$,
-//     Mod), whose failures do not stop the phase, then runs the common
-//     loading steps, its status. 3
-//     (shut-down) and anything else: 0, nothing to do while the main window
-//     has no logo.
+//     (6 the accept-window steps, 8 the documents' fast find, 10 the
+//     invoicing run's window, 12 the invoice document commands, 23
+//     TaskLowLevel) and registers the engine's statement handlers; unlike
+//     pelmora it declares no "_#(" array; always 0. 2 registers the
+//     procedure functions (VATv, VAT$, AUTONUM, DocSer$; FN$TXTN; PayDate$
+//     from apps/paydates/; Iban$, Mod), whose failures do not stop the
+//     phase, then runs the common loading steps, its status. 3 (shut-down)
+//     forgets the main window's logo image; anything else: 0.
 //   InvActionCallback (verb, argument): the session check first; MantMain
 //     (5) opens the maintenance window of its window-definition line;
-//     LnManMain (8) opens the program's line-maintenance window (163, message
-//     0031, while it is missing); every other verb, LnNavMain (9) included,
-//     goes to the engine's dispatcher.
-//   AppModuleFile (position): 0 the invoice file 6, 1 the file of the
-//     document's related records 14; any other position gives 0, no file.
+//     LnManMain (8) opens the program's line-maintenance window; every other
+//     verb, LnNavMain (9) included, goes to the engine's dispatcher.
+//   AppModuleFile (position): 0 the registry file 6, 1 the invoice file 14
+//     (the files of the invoice document commands); any other position
+//     gives 0, no file.
 #pragma once
 
 #include <cstdint>
