@@ -607,6 +607,12 @@ Status ReportPrintFile(std::string_view device_text, std::string_view file, std:
   return status;
 }
 
+Status ReportOpenAndRun(std::string_view device_text, std::string_view tmpl, std::string_view range,
+                        std::string_view condition, std::string_view key_bound, DeviceRecord* device, bool ask) {
+  return OpenAndRun(std::string(device_text), std::string(tmpl), std::string(range), std::string(condition),
+                    std::string(key_bound), device, ask);
+}
+
 Status ReportPrint(std::string_view device_text, std::string_view tmpl_text, std::string_view range,
                    std::string_view open, std::string_view condition, uint16_t flags, DeviceRecord* device,
                    bool ask_device) {

@@ -56,6 +56,11 @@ std::string ReportRangeKey(std::string_view text, int which, Status* status = nu
 Status ReportRun(std::string_view device_text, std::string_view tmpl, std::string_view range,
                  std::string_view condition, std::string_view key_bound, uint16_t input,
                  std::string_view progress, std::string_view counter, DeviceRecord* device);
+// Opens the report's device (the device dialog asks for one when the device
+// text names none and ask is set) and runs the template over the range up to
+// the key bound (empty: no bound).
+Status ReportOpenAndRun(std::string_view device_text, std::string_view tmpl, std::string_view range,
+                        std::string_view condition, std::string_view key_bound, DeviceRecord* device, bool ask);
 Status ReportPrintFile(std::string_view device_text, std::string_view file, std::string_view tmpl);
 Status ReportPrint(std::string_view device_text, std::string_view tmpl, std::string_view range,
                    std::string_view open, std::string_view condition, uint16_t flags, DeviceRecord* device,

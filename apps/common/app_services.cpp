@@ -10,6 +10,7 @@
 #include "output/report_viewer.h"
 #include "ui/accept_win.h"
 #include "ui/field_values.h"
+#include "ui/movs_win.h"
 #include "ui/scanner.h"
 #include "ui/win_loop.h"
 #include "ui/win_stack.h"
@@ -55,6 +56,12 @@ void JournalDevice(std::string_view line) {
 
 uint16_t OpenScannerPort(std::string_view spec) { return ComOpenSpec(spec, false); }
 
+// A saved document printed on DOC$'s device and template, over DOCSETS$ up
+// to the document's key; with no device named the device dialog asks.
+Status PrintDocument(StrPair device, StrPair tmpl, StrPair range, StrPair key) {
+  return ReportOpenAndRun(device.view(), tmpl.view(), range.view(), "", key.view(), nullptr, true);
+}
+
 }  // namespace
 
 void AppInstallScriptServices() { OutputSetJournal(&JournalDevice); }
@@ -64,6 +71,7 @@ void AppInstallWindowServices(plat::WinSystem* ws) {
   HelpSetViewer(&ViewHelpFile);
   OutputSetLimitsAsker(&AskReportLimits);
   OutputSetWindowFieldReader(&CurrentWindowField);
+  MovsSetPrinter(&PrintDocument);
   ScanSetPortOps({&OpenScannerPort, &ComClose, &ComReadQuiet, &ComStartPolling});
 }
 
