@@ -8,10 +8,12 @@
 // key 1 DOC + N_LINE. Screen LIN definition 1: the document key DOC on row
 // 2, the lines N_LINE, ITEM, QTY (BOUNDS$) from row 6 to the end of the
 // window; WRITELINS$ gives a new line the document key D001. Field controls: DOC
-// 2000, N_LINE 2001, ITEM 2002, QTY 2003.
+// 2000, N_LINE 2001, ITEM 2002, QTY 2003. File 2 ACC (CODE A8 = key 1, NAME
+// A20) has no line numbers: screen ACC shows the accounts of a group.
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/dyn_strings.h"
@@ -38,7 +40,7 @@
 namespace eng::test {
 namespace {
 
-constexpr uint16_t kLin = 1;
+constexpr uint16_t kLin = 1, kAcc = 2;
 constexpr size_t kRecordLength = 4 + 3 + 10 + 5;
 constexpr int kIdDoc = 2000, kIdLine = 2001, kIdItem = 2002, kIdQty = 2003;
 constexpr int kIdStatus2 = 1481;
@@ -62,13 +64,25 @@ class NavWinTest : public UiTest {
         "01       003 NN_LINE\r\n"
         "01       010 AITEM\r\n"
         "01       005 NQTY\r\n"
-        "31<00010040005003\r\n");
+        "02**02ACC\r\n"
+        "02       008 ACODE\r\n"
+        "02       020 ANAME\r\n"
+        "31<00010040005003\r\n"
+        "32<0001008\r\n");
     ScreenTest::Def("LIN.PPN", 1,
                     {"FD$:=\"DOC,N_LINE,ITEM,QTY\"", "FILEDEF$:=\"DOC{1},N_LINE{1},ITEM{1},QTY{1}\"",
                      "BOUNDS$:=\"N_LINE,QTY\"", "MODE$:=\"NAVIGATION\"", "WRITELINS$:=\"DOC{1}='D001',1\""});
     ScreenTest::Def("LIN.PAN", 1,
                     {LabelLine(2, 2, "Doc"), FieldLine(2, 10, 1, 1, 4, 'A'), LabelLine(4, 2, "Lin Articulo   Cant"),
                      FieldLine(6, 2, 1, 2, 3, 'N'), FieldLine(6, 6, 1, 3, 10, 'A'), FieldLine(6, 17, 1, 4, 5, 'N')});
+    // Accounts by group, one a line: a file without line numbers whose
+    // document key is the group typed (the first characters of the codes).
+    ScreenTest::Def("ACC.PPN", 1,
+                    {"FD$:=\"GRP,CODE,NAME\"", "FILEDEF$:=\"CODE{2},CODE{2},NAME{2}\"", "BOUNDS$:=\"CODE,NAME\"",
+                     "MODE$:=\"NAVIGATION\""});
+    ScreenTest::Def("ACC.PAN", 1,
+                    {LabelLine(2, 2, "Grupo"), FieldLine(2, 10, 2, 1, 8, 'A'), LabelLine(4, 2, "Cuenta    Nombre"),
+                     FieldLine(6, 2, 2, 1, 8, 'A'), FieldLine(6, 12, 2, 2, 20, 'A')});
     ASSERT_EQ(DictLoad(StrOf(""), StrOf("PL"), StrOf("")), kOk);
     DataInstallFieldAccess();
     ASSERT_EQ(DynStrSet(sl::kSettings, sl::kIdentity, StrOf("PLMRQV13:Norvique")), kOk);
@@ -96,9 +110,27 @@ class NavWinTest : public UiTest {
     }
     ASSERT_EQ(DataFileClose(kLin), kOk);
   }
-  static DataFileNames DiskNames() {
+  void SeedAccounts(const std::vector<std::pair<std::string, std::string>>& accounts) {
+    ASSERT_LT(DataFileOpen(kAcc, 8), kStFirstWarning);
+    for (const auto& [code, name] : accounts) {
+      ASSERT_EQ(DataFileMove(kAcc, 1), 3);
+      ASSERT_EQ(BufSetField(kAcc, 1, StrOf(code)), kOk);
+      ASSERT_EQ(BufSetField(kAcc, 2, StrOf(name)), kOk);
+      ASSERT_LT(DataFileAddRecord(kAcc), kStFirstWarning);
+    }
+    ASSERT_EQ(DataFileClose(kAcc), kOk);
+  }
+  // The live accounts as stored, in record order.
+  std::vector<std::string> AccountsOnDisk() {
+    const std::string bytes = Get(DiskNames(kAcc).records);
+    std::vector<std::string> out;
+    for (size_t at = 0; at + 28 <= bytes.size(); at += 28)
+      if (bytes[at] != '\x1B') out.push_back(bytes.substr(at, 28));
+    return out;
+  }
+  static DataFileNames DiskNames(uint16_t file = kLin) {
     ScratchScope scope;
-    const std::string folder(DictFileFolder(kLin).view()), name(DictFileName(kLin).view());
+    const std::string folder(DictFileFolder(file).view()), name(DictFileName(file).view());
     return DataFileNames{DataFilePathOf(folder, name, kPathRecords), DataFilePathOf(folder, name, kPathIndex), ""};
   }
   // The live records in key order, read from the record file as it stands
@@ -186,6 +218,18 @@ TEST_F(NavWinTest, OpensInMaintenanceModeAndLoadsTheLinesOfTheKey) {
   EXPECT_EQ(ScreenWinCurrent().state, 4);
   EXPECT_EQ(Lines().used, 3);
   EXPECT_NE(Text(kIdStatus2).find("Modo Mantenimiento"), std::string::npos) << Text(kIdStatus2);
+  Drive("close\n");
+}
+
+TEST_F(NavWinTest, WithoutLineNumbersTheKeyTypedIsAPrefixOfTheLines) {
+  SeedAccounts({{"43000001", "CLIENTES"}, {"57200001", "BANCOS"}, {"57200002", "CAJA"}, {"60000000", "COMPRAS"}});
+  ASSERT_EQ(Open("ACC,1,40,12,2"), kOk);
+  Drive("type \"57\"\nkey Tab\nexpect text id=2002 \"BANCOS\"\n");
+  ASSERT_EQ(Lines().used, 2);
+  EXPECT_EQ(LinsGetField(Lines(), 2, 2).substr(0, 4), "CAJA");
+  Drive("key Tab\ntype \"BANCO NORTE\"\nkey Down\nanswer Yes\nexpect text id=2002 \"CAJA\"\n");
+  EXPECT_EQ(AccountsOnDisk()[1], "57200001BANCO NORTE         ") << "written when the line was left";
+  EXPECT_EQ(AccountsOnDisk().size(), 4u);
   Drive("close\n");
 }
 
