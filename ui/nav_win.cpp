@@ -52,7 +52,6 @@ constexpr uint16_t kClsDocLines = 35;
 constexpr uint16_t kLineInserted = 39;
 constexpr uint16_t kMoveBack = 0x14;
 constexpr uint16_t kStoreShown = 6;
-constexpr uint16_t kActionMde = ActionWord(kAcCommand, kSubMde);
 
 std::string ParmText(uint16_t parameter, int item) {
   ScratchScope scope;
