@@ -146,18 +146,20 @@ TEST_F(HeadsTest, VerbsTheProgramsTakeThemselves) {
   auto verb = [](uint16_t n) { return static_cast<uint32_t>(n) << 16; };
   // LnManMain does nothing in pelmora.
   EXPECT_EQ(pelmora::AcActionCallback(verb(8), StrOf("X")), kOk);
-  // The windows of the others are not there: message 0031, 163.
+  // truvesca has no navigation window: message 0031, 163.
   struct Case {
     AppActionCallback action;
     uint16_t verb;
   };
-  for (Case c : {Case{&pelmora::AcActionCallback, 9}, Case{&truvesca::InvActionCallback, 9}}) {
+  for (Case c : {Case{&truvesca::InvActionCallback, 9}}) {
     ErrIncident(kOk, StrPair{}, false);
     EXPECT_EQ(c.action(verb(c.verb), StrOf("X")), kStDataError) << c.verb;
     EXPECT_EQ(Txt(ErrIncidentText()), "Proceso no definido");
   }
-  // MantMain opens a maintenance window: without a window system there is none.
+  // MantMain opens a maintenance window, pelmora's LnNavMain a navigation
+  // window: without a window system there is none.
   EXPECT_EQ(pelmora::AcActionCallback(verb(5), StrOf("X,1")), kStWindowsControl);
+  EXPECT_EQ(pelmora::AcActionCallback(verb(9), StrOf("X,1")), kStWindowsControl);
   EXPECT_EQ(truvesca::InvActionCallback(verb(5), StrOf("X,1")), kStWindowsControl);
   // So does LnManMain, truvesca's line-maintenance window.
   EXPECT_EQ(truvesca::InvActionCallback(verb(8), StrOf("X,1")), kStWindowsControl);
