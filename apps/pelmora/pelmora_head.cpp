@@ -5,6 +5,7 @@
 #include "apps/paydates/pay_date_fn.h"
 #include "apps/pelmora/ac_functions.h"
 #include "apps/pelmora/ac_hooks.h"
+#include "apps/pelmora/ac_line_order.h"
 #include "apps/pelmora/ac_recovery.h"
 #include "core/arrays.h"
 #include "core/app_verbs.h"
@@ -61,6 +62,7 @@ Status AcPhaseCallback(uint16_t phase) {
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
       AcInstallHooks();
+      NavsOrderReset();
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
       OutputInstall();
