@@ -78,6 +78,8 @@ struct UiState {
   // The line grids and the list levels that show lines in them.
   GridSlots grids{};
   ListLevels lists;
+  // The application's renumbering of a run of lines (ui/nav_win.h).
+  Status (*nav_order_unique)(uint16_t file) = nullptr;
 };
 
 UiState& Ui();
