@@ -108,7 +108,7 @@ Status EntryEndCheck() {
   if (!w) return kOk;
   if (Status s = MovsLineCommit(ScreenCurrent(), w->list_level); s >= kStFirstError) return s;
   AcBooks b;
-  if (AcBooksOpen(&b) != kOk || b.journal != file) return kOk;
+  if (AcBooksResolve(&b) != kOk || b.journal != file) return kOk;
   Status s = AcEntryCheck(b, EntryPrefix(file));
   if (s == kOk) return kOk;
   ScratchScope scope;

@@ -16,6 +16,7 @@
 #include "ui/list_level.h"
 #include "ui/movs_win.h"
 #include "ui/nav_win.h"
+#include "ui/field_values.h"
 #include "ui/screen_table.h"
 #include "ui/ui_state.h"
 #include "ui/win_create.h"
@@ -151,6 +152,37 @@ TEST_F(PelmoraEntryScreenTest, APredefinedEntryRefusesInsertedLinesAndIsDeletedW
   EXPECT_EQ(Count(registry), 1u) << "the record of another entry stays";
   EXPECT_EQ(Count(lines), 0u);
   EXPECT_EQ(Num("AcGetBalance('70000000';'20241231')"), DecFromInt(-107)) << "June's credits are gone";
+}
+
+TEST_F(PelmoraEntryScreenTest, AnEntryEndsOnlyWhenItBalancesAndF2FillsTheImbalance) {
+  // Entry 8: a debit of 50.00 against a credit of 30.00.
+  ASSERT_EQ(AcPostLine(books_, {D("20240601"), 8, 1, "57200001", "", 5000, "Venta", ""}), kOk);
+  ASSERT_EQ(AcPostLine(books_, {D("20240601"), 8, 2, "", "70000000", 3000, "Venta", ""}), kOk);
+  ASSERT_EQ(Open(), kOk);
+  {
+    ScratchScope scope;
+    DataFileSetKeyNumber(books_.journal, 1);
+    ASSERT_EQ(DataFileLocate(books_.journal, 1, StrOf(AcEntryPrefix(books_, D("20240601"), 8) + "  2"), 0), kOk);
+  }
+  const uint8_t state = ScreenWinCurrent().state;
+  box_.Queue(plat::MsgAnswer::kOk);
+  EXPECT_EQ(AcEntryAction(kAcToEnd), kOk);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "Asiento descuadrado: 20") << "the difference in the message";
+  EXPECT_EQ(ScreenWinCurrent().state, state) << "the window stays on the entry";
+
+  // F2 in the amount (the last bounded field) of a credit line: DSC1#.
+  ASSERT_EQ(Run("DSC1#=20"), kOk);
+  ScreenWin* w = ScreenWinGet(-1);
+  ASSERT_NE(w, nullptr);
+  w->current_field = ScreenCurrent().bounded_last;
+  EXPECT_EQ(AcEntryAction(20), kOk);
+  EXPECT_EQ(AcTrim(ScreenFieldRaw(w->current_field).view()), "20");
+  // On a debit line: minus DSC1#.
+  ASSERT_EQ(AcSetFieldText(books_.journal, books_.j_debit, "57200001"), kOk);
+  EXPECT_EQ(AcEntryAction(20), kOk);
+  EXPECT_EQ(AcTrim(ScreenFieldRaw(w->current_field).view()), "-20");
+  EXPECT_EQ(Boxes().size(), 1u);
 }
 
 }  // namespace
