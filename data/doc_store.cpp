@@ -17,7 +17,10 @@ namespace eng {
 
 namespace {
 
-bool Blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+// Blanks, or a blank record's key (its first byte the empty-record mark).
+bool Blank(std::string_view text) {
+  return text.find_first_not_of(std::string_view(" \x1b\0", 3)) == std::string_view::npos;
+}
 
 // The "N_LINE" field of a file; 0 when it has none.
 uint16_t LineField(uint16_t file) {

@@ -62,7 +62,9 @@ Status MovsLineToRecord(uint16_t file, int level, uint16_t line) {
 }
 
 Status MovsWriteLines(uint16_t file, LinsBuf& b, bool number, StrPair assignment, StrPair slots) {
-  const uint16_t line_field = file ? DictLineField(file) : 0;
+  // The dictionary answers 0xFFFF for a file without "N_LINE".
+  const uint16_t found = file ? DictLineField(file) : 0;
+  const uint16_t line_field = found == 0xFFFF ? 0 : found;
   for (uint16_t line = 1; line <= b.used; ++line) {
     LinsSetCurrent(b, line);
     if (number && line_field) {
@@ -130,7 +132,7 @@ std::string MovsDocKey(int n) {
   StrPair given = k <= 3 ? ScreenIndexKeyText(k) : StrPair{};
   std::string key = given.ok() && !given.empty() ? given.str() : BufFileKeyValue(file, k).str();
   const uint16_t line_field = DictLineField(file);
-  if (line_field == 0) {
+  if (line_field == 0 || line_field == 0xFFFF) {
     key.erase(key.find_last_not_of(' ') + 1);
     return key;
   }

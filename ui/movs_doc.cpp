@@ -55,7 +55,9 @@ MovsPrintFn g_printer = nullptr;
 // The header add of the save in progress; null outside a save.
 const DocAddFn* g_header_add = nullptr;
 
-bool Blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
+// A key of blanks, or of a blank record (its first byte the empty-record
+// mark), names no document.
+bool Blank(const std::string& s) { return s.find_first_not_of(std::string_view(" \x1b\0", 3)) == std::string::npos; }
 
 std::string ParmText(uint16_t parameter, int item) {
   ScratchScope scope;
@@ -226,7 +228,7 @@ Status MovsLocateHeader(uint16_t file, uint16_t key, StrPair text) {
   const std::string each = ParmText(kParmReadCabs, 1);
   Status s;
   if (!each.empty()) {
-    s = SelBuild(file, key, StrOf(t), StrOf(header_key), 0, 3, StrOf(""));
+    s = SelBuild(file, key, StrOf(t), StrOf(header_key), 0xFFFF, 3, StrOf(""));
     if (s == kOk || s == 1) {
       const uint16_t count = SelCount(file);
       s = count ? SelGoto(file, kBufBoth, 0) : Status{kStEndOfData};
@@ -320,7 +322,11 @@ Status MovsWriteHeaders(const ScreenDesc& screen, int count, StrPair text, StrPa
     return ExpEvalCond(cond) == 1;
   };
   bool written = false;
-  for (int j = count ? 1 : 0;; ++j) {
+  // Without a count the header number stays 0; a loop condition that never
+  // turns false is stopped rather than left spinning.
+  uint32_t rounds = 0;
+  for (int j = count ? 1 : 0;; j = count ? j + 1 : 0) {
+    if (++rounds > 0xFFFF) return kStLoopFailure;
     if (count && j > count && !holds(loop)) break;
     if (!count && !(loop.ok() && !loop.empty() ? holds(loop) : !written && j == 0)) break;
     SysVarSet(kVarHNum, static_cast<int16_t>(j));
@@ -357,7 +363,9 @@ Status MovsSaveDocument(const ScreenDesc& screen, LinsBuf* buffer) {
   DocSaveParts parts;
   parts.slot_list = StrOf(slots);
   parts.test = StrOf(test);
-  parts.max_lines = 0xFFFF;
+  // A stored document with more lines than the buffer holds was not loaded
+  // whole: the store refuses to replace it (124) rather than lose lines.
+  parts.max_lines = buffer->max_lines ? buffer->max_lines : kLinsDefaultMax;
   parts.headers = [&](const DocAddFn& add) -> Status {
     g_header_add = &add;
     Status s = kOk;
@@ -404,7 +412,7 @@ Status MovsPrint(uint16_t file) {
 
 Status MovsSave(const ScreenDesc& screen, ScreenWin* window, LinsBuf* buffer) {
   if (!window || !buffer) return kStScreenStruct;
-  const ScreenWin* started = window;
+  const int started = ScreenCounterGet(kCurWin);
   // The line being edited is always part of what is saved.
   Status s = MovsLineCommit(screen, window->list_level);
   window = ScreenWinGet(-1);
@@ -438,10 +446,9 @@ Status MovsSave(const ScreenDesc& screen, ScreenWin* window, LinsBuf* buffer) {
     }
   }
   if (s < kStFirstWarning) {
-    ScreenWin* now = ScreenWinGet(-1);
-    const Status n = MovsNewDocument(ScreenCurrent(), now, MovsLines());
+    const Status n = MovsNewDocument(ScreenCurrent(), ScreenWinGet(-1), MovsLines());
     if (n) s = n;
-    if (s == kOk && now != started) s = 1;
+    if (s == kOk && ScreenCounterGet(kCurWin) != started) s = 1;
   }
   return s;
 }

@@ -129,7 +129,12 @@ uint8_t MovsGridAction(plat::Hwnd window, uint16_t level, uint16_t code) {
       if (w->state != kStateEdit && lv) {
         const uint16_t selected = GridSelectedRow(lv->grid);
         if (selected != kGridNone) LinsSetCurrent(lv->lines, static_cast<uint16_t>(selected + 1));
-        MovsLinsControlLine(ScreenCurrent(), kGridFocus);
+        const ScreenDesc screen = ScreenCurrent();
+        if (w->current_field < screen.bounded_first || w->current_field > screen.bounded_last) {
+          w->current_field = screen.bounded_first;
+          SysVarSet(kVarCurEdFld, static_cast<int16_t>(screen.bounded_first));
+        }
+        MovsLinsControlLine(screen, kGridFocus);
         MantFieldSetState(kStateEdit);
       }
       break;

@@ -136,7 +136,8 @@ Status LineMove(uint16_t code) {
     Warn(text);
     return kOk;
   }
-  if (in_lines && code != kClsDocLines) {
+  // A refused move (code 0) moves nothing: there is nothing to confirm.
+  if (in_lines && code != kClsDocLines && code != 0) {
     const int16_t last = SysVarGet(kVarLastKey);
     if (last != kKeyCtrlEnd && last != kKeyEnter && RecordChanged(file) &&
         !MsgAskYesNo(StrOf(MsgItem("0023", 8))))
@@ -320,9 +321,11 @@ Status NavLoadLines(StrPair key) {
     const uint16_t start = b->current;
     for (int attempt = 0;; ++attempt) {
       s = MovsReadLines(*b, StrOf(from), StrPair{});
-      if (s == kOk && SelCurrentSlot(file) > 0) {
-        SelFree(file);
-        s = MovsLineToRecord(file, w->list_level, b->current);
+      if (s == kOk) {
+        if (SelCurrentSlot(file) > 0) SelFree(file);
+        // The current line's record becomes the file's current record; a
+        // line whose key is not unique cannot be positioned (144).
+        if (b->current <= b->used) s = MovsLineToRecord(file, w->list_level, b->current);
       }
       if (s != kStIndexCmd || attempt > 0) break;
       s = NavsOrderUnique(file, s);
@@ -358,8 +361,13 @@ Status NavDeleteLine() {
   if (!w || !b) return kStScreenStruct;
   const uint16_t file = DataFile();
   const bool maintenance = Maintenance(*w);
+  const bool inserting = (w->flags & kMovsInserting) != 0;
+  // The record goes as it stands in the file: a new line opened meanwhile
+  // blanks the record buffer, and the delete's rules must take back the
+  // record's own values.
+  if (!inserting && file && DataFileCtrl(file).recno >= 0) DataFileMove(file, 0);
   const std::string key = KeyOf(file, kBufCurrent);
-  if (!(w->flags & kMovsInserting)) {
+  if (!inserting) {
     Status d;
     {
       ScratchScope scope;

@@ -23,6 +23,7 @@
 #include "ui/maint_parm.h"
 #include "ui/maint_win.h"
 #include "ui/menu_field_options.h"
+#include "ui/nav_win.h"
 
 namespace eng::pelmora {
 
@@ -90,7 +91,7 @@ Status AcActionCallback(uint32_t verb_and_status, StrPair argument) {
     case 5:  // MantMain: the maintenance window
       return MantMainVerb(argument);
     case 9:  // LnNavMain: the navigation window
-      return AppVerbNotServed();
+      return NavMainVerb(argument);
     case 8:  // LnManMain: nothing in this program
       return kOk;
     default:

@@ -347,7 +347,8 @@ TEST_F(ProgramRunTest, FailuresBecomeTheExitCode) {
       {"missing dictionary", PELMORA_EXE, "Pelmora", "apps/PLDICC.DAT", kRunDemo, 164},
       {"missing required configuration", TRUVESCA_EXE, "Truvesca", "apps/TRCLCFIX.DAT", kRunDemo, 164},
       {"missing procedure", PELMORA_EXE, "Pelmora", "apps/demo.prx", kRunDemo, 164},
-      {"pelmora's navigation window is not there", PELMORA_EXE, "Pelmora", "", "/RUN:'LnNavMain DIARIO'", 163},
+      {"pelmora's navigation window needs a window system", PELMORA_EXE, "Pelmora", "", "/RUN:'LnNavMain DIARIO'",
+       179},
       {"truvesca leaves LnNavMain to the engine", TRUVESCA_EXE, "Truvesca", "", "/RUN:'LnNavMain X'", 163},
       {"pelmora's LnManMain does nothing", PELMORA_EXE, "Pelmora", "", "/RUN:'LnManMain X'", 0},
   };

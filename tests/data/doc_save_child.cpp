@@ -105,6 +105,9 @@ int main(int argc, char** argv) {
       parts.fill_line = [&](uint16_t n) {
         return BufSetField(files.lines, item, StrOf("v" + std::to_string(v) + "-" + std::to_string(n)));
       };
+      // Documents in one file write their header through the headers
+      // callback, as document windows do (their header definitions decide).
+      if (files.header == files.lines) parts.headers = [](const DocAddFn& add) { return add(); };
       s = DocSave(files, StrOf(key), parts);
     }
     Check(s);

@@ -157,23 +157,7 @@ class MaintWinTest : public UiTest {
     mant = WinTop();
     return s;
   }
-  // Runs the script in the window's loop until the window is gone or the
-  // script is used up; a timer far beyond the script's own waits then ends
-  // the loop, so that the next script goes on in the same window.
-  void Drive(const std::string& script) {
-    constexpr int kEndTimer = 99;
-    constexpr uint32_t kEndMs = 600000;
-    d.ws().SetTimer(root, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
-      ws.KillTimer(h, id);
-      ws.PostQuit(0);
-    });
-    d.Run(script);
-    d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
-    WinModalLoop(mant);
-    d.ws().KillTimer(root, kEndTimer);
-    EXPECT_EQ(stall, "");
-    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
-  }
+  void Drive(const std::string& script) { DriveWindow(root, mant, script); }
   bool WindowOpen() { return d.ws().IsWindow(mant); }
   uint8_t State() { return ScreenWinCurrent().state; }
   std::vector<std::string> Boxes() {

@@ -2,7 +2,7 @@
 // headless window system, with the data file read back from disk.
 //
 // Dictionary (prefix DW): file 1 FAC: SERIE A2, NUM A6, N_LINE N3 (key 1 =
-// SERIE + NUM + N_LINE), CUST A20, ITEM A10, QTY N5, PRICE N8; 54 bytes. A
+// SERIE + NUM + N_LINE, three parts), CUST A20, ITEM A10, QTY N5, PRICE N8; 54 bytes. A
 // header has N_LINE blank; its lines are numbered from 1.
 // Screen FAC definition 1: SERIE, NUM and CUST in the header, the lines
 // ITEM..PRICE (BOUNDS$) in a grid from row 6, and TOTAL (read only, its
@@ -44,7 +44,7 @@ inline constexpr uint16_t kFacFile = 1;
 inline constexpr size_t kFacLength = 54;
 inline constexpr int kFldSerie = 1, kFldNum = 2, kFldCust = 3, kFldItem = 4, kFldQty = 5, kFldPrice = 6,
                      kFldTotal = 7;
-inline constexpr int kIdDocNew = 3001, kIdDocSve = 3003;
+inline constexpr int kIdDocSve = 3008, kIdDocIns = 3009, kIdDocDel = 3010, kIdDocDde = 3016;
 
 inline std::vector<int>& EventLog() {
   static std::vector<int> log;
@@ -78,7 +78,7 @@ class MovsWinTest : public UiTest {
         "01       010 AITEM\r\n"
         "01       005 NQTY\r\n"
         "01       008 NPRICE\r\n"
-        "31<0001011\r\n");
+        "31<000100200030060009003\r\n");
     ASSERT_EQ(DictLoad(StrOf(""), StrOf("DW"), StrOf("")), kOk);
     DataInstallFieldAccess();
     ASSERT_EQ(DynStrSet(sl::kSettings, sl::kIdentity, StrOf("DWMRQV13:Norvique")), kOk);
@@ -135,17 +135,12 @@ class MovsWinTest : public UiTest {
     return MovsEvent(kMovsEvInit);
   }
 
-  void Drive(const std::string& script) {
-    constexpr int kEndTimer = 99;
-    constexpr uint32_t kEndMs = 600000;
-    d.ws().SetTimer(root, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
-      ws.KillTimer(h, id);
-      ws.PostQuit(0);
-    });
-    d.Run(script);
-    d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
+  void Drive(const std::string& script) { DriveWindow(root, doc, script); }
+
+  // Closes the window by its close box and runs its loop until it is gone.
+  void CloseWindow() {
+    d.Run("close\n");
     WinModalLoop(doc);
-    d.ws().KillTimer(root, kEndTimer);
     EXPECT_EQ(stall, "");
     EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
   }

@@ -3,6 +3,8 @@
 // (a loop waiting with the script exhausted) is recorded, never aborts.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "core/msg_box.h"
@@ -44,6 +46,24 @@ class UiTest : public TempFolderTest {
   void UiRuntimeFresh() {
     Ui() = UiState{};
     UiSetWinSystem(&d.ws());
+  }
+
+  // Runs the script in the window's loop until the window is gone or the
+  // script is used up; a timer on `owner` far beyond the script's own waits
+  // then ends the loop, so that the next script goes on in the same window.
+  void DriveWindow(plat::Hwnd owner, plat::Hwnd window, const std::string& script) {
+    constexpr int kEndTimer = 99;
+    constexpr uint32_t kEndMs = 600000;
+    d.ws().SetTimer(owner, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
+      ws.KillTimer(h, id);
+      ws.PostQuit(0);
+    });
+    d.Run(script);
+    d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
+    WinModalLoop(window);
+    d.ws().KillTimer(owner, kEndTimer);
+    EXPECT_EQ(stall, "");
+    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
   }
 
   plat::HeadlessDriver d;
