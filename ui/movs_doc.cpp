@@ -93,8 +93,7 @@ void SetDocSt(uint16_t bits) { SysVarSet(kVarDocSt, static_cast<int16_t>(SysVarB
 void BlankAllFiles() {
   for (uint16_t f = 1; f <= 255; ++f) {
     if (!DictFileDefined(f)) continue;
-    BufBlank(f, kBufCurrent);
-    BufBlank(f, kBufSaved);
+    BufBlank(f, kBufBoth);
   }
 }
 

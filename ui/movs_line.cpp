@@ -9,6 +9,7 @@
 #include "core/scratch_arena.h"
 #include "core/str_items.h"
 #include "core/sys_vars.h"
+#include "data/dict_query.h"
 #include "data/hooked_write.h"
 #include "data/record_buffer.h"
 #include "data/record_layer.h"
@@ -201,7 +202,10 @@ Status MovsLineNew(const ScreenDesc& screen, int level, uint16_t line) {
     b->flags |= kLinsRedraw | kLinsChanged;
     if (Navigation(*b)) {
       SysVarSet(kVarIer, kStEndOfData);
-      BufBlank(screen.data_file, kBufSaved);
+      // Only the saved copy: the line's record is new, the current record
+      // holds what the line will be written with.
+      const std::string blank(DictRecordLength(screen.data_file), ' ');
+      BufStore(screen.data_file, kBufSaved, StrOf(blank));
     }
   }
   return s >= kStFirstError ? s : Status{kOk};

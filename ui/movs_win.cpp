@@ -237,8 +237,7 @@ Status MovsActionWin(uint16_t code) {
       r = ScreenActionWinDefault(code);
       for (uint16_t f = 1; f <= 255; ++f) {
         if (!DictFileDefined(f)) continue;
-        BufBlank(f, kBufCurrent);
-        BufBlank(f, kBufSaved);
+        BufBlank(f, kBufBoth);
       }
       MantFieldSetState(kMantStateCompute);
       break;

@@ -52,7 +52,6 @@ constexpr uint16_t kClsDocLines = 35;
 constexpr uint16_t kLineInserted = 39;
 constexpr uint16_t kMoveBack = 0x14;
 constexpr uint16_t kStoreShown = 6;
-constexpr uint16_t kActionMde = ActionWord(kAcCommand, kSubMde);
 
 std::string ParmText(uint16_t parameter, int item) {
   ScratchScope scope;
@@ -184,6 +183,9 @@ Status FillFreedRow(LinsBuf& b, uint16_t file) {
   if (s < kStFirstError) {
     const std::string key = KeyOf(file, kBufCurrent);
     const ScreenWin* w = ScreenWinGet(-1);
+    // The move that follows starts from the record the buffer holds: the
+    // last line's.
+    DataFileLocate(file, 1, StrOf(key), 0);
     s = ListNavLocate(file, StrOf(key), 0, b.max_lines, w ? w->list_level : -1);
     if (s == kStEndOfData) {
       if (b.used > 0) --b.used;

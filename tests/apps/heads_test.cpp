@@ -151,14 +151,15 @@ TEST_F(HeadsTest, VerbsTheProgramsTakeThemselves) {
     AppActionCallback action;
     uint16_t verb;
   };
-  for (Case c : {Case{&pelmora::AcActionCallback, 9}, Case{&truvesca::InvActionCallback, 8},
-                 Case{&truvesca::InvActionCallback, 9}}) {
+  for (Case c : {Case{&truvesca::InvActionCallback, 8}, Case{&truvesca::InvActionCallback, 9}}) {
     ErrIncident(kOk, StrPair{}, false);
     EXPECT_EQ(c.action(verb(c.verb), StrOf("X")), kStDataError) << c.verb;
     EXPECT_EQ(Txt(ErrIncidentText()), "Proceso no definido");
   }
-  // MantMain opens a maintenance window: without a window system there is none.
+  // MantMain opens a maintenance window, pelmora's LnNavMain a navigation
+  // window: without a window system there is none.
   EXPECT_EQ(pelmora::AcActionCallback(verb(5), StrOf("X,1")), kStWindowsControl);
+  EXPECT_EQ(pelmora::AcActionCallback(verb(9), StrOf("X,1")), kStWindowsControl);
   EXPECT_EQ(truvesca::InvActionCallback(verb(5), StrOf("X,1")), kStWindowsControl);
 }
 

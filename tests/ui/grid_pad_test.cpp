@@ -1,9 +1,10 @@
 // The line grid pad on the headless window system: a pad of two accept
 // items (a date text of 10 and an amount of 8), 5 rows shown and at most 12
-// lines; lines typed through the fields laid over the current row; Ok, Esc
-// and Enter past the last field of a line. The hook handler records each
-// call with the pad's first two lines as they stand at that moment, and
-// answers 8 (close) for Ok, as the payment schedules' handler does.
+// lines; lines typed through the fields laid over the current row; Ok,
+// Ctrl+End, Esc and Enter past the last field of a line. The hook handler
+// records each call with the pad's first two lines as they stand at that
+// moment, and answers 8 (close) for Ok, as the payment schedules' handler
+// does.
 #include <string>
 #include <vector>
 
@@ -74,6 +75,7 @@ class GridPadTest : public ScreenTest {
     EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
   }
   plat::Hwnd Grid() { return GridWindow(ListLevelGrid(0)); }
+  void TwoLinesThenConfirm(const std::string& confirm);
   static std::string Rec() {
     ScratchScope scope;
     StrPair v = ExpEvalStr(StrOf("REC$"));
@@ -123,15 +125,16 @@ TEST_F(GridPadTest, EscClosesThePadWithoutConfirming) {
   EXPECT_EQ(SysVarGet(kVarLastKey), kKeyEsc);
 }
 
-TEST_F(GridPadTest, OkCommitsTheLineBeingEditedFirst) {
+// Two lines typed, the second still in its fields when the form is
+// confirmed by the step given.
+void GridPadTest::TwoLinesThenConfirm(const std::string& confirm) {
   ASSERT_EQ(Create(), 0);
   // Enter past the last field of line 1 goes on to line 2; nothing is confirmed.
   Drive("type \"2027-01-31\"\nkey Enter\ntype \"150\"\nkey Enter\nexpect focus id=2000\n"
         "type \"2027-02-28\"\nkey Tab\ntype \"75\"\n");
   ASSERT_TRUE(g_calls.empty());
   EXPECT_EQ(ListLevelGet(0)->lines.current, 2);
-  // Ok with line 2 still in its fields.
-  Drive("click id=3100\n");
+  Drive(confirm + "\n");
   ASSERT_EQ(g_calls.size(), 1u);
   EXPECT_EQ(g_calls[0].cls, kAcCommand);
   EXPECT_EQ(g_calls[0].line1, "2027-01-31|     150");
@@ -141,6 +144,10 @@ TEST_F(GridPadTest, OkCommitsTheLineBeingEditedFirst) {
   EXPECT_FALSE(d.ws().IsWindow(pad)) << "the hook's 8 closes the pad";
   EXPECT_EQ(ListLevelCurrent(), kListNone);
 }
+
+TEST_F(GridPadTest, OkCommitsTheLineBeingEditedFirst) { TwoLinesThenConfirm("click id=3100"); }
+
+TEST_F(GridPadTest, CtrlEndConfirmsLikeOk) { TwoLinesThenConfirm("key Ctrl+End"); }
 
 }  // namespace
 }  // namespace eng::test

@@ -106,8 +106,13 @@ class MovsWinTest : public UiTest {
                                     "FLDUPDATE$:=\"TOTAL\"",
                                     "PRCNAME$:=\"9:E\"",
                                     "SAVED$:=\"_USER01=_USER01+1\""};
+    // A parameter of `extra` replaces the common one of the same name.
     bool has_headers = false;
-    for (const std::string& e : extra) has_headers |= e.rfind("WRITECAB", 0) == 0;
+    for (const std::string& e : extra) {
+      has_headers |= e.rfind("WRITECAB", 0) == 0;
+      const std::string name = e.substr(0, e.find(":="));
+      std::erase_if(ppn, [&](const std::string& p) { return p.substr(0, p.find(":=")) == name; });
+    }
     if (!has_headers) ppn.push_back("WRITECABS$:=\"1\"");
     ppn.insert(ppn.end(), extra.begin(), extra.end());
     ScreenTest::Def("FAC.PPN", n, ppn);

@@ -335,6 +335,37 @@ TEST_F(NavWinTest, DeletingLines) {
   Drive("close\n");
 }
 
+TEST_F(NavWinTest, DeletingOnAFullGridFillsTheFreedRowFromTheFile) {
+  std::vector<Line> many;
+  for (int l = 1; l <= 20; ++l) many.push_back({"D001", std::to_string(l), "L" + std::to_string(l), "1"});
+  Seed(many);
+  ASSERT_EQ(Open(), kOk);
+  Drive("type \"D001\"\nkey Tab\nexpect text id=2002 \"L1\"\n");
+  const uint16_t max = Lines().max_lines;
+  ASSERT_EQ(Lines().used, max);
+  Drive("key F8\nanswer Yes\nexpect text id=2002 \"L2\"\n");
+  EXPECT_EQ(OnDisk().size(), 19u);
+  EXPECT_EQ(Lines().used, max) << "the last row was read again";
+  EXPECT_EQ(Lines().current, 1);
+  const std::string next = "L" + std::to_string(max + 1);
+  EXPECT_EQ(LinsGetField(Lines(), max, 2).substr(0, next.size() + 1), next + " ");
+  Drive("close\n");
+}
+
+TEST_F(NavWinTest, ARuleFailureOfADeletedLineIsShown) {
+  // The delete's rule pass fails on a text where a number is wanted.
+  Put("PLRELUP.DAT", "0101_USER02=_USER02+ITEM{1}*2\r\n");
+  Seed(kThree);
+  ASSERT_EQ(Open(), kOk);
+  Drive("type \"D001\"\nkey Tab\nexpect text id=2002 \"ONE\"\nkey F8\nanswer Yes\nanswer OK\n");
+  ASSERT_EQ(Boxes().size(), 2u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[1].find("Error"), 0u) << Boxes()[1];
+  EXPECT_EQ(OnDisk(), (std::vector<Line>{kThree[1], kThree[2]}));
+  EXPECT_EQ(Lines().used, 2) << "the line goes with its record";
+  EXPECT_EQ(Text(kIdItem), "TWO");
+  Drive("close\n");
+}
+
 TEST_F(NavWinTest, EscOnAChangedLinePutsItsValuesBack) {
   Seed(kThree);
   ASSERT_EQ(Open(), kOk);
