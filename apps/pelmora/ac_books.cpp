@@ -28,7 +28,7 @@ uint16_t FieldOf(uint16_t file, uint16_t n) {
 
 }  // namespace
 
-Status AcBooksOpen(AcBooks* b) {
+Status AcBooksResolve(AcBooks* b) {
   b->chart = AppModuleFile(3);
   b->journal = AppModuleFile(4);
   b->period = AppModuleFile(5);
@@ -54,6 +54,11 @@ Status AcBooksOpen(AcBooks* b) {
   b->j_line = DictLineField(b->journal);
   b->code_len = DictFieldLength(b->chart, b->c_code);
   b->entry_len = DictFieldLength(b->journal, b->j_entry);
+  return kOk;
+}
+
+Status AcBooksOpen(AcBooks* b) {
+  if (Status s = AcBooksResolve(b)) return s;
   for (uint16_t f : {b->chart, b->journal, b->period}) {
     Status s = DataFileOpen(f, 0);
     if (s != kOk && s != 2) return s;

@@ -38,6 +38,8 @@ struct AcBooks {
 };
 
 Status AcBooksOpen(AcBooks* books);
+// The same without opening the files (a window keeps them as it opened them).
+Status AcBooksResolve(AcBooks* books);
 
 // A field of the current record, blanks around it removed.
 std::string AcFieldText(uint16_t file, uint16_t field);

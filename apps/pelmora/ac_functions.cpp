@@ -7,6 +7,8 @@
 #include "apps/pelmora/ac_balance.h"
 #include "apps/pelmora/ac_books.h"
 #include "apps/pelmora/ac_dates.h"
+#include "apps/pelmora/ac_entry_num.h"
+#include "apps/pelmora/ac_line_order.h"
 #include "apps/pelmora/ac_layout.h"
 #include "apps/pelmora/ac_text.h"
 #include "apps/pelmora/pelmora_head.h"
@@ -341,10 +343,12 @@ Status AcRegisterFunctions() {
     const char* name;
     FnHandler handler;
   };
-  const Fn fns[] = {{"AcFullBalance", &AcFullBalanceFn},
+  const Fn fns[] = {{"AcFitEntry", &AcFitEntryFn},
+                    {"AcFullBalance", &AcFullBalanceFn},
                     {"AcGetAccount$", &AcGetAccountFn},
                     {"AcGetBalance", &AcGetBalanceFn},
                     {"AcGetEntry", &AcGetEntryFn},
+                    {"AcGetEntryNum", &AcGetEntryNumFn},
                     {"AcGetPerAcum", &AcGetPerAcumFn},
                     {"AcGetPAccount$", &AcGetPAccountFn},
                     {"AcBLabel", &AcBLabelFn},

@@ -30,9 +30,10 @@
 //   ALARM$ holds (126 with the condition as incident text when it does
 //   not). Then RD_EXP$ of the caller's parameters, when there is one, runs
 //   on the registry's current record, which is rewritten.
-// AcRegisterFunctions: registers AcFullBalance, AcGetAccount$,
-//   AcGetBalance, AcGetEntry, AcGetPerAcum, AcGetPAccount$, AcBLabel
-//   (ac_layout.h) and Import, each only while the one before succeeded; a failure
+// AcRegisterFunctions: registers AcFitEntry (ac_line_order.h),
+//   AcFullBalance, AcGetAccount$, AcGetBalance, AcGetEntry, AcGetEntryNum
+//   (ac_entry_num.h), AcGetPerAcum, AcGetPAccount$, AcBLabel (ac_layout.h)
+//   and Import, each only while the one before succeeded; a failure
 //   is shown in a message box and returned.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include "apps/pelmora/ac_dates.h"
 #include "apps/pelmora/ac_layout.h"
 #include "apps/pelmora/ac_post.h"
+#include "apps/pelmora/ac_rel_cache.h"
 #include "apps/pelmora/ac_text.h"
 #include "core/dyn_strings.h"
 #include "core/exp_eval.h"
@@ -29,17 +30,9 @@ namespace eng::pelmora {
 
 namespace {
 
-std::string VarText(const char* name) {
-  ScratchScope scope;
-  StrPair v = ExpEvalStr(StrFromC(name));
-  if (!v.ok()) return {};
-  return AcTrimRight(v.view());
-}
+std::string VarText(const char* name) { return AcVarText(name); }
 
-bool VarOn(const char* name) {
-  ScratchScope scope;
-  return ExpEvalNum(StrFromC(name)) != 0;
-}
+bool VarOn(const char* name) { return AcVarNumber(name) != 0; }
 
 // Counts the progress steps and asks the caller's callback.
 struct Steps {
@@ -74,15 +67,26 @@ Status ResetPeriods(const AcBooks& b, DateYmd from, DateYmd to, Steps& steps) {
   return kOk;
 }
 
-// Runs the journal's rules (+1 pass) over every line of the days.
+// Runs the journal's rules (+1 pass) over every line of the days. The rule
+// text (slot 0: no slot list) is the same for every line and is read once;
+// the records the rules update are written once at the end (ac_rel_cache.h).
 Status RepostJournal(const AcBooks& b, DateYmd from, DateYmd to, Steps& steps) {
   if (Status s = AcRulesOn(b)) return s;
-  std::string f = AcDateText(from), t = AcDateText(to);
-  return AcWalk(b.journal, 1, f, t, [&]() -> Status {
+  std::string rules;
+  {
     ScratchScope scope;
-    if (Status s = DataFileWriteHooked(kPassNew, b.journal, StrPair{}, StrPair{})) return s;
+    StrPair text = RelRuleText(b.journal, StrPair{});
+    if (!text.ok()) return StrError(text);
+    rules = text.str();
+  }
+  AcRelCacheScope kept;
+  const AcRelRulePass pass(std::move(rules));
+  std::string f = AcDateText(from), t = AcDateText(to);
+  Status s = AcWalk(b.journal, 1, f, t, [&]() -> Status {
+    if (Status r = pass.Run(b.journal)) return r;
     return steps.Step();
   });
+  return s ? s : kept.Flush();
 }
 
 // Writes the totals of a range into the account's chart record (created

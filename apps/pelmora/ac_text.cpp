@@ -1,5 +1,6 @@
 #include "apps/pelmora/ac_text.h"
 
+#include "core/exp_eval.h"
 #include "core/scratch_arena.h"
 
 namespace eng::pelmora {
@@ -42,6 +43,25 @@ std::vector<std::string> AcSplit(std::string_view text, char sep, bool assign) {
   }
   out.push_back(cur);
   return out;
+}
+
+std::string AcVarText(const char* name) {
+  ScratchScope scope;
+  StrPair v = ExpEvalStr(StrFromC(name));
+  return v.ok() ? AcTrimRight(v.view()) : std::string();
+}
+
+DecValue AcVarNumber(const char* name) {
+  ScratchScope scope;
+  return ExpEvalNum(StrFromC(name));
+}
+
+Status AcVarAssign(const char* name, std::string_view value) {
+  ScratchScope scope;
+  StrPair statement = ExpMakeAssignment(StrFromC(name), StrOf(value));
+  if (!statement.ok()) return StrError(statement);
+  std::string held(statement.view());
+  return ExpExecute(StrOf(held));
 }
 
 Status AcArgStatus(Status s) { return s == kStIncompatibleTypes ? Status{kStSyntax} : s; }

@@ -22,6 +22,13 @@ std::string AcUnquote(std::string_view v);
 // ":=" does not split (the items of a parameter string).
 std::vector<std::string> AcSplit(std::string_view text, char sep, bool assign = false);
 
+// A procedure variable's value as a text, trailing blanks removed ("" for
+// an undefined one); as a number; assigned from a text (a number variable
+// takes the text's value).
+std::string AcVarText(const char* name);
+DecValue AcVarNumber(const char* name);
+Status AcVarAssign(const char* name, std::string_view value);
+
 // A wrong argument type is a call that does not fit the function: 147.
 Status AcArgStatus(Status s);
 // The function's value is the number.

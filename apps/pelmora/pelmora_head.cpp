@@ -4,7 +4,9 @@
 
 #include "apps/paydates/pay_date_fn.h"
 #include "apps/pelmora/ac_functions.h"
+#include "apps/pelmora/ac_entry_screen.h"
 #include "apps/pelmora/ac_hooks.h"
+#include "apps/pelmora/ac_line_order.h"
 #include "apps/pelmora/ac_recovery.h"
 #include "core/arrays.h"
 #include "core/app_verbs.h"
@@ -52,8 +54,9 @@ constexpr std::array<uint8_t, 6> kModuleFiles = {3, 6, 7, 8, 9, 10};
 Status AcPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 5, 7, 12-14 and 17 belong to windows that are not part of the
-      // program yet; their slots stay empty. Hook 4 rewrites a window's
+      // Hooks 5, 7 and 12-14 belong to windows that are not part of the
+      // program yet; their slots stay empty. Hook 17 installs the journal
+      // entry window's handler. Hook 4 rewrites a window's
       // parameter file, hooks 10, 11, 15 and 16 run the year-end processes
       // from their accept windows, hook 6 runs an accept window's steps,
       // hook 22 is the field option menu.
@@ -62,6 +65,8 @@ Status AcPhaseCallback(uint16_t phase) {
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
       AcInstallHooks();
+      AcInstallEntryScreens();
+      NavsOrderReset();
       DimDeclareSystem(StrOf("_#("));
       ExecRegisterHandlers();
       OutputInstall();

@@ -3,8 +3,10 @@
 // the accounting module plugs into the engine.
 //   AcPhaseCallback (phase), by its low four bits: 1 fills the hook slots
 //     (6 the accept-window steps, 10, 11, 15 and 16 the year-end processes
-//     of ac_hooks.h, 23 TaskLowLevel; the window hooks stay empty until
-//     their code exists), declares the system array
+//     of ac_hooks.h, 17 the journal entry window of ac_entry_screen.h, 23
+//     TaskLowLevel; the other window hooks stay empty until their code
+//     exists), installs the line-order repair of the navigation windows and
+//     resets the line order (ac_line_order.h), declares the system array
 //     "_#(", registers the engine's statement handlers and the function
 //     StGetList (its status); 2 puts back the books of a batch process
 //     that was killed (ac_recovery.h; a failure is the phase's result),

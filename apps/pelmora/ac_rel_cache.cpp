@@ -1,0 +1,288 @@
+#include "apps/pelmora/ac_rel_cache.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <unordered_map>
+
+#include "core/exp_code.h"
+#include "core/exp_eval.h"
+#include "core/scratch_arena.h"
+#include "core/sys_vars.h"
+#include "data/dict_query.h"
+#include "data/file_ctrl.h"
+#include "data/record_buffer.h"
+#include "data/record_layer.h"
+#include "data/related_records.h"
+#include "data/relup_rules.h"
+#include "data/stat_scan.h"
+
+namespace eng::pelmora {
+
+namespace {
+
+// A relation as the dictionary gives it, read once per run, with its
+// expression compiled once.
+struct Relation {
+  std::string expr;
+  uint16_t key = 0;
+  std::shared_ptr<const ExpCode> code;
+};
+
+struct Kept {
+  std::string record;
+  bool in_file = false;  // read from the file (else created here)
+};
+
+}  // namespace
+
+struct AcRelCacheState {
+  std::map<std::tuple<uint16_t, uint16_t, uint16_t>, Relation> relations;
+  std::unordered_map<std::string, std::shared_ptr<const ExpCode>> statements;
+  // Per file, the kept records by key 1 value (key order for the flush).
+  std::map<uint16_t, std::map<std::string, Kept>> files;
+};
+
+namespace {
+
+using CacheState = AcRelCacheState;
+
+CacheState* g_active = nullptr;
+
+const Relation& RelationOf(CacheState& c, uint16_t a, uint16_t b, uint16_t n) {
+  auto [it, added] = c.relations.try_emplace({a, b, n});
+  if (added) {
+    ScratchScope scope;
+    StrPair e = DictRelationExpr(a, b, n);
+    it->second.expr = e.ok() ? e.str() : std::string();
+    it->second.key = DictRelationKey(a, b, n);
+    if (!it->second.expr.empty()) it->second.code = ExpCompile(StrOf(it->second.expr));
+  }
+  return it->second;
+}
+
+// The relation's value on a's current record, a current meanwhile.
+Status RelationValue(const Relation& r, uint16_t a, std::string* value) {
+  const int16_t previous = SysVarGet(kVarCurFil);
+  DictSelectFile(a);
+  ScratchScope scope;
+  StrPair v = r.code ? ExpCodeEvalStr(*r.code) : ExpEvalStr(StrOf(r.expr));
+  SysVarSet(kVarCurFil, previous);
+  if (!v.ok()) return StrError(v);
+  value->assign(v.view());
+  return kOk;
+}
+
+Status RunStatements(CacheState& c, const std::string& text) {
+  auto [it, added] = c.statements.try_emplace(text);
+  if (added) {
+    ScratchScope scope;
+    it->second = ExpCompile(StrOf(text));
+  }
+  ScratchScope scope;
+  Status s = it->second ? ExpCodeRun(*it->second) : ExpExecute(StrOf(text));
+  return s >= kStFirstError ? s : Status{kOk};
+}
+
+// Writes the kept records of one file and forgets them.
+Status FlushFile(CacheState& c, uint16_t file) {
+  auto found = c.files.find(file);
+  if (found == c.files.end()) return kOk;
+  std::map<std::string, Kept> kept = std::move(found->second);
+  c.files.erase(found);
+  for (const auto& [key, k] : kept) {
+    ScratchScope scope;
+    Status s;
+    if (k.in_file) {
+      s = DataFileLocate(file, 1, StrOf(key), 0);
+      if (s != kOk) return s >= kStFirstError ? s : Status{kStDataError};
+      if (Status b = BufStore(file, kBufCurrent, StrOf(k.record))) return b;
+      s = DataFileUpdateRecord(file);
+    } else {
+      DataFileCtrl(file).recno = -1;
+      if (Status b = BufStore(file, kBufBoth, StrOf(k.record + k.record))) return b;
+      s = DataFileAddRecord(file);
+    }
+    if (s >= kStFirstError) return s;
+  }
+  return kOk;
+}
+
+// Hook 3 while the scope is open.
+Status KeptRelFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t flags, StrPair statements) {
+  CacheState& c = *g_active;
+  const uint16_t a = DictFileNumber(file_a), b = DictFileNumber(file_b);
+  if (Status s = DictCheckField(a, kDictAnyField)) return s;
+  if (Status s = DictCheckField(b, kDictAnyField)) return s;
+  const std::string text = statements.ok() ? statements.str() : std::string();
+  const Relation& r = RelationOf(c, a, b, relation);
+  auto record_layer = [&]() -> Status {
+    if (Status s = FlushFile(c, b)) return s;
+    return DataFileRelFetch(a, b, relation, flags, StrOf(text));
+  };
+  if ((flags & (kRelNearest | kRelSeekOrDelete)) || r.key != 1) return record_layer();
+  SysVarSet(kVarRelRes, 0);
+  if (r.expr.empty()) return kStDataError;
+  std::string value;
+  if (Status s = RelationValue(r, a, &value)) return s;
+  if (value.empty()) return kOk;
+  if (value.size() != DictKeyLength(b, 1, 0)) return record_layer();
+
+  std::map<std::string, Kept>& kept = c.files[b];
+  auto it = kept.find(value);
+  bool created = false;
+  if (it == kept.end()) {
+    ScratchScope scope;
+    Status s = DataFileLocate(b, 1, StrOf(value), 1);
+    if (s >= kStFirstError) return s;
+    Kept k;
+    if (s == kOk) {
+      k.in_file = true;
+    } else {
+      DataFileCtrl(b).recno = -1;
+      if (Status bs = BufBlankAndSetKey(b, 1, StrOf(value), 1)) return bs;
+      created = true;
+    }
+    StrPair rec = BufRecord(b, kBufCurrent);
+    if (!rec.ok()) return StrError(rec);
+    k.record.assign(rec.view());
+    it = kept.emplace(value, std::move(k)).first;
+  } else {
+    ScratchScope scope;
+    if (Status s = BufStore(b, kBufCurrent, StrOf(it->second.record))) return s;
+  }
+  if (!text.empty()) {
+    if (Status s = RunStatements(c, text)) {
+      if (created) kept.erase(it);
+      return s;
+    }
+    StrPair rec = BufRecord(b, kBufCurrent);
+    if (!rec.ok()) return StrError(rec);
+    it->second.record.assign(rec.view());
+  }
+  if (created) SysVarSet(kVarRelRes, kRelResCreated);
+  return kOk;
+}
+
+}  // namespace
+
+AcRelCacheScope::AcRelCacheScope() {
+  previous_hook_ = HookGet(kHookRelFetch);
+  previous_upstat_ = SysVarGet(kVarUpStat);
+  previous_state_ = g_active;
+  g_active = new CacheState;
+  HookSetFn(&KeptRelFetch, kHookRelFetch);
+  SysVarSet(kVarUpStat, static_cast<int16_t>(previous_upstat_ | kUpStatScan));
+}
+
+AcRelCacheScope::~AcRelCacheScope() {
+  HookSet(previous_hook_, kHookRelFetch);
+  const bool was_on = previous_upstat_ & kUpStatScan;
+  const uint16_t now = static_cast<uint16_t>(SysVarGet(kVarUpStat));
+  SysVarSet(kVarUpStat, static_cast<int16_t>(was_on ? now | kUpStatScan : now & ~kUpStatScan));
+  delete g_active;
+  g_active = previous_state_;
+}
+
+namespace {
+
+// The items of a text split at `sep` outside quotes and parentheses.
+std::vector<std::string> TopItems(std::string_view text, char sep) {
+  std::vector<std::string> out;
+  int depth = 0;
+  char quote = 0;
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    char c = i < text.size() ? text[i] : sep;
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      --depth;
+    } else if (c == sep && (depth == 0 || i == text.size())) {
+      out.emplace_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return out;
+}
+
+std::string_view Trimmed(std::string_view v) {
+  while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+  while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+  return v;
+}
+
+// A plain decimal number of at most four digits; -1 otherwise.
+int SmallNumber(std::string_view v) {
+  v = Trimmed(v);
+  if (v.empty() || v.size() > 4 || v.find_first_not_of("0123456789") != std::string_view::npos) return -1;
+  int n = 0;
+  for (char c : v) n = n * 10 + (c - '0');
+  return n;
+}
+
+}  // namespace
+
+AcRelRulePass::AcRelRulePass(std::string text) : text_(std::move(text)) {
+  constexpr std::string_view kCall = "FILEREL(";
+  for (const std::string& raw : TopItems(text_, ';')) {
+    std::string_view item = Trimmed(raw);
+    if (item.empty()) continue;
+    if (item.substr(0, kCall.size()) != kCall || item.back() != ')') return;
+    std::string_view args = item.substr(kCall.size(), item.size() - kCall.size() - 1);
+    // The four numbers, then the rest of the text as the statements.
+    Call call;
+    int numbers[4];
+    for (int& n : numbers) {
+      size_t semi = args.find(';');
+      n = SmallNumber(args.substr(0, semi));
+      if (n < 0) return;
+      args = semi == std::string_view::npos ? std::string_view() : args.substr(semi + 1);
+    }
+    call.a = static_cast<uint16_t>(numbers[0]);
+    call.b = static_cast<uint16_t>(numbers[1]);
+    call.relation = static_cast<uint16_t>(numbers[2]);
+    call.flags = static_cast<uint16_t>(numbers[3]);
+    if (!(call.flags & kRelCreate)) return;
+    call.statements = std::string(Trimmed(args));
+    calls_.push_back(std::move(call));
+  }
+  direct_ = !calls_.empty();
+}
+
+Status AcRelRulePass::Run(uint16_t file) const {
+  if (!direct_ || !g_active || SysVarHas(kVarAuxStat, kAuxStatRulesSql)) {
+    ScratchScope scope;
+    return DataFileRunTrigger(kPassNew, file, StrOf(text_));
+  }
+  if (!SysVarHas(kVarUpStat, kUpStatRules)) return kOk;
+  SysVarSet(kVarSgn, 1);
+  Status s = kOk;
+  for (const Call& c : calls_) {
+    // FILEREL keeps "nearest" only for a step key; it always reads blank.
+    uint16_t flags = c.flags;
+    const int16_t last_key = SysVarGet(kVarLastKey);
+    if ((flags & kRelNearest) && !(flags & 0x10) && last_key != 29 && last_key != 23)
+      flags = static_cast<uint16_t>(flags & ~kRelNearest);
+    flags |= kRelReadBlank;
+    ScratchScope scope;
+    s = KeptRelFetch(DictFileNumber(c.a), DictFileNumber(c.b), c.relation, flags, StrOf(c.statements));
+    if (s >= kStFirstError) break;
+    s = kOk;
+  }
+  SysVarSet(kVarSgn, 0);
+  return s;
+}
+
+Status AcRelCacheScope::Flush() {
+  while (!g_active->files.empty())
+    if (Status s = FlushFile(*g_active, g_active->files.begin()->first)) return s;
+  return kOk;
+}
+
+}  // namespace eng::pelmora
