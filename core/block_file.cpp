@@ -249,6 +249,27 @@ bool BlockFile::GetTag(const char* name, std::string* value) const {
   return true;
 }
 
+bool BlockFile::RemoveTag(const char* name, bool* was) {
+  *was = false;
+  if (fd_ < 0) return false;
+  if (::fremovexattr(fd_, name) == 0) {
+    *was = true;
+    return true;
+  }
+  return errno == ENODATA || errno == ENOTSUP;
+}
+
+bool BlockFile::GetStamp(Stamp* out) const {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+  out->device = uint64_t(st.st_dev);
+  out->inode = uint64_t(st.st_ino);
+  out->size = int64_t(st.st_size);
+  out->modified_ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  out->changed_ns = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return true;
+}
+
 bool BlockFile::Truncate(int64_t size) {
   if (fd_ < 0 || size < 0) return false;
   int rc;

@@ -86,6 +86,18 @@ class BlockFile {
   // attribute); false where the file system keeps none, or it is absent.
   bool SetTag(const char* name, const std::string& value);
   bool GetTag(const char* name, std::string* value) const;
+  // Removes a tag: true when it is gone or never was (or the file system
+  // keeps none); *was tells whether it was there. False when it could not
+  // be removed.
+  bool RemoveTag(const char* name, bool* was);
+  // What the system keeps about the open file: its identity, size, and
+  // the times of the last change to its bytes (modified) and of the last
+  // change of any kind (changed, which no program can set back).
+  struct Stamp {
+    uint64_t device = 0, inode = 0;
+    int64_t size = 0, modified_ns = 0, changed_ns = 0;
+  };
+  bool GetStamp(Stamp* out) const;
   // Cuts or extends the file to `size` bytes.
   bool Truncate(int64_t size);
   // Whether the name still leads to the file this open holds (it may have
