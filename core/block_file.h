@@ -79,6 +79,13 @@ class BlockFile {
 
   // The open lock; 175 when another open holds it in a conflicting way.
   Status Lock(BlockLock kind);
+  // Keeps the mapping of this file when it closes, for the next open of the
+  // same file (the same device and inode) in this process, which takes it
+  // up here (call after Open): a file opened again and again is then not
+  // mapped, and its pages entered, afresh each time. A few mappings are
+  // kept, the least recently kept let go first; a kept mapping holds its
+  // file (also one since deleted) until it is let go.
+  void KeepMapping();
   // The change lock, waiting for it; 175 only when it cannot be had at all
   // (an exclusive hold on a file opened for reading).
   Status Hold(BlockLock kind);
@@ -109,6 +116,8 @@ class BlockFile {
   void Unmap();
 
   int fd_ = -1;
+  uint64_t device_ = 0, inode_ = 0;
+  bool keep_map_ = false;      // the mapping outlives the close (KeepMapping)
   bool writable_ = false;      // opened for writing
   bool map_writable_ = false;  // the mapping is (to be) writable
   std::string path_;

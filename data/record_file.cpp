@@ -36,7 +36,11 @@ Status DataRecordFile::Open(std::string_view path, uint16_t record_length, bool 
   guard_ = nullptr;
   spare_.assign(record_length, ' ');
   if (record_length == 0) return kStDataOutBound;
-  return file_.Open(path, writable, create);
+  Status s = file_.Open(path, writable, create);
+  // Record files are opened again and again (the record layer reopens them
+  // after each command): each open takes up the mapping the last one left.
+  if (!s) file_.KeepMapping();
+  return s;
 }
 
 void DataRecordFile::Close() {
