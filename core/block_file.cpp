@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
 #include <vector>
 
 #include "core/path_resolve.h"
@@ -74,13 +75,59 @@ Status BlockFile::Open(std::string_view name, bool writable, bool create) {
     return kStLowFailure;
   }
   fd_ = fd;
+  device_ = uint64_t(st.st_dev);
+  inode_ = uint64_t(st.st_ino);
   path_ = rp.path;
   known_size_ = st.st_size;
   writable_ = writable;
   return kOk;
 }
 
+namespace {
+
+// Mappings of closed files, kept for a later open of the same file.
+struct KeptMap {
+  uint64_t device, inode;
+  char* map;
+  size_t len;
+  bool writable;
+};
+constexpr size_t kKeptMax = 8;
+std::mutex g_kept_mutex;
+std::vector<KeptMap> g_kept;  // the most recently kept last
+
+}  // namespace
+
+void BlockFile::KeepMapping() {
+  keep_map_ = true;
+  if (map_ || fd_ < 0) return;
+  std::lock_guard<std::mutex> lock(g_kept_mutex);
+  for (size_t i = g_kept.size(); i-- > 0;) {
+    if (g_kept[i].device != device_ || g_kept[i].inode != inode_) continue;
+    map_ = g_kept[i].map;
+    map_len_ = g_kept[i].len;
+    map_writable_ = g_kept[i].writable;
+    g_kept.erase(g_kept.begin() + std::ptrdiff_t(i));
+    return;
+  }
+}
+
 void BlockFile::Close() {
+  if (keep_map_ && map_) {
+    // The mapping holds the open file description, and with it the locks
+    // of this open, which must go with the close.
+    Lock(BlockLock::kUnlock);
+    Hold(BlockLock::kUnlock);
+    std::lock_guard<std::mutex> lock(g_kept_mutex);
+    if (g_kept.size() >= kKeptMax) {
+      ::munmap(g_kept.front().map, g_kept.front().len);
+      g_kept.erase(g_kept.begin());
+    }
+    g_kept.push_back(KeptMap{device_, inode_, map_, map_len_, map_writable_});
+    map_ = nullptr;
+    map_len_ = 0;
+  }
+  keep_map_ = false;
   Unmap();
   if (fd_ >= 0) ::close(fd_);  // also drops the record locks of this open
   fd_ = -1;
@@ -246,6 +293,27 @@ bool BlockFile::GetTag(const char* name, std::string* value) const {
   ssize_t n = ::fgetxattr(fd_, name, buf, sizeof buf);
   if (n < 0) return false;
   value->assign(buf, size_t(n));
+  return true;
+}
+
+bool BlockFile::RemoveTag(const char* name, bool* was) {
+  *was = false;
+  if (fd_ < 0) return false;
+  if (::fremovexattr(fd_, name) == 0) {
+    *was = true;
+    return true;
+  }
+  return errno == ENODATA || errno == ENOTSUP;
+}
+
+bool BlockFile::GetStamp(Stamp* out) const {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+  out->device = uint64_t(st.st_dev);
+  out->inode = uint64_t(st.st_ino);
+  out->size = int64_t(st.st_size);
+  out->modified_ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  out->changed_ns = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
   return true;
 }
 

@@ -79,6 +79,13 @@ class BlockFile {
 
   // The open lock; 175 when another open holds it in a conflicting way.
   Status Lock(BlockLock kind);
+  // Keeps the mapping of this file when it closes, for the next open of the
+  // same file (the same device and inode) in this process, which takes it
+  // up here (call after Open): a file opened again and again is then not
+  // mapped, and its pages entered, afresh each time. A few mappings are
+  // kept, the least recently kept let go first; a kept mapping holds its
+  // file (also one since deleted) until it is let go.
+  void KeepMapping();
   // The change lock, waiting for it; 175 only when it cannot be had at all
   // (an exclusive hold on a file opened for reading).
   Status Hold(BlockLock kind);
@@ -86,6 +93,18 @@ class BlockFile {
   // attribute); false where the file system keeps none, or it is absent.
   bool SetTag(const char* name, const std::string& value);
   bool GetTag(const char* name, std::string* value) const;
+  // Removes a tag: true when it is gone or never was (or the file system
+  // keeps none); *was tells whether it was there. False when it could not
+  // be removed.
+  bool RemoveTag(const char* name, bool* was);
+  // What the system keeps about the open file: its identity, size, and
+  // the times of the last change to its bytes (modified) and of the last
+  // change of any kind (changed, which no program can set back).
+  struct Stamp {
+    uint64_t device = 0, inode = 0;
+    int64_t size = 0, modified_ns = 0, changed_ns = 0;
+  };
+  bool GetStamp(Stamp* out) const;
   // Cuts or extends the file to `size` bytes.
   bool Truncate(int64_t size);
   // Whether the name still leads to the file this open holds (it may have
@@ -97,6 +116,8 @@ class BlockFile {
   void Unmap();
 
   int fd_ = -1;
+  uint64_t device_ = 0, inode_ = 0;
+  bool keep_map_ = false;      // the mapping outlives the close (KeepMapping)
   bool writable_ = false;      // opened for writing
   bool map_writable_ = false;  // the mapping is (to be) writable
   std::string path_;

@@ -1,5 +1,7 @@
 #include "data/index_seal.h"
 
+#include <time.h>
+
 #include <cstring>
 #include <string>
 
@@ -8,7 +10,7 @@ namespace eng {
 namespace {
 
 constexpr char kSealTag[] = "user.ixseal";
-constexpr char kSealMagic[8] = {'I', 'X', 'S', 'E', 'A', 'L', 0, 1};
+constexpr char kSealMagic[8] = {'I', 'X', 'S', 'E', 'A', 'L', 0, 2};
 
 constexpr uint64_t kP1 = 0x9E3779B185EBCA87ull;
 constexpr uint64_t kP2 = 0xC2B2AE3D27D4EB4Full;
@@ -23,23 +25,33 @@ uint64_t Load64(const char* p) {
 
 uint64_t Round(uint64_t acc, uint64_t v) { return Rotl(acc + v * kP2, 31) * kP1; }
 
-// The bytes of the record file as they are now, hashed; false when they
-// cannot be had through the mapping.
-bool RecordsHash(DataRecordFile& records, uint64_t* hash, int64_t* count) {
-  *count = records.Count();
-  if (*count < 0) return false;
-  const size_t n = size_t(*count) * records.RecordLength();
-  const char* p = n ? records.File().View(0, n) : "";
-  if (!p) return false;
-  *hash = ContentHash(std::string_view(p, n));
-  return true;
+int64_t SystemCoarseNow() {
+  timespec t;
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
+  return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-std::string SealOf(std::string_view bytes, uint64_t records_hash, int64_t count) {
+int64_t (*g_now)() = &SystemCoarseNow;
+
+// The seal: magic, the index bytes' hash, the record count, then the record
+// file's device, inode, size, modification and change times.
+constexpr size_t kSealSize = 64;
+
+std::string SealOf(std::string_view bytes, int64_t count, const BlockFile::Stamp& st) {
   std::string seal(kSealMagic, 8);
-  const uint64_t v[3] = {ContentHash(bytes), records_hash, uint64_t(count)};
+  const uint64_t v[7] = {ContentHash(bytes), uint64_t(count),       st.device,          st.inode,
+                         uint64_t(st.size),  uint64_t(st.modified_ns), uint64_t(st.changed_ns)};
   seal.append(reinterpret_cast<const char*>(v), sizeof v);
   return seal;
+}
+
+// The step of the file system's clock as far as a time shows it: a time
+// with no digits below the second comes from a file system that keeps whole
+// seconds (or hundredths, and so on).
+int64_t StepOf(int64_t ns) {
+  int64_t step = 1;
+  while (step < 1000000000 && ns % (step * 10) == 0) step *= 10;
+  return step;
 }
 
 }  // namespace
@@ -67,23 +79,31 @@ uint64_t ContentHash(std::string_view bytes) {
 }
 
 bool IndexSealWrite(BlockFile& index, std::string_view bytes, DataRecordFile& records) {
-  uint64_t hash;
-  int64_t count;
-  if (!RecordsHash(records, &hash, &count)) return false;
-  return index.SetTag(kSealTag, SealOf(bytes, hash, count));
+  BlockFile::Stamp st;
+  const int64_t count = records.Count();
+  if (count < 0 || !records.File().GetStamp(&st)) return false;
+  // A change within the clock's present step could leave the change time
+  // as it is now: no seal until the clock has moved on.
+  if (st.changed_ns + StepOf(st.changed_ns) > g_now()) return false;
+  return index.SetTag(kSealTag, SealOf(bytes, count, st));
 }
 
 bool IndexSealHolds(const BlockFile& index, std::string_view bytes, DataRecordFile& records) {
   std::string seal;
-  if (!index.GetTag(kSealTag, &seal) || seal.size() != 32 || std::memcmp(seal.data(), kSealMagic, 8) != 0)
+  if (!index.GetTag(kSealTag, &seal) || seal.size() != kSealSize || std::memcmp(seal.data(), kSealMagic, 8) != 0)
     return false;
-  // The cheap parts first: the record count, then the index's own bytes.
-  if (Load64(seal.data() + 24) != uint64_t(records.Count()) || Load64(seal.data() + 8) != ContentHash(bytes))
-    return false;
-  uint64_t hash;
-  int64_t count;
-  if (!RecordsHash(records, &hash, &count)) return false;
-  return seal == SealOf(bytes, hash, count);
+  BlockFile::Stamp st;
+  const int64_t count = records.Count();
+  if (count < 0 || !records.File().GetStamp(&st)) return false;
+  return seal == SealOf(bytes, count, st);
 }
+
+bool IndexSealRemove(BlockFile& index) {
+  bool was = false;
+  if (!index.RemoveTag(kSealTag, &was)) return false;
+  return !was || index.Sync();
+}
+
+void IndexSealSetClock(int64_t (*now_ns)()) { g_now = now_ns ? now_ns : &SystemCoarseNow; }
 
 }  // namespace eng

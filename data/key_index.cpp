@@ -199,17 +199,35 @@ Status DataFileIndex::Open(bool* rebuilt) {
     unlogged_ = shared_;  // the file lacks what the memory now holds
   }
   if (shared_) file_.Hold(BlockLock::kUnlock);
+  // The file may carry a seal (this open's, or one an exclusive open left):
+  // it comes down before the records first change.
+  GuardSeal();
   return s;
 }
 
+void DataFileIndex::GuardSeal() {
+  records_->SetChangeGuard([this] {
+    if (!IndexSealRemove(file_)) return false;
+    sealed_ = false;
+    return true;
+  });
+}
+
+void DataFileIndex::Seal(const std::string* bytes) {
+  if (sealed_ || !file_.IsOpen() || !records_->SoleWriter() || !records_->Sync()) return;
+  std::string own;
+  if (!bytes) bytes = &(own = Serialize());
+  if (!IndexSealWrite(file_, *bytes, *records_)) return;
+  sealed_ = true;
+  GuardSeal();
+}
+
 Status DataFileIndex::Close() {
-  const bool saving = changed_;
   Status s = Save(true);
   // An index that was checked, or records rewritten without moving a key:
   // sealed now, so that the next open need not check it (a save that wrote
   // the index has sealed it already).
-  if (!s && !(saving && sealed_) && (!sealed_ || records_->Written()) && file_.IsOpen() && records_->SoleWriter())
-    sealed_ = IndexSealWrite(file_, Serialize(), *records_);
+  if (!s) Seal(nullptr);
   file_.Close();
   return s;
 }
@@ -366,8 +384,9 @@ std::string DataFileIndex::Serialize() const {
 
 Status DataFileIndex::Save(bool sync) {
   // A synced save makes a whole pair: the record file loses the room made
-  // ahead of its appends, so that both count the same records.
-  if (sync) records_->Trim();
+  // ahead of its appends, so that both count the same records, and its
+  // records reach the disk before the index that lists them.
+  if (sync && !records_->Sync()) return ErrRecord(kModDataFile, kStDiskIo);
   if (!changed_) return kOk;
   // Shared: in place, with a log for the others while there are any.
   if (shared_ && !sync) return WriteBaseShared(logging_);
@@ -385,11 +404,13 @@ Status DataFileIndex::Save(bool sync) {
   std::string bytes = Serialize();
   if (sync || !file_.IsOpen()) {
     if (BlockFileReplace(path_, bytes.data(), bytes.size(), sync) != kOk) return ErrRecord(kModDataFile, kStDiskIo);
-    // Later saves in place go to the new file.
+    // Later saves in place go to the new file, which carries no seal.
     if (file_.IsOpen() && file_.Open(path_, true, false) != kOk) file_.Close();
-    // Whole and agreeing with the records: sealed, where no other open can
-    // have changed the records meanwhile.
-    sealed_ = sync && file_.IsOpen() && records_->SoleWriter() && IndexSealWrite(file_, bytes, *records_);
+    sealed_ = false;
+    records_->SetChangeGuard(nullptr);
+    // Whole and agreeing with the records: sealed (where no other open can
+    // change the records meanwhile).
+    if (sync) Seal(&bytes);
   } else if (!file_.WriteAt(0, bytes.data(), bytes.size())) {
     return ErrRecord(kModDataFile, kStDiskIo);
   }

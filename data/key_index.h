@@ -28,9 +28,10 @@
 // as long as its arrays. A torn in-place save is caught by the check of the
 // next open.
 //
-// An index saved whole by an open that held the file exclusively is sealed
-// against the record file's content (index_seal.h); an open that finds the
-// seal holding takes the index without the check below. Otherwise, opening
+// An index saved whole by an open that held the file exclusively, with the
+// records on the disk, is sealed against the record file (index_seal.h); an
+// open that finds the seal holding takes the index without the check below,
+// and the records' next change takes the seal down first. Otherwise, opening
 // checks the loaded index against the record file: sane counts, a
 // file long enough for them, N + F equal to the record count, every array a
 // sorted arrangement of exactly the live records, every free number a
@@ -192,6 +193,11 @@ class DataFileIndex {
   bool FillKeys(const KeyLayout& key, uint32_t width, const int32_t* rs, size_t n, char* out);
   Status TakeNewRecNo(int64_t* r, bool* from_free);
   void ResetRoom();
+  // The seal (index_seal.h): taken down before the records' next change;
+  // written (bytes: the index file's, null: serialized) when this open is
+  // the file's sole writer and the records are on the disk.
+  void GuardSeal();
+  void Seal(const std::string* bytes);
 
   // Sharing (index_share.cpp).
   enum LogOp : int32_t { kLogAdd = 1, kLogRewrite = 2, kLogDelete = 3 };

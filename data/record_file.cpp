@@ -33,15 +33,28 @@ Status DataRecordFile::Open(std::string_view path, uint16_t record_length, bool 
   wrote_ = written_ = false;
   writable_ = writable;
   end_ = 0;
+  guard_ = nullptr;
   spare_.assign(record_length, ' ');
   if (record_length == 0) return kStDataOutBound;
-  return file_.Open(path, writable, create);
+  Status s = file_.Open(path, writable, create);
+  // Record files are opened again and again (the record layer reopens them
+  // after each command): each open takes up the mapping the last one left.
+  if (!s) file_.KeepMapping();
+  return s;
 }
 
 void DataRecordFile::Close() {
   if (file_.IsOpen()) Trim();
   file_.Close();
   sole_writer_ = false;
+  guard_ = nullptr;
+}
+
+bool DataRecordFile::Guarded() {
+  if (!guard_ || !writable_) return true;  // a file opened for reading changes nothing
+  if (!guard_()) return false;
+  guard_ = nullptr;
+  return true;
 }
 
 void DataRecordFile::SetSoleWriter(bool sole) {
@@ -101,7 +114,7 @@ char* DataRecordFile::Writable(int64_t r) {
 }
 
 Status DataRecordFile::WriteRecNo(int64_t r, const char* record) {
-  if (r < 0) return ErrRecord(kModDataFile, kStWrite);
+  if (r < 0 || !Guarded()) return ErrRecord(kModDataFile, kStWrite);
   const int64_t end = (r + 1) * int64_t(length_);
   if (char* p = Writable(r)) {
     std::memcpy(p, record, length_);
@@ -115,7 +128,7 @@ Status DataRecordFile::WriteRecNo(int64_t r, const char* record) {
 
 Status DataRecordFile::MarkDeleted(int64_t r) {
   const char esc = kRecordDeleted;
-  if (r < 0 || !Holds(r)) return ErrRecord(kModDataFile, kStWrite);
+  if (r < 0 || !Holds(r) || !Guarded()) return ErrRecord(kModDataFile, kStWrite);
   if (char* p = Writable(r)) *p = esc;
   else if (!file_.WriteAt(r * int64_t(length_), &esc, 1)) return ErrRecord(kModDataFile, kStWrite);
   wrote_ = written_ = true;
@@ -153,7 +166,7 @@ const char* DataRecordFile::View(int64_t r, Status* status) {
 
 bool DataRecordFile::Trim() {
   if (!sole_writer_ || file_.KnownSize() <= end_) return true;
-  return file_.Truncate(end_);
+  return Guarded() && file_.Truncate(end_);
 }
 
 bool DataRecordFile::Sync() {

@@ -14,6 +14,11 @@
 //                 mapping serves it; null (and 136 in the status) otherwise
 //   Sync          the records written by this open on the disk (nothing to
 //                 do when it wrote none)
+//   SetChangeGuard a call made once before the file's next change (a
+//                 record written, a deletion mark, room made ahead of
+//                 appends or cut off); when it answers false the change is
+//                 refused (137) and the call is made again before the next
+//                 one. The key index takes its seal down with it.
 // Record numbers are 32-bit; offsets are computed in 64 bits.
 //
 // The sole writer (an open holding the file exclusively) appends records
@@ -28,6 +33,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,8 +78,11 @@ class DataRecordFile {
   // Cuts off the room made ahead of the appends; false when that fails.
   bool Trim();
   bool Sync();
+  void SetChangeGuard(std::function<bool()> guard) { guard_ = std::move(guard); }
 
  private:
+  // Runs the change guard, if one is set; false: the change must not be made.
+  bool Guarded();
   // Where record r's bytes may be written through the mapping (the file
   // extended first when r is past its end); null: write them with a call.
   char* Writable(int64_t r);
@@ -90,6 +99,7 @@ class DataRecordFile {
   bool written_ = false;  // written since the open
   int64_t end_ = 0;     // sole writer: the bytes the records take
   std::vector<char> spare_;  // a record read where the mapping does not reach
+  std::function<bool()> guard_;
 };
 
 }  // namespace eng

@@ -5,7 +5,10 @@
 // longer than the kept bytes included), and the seal that lets an open skip
 // the index check (never hiding a change to either file).
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -171,6 +174,20 @@ TEST_F(DataFileBatchTest, ASealedIndexStillMeetsChangesMadeBehindItsBack) {
     ASSERT_EQ(f.Close(), kOk);
   };
   build();
+  // A seal needs the clock past the record file's last change; a change
+  // made after that moves the file's change time.
+  auto change_time = [] {
+    struct stat st;
+    return ::stat("clientes.FD", &st) == 0 ? int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec : -1;
+  };
+  auto coarse_now = [] {
+    timespec t;
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
+    return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+  };
+  const int64_t changed = change_time();
+  const int64_t step = changed % 1000000000 == 0 ? 1000000000 : 1;
+  for (int i = 0; i < 3000 && coarse_now() < changed + step; ++i) ::usleep(1000);
   {
     DataFileStore f;
     ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
@@ -179,6 +196,8 @@ TEST_F(DataFileBatchTest, ASealedIndexStillMeetsChangesMadeBehindItsBack) {
     EXPECT_EQ(f.Locate(1, CodeOf(5), &out).position, kNdxFound);
     ASSERT_EQ(f.Close(), kOk);
   }
+  char tag[128];
+  if (::getxattr("clientes.DIR", "user.ixseal", tag, sizeof tag) <= 0) GTEST_SKIP() << "no tags kept here";
 
   // Record 0 (C0000299) gets a code that sorts first, in place.
   std::string recs = Get("clientes.FD");
@@ -207,6 +226,61 @@ TEST_F(DataFileBatchTest, ASealedIndexStillMeetsChangesMadeBehindItsBack) {
   EXPECT_TRUE(f.IndexRebuilt()) << "index bytes changed behind their seal";
   EXPECT_EQ(f.Index().Check(), kOk);
   ASSERT_EQ(f.Close(), kOk);
+}
+
+// Record files opened again take up the mapping the last close left: what
+// they read is still what the file holds now, whatever happened between
+// the opens (another open's rewrite, the file replaced by another under its
+// name), and the close let go of its locks, for this process and others.
+TEST_F(DataFileBatchTest, AReopenedFileReadsWhatIsOnDiskNow) {
+  DataFileStore f;
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  for (int i = 0; i < 300; ++i) ASSERT_EQ(f.Add(Rec(CodeOf(i), "first"), 1, nullptr), kOk);
+  ASSERT_EQ(f.Close(), kOk);
+  std::string out;
+
+  // Read, closed; rewritten by another open; read again.
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), 0), kOk);
+  NdxResult r = f.Locate(1, CodeOf(7), &out);
+  ASSERT_EQ(r.position, kNdxFound);
+  ASSERT_EQ(f.Close(), kOk);
+  {
+    DataFileStore other;
+    ASSERT_EQ(other.Open(Names(), TwoKeyLayout(), 0), kOk);
+    ASSERT_EQ(other.Rewrite(r.recno, Rec(CodeOf(7), "second"), 1), kOk);
+    ASSERT_EQ(other.Close(), kOk);
+  }
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), 0), kOk);
+  ASSERT_EQ(f.Locate(1, CodeOf(7), &out).position, kNdxFound);
+  EXPECT_EQ(out, Rec(CodeOf(7), "second"));
+  ASSERT_EQ(f.Close(), kOk);
+
+  // Another file put under the name (a new file renamed over the old one,
+  // as a restore does): its records, not the old file's.
+  std::string other_records;
+  for (int i = 0; i < 50; ++i) other_records += Rec(CodeOf(1000 + i), "other");
+  Put("fresh.FD", other_records);
+  ASSERT_EQ(std::rename("fresh.FD", "clientes.FD"), 0);
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  EXPECT_TRUE(f.IndexRebuilt());
+  EXPECT_EQ(f.Index().LiveCount(), 50);
+  EXPECT_NE(f.Locate(1, CodeOf(7), &out).position, kNdxFound);
+  ASSERT_EQ(f.Locate(1, CodeOf(1010), &out).position, kNdxFound);
+  EXPECT_EQ(out, Rec(CodeOf(1010), "other"));
+  ASSERT_EQ(f.Close(), kOk);
+
+  // Closed: held by nobody, in this process or another.
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  ASSERT_EQ(f.Close(), kOk);
+  pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    DataFileStore child;
+    ::_exit(child.Open(Names(), TwoKeyLayout(), kOpenExclusive) == kOk && child.Close() == kOk ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // A child holding the file exclusively runs a seeded sequence of adds,
