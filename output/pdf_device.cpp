@@ -140,7 +140,8 @@ Status PdfDevOpen(DeviceRecord& d) {
 Status PdfDevWrite(DeviceRecord& d, std::string_view text) {
   PdfDevSlot* s = SlotOf(d);
   if (!s) return kStDeviceIo;
-  if (!ReportImage().empty() && OnlySeparator(text)) return kOk;
+  StrPair own = DynStrGet(sl::kWork, sl::kPdfHeaderImage);
+  if (own.ok() && !own.empty() && OnlySeparator(text)) return kOk;
   if (!text.empty() && SizeOf(text.front())) {
     if (Status st = SetSize(*s, SizeOf(text.front()))) return st;
     text.remove_prefix(1);

@@ -51,6 +51,10 @@ std::unordered_map<std::string, std::shared_ptr<const ExpCode>>& Compiled() {
   return cache;
 }
 
+// Counts the times the compiled forms were forgotten: what was looked up
+// under an earlier count is looked up again.
+uint64_t g_compiled_run = 1;
+
 const ExpCode* CodeOf(const std::string& text) {
   auto& cache = Compiled();
   auto it = cache.find(text);
@@ -163,6 +167,8 @@ struct MaskPlan {
   bool char_places = false;  // it holds "\\" or "?" places
   bool in_order = false;     // as a character mask, every place takes the value's next character
   std::string places;        // the character mask with its "\\ blanks \\" runs made places
+  // An in-order mask in runs: literal text, then a count of places (either may be empty).
+  std::vector<std::pair<std::string, size_t>> runs;
 };
 
 MaskPlan PlanMask(std::string_view piece) {
@@ -190,6 +196,14 @@ MaskPlan PlanMask(std::string_view piece) {
     }
   }
   p.in_order = p.places.find('?') == std::string::npos;
+  if (p.in_order) {
+    for (size_t i = 0; i < p.places.size();) {
+      std::pair<std::string, size_t> run;
+      while (i < p.places.size() && p.places[i] != '\\') run.first += p.places[i++];
+      while (i < p.places.size() && p.places[i] == '\\') ++run.second, ++i;
+      p.runs.push_back(std::move(run));
+    }
+  }
   return p;
 }
 
@@ -213,7 +227,13 @@ Status ApplyPlan(const MaskPlan& p, std::string_view value, std::string& line) {
   }
   if (p.in_order) {
     size_t next = 0;
-    for (char c : p.places) line += c != '\\' ? c : next < value.size() ? value[next++] : ' ';
+    for (const auto& [literal, places] : p.runs) {
+      line += literal;
+      const size_t take = std::min(places, value.size() - next);
+      line.append(value.substr(next, take));
+      line.append(places - take, ' ');
+      next += take;
+    }
     return kOk;
   }
   ScratchScope scope;
@@ -246,6 +266,10 @@ struct LineInfo {
   std::shared_ptr<const std::vector<std::string>> trimmed;
   std::shared_ptr<const std::vector<MaskPlan>> masks;
   std::vector<LineParmValue> parms;  // parameters looked up so far
+  // The compiled forms of the trimmed expressions (code, looked up) in the
+  // run that looked them up.
+  uint64_t code_run = 0;
+  std::vector<std::pair<const ExpCode*, bool>> codes;
 };
 
 LineInfo& Info(uint16_t i) {
@@ -497,31 +521,34 @@ const FieldRef& FieldRefOf(uint16_t file, uint16_t field) {
   return refs.emplace(key, std::move(r)).first->second;
 }
 
-// The text of a field that FieldRefOf reads directly, as the newest scratch
-// entry; false (nothing read) for any other field or a failing read, which
-// the evaluator then handles with its own errors.
-bool DirectTextField(uint16_t file, uint16_t field, std::string_view& value) {
-  if (!file || !field || !FieldRefOf(file, field).direct) return false;
-  StrPair t = BufGetField(file, field);
-  if (!t.ok()) return false;
-  value = t.view();
-  return true;
-}
+// Where a field's value comes from: its expression (compiled once, null
+// when the compiler does not take it) or, for a text field of the record
+// file, the record buffer itself.
+struct FieldSource {
+  const std::string* expr = nullptr;  // empty or null: the piece is printed as it is
+  const ExpCode* code = nullptr;
+  uint16_t file = 0, field = 0;       // a text field read straight from the buffer
+};
 
-// One field: the expression's value through the piece as a mask, appended
-// to the line's text. A field reference that stands for field `field` of
-// the record file `file` is read directly when it is a text field.
-Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& plan, const std::string& expr,
-                  uint16_t total, bool first, std::string& line, uint16_t file = 0, uint16_t field = 0) {
+// One field: the value through the piece as a mask, appended to the line's
+// text. A direct field whose read fails goes through the evaluator, which
+// reports the failure its own way.
+Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& plan, const FieldSource& src,
+                  uint16_t total, bool first, std::string& line) {
   ScratchScope scope;
-  if (expr.empty()) {
+  if (!src.expr || src.expr->empty()) {
     if (first && st.device.row == 1) DevicePublishPos(st.device, true);
     line += piece;
     return kOk;
   }
   std::string_view value;
-  bool direct = DirectTextField(file, field, value);
-  Status s = direct ? Status{1} : EvalTextCompiled(expr);
+  bool direct = false;
+  if (src.field) {
+    StrPair t = BufGetField(src.file, src.field);
+    direct = t.ok();
+    if (direct) value = t.view();
+  }
+  Status s = direct ? Status{1} : src.code ? ExpCodeEvalText(*src.code) : ExpEvalText(StrOf(*src.expr));
   if (s >= kStFirstError) return s;
   bool number = s == 0;
   if (direct) {
@@ -558,8 +585,22 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
   return kOk;
 }
 
+// The compiled form of a line's expression i, looked up once per run.
+const ExpCode* LineCode(LineInfo& info, size_t i) {
+  if (info.code_run != g_compiled_run) {
+    info.code_run = g_compiled_run;
+    info.codes.assign(info.trimmed->size(), {nullptr, false});
+  }
+  auto& [code, known] = info.codes[i];
+  if (!known) {
+    code = CodeOf((*info.trimmed)[i]);
+    known = true;
+  }
+  return code;
+}
+
 Status PrintLine(ReportState& st, int progress_field) {
-  const LineInfo& info = Info(st.current);
+  LineInfo& info = Info(st.current);
   const LineParts& p = info.parts;
   const auto piece_list = info.pieces, expr_list = info.trimmed;
   const auto mask_list = info.masks;
@@ -567,10 +608,13 @@ Status PrintLine(ReportState& st, int progress_field) {
   const std::vector<std::string>& exprs = *expr_list;
   const std::vector<MaskPlan>& masks = *mask_list;
   Status status = kOk;
-  LineInfo& parms = Info(st.current);
-  int base = ParmIntOf(parms, kParmTotalBase, 0, &status);
-  int wd = ParmIntOf(parms, kParmWd, st.device.width, &status);
+  int base = ParmIntOf(info, kParmTotalBase, 0, &status);
+  int wd = ParmIntOf(info, kParmWd, st.device.width, &status);
   if (status) return status;
+  // The compiled forms, taken before any expression of the line runs.
+  std::vector<const ExpCode*> codes(exprs.size(), nullptr);
+  for (size_t i = 0; i < exprs.size(); ++i)
+    if (!exprs[i].empty()) codes[i] = LineCode(info, i);
   uint16_t width = st.device.width;
   st.device.width = static_cast<uint16_t>(wd);
   Status s = DeviceGotoRowCol(st.device, st.row, st.column);
@@ -578,23 +622,29 @@ Status PrintLine(ReportState& st, int progress_field) {
   uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
   const uint16_t file_fields = file ? DictFieldCount(file) : 0;
   std::string line;
+  line.reserve(info.text.size() + 64);
   for (size_t i = 0; i < pieces.size() && s == kOk; ++i) {
-    const std::string* expr = nullptr;
-    uint16_t direct = 0;
+    FieldSource src;
     if (i < exprs.size()) {
-      expr = &exprs[i];
-      if (expr->empty() && file) {
-        direct = static_cast<uint16_t>(i + 1);
+      src.expr = &exprs[i];
+      src.code = codes[i];
+      if (src.expr->empty() && file) {
+        // An empty expression prints field i + 1 of the record file.
         if (i + 1 > file_fields) {
           s = ErrIncident(kStDataOutBound, StrOf(p.exprs), true);
           break;
         }
-        expr = &FieldRefOf(file, static_cast<uint16_t>(i + 1)).reference;
+        const FieldRef& ref = FieldRefOf(file, static_cast<uint16_t>(i + 1));
+        src.expr = &ref.reference;
+        src.code = ref.reference.empty() ? nullptr : CodeOf(ref.reference);
+        if (ref.direct) {
+          src.file = file;
+          src.field = static_cast<uint16_t>(i + 1);
+        }
       }
     }
-    static const std::string kNone;
     uint16_t total = base ? static_cast<uint16_t>(base + static_cast<int>(i)) : 0;
-    s = PrintField(st, pieces[i], masks[i], expr ? *expr : kNone, total, i == 0, line, direct ? file : 0, direct);
+    s = PrintField(st, pieces[i], masks[i], src, total, i == 0, line);
     if (s == kOk && i == 0 && progress_field == 1) {
       if (ReportProgress(st) == kStCancelled) s = kStCancelled;
     }
@@ -1063,6 +1113,7 @@ Status ReportLoadTemplate(ReportState& st) {
 
 void ReportForgetCompiled() {
   Compiled().clear();
+  ++g_compiled_run;
   FieldRefs().clear();
 }
 
