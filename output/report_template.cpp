@@ -166,6 +166,7 @@ struct MaskPlan {
   char first = 0;            // its first place character ("\\?#0"), 0 when it has none
   bool char_places = false;  // it holds "\\" or "?" places
   bool in_order = false;     // as a character mask, every place takes the value's next character
+  bool all_hash = false;     // only "#" places: a whole number shows right-aligned
   std::string places;        // the character mask with its "\\ blanks \\" runs made places
   // An in-order mask in runs: literal text, then a count of places (either may be empty).
   std::vector<std::pair<std::string, size_t>> runs;
@@ -183,6 +184,7 @@ MaskPlan PlanMask(std::string_view piece) {
   const size_t at = p.mask.find_first_of("\\?#0");
   if (at == std::string::npos) return p;
   p.first = p.mask[at];
+  p.all_hash = p.mask.find_first_not_of('#') == std::string::npos;
   p.char_places = p.mask.find_first_of("\\?") != std::string::npos;
   // A backslash, blanks and a backslash make as many character places.
   p.places = p.mask;
@@ -207,6 +209,14 @@ MaskPlan PlanMask(std::string_view piece) {
   return p;
 }
 
+// "0", or digits not starting with "0" after an optional "-".
+bool IsWholeNumber(std::string_view v) {
+  if (v == "0") return true;
+  if (!v.empty() && v.front() == '-') v.remove_prefix(1);
+  if (v.empty() || v.front() == '0') return false;
+  return v.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 // Appends a value through a fixed mask (see MaskPlan).
 Status ApplyPlan(const MaskPlan& p, std::string_view value, std::string& line) {
   if (!p.first) {
@@ -217,6 +227,12 @@ Status ApplyPlan(const MaskPlan& p, std::string_view value, std::string& line) {
   if (hash_or_zero && value.find_first_not_of(".-1234567890,D ") == std::string_view::npos) {
     size_t a = value.find_first_not_of(' '), b = value.find_last_not_of(' ');
     std::string_view trimmed = a == std::string_view::npos ? std::string_view() : value.substr(a, b - a + 1);
+    if (p.all_hash && trimmed.size() < p.mask.size() && IsWholeNumber(trimmed)) {
+      // What the number mask makes of it: the digits (and sign) right-aligned.
+      line.append(p.mask.size() - trimmed.size(), ' ');
+      line += trimmed;
+      return kOk;
+    }
     const FmtLocale& loc = FmtCurrentLocale();
     line += FmtNumberMaskString(p.mask, trimmed, loc.point, loc.separator, nullptr);
     return kOk;
@@ -252,6 +268,8 @@ struct LineParmValue {
   DecValue number = 0;
 };
 
+struct FieldRef;
+
 // A template line taken apart once: a pass prints the same lines for every
 // record. Entries are checked against the line's text, so a nested report
 // or a new template never sees another line's parts.
@@ -270,6 +288,11 @@ struct LineInfo {
   // run that looked them up.
   uint64_t code_run = 0;
   std::vector<std::pair<const ExpCode*, bool>> codes;
+  // The field references of its empty expressions (FieldRefOf), for one
+  // record file in one run.
+  uint64_t refs_run = 0;
+  uint16_t refs_file = 0;
+  std::vector<const FieldRef*> refs;
 };
 
 LineInfo& Info(uint16_t i) {
@@ -527,7 +550,8 @@ const FieldRef& FieldRefOf(uint16_t file, uint16_t field) {
 struct FieldSource {
   const std::string* expr = nullptr;  // empty or null: the piece is printed as it is
   const ExpCode* code = nullptr;
-  uint16_t file = 0, field = 0;       // a text field read straight from the buffer
+  uint16_t file = 0;                  // a reference to a field of this record file (compiled when used)
+  uint16_t field = 0;                 // a text field read straight from the buffer
 };
 
 // One field: the value through the piece as a mask, appended to the line's
@@ -548,7 +572,8 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
     direct = t.ok();
     if (direct) value = t.view();
   }
-  Status s = direct ? Status{1} : src.code ? ExpCodeEvalText(*src.code) : ExpEvalText(StrOf(*src.expr));
+  const ExpCode* code = src.code ? src.code : src.file && !direct ? CodeOf(*src.expr) : nullptr;
+  Status s = direct ? Status{1} : code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(*src.expr));
   if (s >= kStFirstError) return s;
   bool number = s == 0;
   if (direct) {
@@ -585,6 +610,18 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
   return kOk;
 }
 
+// The field reference of a line's (empty) expression i, looked up once per
+// run and record file.
+const FieldRef& LineFieldRef(LineInfo& info, uint16_t file, size_t i) {
+  if (info.refs_run != g_compiled_run || info.refs_file != file) {
+    info.refs_run = g_compiled_run;
+    info.refs_file = file;
+    info.refs.assign(info.trimmed->size(), nullptr);
+  }
+  if (!info.refs[i]) info.refs[i] = &FieldRefOf(file, static_cast<uint16_t>(i + 1));
+  return *info.refs[i];
+}
+
 // The compiled form of a line's expression i, looked up once per run.
 const ExpCode* LineCode(LineInfo& info, size_t i) {
   if (info.code_run != g_compiled_run) {
@@ -611,37 +648,37 @@ Status PrintLine(ReportState& st, int progress_field) {
   int base = ParmIntOf(info, kParmTotalBase, 0, &status);
   int wd = ParmIntOf(info, kParmWd, st.device.width, &status);
   if (status) return status;
-  // The compiled forms, taken before any expression of the line runs.
-  std::vector<const ExpCode*> codes(exprs.size(), nullptr);
-  for (size_t i = 0; i < exprs.size(); ++i)
-    if (!exprs[i].empty()) codes[i] = LineCode(info, i);
   uint16_t width = st.device.width;
   st.device.width = static_cast<uint16_t>(wd);
   Status s = DeviceGotoRowCol(st.device, st.row, st.column);
   bool body = (st.flags & kRptBody) != 0;
   uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
   const uint16_t file_fields = file ? DictFieldCount(file) : 0;
+  // Where each field comes from, worked out before any expression of the
+  // line runs. An empty expression prints field i + 1 of the record file.
+  std::vector<FieldSource> sources(exprs.size());
+  for (size_t i = 0; i < exprs.size(); ++i) {
+    FieldSource& src = sources[i];
+    src.expr = &exprs[i];
+    if (!src.expr->empty()) {
+      src.code = LineCode(info, i);
+    } else if (file && i + 1 <= file_fields) {
+      const FieldRef& ref = LineFieldRef(info, file, i);
+      src.expr = &ref.reference;
+      src.field = ref.direct ? static_cast<uint16_t>(i + 1) : 0;
+      src.file = file;
+    }
+  }
   std::string line;
   line.reserve(info.text.size() + 64);
   for (size_t i = 0; i < pieces.size() && s == kOk; ++i) {
     FieldSource src;
     if (i < exprs.size()) {
-      src.expr = &exprs[i];
-      src.code = codes[i];
-      if (src.expr->empty() && file) {
-        // An empty expression prints field i + 1 of the record file.
-        if (i + 1 > file_fields) {
-          s = ErrIncident(kStDataOutBound, StrOf(p.exprs), true);
-          break;
-        }
-        const FieldRef& ref = FieldRefOf(file, static_cast<uint16_t>(i + 1));
-        src.expr = &ref.reference;
-        src.code = ref.reference.empty() ? nullptr : CodeOf(ref.reference);
-        if (ref.direct) {
-          src.file = file;
-          src.field = static_cast<uint16_t>(i + 1);
-        }
+      if (exprs[i].empty() && file && i + 1 > file_fields) {
+        s = ErrIncident(kStDataOutBound, StrOf(p.exprs), true);
+        break;
       }
+      src = sources[i];
     }
     uint16_t total = base ? static_cast<uint16_t>(base + static_cast<int>(i)) : 0;
     s = PrintField(st, pieces[i], masks[i], src, total, i == 0, line);

@@ -160,9 +160,10 @@ TEST_F(TemplateTest, NumberMasksFollowTheDecimalsInEffect) {
 TEST_F(TemplateTest, MasksPrintFieldsAsTheFormatterShowsThem) {
   const std::vector<std::string> masks = {
       "\\\\\\\\", "\\   \\", "X\\\\Y-\\", "??-??", "\\??\\", "###.##", "##0.00", "#\\\\#", "A5", "N6", "3",
-      "'#'###", "\"\\\\\"\\\\", "plain", "0\\\\",
+      "'#'###", "\"\\\\\"\\\\", "plain", "0\\\\", "#####",
   };
-  const std::vector<std::string> values = {"abc", "12.5", "-3", "abcdefgh", "7 ", " 1,5"};
+  const std::vector<std::string> values = {"abc",  "12.5", "-3",    "abcdefgh", "7 ",     " 1,5", "0",
+                                           "007",  "-0",   "1234",  "12345",    "-1234",  "-12345"};
   std::string in;
   for (const auto& v : values) in += v + "\n";
   Put("in.txt", in);
