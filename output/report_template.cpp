@@ -581,7 +581,12 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
   } else if (s == 0) {
     DecValue v = NumAccValue();
     if (total) {
-      if (Status a = DimAddNum(StrOf("_#("), total, v); a >= kStFirstError) return a;
+      // The totals array is found by name once, and again only after a
+      // declaration or scope change.
+      static VarBinding totals;
+      const uint16_t array = VarBind(StrOf("_#("), kVarArray, totals);
+      if (array == kVarUndeclared) return kStDimStruct;
+      if (Status a = DimAddNumAt(array, total, v); a >= kStFirstError) return a;
     }
     StrPair t = DecToText(v);
     if (t.ok()) value = t.view();
@@ -758,7 +763,9 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend) {
     if (!last.ok() || !last.empty()) DynStrSet(sl::kWork, sl::kFileRelKey, StrOf(""));
     s = DataFileMoveInRange(file, 0x90, StrOf(st.bound));
   } else {
-    s = DataFileSearch(file, 0x90, StrOf(cond), StrOf(st.bound), [&](StrPair) { return ReportProgress(st); });
+    const DataFileProgressFn progress =
+        ReportShowsProgress(st) ? DataFileProgressFn([&](StrPair) { return ReportProgress(st); }) : nullptr;
+    s = DataFileSearch(file, 0x90, StrOf(cond), StrOf(st.bound), progress);
   }
   if (s == kOk) return 1;
   if (s >= kStFirstWarning) return s;
@@ -774,12 +781,12 @@ Status KeyPastEnd(std::string_view end) {
   if (f == 0 || !DictFileDefined(f) || DictKeyCount(f) == 0) return 0;  // KEY$() is empty
   const uint16_t k = DataFileKeyNumber(f);
   if (Status s = DictCheckKey(f, k)) return s;
-  ScratchScope scope;
   StrPair record = BufRecord(f, kBufCurrent);
   if (!record.ok()) return 0;
-  StrPair value = BufKeyValue(f, k, ScratchText(record.view()));
-  if (!value.ok()) return StrError(value);
-  std::string_view key = value.view().substr(0, DictKeyLength(f, k, 0));
+  // Built into storage kept from record to record.
+  static thread_local std::string value;
+  if (Status s = BufKeyValueInto(f, k, record, value)) return s;
+  std::string_view key = std::string_view(value).substr(0, DictKeyLength(f, k, 0));
   // char_traits<char> compares bytes as unsigned values, a shorter text first.
   return key.compare(end) > 0 ? 1 : 0;
 }
