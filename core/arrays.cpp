@@ -253,7 +253,14 @@ StrPair DimElementRef(StrPair name, uint16_t index) {
 }
 
 Status DimAddNum(StrPair name, uint16_t index, DecValue value) {
-  StrPair e = DimElementRef(name, index);
+  VarRef r = VarLookup(name);
+  if (!r.declared()) return kStDimStruct;
+  return DimAddNumAt(r.index, index, value);
+}
+
+Status DimAddNumAt(uint16_t array, uint16_t index, DecValue value) {
+  if (!Desc(array)) return kStDimStruct;
+  StrPair e = DimElementAddr(array, 1, &index);
   if (!e.ok()) return StrError(e);
   if (e.len != 8) return kStIncompatibleTypes;
   char* p = const_cast<char*>(e.ptr);

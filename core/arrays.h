@@ -70,6 +70,8 @@ Status DimFillByName(StrPair name, StrPair value, uint16_t start, uint16_t end);
 // Element i of a one-index array (or (null, 168/149)).
 StrPair DimElementRef(StrPair name, uint16_t index);
 Status DimAddNum(StrPair name, uint16_t index, DecValue value);
+// DimAddNum for the array variable with that index (as VarBind finds it).
+Status DimAddNumAt(uint16_t array, uint16_t index, DecValue value);
 Status DimSetNum(StrPair name, uint16_t index, DecValue value);
 
 // True when the name is "_#" or "_#("; the system array is then created

@@ -1,5 +1,6 @@
 #include "data/record_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -148,19 +149,28 @@ Status BufSetField(uint16_t file, uint16_t field, StrPair value) {
   return kOk;
 }
 
+Status BufKeyValueInto(uint16_t file, uint16_t key, StrPair record, std::string& out) {
+  out.clear();
+  if (!record.ok()) return StrError(record);
+  uint16_t n = DictFileNumber(file);
+  if (Status s = DictCheckField(n, kDictAnyField)) return s;
+  if (Status s = DictCheckKey(n, key)) return s;
+  DictKeyLayout k = DictKeyParts(n, key);
+  for (uint16_t i = 0; i < k.count; ++i) {
+    const DictKeyPart p = k.parts.part[i];
+    // The part's bytes within the record, blanks for what lies past its end.
+    const size_t from = std::min<size_t>(p.offset, record.len);
+    const size_t have = std::min<size_t>(size_t(p.offset) + p.length, record.len) - from;
+    out.append(record.ptr + from, have);
+    out.append(p.length - have, ' ');
+  }
+  return kOk;
+}
+
 StrPair BufKeyValue(uint16_t file, uint16_t key, StrPair record) {
   if (!record.ok()) return record;
-  uint16_t n = DictFileNumber(file);
-  if (Status s = DictCheckField(n, kDictAnyField)) return StrFail(s);
-  if (Status s = DictCheckKey(n, key)) return StrFail(s);
-  DictKeyLayout k = DictKeyParts(n, key);
   std::string out;
-  for (uint16_t i = 0; i < k.count; ++i) {
-    DictKeyPart p = k.parts.part[i];
-    for (uint32_t j = p.offset; j < uint32_t(p.offset) + p.length; ++j) {
-      out += j < record.len ? record.ptr[j] : ' ';
-    }
-  }
+  if (Status s = BufKeyValueInto(file, key, record, out)) return StrFail(s);
   return ScratchText(out);
 }
 

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/status.h"
 #include "core/str_pair.h"
@@ -58,6 +59,8 @@ Status BufSetField(uint16_t file, uint16_t field, StrPair value);
 // The key value of a key taken from a record text: the bytes of each part in
 // part order (a part reaching past the text is filled with blanks).
 StrPair BufKeyValue(uint16_t file, uint16_t key, StrPair record);
+// BufKeyValue into `out` (its storage reused, nothing taken from the arena).
+Status BufKeyValueInto(uint16_t file, uint16_t key, StrPair record, std::string& out);
 // The key value of the current record.
 StrPair BufFileKeyValue(uint16_t file, uint16_t key);
 // Stores a key value back into the fields that hold the key's parts: for each

@@ -246,7 +246,10 @@ Status DataFileKeyBeyond(uint16_t file, uint16_t flags, StrPair bound) {
   if (bound.len == 0) return kOk;
   uint16_t k = 0;
   if (Status st = CurrentKey(f, &k)) return st;
-  std::string key = KeyValueOf(f, k, kBufCurrent);
+  // The key is built into storage kept from call to call: this check runs
+  // before and after every move of a walk through a key range.
+  static thread_local std::string key;
+  if (BufKeyValueInto(f, k, BufRecord(f, kBufCurrent), key) != kOk) key.clear();
   std::string_view cut = std::string_view(key).substr(0, bound.len);
   const int c = bound.view().compare(cut);
   const bool beyond = (flags & 4) ? c > 0 : c < 0;

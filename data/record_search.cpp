@@ -40,6 +40,12 @@ Status Progress(const DataFileProgressFn& progress, const std::string& text) {
   return progress ? progress(StrOf(text)) : Status{kOk};
 }
 
+// The callback told of the record in file f's buffer, its key field's text
+// worked out only when there is a callback to see it.
+Status ProgressAt(const DataFileProgressFn& progress, uint16_t f) {
+  return progress ? progress(StrOf(DataFileKeyFieldText(f))) : Status{kOk};
+}
+
 // Reads forward from record `from`: deleted records and records that fail
 // the condition are passed over (the callback sees each), the first match is
 // left in the buffer (0); the end blanks the buffer (2).
@@ -63,7 +69,7 @@ Status ReadForward(uint16_t f, int64_t from, const std::string& condition,
     Status holds = ExpEvalCond(StrOf(condition));
     if (holds >= kStFirstError) return holds;
     if (holds == 1) return kOk;
-    if (Status p = Progress(progress, DataFileKeyFieldText(f))) return p;
+    if (Status p = ProgressAt(progress, f)) return p;
   }
   s.ctrl.recno = -1;
   s.ctrl.last_status = kNdxPastEnd;
@@ -88,7 +94,7 @@ Status DataFileSearchLoop(uint16_t file, uint16_t flags, StrPair condition, StrP
     if (flags & kSearchMoveFirst) {
       Status st = mover(file, flags, StrOf(limit));
       if (st >= kStFirstError) return st;
-      if (Status p = Progress(progress, DataFileKeyFieldText(file))) return p;
+      if (Status p = ProgressAt(progress, file)) return p;
     }
     if (Status st = DataFileKeyBeyond(file, flags, StrOf(limit))) return st;
     Status holds = ExpEvalCond(StrOf(cond));

@@ -121,10 +121,12 @@ Status OpenFileChannel(DeviceRecord& d) {
   return DeviceSendResetCodes(d);
 }
 
-void Unmap(std::string& text, bool codes) {
-  // Byte -> replacement, one table per mapping, made once.
-  static const auto tables = [] {
-    std::array<std::array<char, 256>, 2> t{};
+// Byte -> replacement, one table per mapping (plain, with printer codes),
+// made once.
+using ByteMap = std::array<std::array<char, 256>, 2>;
+const ByteMap& MapTables() {
+  static const ByteMap tables = [] {
+    ByteMap t{};
     for (int b = 0; b < 256; ++b) t[0][static_cast<size_t>(b)] = t[1][static_cast<size_t>(b)] = static_cast<char>(b);
     for (size_t k = 0; k < kMapFrom.size(); ++k) {
       const size_t from = static_cast<unsigned char>(kMapFrom[k]);
@@ -133,19 +135,45 @@ void Unmap(std::string& text, bool codes) {
     }
     return t;
   }();
-  const std::array<char, 256>& to = tables[codes ? 1 : 0];
+  return tables;
+}
+
+void Unmap(std::string& text, bool codes) {
+  const std::array<char, 256>& to = MapTables()[codes ? 1 : 0];
   for (char& c : text) c = to[static_cast<unsigned char>(c)];
+}
+
+// Whether a text goes to the device as it is: no byte the mapping changes
+// and no printer control byte (most lines of a report).
+bool GoesAsItIs(std::string_view text, bool codes) {
+  static const auto same = [] {
+    std::array<std::array<bool, 256>, 2> t{};
+    for (size_t m = 0; m < 2; ++m)
+      for (size_t b = 0; b < 256; ++b)
+        t[m][b] = MapTables()[m][b] == static_cast<char>(b) && kPrnControlChars.find(static_cast<char>(b)) == std::string_view::npos;
+    return t;
+  }();
+  const std::array<bool, 256>& keep = same[codes ? 1 : 0];
+  for (char c : text)
+    if (!keep[static_cast<unsigned char>(c)]) return false;
+  return true;
 }
 
 // Writes a text that needs no wrapping split.
 Status WriteOne(DeviceRecord& d, std::string_view text) {
   uint64_t start = (d.kind & kDevSerial) ? ClockMonotonicMs() : 0;
-  std::string mapped(text);
-  if (!(d.kind & kDevPdf)) Unmap(mapped, d.kind & kDevCodes);
-  std::string out = (d.kind & kDevPdf) ? mapped : DeviceApplyCodesTo(mapped, d.kind & kDevCodes, d.printer_entry);
-  Status s = DeviceWriteRaw(d, out);
+  std::string mapped, out;
+  std::string_view shown = text, sent = text;
+  if (!(d.kind & kDevPdf) && !GoesAsItIs(text, d.kind & kDevCodes)) {
+    mapped.assign(text);
+    Unmap(mapped, d.kind & kDevCodes);
+    out = DeviceApplyCodesTo(mapped, d.kind & kDevCodes, d.printer_entry);
+    shown = mapped;
+    sent = out;
+  }
+  Status s = DeviceWriteRaw(d, sent);
   if (s) return s;
-  DeviceTrackText(d, mapped);
+  DeviceTrackText(d, shown);
   DevicePublishPos(d, false);
   if ((d.kind & kDevSerial) && ClockMonotonicMs() - start > kSerialSlowMs) {
     d.status = ErrIncident(kStDeviceTimeout, StrOf(d.name), true);

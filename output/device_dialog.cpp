@@ -108,7 +108,22 @@ std::string RunWindow(plat::WinSystem& ws, std::string_view text) {
   plat::DlgFrame dlg(ws, owner, "DevSel", Message(82, "Selecci\xF3n de Dispositivo"), cols, rows);
   if (!ws.IsWindow(dlg.window())) return {};
   plat::Hwnd box = dlg.window();
+  // The dialog is an engine window while it runs: on top of the window
+  // stack with a screen record of its own (no definition file: open flag 2),
+  // so the window layer's current window and grid are the dialog's. The
+  // record goes when the dialog does, whatever way it ends.
   SysVarSet(kVarScrStat, static_cast<int16_t>(SysVarBits(kVarScrStat) | 2));
+  Status opened = host ? host->OpenScreen(box, "DEVSEL,1," + std::to_string(cols) + "," + std::to_string(rows), 2, 1, 2)
+                       : Status{kOk};
+  SysVarSet(kVarScrStat, static_cast<int16_t>(SysVarBits(kVarScrStat) & ~2));
+  if (opened != kOk) return {};
+  struct ScreenRecord {
+    ViewerWindowHost* host;
+    plat::Hwnd window;
+    ~ScreenRecord() {
+      if (host) host->CloseScreen(window);
+    }
+  } record{host, box};
 
   plat::Hwnd combo = plat::CreateCombo(ws, box, kDevSelCombo, dlg.Cells(1, 1, static_cast<int>(longest_dev) + 2,
                                                                          static_cast<int>(devices.size()) + 1));

@@ -11,6 +11,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+
+#include "core/status.h"
 
 #include "output/pdf_writer.h"
 #include "output/prn_codes.h"
@@ -41,6 +44,10 @@ struct PdfDevSlot {
   float size = 10;      // the font size in effect
   float y = 0;          // the baseline of the next line
   bool image_used = false;  // the report's own header image (list 9 element 3) is in use
+  // The header image drawn on the last new page: the report's own image text
+  // it came from (empty: pdf_header.png of the application folders) and the
+  // file's resolved path, so later pages need no search of the folders.
+  std::string image_for, image_path;
 };
 
 // The drawn (GDI) printer job: pages drawn into a PDF for the spooler.
@@ -71,6 +78,19 @@ class ViewerWindowHost {
   virtual void Remove(plat::Hwnd h) = 0;
   // Runs messages until the window is gone.
   virtual void ModalLoop(plat::Hwnd h) = 0;
+  // A dialog the output layer builds itself (the device dialog) as an engine
+  // window: OpenScreen sets the grid to the definition line's columns and
+  // rows with the given margins, puts the window on top of the stack and
+  // opens the line's screen record on it, which becomes the current window
+  // record; a failure leaves everything as it was. CloseScreen, once the
+  // window is gone, closes that record, takes the window off the stack and
+  // puts back the window record that was current and the grid as they were.
+  // Without a window layer both do nothing.
+  virtual Status OpenScreen(plat::Hwnd, std::string_view /*definition*/, int /*left*/, int /*top*/,
+                            int /*bottom*/) {
+    return kOk;
+  }
+  virtual void CloseScreen(plat::Hwnd) {}
 };
 
 struct OutputConfig {

@@ -52,12 +52,23 @@ std::string ReportImage() {
   return t.ok() ? t.str() : std::string();
 }
 
-std::string HeaderImage() {
+// The header image of a new page, as a path to draw: the report's own image,
+// else pdf_header.png of the application folders. The answer is kept for the
+// document's later pages while the report's own image stays the same.
+std::string HeaderImage(PdfDevSlot& s) {
   std::string own = ReportImage();
-  if (!own.empty()) return own;
-  ScratchScope scope;
-  StrPair found = PathFindFile(DynStrGet(sl::kSettings, sl::kAppFolder), StrOf("pdf_header.png"));
-  return found.ok() ? found.str() : std::string();
+  if (!s.image_path.empty() && s.image_for == own) return s.image_path;
+  std::string image = own;
+  if (image.empty()) {
+    ScratchScope scope;
+    StrPair found = PathFindFile(DynStrGet(sl::kSettings, sl::kAppFolder), StrOf("pdf_header.png"));
+    if (found.ok()) image = found.str();
+  }
+  if (image.empty()) return {};
+  ResolvedPath rp = PathResolve(image);
+  s.image_for = std::move(own);
+  s.image_path = rp.status ? image : rp.path;
+  return s.image_path;
 }
 
 Status LibFailure(const PdfWriter& w) {
@@ -65,12 +76,11 @@ Status LibFailure(const PdfWriter& w) {
 }
 
 Status NewPage(PdfDevSlot& s) {
-  std::string image = HeaderImage();
+  std::string image = HeaderImage(s);
   if (image.empty()) return ErrIncident(kStFileNotFound, StrOf("pdf_header.png"), true);
-  ResolvedPath rp = PathResolve(image);
   if (!s.doc.AddPage()) return LibFailure(s.doc);
   float h = s.doc.PageHeight();
-  if (s.doc.DrawImage(rp.status ? image : rp.path, 0, h) <= 0) return LibFailure(s.doc);
+  if (s.doc.DrawImage(image, 0, h) <= 0) return LibFailure(s.doc);
   if (!s.doc.BeginText(kMargin, h - kMargin) || !s.doc.SetFont("Courier", s.size)) return LibFailure(s.doc);
   s.y = h - kMargin;
   return kOk;
@@ -116,6 +126,8 @@ Status PdfDevOpen(DeviceRecord& d) {
   if (!s.doc.Create()) return kStLowFailure;
   s.used = true;
   s.pending.clear();
+  s.image_for.clear();
+  s.image_path.clear();
   s.size = 10;
   d.channel = slot;
   d.has_channel = true;
@@ -128,7 +140,8 @@ Status PdfDevOpen(DeviceRecord& d) {
 Status PdfDevWrite(DeviceRecord& d, std::string_view text) {
   PdfDevSlot* s = SlotOf(d);
   if (!s) return kStDeviceIo;
-  if (!ReportImage().empty() && OnlySeparator(text)) return kOk;
+  StrPair own = DynStrGet(sl::kWork, sl::kPdfHeaderImage);
+  if (own.ok() && !own.empty() && OnlySeparator(text)) return kOk;
   if (!text.empty() && SizeOf(text.front())) {
     if (Status st = SetSize(*s, SizeOf(text.front()))) return st;
     text.remove_prefix(1);

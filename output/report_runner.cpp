@@ -233,7 +233,10 @@ Status RecordLoop(ReportState& st, const std::string& counter) {
   uint16_t file = ReportCurrentFile();
   uint16_t key = file ? DataFileKeyNumber(file) : 0;
   uint16_t flags = 0x10;
-  auto progress = [&](StrPair) { return ReportProgress(st); };
+  // No callback when nobody is told of the records: the search then skips
+  // working out each record's key text.
+  const DataFileProgressFn progress =
+      ReportShowsProgress(st) ? DataFileProgressFn([&](StrPair) { return ReportProgress(st); }) : nullptr;
   const std::string default_repeat = DefaultRepeat(st);
   Status status = kOk;
   for (;;) {

@@ -1,5 +1,6 @@
 #include "output/report_template.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <unordered_map>
@@ -49,6 +50,10 @@ std::unordered_map<std::string, std::shared_ptr<const ExpCode>>& Compiled() {
   static std::unordered_map<std::string, std::shared_ptr<const ExpCode>> cache;
   return cache;
 }
+
+// Counts the times the compiled forms were forgotten: what was looked up
+// under an earlier count is looked up again.
+uint64_t g_compiled_run = 1;
 
 const ExpCode* CodeOf(const std::string& text) {
   auto& cache = Compiled();
@@ -151,6 +156,120 @@ std::vector<std::string> SplitPieces(const std::string& text) {
   return out;
 }
 
+// The edit mask of a piece prepared once when it is the same for every
+// record: no short decimals form (",.", adapted to the decimals in effect)
+// and no macro ("]"). Applying it gives what FmtApplyMask gives with the
+// mask as FmtMaskFromType makes it.
+struct MaskPlan {
+  bool fixed = false;
+  std::string mask;          // the mask as applied
+  char first = 0;            // its first place character ("\\?#0"), 0 when it has none
+  bool char_places = false;  // it holds "\\" or "?" places
+  bool in_order = false;     // as a character mask, every place takes the value's next character
+  bool all_hash = false;     // only "#" places: a whole number shows right-aligned
+  std::string places;        // the character mask with its "\\ blanks \\" runs made places
+  // An in-order mask in runs: literal text, then a count of places (either may be empty).
+  std::vector<std::pair<std::string, size_t>> runs;
+};
+
+MaskPlan PlanMask(std::string_view piece) {
+  MaskPlan p;
+  if (piece.find(",.") != std::string_view::npos || piece.find(']') != std::string_view::npos) return p;
+  ScratchScope scope;
+  StrPair m = FmtMaskFromType(ScratchText(piece));
+  // Quotes hide places from the formatter's search: such masks take the general way.
+  if (!m.ok() || m.view().find_first_of("'\"") != std::string_view::npos) return p;
+  p.fixed = true;
+  p.mask.assign(m.view());
+  const size_t at = p.mask.find_first_of("\\?#0");
+  if (at == std::string::npos) return p;
+  p.first = p.mask[at];
+  p.all_hash = p.mask.find_first_not_of('#') == std::string::npos;
+  p.char_places = p.mask.find_first_of("\\?") != std::string::npos;
+  // A backslash, blanks and a backslash make as many character places.
+  p.places = p.mask;
+  for (size_t i = 0; i < p.places.size(); ++i) {
+    if (p.places[i] != '\\') continue;
+    size_t j = i + 1;
+    while (j < p.places.size() && p.places[j] == ' ') ++j;
+    if (j > i + 1 && j < p.places.size() && p.places[j] == '\\') {
+      for (size_t x = i; x <= j; ++x) p.places[x] = '\\';
+      i = j;
+    }
+  }
+  p.in_order = p.places.find('?') == std::string::npos;
+  if (p.in_order) {
+    for (size_t i = 0; i < p.places.size();) {
+      std::pair<std::string, size_t> run;
+      while (i < p.places.size() && p.places[i] != '\\') run.first += p.places[i++];
+      while (i < p.places.size() && p.places[i] == '\\') ++run.second, ++i;
+      p.runs.push_back(std::move(run));
+    }
+  }
+  return p;
+}
+
+// "0", or digits not starting with "0" after an optional "-".
+bool IsWholeNumber(std::string_view v) {
+  if (v == "0") return true;
+  if (!v.empty() && v.front() == '-') v.remove_prefix(1);
+  if (v.empty() || v.front() == '0') return false;
+  return v.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Appends a value through a fixed mask (see MaskPlan).
+Status ApplyPlan(const MaskPlan& p, std::string_view value, std::string& line) {
+  if (!p.first) {
+    line += p.mask;
+    return kOk;
+  }
+  const bool hash_or_zero = p.first == '#' || p.first == '0';
+  if (hash_or_zero && value.find_first_not_of(".-1234567890,D ") == std::string_view::npos) {
+    size_t a = value.find_first_not_of(' '), b = value.find_last_not_of(' ');
+    std::string_view trimmed = a == std::string_view::npos ? std::string_view() : value.substr(a, b - a + 1);
+    if (p.all_hash && trimmed.size() < p.mask.size() && IsWholeNumber(trimmed)) {
+      // What the number mask makes of it: the digits (and sign) right-aligned.
+      line.append(p.mask.size() - trimmed.size(), ' ');
+      line += trimmed;
+      return kOk;
+    }
+    const FmtLocale& loc = FmtCurrentLocale();
+    line += FmtNumberMaskString(p.mask, trimmed, loc.point, loc.separator, nullptr);
+    return kOk;
+  }
+  if (hash_or_zero && !p.char_places) {
+    line += p.mask;
+    return kOk;
+  }
+  if (p.in_order) {
+    size_t next = 0;
+    for (const auto& [literal, places] : p.runs) {
+      line += literal;
+      const size_t take = std::min(places, value.size() - next);
+      line.append(value.substr(next, take));
+      line.append(places - take, ' ');
+      next += take;
+    }
+    return kOk;
+  }
+  ScratchScope scope;
+  StrPair r = FmtApplyMask(StrOf(p.mask), StrOf(value));
+  if (!r.ok()) return StrError(r);
+  line.append(r.view());
+  return kOk;
+}
+
+// A line parameter looked up once: its unquoted value (empty when absent)
+// and, for a short run of digits, the number it reads as.
+struct LineParmValue {
+  uint16_t n = 0;
+  std::string text;
+  bool literal = false;
+  DecValue number = 0;
+};
+
+struct FieldRef;
+
 // A template line taken apart once: a pass prints the same lines for every
 // record. Entries are checked against the line's text, so a nested report
 // or a new template never sees another line's parts.
@@ -161,7 +280,19 @@ struct LineInfo {
   // Shared, so that a line being printed keeps its parts without copying
   // them even when a nested report reuses the entry.
   std::shared_ptr<const std::vector<std::string>> pieces, exprs;
-  std::vector<std::pair<uint16_t, std::string>> parms;  // parameters looked up so far
+  // Per piece: its expression trimmed and its mask prepared.
+  std::shared_ptr<const std::vector<std::string>> trimmed;
+  std::shared_ptr<const std::vector<MaskPlan>> masks;
+  std::vector<LineParmValue> parms;  // parameters looked up so far
+  // The compiled forms of the trimmed expressions (code, looked up) in the
+  // run that looked them up.
+  uint64_t code_run = 0;
+  std::vector<std::pair<const ExpCode*, bool>> codes;
+  // The field references of its empty expressions (FieldRefOf), for one
+  // record file in one run.
+  uint64_t refs_run = 0;
+  uint16_t refs_file = 0;
+  std::vector<const FieldRef*> refs;
 };
 
 LineInfo& Info(uint16_t i) {
@@ -177,20 +308,14 @@ LineInfo& Info(uint16_t i) {
     e.pieces = std::make_shared<const std::vector<std::string>>(SplitPieces(e.parts.pieces));
     e.exprs = std::make_shared<const std::vector<std::string>>(
         e.parts.exprs.empty() ? std::vector<std::string>() : SplitTop(e.parts.exprs, ','));
+    std::vector<std::string> trimmed;
+    for (const std::string& x : *e.exprs) trimmed.push_back(Trim(x));
+    e.trimmed = std::make_shared<const std::vector<std::string>>(std::move(trimmed));
+    std::vector<MaskPlan> masks;
+    for (const std::string& piece : *e.pieces) masks.push_back(PlanMask(piece));
+    e.masks = std::make_shared<const std::vector<MaskPlan>>(std::move(masks));
   }
   return e;
-}
-
-// A line parameter of the current line (unquoted value), or empty.
-std::string LineParm(const ReportState& st, uint16_t n) {
-  LineInfo& info = Info(st.current);
-  if (info.parts.parms.empty()) return {};
-  for (const auto& [k, v] : info.parms)
-    if (k == n) return v;
-  ScratchScope scope;
-  StrPair v = StrKeyGetMode(StrOf(info.parts.parms), StrOf(ParmBaseName(n)), kKeyUnquoted);
-  info.parms.emplace_back(n, v.ok() ? std::string(v.view()) : std::string());
-  return info.parms.back().second;
 }
 
 // A short run of digits: a literal the evaluator would read as that number.
@@ -201,17 +326,36 @@ bool IsDigitLiteral(std::string_view v) {
   return true;
 }
 
-// A numeric line parameter evaluated; `status` receives an error of 128 or more.
-int ParmInt(const ReportState& st, uint16_t n, int fallback, Status* status) {
-  std::string v = LineParm(st, n);
-  if (v.empty()) return fallback;
-  ScratchScope scope;
-  if (IsDigitLiteral(v)) {
-    // A plain number needs no evaluation; it is read as the evaluator reads it.
-    DecValue d = DecFromText(StrOf(v));
-    int64_t scale = ExpScale();
-    return static_cast<int>(scale ? d / scale : d);
+const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
+  for (const LineParmValue& v : info.parms)
+    if (v.n == n) return v;
+  LineParmValue v;
+  v.n = n;
+  if (!info.parts.parms.empty()) {
+    ScratchScope scope;
+    StrPair t = StrKeyGetMode(StrOf(info.parts.parms), StrOf(ParmBaseName(n)), kKeyUnquoted);
+    if (t.ok()) v.text.assign(t.view());
+    if (IsDigitLiteral(v.text)) {
+      // A plain number needs no evaluation; it is read as the evaluator reads it.
+      v.literal = true;
+      v.number = DecFromText(StrOf(v.text));
+    }
   }
+  info.parms.push_back(std::move(v));
+  return info.parms.back();
+}
+
+// A line parameter of the current line (unquoted value), or empty.
+std::string LineParm(const ReportState& st, uint16_t n) { return ParmOf(Info(st.current), n).text; }
+
+// A numeric line parameter evaluated; `status` receives an error of 128 or more.
+int ParmIntOf(LineInfo& info, uint16_t n, int fallback, Status* status) {
+  const LineParmValue& p = ParmOf(info, n);
+  if (p.text.empty()) return fallback;
+  int64_t scale = ExpScale();
+  if (p.literal) return static_cast<int>(scale ? p.number / scale : p.number);
+  const std::string v = p.text;  // the evaluation may look up further parameters
+  ScratchScope scope;
   Status s = EvalTextCompiled(v);
   if (s >= kStFirstError) {
     if (status) *status = s;
@@ -219,7 +363,7 @@ int ParmInt(const ReportState& st, uint16_t n, int fallback, Status* status) {
   }
   if (s != 0) return fallback;
   DecValue d = NumAccValue();
-  int64_t scale = ExpScale();
+  scale = ExpScale();
   return static_cast<int>(scale ? d / scale : d);
 }
 
@@ -300,8 +444,10 @@ uint16_t ReportCurrentFile() {
   return static_cast<uint16_t>(f);
 }
 
+bool ReportShowsProgress(const ReportState& st) { return g_progress && st.progress != "NONE"; }
+
 Status ReportProgress(ReportState& st) {
-  if (!g_progress || st.progress == "NONE") return kOk;
+  if (!ReportShowsProgress(st)) return kOk;
   std::string text;
   if (st.progress.empty()) {
     if (uint16_t f = ReportCurrentFile()) text = DataFileKeyFieldText(f);
@@ -398,98 +544,149 @@ const FieldRef& FieldRefOf(uint16_t file, uint16_t field) {
   return refs.emplace(key, std::move(r)).first->second;
 }
 
-// The text of a field that FieldRefOf reads directly; false (nothing read)
-// for any other field or a failing read, which the evaluator then handles
-// with its own errors.
-bool DirectTextField(uint16_t file, uint16_t field, std::string& value) {
-  if (!file || !field || !FieldRefOf(file, field).direct) return false;
-  StrPair t = BufGetField(file, field);
-  if (!t.ok()) return false;
-  value.assign(t.view());
-  return true;
-}
+// Where a field's value comes from: its expression (compiled once, null
+// when the compiler does not take it) or, for a text field of the record
+// file, the record buffer itself.
+struct FieldSource {
+  const std::string* expr = nullptr;  // empty or null: the piece is printed as it is
+  const ExpCode* code = nullptr;
+  uint16_t file = 0;                  // a reference to a field of this record file (compiled when used)
+  uint16_t field = 0;                 // a text field read straight from the buffer
+};
 
-// One field: the expression's value through the piece as a mask, appended
-// to the line's text. A field reference that stands for field `field` of
-// the record file `file` is read directly when it is a text field.
-Status PrintField(ReportState& st, const std::string& piece, const std::string& expr, uint16_t total, bool first,
-                  std::string& line, uint16_t file = 0, uint16_t field = 0) {
+// One field: the value through the piece as a mask, appended to the line's
+// text. A direct field whose read fails goes through the evaluator, which
+// reports the failure its own way.
+Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& plan, const FieldSource& src,
+                  uint16_t total, bool first, std::string& line) {
   ScratchScope scope;
-  std::string text;
-  if (expr.empty()) {
-    text = piece;
-  } else {
-    std::string value;
-    bool direct = DirectTextField(file, field, value);
-    Status s = direct ? Status{1} : EvalTextCompiled(expr);
-    if (s >= kStFirstError) return s;
-    bool number = s == 0;
-    if (direct) {
-      // The field's text, read above.
-    } else if (s == 0) {
-      DecValue v = NumAccValue();
-      if (total) {
-        if (Status a = DimAddNum(StrOf("_#("), total, v); a >= kStFirstError) return a;
-      }
-      StrPair t = DecToText(v);
-      if (t.ok()) value.assign(t.view());
-    } else if (s == 1) {
-      StrPair t = ScratchTop();
-      if (t.ok()) value.assign(t.view());
-    } else {
-      value = piece;
+  if (!src.expr || src.expr->empty()) {
+    if (first && st.device.row == 1) DevicePublishPos(st.device, true);
+    line += piece;
+    return kOk;
+  }
+  std::string_view value;
+  bool direct = false;
+  if (src.field) {
+    StrPair t = BufGetField(src.file, src.field);
+    direct = t.ok();
+    if (direct) value = t.view();
+  }
+  const ExpCode* code = src.code ? src.code : src.file && !direct ? CodeOf(*src.expr) : nullptr;
+  Status s = direct ? Status{1} : code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(*src.expr));
+  if (s >= kStFirstError) return s;
+  bool number = s == 0;
+  if (direct) {
+    // The field's text, read above.
+  } else if (s == 0) {
+    DecValue v = NumAccValue();
+    if (total) {
+      // The totals array is found by name once, and again only after a
+      // declaration or scope change.
+      static VarBinding totals;
+      const uint16_t array = VarBind(StrOf("_#("), kVarArray, totals);
+      if (array == kVarUndeclared) return kStDimStruct;
+      if (Status a = DimAddNumAt(array, total, v); a >= kStFirstError) return a;
     }
+    StrPair t = DecToText(v);
+    if (t.ok()) value = t.view();
+  } else if (s == 1) {
+    StrPair t = ScratchTop();
+    if (t.ok()) value = t.view();
+  } else {
+    value = piece;
+  }
+  if (number && value.empty()) {
+    line.append(piece.size(), ' ');
+  } else if (plan.fixed) {
+    if (Status a = ApplyPlan(plan, value, line)) return a;
+  } else {
     std::string mask = ReportEditNumber(piece);
     // A mask without "]" holds no macro: expanding it would copy it unchanged.
     StrPair m = mask.find(']') == std::string::npos ? ScratchText(mask) : MacroExpand(StrOf(mask), 0);
     if (!m.ok()) return StrError(m);
     m = FmtMaskFromType(m);
     if (!m.ok()) return StrError(m);
-    if (number && value.empty()) {
-      text.assign(piece.size(), ' ');
-    } else {
-      StrPair r = FmtApplyMask(m, StrOf(value));
-      if (!r.ok()) return StrError(r);
-      text.assign(r.view());
-    }
+    StrPair r = FmtApplyMask(m, StrOf(value));
+    if (!r.ok()) return StrError(r);
+    line.append(r.view());
   }
   if (first && st.device.row == 1) DevicePublishPos(st.device, true);
-  line += text;
   return kOk;
 }
 
+// The field reference of a line's (empty) expression i, looked up once per
+// run and record file.
+const FieldRef& LineFieldRef(LineInfo& info, uint16_t file, size_t i) {
+  if (info.refs_run != g_compiled_run || info.refs_file != file) {
+    info.refs_run = g_compiled_run;
+    info.refs_file = file;
+    info.refs.assign(info.trimmed->size(), nullptr);
+  }
+  if (!info.refs[i]) info.refs[i] = &FieldRefOf(file, static_cast<uint16_t>(i + 1));
+  return *info.refs[i];
+}
+
+// The compiled form of a line's expression i, looked up once per run.
+const ExpCode* LineCode(LineInfo& info, size_t i) {
+  if (info.code_run != g_compiled_run) {
+    info.code_run = g_compiled_run;
+    info.codes.assign(info.trimmed->size(), {nullptr, false});
+  }
+  auto& [code, known] = info.codes[i];
+  if (!known) {
+    code = CodeOf((*info.trimmed)[i]);
+    known = true;
+  }
+  return code;
+}
+
 Status PrintLine(ReportState& st, int progress_field) {
-  const LineInfo& info = Info(st.current);
+  LineInfo& info = Info(st.current);
   const LineParts& p = info.parts;
-  const std::shared_ptr<const std::vector<std::string>> piece_list = info.pieces, expr_list = info.exprs;
+  const auto piece_list = info.pieces, expr_list = info.trimmed;
+  const auto mask_list = info.masks;
   const std::vector<std::string>& pieces = *piece_list;
   const std::vector<std::string>& exprs = *expr_list;
+  const std::vector<MaskPlan>& masks = *mask_list;
   Status status = kOk;
-  int base = ParmInt(st, kParmTotalBase, 0, &status);
-  int wd = ParmInt(st, kParmWd, st.device.width, &status);
+  int base = ParmIntOf(info, kParmTotalBase, 0, &status);
+  int wd = ParmIntOf(info, kParmWd, st.device.width, &status);
   if (status) return status;
   uint16_t width = st.device.width;
   st.device.width = static_cast<uint16_t>(wd);
   Status s = DeviceGotoRowCol(st.device, st.row, st.column);
   bool body = (st.flags & kRptBody) != 0;
   uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
+  const uint16_t file_fields = file ? DictFieldCount(file) : 0;
+  // Where each field comes from, worked out before any expression of the
+  // line runs. An empty expression prints field i + 1 of the record file.
+  std::vector<FieldSource> sources(exprs.size());
+  for (size_t i = 0; i < exprs.size(); ++i) {
+    FieldSource& src = sources[i];
+    src.expr = &exprs[i];
+    if (!src.expr->empty()) {
+      src.code = LineCode(info, i);
+    } else if (file && i + 1 <= file_fields) {
+      const FieldRef& ref = LineFieldRef(info, file, i);
+      src.expr = &ref.reference;
+      src.field = ref.direct ? static_cast<uint16_t>(i + 1) : 0;
+      src.file = file;
+    }
+  }
   std::string line;
+  line.reserve(info.text.size() + 64);
   for (size_t i = 0; i < pieces.size() && s == kOk; ++i) {
-    std::string expr;
-    uint16_t direct = 0;
+    FieldSource src;
     if (i < exprs.size()) {
-      expr = Trim(exprs[i]);
-      if (expr.empty() && file) {
-        direct = static_cast<uint16_t>(i + 1);
-        if (i + 1 > DictFieldCount(file)) {
-          s = ErrIncident(kStDataOutBound, StrOf(p.exprs), true);
-          break;
-        }
-        expr = FieldRefOf(file, static_cast<uint16_t>(i + 1)).reference;
+      if (exprs[i].empty() && file && i + 1 > file_fields) {
+        s = ErrIncident(kStDataOutBound, StrOf(p.exprs), true);
+        break;
       }
+      src = sources[i];
     }
     uint16_t total = base ? static_cast<uint16_t>(base + static_cast<int>(i)) : 0;
-    s = PrintField(st, pieces[i], expr, total, i == 0, line, direct ? file : 0, direct);
+    s = PrintField(st, pieces[i], masks[i], src, total, i == 0, line);
     if (s == kOk && i == 0 && progress_field == 1) {
       if (ReportProgress(st) == kStCancelled) s = kStCancelled;
     }
@@ -502,36 +699,47 @@ Status PrintLine(ReportState& st, int progress_field) {
   return s;
 }
 
-int MaxLine(ReportState& st) {
-  Status status = kOk;
-  std::string v = LineParm(st, kParmMaxLine);
-  int n = ParmInt(st, kParmMaxLine, 0, &status);
-  if (status) {
-    st.status = status;
-    return 0;
-  }
-  if (!v.empty() && n < 0) return n + LinesPerPage(st);
-  if (!v.empty() && n > 0) return n;
-  // The first fixed line below with a row (its layout starts at column 5).
+// The row of the first fixed line below the current one that has a row (its
+// layout starts at column 5), or 0.
+int FixedRowBelow(const ReportState& st) {
   for (uint16_t i = static_cast<uint16_t>(st.current + 1); i < st.end; ++i) {
     StrPair p = DynStrGet(sl::kReportLines, i);
     std::string_view line = p.ok() ? p.view() : std::string_view();
     if (line.size() <= 5) continue;
     const int row = ReportLineRowCol(line).row;
-    if (row > 0 && line.substr(5).find(kMarkFixed) != std::string_view::npos) return row - 2;
+    if (row > 0 && line.substr(5).find(kMarkFixed) != std::string_view::npos) return row;
   }
-  return LinesPerPage(st) - 3;
+  return 0;
 }
 
-int LineStep(const ReportState& st) {
+// The last row the current line may print on: MAXLINE% (below 0 counted
+// back from the page's end), else two above the first fixed line below it
+// (FixedRowBelow), else three above the page's end.
+int MaxLineOf(ReportState& st, LineInfo& info, int fixed_below) {
+  Status status = kOk;
+  const bool given = !ParmOf(info, kParmMaxLine).text.empty();
+  int n = ParmIntOf(info, kParmMaxLine, 0, &status);
+  if (status) {
+    st.status = status;
+    return 0;
+  }
+  if (given && n < 0) return n + LinesPerPage(st);
+  if (given && n > 0) return n;
+  return fixed_below > 0 ? fixed_below - 2 : LinesPerPage(st) - 3;
+}
+
+int MaxLine(ReportState& st) { return MaxLineOf(st, Info(st.current), FixedRowBelow(st)); }
+
+int LineStepOf(const ReportState& st, LineInfo& info) {
   Status ignored = kOk;
-  int step = ParmInt(st, kParmLineStep, 0, &ignored);
+  int step = ParmIntOf(info, kParmLineStep, 0, &ignored);
   return step > 0 ? step : (st.device.step ? st.device.step : 1);
 }
 
-// Whether a further record follows for the body.
-Status NextRecord(ReportState& st, const std::string& cond) {
-  std::string atend = LineParm(st, kParmAtEnd);
+int LineStep(const ReportState& st) { return LineStepOf(st, Info(st.current)); }
+
+// Whether a further record follows for the body; `atend` is the body line's ATEND$.
+Status NextRecord(ReportState& st, const std::string& cond, std::string atend) {
   if (atend.empty() && SysVarHas(kVarUpStat, 4)) atend = "StatMove('NEXT')==0";
   if (!atend.empty()) return EvalCond(atend);
   if (st.input) {
@@ -545,10 +753,42 @@ Status NextRecord(ReportState& st, const std::string& cond) {
   uint16_t file = ReportCurrentFile();
   if (!file) return 0;
   if (DataFileKeyBeyond(file, 0, StrOf(st.bound)) != kOk) return 0;
-  Status s = DataFileSearch(file, 0x90, StrOf(cond), StrOf(st.bound), [&](StrPair) { return ReportProgress(st); });
+  Status s;
+  if (cond.empty() && !ReportShowsProgress(st)) {
+    // A search for a condition that always holds, with nobody to tell of
+    // each record, is one move to the next record within the bound: its
+    // first round finds it. The search's own steps are left out (the key
+    // text for the progress, the condition), not what it leaves behind.
+    StrPair last = DynStrGet(sl::kWork, sl::kFileRelKey);
+    if (!last.ok() || !last.empty()) DynStrSet(sl::kWork, sl::kFileRelKey, StrOf(""));
+    s = DataFileMoveInRange(file, 0x90, StrOf(st.bound));
+  } else {
+    const DataFileProgressFn progress =
+        ReportShowsProgress(st) ? DataFileProgressFn([&](StrPair) { return ReportProgress(st); }) : nullptr;
+    s = DataFileSearch(file, 0x90, StrOf(cond), StrOf(st.bound), progress);
+  }
   if (s == kOk) return 1;
   if (s >= kStFirstWarning) return s;
   return 0;
+}
+
+// The default end of a body, "(KEY$()>'<bound>~')", worked out without the
+// evaluator: the key in use of the current file, as KEY$() gives it, against
+// `end` (the bound followed by "~"), bytewise as the evaluator compares
+// texts. 1 beyond, 0 not, or KEY$()'s failure.
+Status KeyPastEnd(std::string_view end) {
+  const uint16_t f = DictFileNumber(0);
+  if (f == 0 || !DictFileDefined(f) || DictKeyCount(f) == 0) return 0;  // KEY$() is empty
+  const uint16_t k = DataFileKeyNumber(f);
+  if (Status s = DictCheckKey(f, k)) return s;
+  StrPair record = BufRecord(f, kBufCurrent);
+  if (!record.ok()) return 0;
+  // Built into storage kept from record to record.
+  static thread_local std::string value;
+  if (Status s = BufKeyValueInto(f, k, record, value)) return s;
+  std::string_view key = std::string_view(value).substr(0, DictKeyLength(f, k, 0));
+  // char_traits<char> compares bytes as unsigned values, a shorter text first.
+  return key.compare(end) > 0 ? 1 : 0;
 }
 
 std::string BreakEnd(const ReportState& st) {
@@ -602,7 +842,10 @@ void PrintBody(ReportState& st) {
   }
   // The end and break conditions of the body line are the same for every record.
   const std::string brkend = BreakEnd(st);
+  const std::string key_end = LineParm(st, kParmBrkEnd).empty() ? st.bound + "~" : std::string();
   const std::string brk = LineParm(st, kParmBreak);
+  const std::string atend = LineParm(st, kParmAtEnd);
+  const int fixed_below = FixedRowBelow(st);
   int printed = 0;
   do {
     st.current = body_line;
@@ -614,8 +857,9 @@ void PrintBody(ReportState& st) {
     }
     if (c == 1) {
       Status ps = kOk;
-      int row = st.row + st.pending_step + ParmInt(st, kParmExtraStep, 0, &ps);
-      int max = MaxLine(st);
+      LineInfo& info = Info(body_line);
+      int row = st.row + st.pending_step + ParmIntOf(info, kParmExtraStep, 0, &ps);
+      int max = MaxLineOf(st, info, fixed_below);
       if (ps || st.status) {
         if (ps) st.status = ps;
         break;
@@ -632,7 +876,8 @@ void PrintBody(ReportState& st) {
           st.status = s;
           break;
         }
-        st.pending_step = LineStep(st);
+        // Looked up again: the line's expressions ran in between.
+        st.pending_step = LineStepOf(st, Info(body_line));
         ++printed;
         st.no_fit = 0;
         if (nested) {
@@ -643,7 +888,7 @@ void PrintBody(ReportState& st) {
       }
     }
     if (st.flags & kRptOverflow) break;
-    Status more = no_fit ? Status{1} : NextRecord(st, cond);
+    Status more = no_fit ? Status{1} : NextRecord(st, cond, atend);
     if (more >= kStFirstWarning) {
       st.status = more;
       break;
@@ -654,7 +899,7 @@ void PrintBody(ReportState& st) {
         st.status = kStDataError;  // a key bound that cannot be quoted
         break;
       }
-      Status b = EvalCond(brkend);
+      Status b = key_end.empty() ? EvalCond(brkend) : KeyPastEnd(key_end);
       if (b >= kStFirstError) {
         st.status = b;
         break;
@@ -667,7 +912,7 @@ void PrintBody(ReportState& st) {
         st.status = br;
         break;
       }
-      int max = MaxLine(st);
+      int max = MaxLineOf(st, Info(body_line), fixed_below);
       if ((br == 1 && printed > 0) || no_fit || st.row >= max) st.flags |= kRptOverflow;
     } else {
       st.flags &= static_cast<uint16_t>(~(0x08 | kRptBody | kRptOverflow));
@@ -912,6 +1157,7 @@ Status ReportLoadTemplate(ReportState& st) {
 
 void ReportForgetCompiled() {
   Compiled().clear();
+  ++g_compiled_run;
   FieldRefs().clear();
 }
 

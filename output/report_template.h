@@ -65,6 +65,8 @@ struct ReportState {
 using ReportProgressFn = Status (*)(std::string_view mode, std::string_view text);
 void OutputSetReportProgress(ReportProgressFn fn);
 Status ReportProgress(ReportState& st);
+// Whether a report tells of its records (a progress service and a mode other than "NONE").
+bool ReportShowsProgress(const ReportState& st);
 
 Status ReportLoadTemplate(ReportState& st);
 // Drops the expressions compiled by earlier reports (an outermost run starts

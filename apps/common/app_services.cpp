@@ -1,5 +1,8 @@
 #include "apps/common/app_services.h"
 
+#include <string_view>
+#include <vector>
+
 #include "core/help.h"
 #include "core/scratch_arena.h"
 #include "core/script_io.h"
@@ -12,6 +15,10 @@
 #include "ui/field_values.h"
 #include "ui/movs_win.h"
 #include "ui/scanner.h"
+#include "ui/screen_open.h"
+#include "ui/screen_table.h"
+#include "ui/ui_state.h"
+#include "ui/win_def.h"
 #include "ui/win_loop.h"
 #include "ui/win_stack.h"
 
@@ -28,6 +35,56 @@ class StackViewerHost : public ViewerWindowHost {
   void Push(plat::Hwnd h) override { WinStackPush(h, -1); }
   void Remove(plat::Hwnd h) override { WinStackDestroyed(h); }
   void ModalLoop(plat::Hwnd h) override { WinModalLoop(h); }
+
+  // The output layer's own dialogs: a screen record over the window on top,
+  // taken away again with the grid and the current window record as they
+  // were, since the dialog does not belong to the window below it.
+  Status OpenScreen(plat::Hwnd h, std::string_view definition, int left, int top, int bottom) override {
+    ScratchScope scope;
+    OpenDialog saved{h, 0, ScreenCounterGet(kWinCount) > 0 ? ScreenWinSelect(-1) : -1, Ui().base_grid,
+                     Ui().override_grid};
+    const WinDefRecord r = WinDefParse(StrOf(definition));
+    WinGridSetSize(r.columns, r.rows, false);
+    WinGridSetMargins(left, top, bottom, -1);
+    const bool pushed = WinStackPush(h, -1) != plat::kNoWindow;
+    Status s = pushed ? ScreenOpen(StrOf(r.file), StrOf(r.key), r.number, r.columns, r.rows, r.data_file,
+                                   StrOf(r.entry))
+                      : Status{kStWindowsControl};
+    if (s != kOk) {
+      if (pushed) WinStackPop(h);
+      Restore(saved);
+      return s;
+    }
+    saved.record = ScreenWinSelect(-1);
+    WinStackSetValue(h, saved.record);
+    dialogs_.push_back(saved);
+    return kOk;
+  }
+  void CloseScreen(plat::Hwnd h) override {
+    for (size_t i = dialogs_.size(); i-- > 0;) {
+      if (dialogs_[i].window != h) continue;
+      const OpenDialog d = dialogs_[i];
+      dialogs_.erase(dialogs_.begin() + static_cast<std::ptrdiff_t>(i));
+      ScreenClose(d.record);
+      WinStackPop(h);
+      Restore(d);
+      return;
+    }
+  }
+
+ private:
+  struct OpenDialog {
+    plat::Hwnd window;
+    int record;    // the dialog's window record
+    int previous;  // the window record current before it (-1: none)
+    ScreenGrid base, override_grid;
+  };
+  static void Restore(const OpenDialog& d) {
+    if (d.previous >= 0 && d.previous < ScreenCounterGet(kWinCount)) ScreenWinSelect(d.previous);
+    Ui().base_grid = d.base;
+    Ui().override_grid = d.override_grid;
+  }
+  std::vector<OpenDialog> dialogs_;
 };
 
 StackViewerHost g_viewer_host;

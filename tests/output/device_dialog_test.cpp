@@ -116,6 +116,8 @@ TEST_F(DevSelectTest, TheDialogHeadless) {
   std::string text;
   EXPECT_EQ(ReportAskDevice(text), kOk);
   EXPECT_EQ(text, "LPT3 /LP:66 /WD:132");
+  // The open flag of the dialog's screen is not left for the next screen to open.
+  EXPECT_FALSE(SysVarHas(kVarScrStat, 2));
   EXPECT_TRUE(lpt_enabled);
   EXPECT_FALSE(speed_enabled);
   EXPECT_FALSE(view_enabled);

@@ -209,6 +209,34 @@ TEST_F(RunnerTest, RunConditionAndEmptyRanges) {
   EXPECT_EQ(ReportMenuItem("INFORMES,7"), kStSyntax);
 }
 
+// The body ends at the first key past the upper limit followed by "~": a
+// key that starts with the limit but goes on above "~" ends it, one that
+// goes on below it does not. An explicit BRKEND$ of the same condition
+// prints the same.
+TEST_F(RunnerTest, TheBodyEndsAtTheFirstKeyPastTheLimit) {
+  ASSERT_EQ(DataFileOpen(fx::kClientes, 0), kOk);
+  ASSERT_EQ(DataFileMove(fx::kClientes, 1), 3);
+  ASSERT_EQ(BufSetField(fx::kClientes, 1, StrOf("C\xF1" "A")), kOk);
+  ASSERT_EQ(BufSetField(fx::kClientes, 2, StrOf("Cesar")), kOk);
+  ASSERT_EQ(DataFileAddRecord(fx::kClientes), kOk);
+  ASSERT_EQ(DataFileClose(fx::kClientes), kOk);
+  const std::string body = "03001" + kMask10 + "|" + kMask20 + kBody + ",";
+  PutLines("plain.pdc", {"01001LISTA" + kFix, body});
+  PutLines("given.pdc", {"01001LISTA" + kFix, body + " /BRKEND$=(KEY$()>'[$]~')"});
+  PutLines("ENDS.PPN", {"01 DEVICE$:=\"out.txt,LP:12\"", "01 DOCNAME$:=\"plain.pdc\"", "01 OPEN$:=\"clientes\"",
+                        "01 LIMITS$:=\"'A','C'\"", "02 DEVICE$:=\"out.txt,LP:12\"", "02 DOCNAME$:=\"given.pdc\"",
+                        "02 OPEN$:=\"clientes\"", "02 LIMITS$:=\"'A','C'\""});
+  std::string outs[2];
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(ReportMenuItem(i ? "ENDS,2" : "ENDS,1"), kOk);
+    outs[i] = Get("out.txt");
+  }
+  EXPECT_NE(outs[0].find("C03"), std::string::npos) << outs[0] << "/" << outs[1];
+  EXPECT_EQ(outs[0].find("Cesar"), std::string::npos) << outs[0];
+  EXPECT_EQ(outs[0].find("D04"), std::string::npos) << outs[0];
+  EXPECT_EQ(outs[1], outs[0]);
+}
+
 TEST_F(RunnerTest, CopiesStartAtTheSamePage) {
   PutLines("one.pdc", {"01001PAGE|##|\\\\\\" + kFix + ",_DEVPAG,CODE{1}"});
   EXPECT_EQ(RunProc("FILESEL('clientes')\nDOCPRINT 'out.txt /LP:2,one.pdc','1,,0','','',''\nFILESEL('RESTORE')\n"),

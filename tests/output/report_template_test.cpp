@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "core/exec_run.h"
+#include "core/field_format.h"
+#include "core/scratch_arena.h"
 #include "core/err_register.h"
 #include "core/sys_vars.h"
 #include "core/var_store.h"
@@ -148,6 +150,44 @@ TEST_F(TemplateTest, NumberMasksFollowTheDecimalsInEffect) {
     SysVarSet(kVarDx, static_cast<int16_t>(c.dx));
     if (c.v5) DeclareText("_V5$", c.v5);
     EXPECT_EQ(ReportEditNumber(c.piece), c.want) << c.piece;
+  }
+}
+
+// Every kind of mask prints a field as the formatter shows the value through
+// it: character places in order, runs of "\ \", places by position, number
+// masks given texts and numbers, type-and-width masks, quoted masks, masks
+// with no place at all. Each line is checked against the formatter itself.
+TEST_F(TemplateTest, MasksPrintFieldsAsTheFormatterShowsThem) {
+  const std::vector<std::string> masks = {
+      "\\\\\\\\", "\\   \\", "X\\\\Y-\\", "??-??", "\\??\\", "###.##", "##0.00", "#\\\\#", "A5", "N6", "3",
+      "'#'###", "\"\\\\\"\\\\", "plain", "0\\\\", "#####",
+  };
+  const std::vector<std::string> values = {"abc",  "12.5", "-3",    "abcdefgh", "7 ",     " 1,5", "0",
+                                           "007",  "-0",   "1234",  "12345",    "-1234",  "-12345"};
+  std::string in;
+  for (const auto& v : values) in += v + "\n";
+  Put("in.txt", in);
+  for (const std::string& mask : masks) {
+    // The value as a text, then as a number.
+    for (const char* expr : {"_$()", "FN#VALN(_$())"}) {
+      PutLines("t.pdc", {"01001" + mask + kBody + expr});
+      ASSERT_EQ(ReportPrintFile("out.txt /LP:0", "in.txt", "t.pdc"), kOk) << mask;
+      std::string want;
+      for (const auto& v : values) {
+        ScratchScope scope;
+        std::string value = v;
+        if (std::string(expr) != "_$()") {
+          ASSERT_EQ(ExpEvalText(StrOf(std::string("FN#VALN('") + v + "')")), 0);
+          value = DecToText(NumAccValue()).str();
+        }
+        // A number that shows as nothing (zero) leaves the piece's width blank.
+        StrPair m = FmtMaskFromType(StrOf(mask));
+        want += (std::string(expr) != "_$()" && value.empty() ? std::string(mask.size(), ' ')
+                                                                : std::string(FmtApplyMask(m, StrOf(value)).view())) +
+                "\r\n";
+      }
+      EXPECT_EQ(Get("out.txt"), want) << mask << " " << expr;
+    }
   }
 }
 
