@@ -12,6 +12,7 @@
 #include "core/msg_box.h"
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
+#include "core/str_search.h"
 #include "core/sys_vars.h"
 #include "data/dict_query.h"
 #include "data/hooked_write.h"
@@ -24,6 +25,7 @@
 #include "ui/lins_buf.h"
 #include "ui/lins_moves.h"
 #include "ui/list_level.h"
+#include "ui/movs_line.h"
 #include "ui/movs_win.h"
 #include "ui/screen_dispatch.h"
 #include "ui/screen_parms.h"
@@ -43,6 +45,7 @@ constexpr Status kCancelled = 122;
 constexpr uint16_t kSelectEqual = 3;
 constexpr int16_t kLastKeyUnconfirmed = 4;
 constexpr uint16_t kPpnFormat = 1;
+constexpr uint16_t kShowLine = 35;
 
 void SetAux(uint16_t n) { SysVarSet(kVarAux, static_cast<int16_t>(n)); }
 
@@ -58,6 +61,33 @@ std::string Parm(uint16_t n, const char* fallback = nullptr) {
 LinsBuf* Lines(int level) {
   ListLevel* lv = ListLevelGet(level);
   return lv ? &lv->lines : nullptr;
+}
+
+// One computed line: the WR_EXP$ items are separated by top-level commas
+// only, so that an item may run several statements joined by ";" and give
+// the value of the last (the default amount item sets C# and then picks the
+// remainder for the last payment). Item i fills column i; items beyond the
+// columns are executed.
+Status FillLineByCommas(LinsBuf& lines, const std::string& items) {
+  std::string_view t = items;
+  size_t start = 0;
+  for (uint16_t column = 1; start <= t.size(); ++column) {
+    const size_t stop = std::min(StrFindTopLevel(t, start, ","), t.size());
+    const std::string item(t.substr(start, stop - start));
+    start = stop + 1;
+    ScratchScope scope;
+    Status s = kOk;
+    if (!item.empty() && column <= lines.column_count) {
+      const StrPair v = ExpEvalStr(StrOf(item));
+      s = v.ok() ? LinsSetField(lines, -1, column, v.view()) : StrError(v);
+    } else if (!item.empty()) {
+      s = ExpExecute(StrOf(item));
+    }
+    if (s >= kStFirstError) return s;
+    if (stop == t.size()) break;
+  }
+  lines.flags |= kLinsRedraw | kLinsChanged;
+  return kOk;
 }
 
 }  // namespace
@@ -146,7 +176,7 @@ Status PaymentsMaintenance(uint16_t file, StrPair key, uint16_t rows, uint16_t m
       if (file != 0) {
         const std::string k = key.ok() ? key.str() : std::string();
         selected = true;
-        if (SelBuild(file, 1, StrOf(k), StrOf(k), kPayScheduleMaxRecords, kSelectEqual, StrPair{}) == kOk &&
+        if (SelBuild(file, 1, StrOf(k), StrOf(k), kPayScheduleMaxRecords, kSelectEqual, StrOf("")) == kOk &&
             SelCount(file) > 0) {
           stored = true;
           LinsBuf* lines = Lines(level);
@@ -199,9 +229,21 @@ Status PayScheduleGenerate(int level) {
   ExpExecute(StrOf(Parm(kParmSet, kDefaultSet)));
   LinsBuf* lines = Lines(level);
   if (!lines) return kStScreenStruct;
-  const Status s = LinsFillWhile(*lines, 1, StrPair{}, StrOf(Parm(kParmWrExp, kDefaultWrite)),
-                                 StrOf(Parm(kParmEotExp, kDefaultEnd)));
-  return s >= kStFirstError ? s : kOk;
+  const std::string items = Parm(kParmWrExp, kDefaultWrite);
+  const std::string end = Parm(kParmEotExp, kDefaultEnd);
+  Status s = kOk;
+  LinsSetCurrent(*lines, 1);
+  while (s == kOk && lines->current <= lines->max_lines) {
+    s = FillLineByCommas(*lines, items);
+    if (s != kOk) break;
+    LinsSetCurrent(*lines, static_cast<uint16_t>(lines->current + 1));
+    ScratchScope scope;
+    const Status e = ExpEvalCond(StrOf(end));
+    if (e >= kStFirstError) s = e;
+    else if (e == 1) break;
+  }
+  LinsSetCurrent(*lines, 1);
+  return s;
 }
 
 Status PayScheduleRun(int level) {
@@ -209,6 +251,9 @@ Status PayScheduleRun(int level) {
   if (!lines) return kStScreenStruct;
   LinsSetCurrent(*lines, 1);
   MovsLinsRedraw(ScreenWinGet(-1));
+  // The first line goes into the fields laid over its row, so that Ok
+  // commits what the line holds rather than the empty fields of creation.
+  MovsLinsControlLine(ScreenCurrent(), kShowLine);
   ScreenFieldFocus(1);
   SysVarSet(kVarLastKey, kLastKeyUnconfirmed);
   SysVarSet(kVarScrStat, static_cast<int16_t>(SysVarBits(kVarScrStat) | kScrStatLinesLoaded));
@@ -226,7 +271,7 @@ uint16_t PayScheduleWrite(uint16_t cls) {
   if (file == 0) return kAnswerClose;
   ScratchScope scope;
   const std::string key = PayScheduleKey(file);
-  if (SelCount(file) > 0) DataFileDeleteWhere(file, 1, StrOf(key), StrPair{});
+  if (SelCount(file) > 0) DataFileDeleteWhere(file, 1, StrOf(key), StrOf(""));
   SetAux(kAuxFile);
   Status s = BufSetKeyFields(file, 1, StrOf(key));
   if (s == kOk)
