@@ -9,6 +9,7 @@
 #include "apps/truvesca/ln_man_win.h"
 #include "apps/truvesca/inv_functions.h"
 #include "apps/paydates/pay_date_fn.h"
+#include "apps/paydates/pay_schedule_win.h"
 #include "core/app_verbs.h"
 #include "core/cp1252.h"
 #include "core/engine_messages.h"
@@ -49,7 +50,7 @@ Status InvPhaseCallback(uint16_t phase) {
     case 1:
       // Hook 4 rewrites a window's parameter file, hook 6 runs an accept
       // window's steps, hook 8 the fast-find windows of documents, hook 10
-      // the invoicing run's window, 12 the invoice document commands, 22
+      // the invoicing run's window, 11 the payment schedule, 12 the invoice document commands, 22
       // the field option menu.
       HookSetFn(&MantParmCloseHook, kHookParmFile);
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
@@ -57,6 +58,7 @@ Status InvPhaseCallback(uint16_t phase) {
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
       HookSetFn(&MovsUpdateHook, kHookApp8);
       HookSetFn(&InvRunHook, kHookApp10);
+      HookSetFn(&paydates::PayScheduleOpen, 11);
       HookSetFn(&InvDocHook, 12);
       ExecRegisterHandlers();
       OutputInstall();
