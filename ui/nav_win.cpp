@@ -124,10 +124,11 @@ Status LineMove(uint16_t code) {
   const uint16_t file = DataFile();
   const bool in_lines = w.state == kStateLines;
   const bool ier_clear = SysVarGet(kVarIer) == 0;
-  if (code == kClsDocLines) {
-    if (Maintenance(w) && RecordChanged(file)) Warn(MsgItem("0038", 2));
-  } else if (SysVarHas(kVarTrace, kTraceKeyLock) && in_lines && ier_clear &&
-             KeyOf(file, kBufSaved) != KeyOf(file, kBufCurrent)) {
+  // Entering the lines of a changed record in maintenance mode suggests the
+  // insert mode once the line is shown.
+  const bool insert_hint = code == kClsDocLines && Maintenance(w) && RecordChanged(file);
+  if (code != kClsDocLines && SysVarHas(kVarTrace, kTraceKeyLock) && in_lines && ier_clear &&
+      KeyOf(file, kBufSaved) != KeyOf(file, kBufCurrent)) {
     ScratchScope scope;
     ErrIncident(kStNotAvailable, StrOf(MsgItem("0023", 7)), false);
     const std::string text = ErrText(kStNotAvailable).str();
@@ -144,6 +145,15 @@ Status LineMove(uint16_t code) {
   }
   Status r = (in_lines || code == kClsDocLines) ? MovsLinsControlLine(ScreenCurrent(), code) : NavAction(code);
   if (r == kStIndexCmd) r = RenumberAndRetry(r);
+  if (insert_hint && r < kStFirstError) {
+    // The box gives the focus back to the control that held it when it
+    // opened. That must be the line's field the cursor now stands on: the
+    // key field just left would take the cursor back to it, and the keys
+    // typed next would land one field off.
+    const int current = ScreenWinCurrent().current_field;
+    if (current > 0 && ListFieldCtrlExists(static_cast<uint16_t>(current))) ScreenFieldFocus(current);
+    Warn(MsgItem("0038", 2));
+  }
   return r;
 }
 

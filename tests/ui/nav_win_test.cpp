@@ -221,6 +221,23 @@ TEST_F(NavWinTest, OpensInMaintenanceModeAndLoadsTheLinesOfTheKey) {
   Drive("close\n");
 }
 
+// A key without lines in maintenance mode: the box suggesting the insert
+// mode is answered and the cursor is on the new line's first field, so the
+// keys typed next fill the line, field by field, and leaving it writes it.
+TEST_F(NavWinTest, AfterTheInsertModeHintTheKeysTypedFillTheNewLine) {
+  Seed(kThree);
+  ASSERT_EQ(Open(), kOk);
+  Drive("type \"D002\"\nkey Tab\nanswer OK\nexpect focus id=2001\n"
+        "type \"5\"\nkey Tab\ntype \"NEW\"\nkey Tab\ntype \"7\"\nkey Down\nanswer Yes\n");
+  ASSERT_EQ(Boxes().size(), 2u) << ::testing::PrintToString(Boxes());
+  EXPECT_NE(Boxes()[0].find("recomendable"), std::string::npos) << Boxes()[0];
+  EXPECT_EQ(Boxes()[1], "Datos Cambiados. Confirmar");
+  const std::vector<Line> disk = OnDisk();
+  ASSERT_EQ(disk.size(), 4u) << ::testing::PrintToString(disk);
+  EXPECT_EQ(disk[3].n + "|" + disk[3].item + "|" + disk[3].qty, "5|NEW|7");
+  Drive("close\n");
+}
+
 TEST_F(NavWinTest, WithoutLineNumbersTheKeyTypedIsAPrefixOfTheLines) {
   SeedAccounts({{"43000001", "CLIENTES"}, {"57200001", "BANCOS"}, {"57200002", "CAJA"}, {"60000000", "COMPRAS"}});
   ASSERT_EQ(Open("ACC,1,40,12,2"), kOk);
