@@ -79,15 +79,27 @@ TEST_F(TruvescaInvPrintTermTest, AnInvoiceFromTheRunIsPrintedToPdf) {
   ASSERT_TRUE(pane.WaitFor("Mantenimiento >")) << pane.Pane();
   pane.Keys("Down Down Down Enter");
   ASSERT_TRUE(pane.WaitFor("Busqueda")) << pane.Pane();
+  const std::vector<std::string> invoices = Records(work / "facturas.FD", trsample::kInvoices);
+  const std::vector<std::string> registry = Records(work / "registro.FD", trsample::kRegistry);
+  const std::vector<std::string> payments = Records(work / "vencimientos.FD", trsample::kPayments);
+  // An invoice of two notes saved as it stands: its header keeps the
+  // invoice's totals (not its last line's) and its lines stay as they were.
+  pane.Literal("F24");
+  pane.Keys("Tab");
+  pane.Literal("0006");
+  pane.Keys("Tab");
+  ASSERT_TRUE(pane.WaitFor("45,38")) << pane.Pane();
+  pane.Keys("C-End");
+  ASSERT_TRUE(pane.WaitGone("45,38")) << pane.Pane();
+  EXPECT_EQ(Records(work / "facturas.FD", trsample::kInvoices), invoices);
+  EXPECT_FALSE(fs::exists(work / "FACTURA.PDF")) << "printed without the print mark";
+
   pane.Literal("F24");
   pane.Keys("Tab");
   pane.Literal("0007");
   pane.Keys("Tab");
   ASSERT_TRUE(pane.WaitFor("Modificaci")) << pane.Pane();
   ASSERT_TRUE(pane.WaitFor("78,65")) << pane.Pane();
-  const std::vector<std::string> invoices = Records(work / "facturas.FD", trsample::kInvoices);
-  const std::vector<std::string> registry = Records(work / "registro.FD", trsample::kRegistry);
-  const std::vector<std::string> payments = Records(work / "vencimientos.FD", trsample::kPayments);
 
   // F5 marks the invoice for printing; Ctrl+End saves and prints it.
   pane.Keys("F5");
