@@ -20,6 +20,7 @@
 #include "data/record_layer.h"
 #include "data/relup_rules.h"
 #include "data/selection_set.h"
+#include "ui/field_store_words.h"
 #include "ui/field_texts.h"
 #include "ui/field_values.h"
 #include "ui/list_level.h"
@@ -35,14 +36,6 @@ namespace eng {
 
 namespace {
 
-constexpr uint16_t kStoreEmpty = 1;
-constexpr uint16_t kStoreDefaults = 4;
-constexpr uint16_t kStoreShown = 6;
-constexpr uint16_t kStoreClearFile = 17;
-constexpr uint16_t kStoreUser = 118;
-constexpr uint16_t kStoreLoaded = 230;
-constexpr uint16_t kStoreKeyDefaults = 244;
-constexpr uint16_t kStoreFromSaved = 512;
 constexpr uint16_t kSummaryRun = 0x20;
 constexpr uint16_t kSummaryRefresh = 116;
 constexpr uint16_t kVoidReadOnly = 0x400;

@@ -16,6 +16,7 @@
 #include "data/record_buffer.h"
 #include "data/selection_set.h"
 #include "ui/accept_win.h"
+#include "ui/field_store_words.h"
 #include "ui/field_texts.h"
 #include "ui/field_values.h"
 #include "ui/hook_win.h"
@@ -30,7 +31,6 @@ namespace eng {
 
 namespace {
 
-constexpr uint16_t kStoreUser = 118;
 constexpr uint16_t kFastFindHook = 8;
 
 std::string FastFindLine() {

@@ -14,6 +14,7 @@
 #include "data/record_buffer.h"
 #include "data/record_layer.h"
 #include "ui/field_controls.h"
+#include "ui/field_store_words.h"
 #include "ui/field_texts.h"
 #include "ui/field_values.h"
 #include "ui/grid_slots.h"
@@ -30,10 +31,6 @@ namespace eng {
 
 namespace {
 
-constexpr uint16_t kStoreEmpty = 1;
-constexpr uint16_t kStoreDefaults = 4;
-constexpr uint16_t kStoreUser = 118;
-constexpr uint16_t kStoreRefresh = 116;
 constexpr uint16_t kWriteRewriteLine = 0x0F00;
 constexpr uint16_t kTraceSave = 8;
 constexpr uint16_t kTraceInsert = 9;

@@ -19,6 +19,7 @@
 #include "ui/action_codes.h"
 #include "ui/combo_selector.h"
 #include "ui/ctl_dialog.h"
+#include "ui/field_store_words.h"
 #include "ui/field_values.h"
 #include "ui/fonts.h"
 #include "ui/grid_headings.h"
@@ -44,7 +45,6 @@ namespace eng {
 
 namespace {
 
-constexpr uint16_t kStoreClearFile = 17;
 constexpr uint16_t kSummaryRefresh = 116;
 constexpr Status kAnswerClosed = 4;
 constexpr Status kAnswerClose = 8;

@@ -22,6 +22,7 @@
 #include "data/selection_set.h"
 #include "ui/action_codes.h"
 #include "ui/field_controls.h"
+#include "ui/field_store_words.h"
 #include "ui/field_values.h"
 #include "ui/lins_buf.h"
 #include "ui/lins_moves.h"
@@ -51,7 +52,6 @@ constexpr uint16_t kClsLoad = 41;
 constexpr uint16_t kClsDocLines = 35;
 constexpr uint16_t kLineInserted = 39;
 constexpr uint16_t kMoveBack = 0x14;
-constexpr uint16_t kStoreShown = 6;
 
 std::string ParmText(uint16_t parameter, int item) {
   ScratchScope scope;
