@@ -58,22 +58,7 @@ class GridPadTest : public ScreenTest {
     pad = WinTop();
     return level;
   }
-  // Runs the script in the pad's loop until the pad is gone or the script
-  // ends (a far timer then ends the loop).
-  void Drive(const std::string& script) {
-    constexpr int kEndTimer = 98;
-    constexpr uint32_t kEndMs = 600000;
-    d.ws().SetTimer(root, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
-      ws.KillTimer(h, id);
-      ws.PostQuit(0);
-    });
-    d.Run(script);
-    d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
-    WinModalLoop(pad);
-    d.ws().KillTimer(root, kEndTimer);
-    EXPECT_EQ(stall, "");
-    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
-  }
+  void Drive(const std::string& script) { DriveWindow(root, pad, script); }
   plat::Hwnd Grid() { return GridWindow(ListLevelGrid(0)); }
   void TwoLinesThenConfirm(const std::string& confirm);
   static std::string Rec() {

@@ -159,20 +159,7 @@ class NavWinTest : public UiTest {
     nav = WinTop();
     return s;
   }
-  void Drive(const std::string& script) {
-    constexpr int kEndTimer = 97;
-    constexpr uint32_t kEndMs = 600000;
-    d.ws().SetTimer(root, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
-      ws.KillTimer(h, id);
-      ws.PostQuit(0);
-    });
-    d.Run(script);
-    d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
-    WinModalLoop(nav);
-    d.ws().KillTimer(root, kEndTimer);
-    EXPECT_EQ(stall, "");
-    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
-  }
+  void Drive(const std::string& script) { DriveWindow(root, nav, script); }
   std::vector<std::string> Boxes() {
     std::vector<std::string> out;
     for (const auto& b : d.msgbox().log()) out.push_back(b.text);
