@@ -41,11 +41,7 @@ uint16_t ScreenFile() { return ScreenCurrent().data_file; }
 
 Status LastStatus(uint16_t file) { return file && DictFileDefined(file) ? DataFileCtrl(file).last_status : 2; }
 
-std::string ParmText(uint16_t parameter, int item) {
-  ScratchScope scope;
-  StrPair p = ScreenParmItem(parameter, item);
-  return p.ok() ? p.str() : std::string();
-}
+std::string ParmText(uint16_t parameter, int item) { return ScreenParmText(parameter, item); }
 
 void WarnItem(Status r) {
   ScratchScope scope;

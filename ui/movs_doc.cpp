@@ -52,11 +52,7 @@ const DocAddFn* g_header_add = nullptr;
 // mark), names no document.
 bool Blank(const std::string& s) { return s.find_first_not_of(std::string_view(" \x1b\0", 3)) == std::string::npos; }
 
-std::string ParmText(uint16_t parameter, int item) {
-  ScratchScope scope;
-  StrPair v = ScreenParmItem(parameter, item);
-  return v.ok() ? v.str() : std::string();
-}
+std::string ParmText(uint16_t parameter, int item) { return ScreenParmText(parameter, item); }
 
 std::string ParmExpanded(uint16_t parameter, int item) {
   ScratchScope scope;

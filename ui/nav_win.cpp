@@ -53,11 +53,7 @@ constexpr uint16_t kClsDocLines = 35;
 constexpr uint16_t kLineInserted = 39;
 constexpr uint16_t kMoveBack = 0x14;
 
-std::string ParmText(uint16_t parameter, int item) {
-  ScratchScope scope;
-  StrPair p = ScreenParmItem(parameter, item);
-  return p.ok() ? p.str() : std::string();
-}
+std::string ParmText(uint16_t parameter, int item) { return ScreenParmText(parameter, item); }
 
 std::string MsgItem(const char* number, uint16_t item) {
   ScratchScope scope;

@@ -52,6 +52,12 @@ TextPos ScreenParmItemPos(StrPair text, StrPair name, uint16_t n) {
   return len ? (uint32_t(len) << 16) | pos : 0;
 }
 
+std::string ScreenParmText(uint16_t parameter, int item) {
+  ScratchScope scope;
+  StrPair v = ScreenParmItem(parameter, item);
+  return v.ok() ? v.str() : std::string();
+}
+
 StrPair ScreenParmItem(uint16_t parameter, int item) {
   return ParmItemIn(parameter, item, ScreenDefText(ScreenCounterGet(0)));
 }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/status.h"
 #include "core/str_pair.h"
@@ -28,6 +29,8 @@ inline TextPos TextPosOf(StrSpan s) { return s.found() ? (uint32_t(s.len) << 16)
 
 StrPair ScreenParmItem(uint16_t parameter, int item);
 StrPair ScreenParmItemExpanded(uint16_t parameter, int item);
+// ScreenParmItem as an owned text; empty when the parameter is absent.
+std::string ScreenParmText(uint16_t parameter, int item);
 StrPair ScreenDefValue(StrPair name);
 StrPair ScreenDefEntryItem(StrPair entry, int n);
 Status ScreenEntryPush(StrPair text);

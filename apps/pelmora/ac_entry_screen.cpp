@@ -50,11 +50,7 @@ constexpr const char* kDeleteEntryMsg = "1001";
 constexpr const char* kPredefinedMsg = "1002";
 constexpr const char* kCaptionMsg = "0008";
 
-std::string ParmText(uint16_t parameter, int item) {
-  ScratchScope scope;
-  StrPair p = ScreenParmItem(parameter, item);
-  return p.ok() ? p.str() : std::string();
-}
+std::string ParmText(uint16_t parameter, int item) { return ScreenParmText(parameter, item); }
 
 uint16_t ScreenFile() { return ScreenCurrent().data_file; }
 
