@@ -11,6 +11,7 @@
 #include "ui/action_codes.h"
 #include "platform/headless_driver.h"
 #include "tests/apps/pelmora_books_fixture.h"
+#include "tests/ui/ui_fixture.h"
 #include "ui/font_cfg.h"
 #include "ui/fonts.h"
 #include "ui/list_level.h"
@@ -54,20 +55,7 @@ class PelmoraEntryScreenTest : public PelmoraBooksTest {
     ScreenWinFirstFocus(window_);
     return s;
   }
-  void Drive(const std::string& script) {
-    constexpr int kEndTimer = 99;
-    constexpr uint32_t kEndMs = 600000;
-    driver_.ws().SetTimer(root_, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
-      ws.KillTimer(h, id);
-      ws.PostQuit(0);
-    });
-    driver_.Run(script);
-    driver_.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
-    WinModalLoop(window_);
-    driver_.ws().KillTimer(root_, kEndTimer);
-    EXPECT_EQ(stall_, "");
-    EXPECT_TRUE(driver_.input().failures().empty()) << ::testing::PrintToString(driver_.input().failures());
-  }
+  void Drive(const std::string& script) { DriveHeadless(driver_, stall_, root_, window_, script); }
   std::vector<std::string> Boxes() {
     std::vector<std::string> out;
     for (const auto& b : box_.log()) out.push_back(b.text);

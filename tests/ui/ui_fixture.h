@@ -28,6 +28,26 @@
 
 namespace eng::test {
 
+// Runs the script in the window's loop until the window is gone or the
+// script is used up; a timer on `owner` far beyond the script's own waits
+// then ends the loop, so that the next script goes on in the same window.
+// `stall` is what the driver's stall handler recorded.
+inline void DriveHeadless(plat::HeadlessDriver& d, const std::string& stall, plat::Hwnd owner, plat::Hwnd window,
+                          const std::string& script) {
+  constexpr int kEndTimer = 99;
+  constexpr uint32_t kEndMs = 600000;
+  d.ws().SetTimer(owner, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
+    ws.KillTimer(h, id);
+    ws.PostQuit(0);
+  });
+  d.Run(script);
+  d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
+  WinModalLoop(window);
+  d.ws().KillTimer(owner, kEndTimer);
+  EXPECT_EQ(stall, "");
+  EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
+}
+
 class UiTest : public TempFolderTest {
  protected:
   void SetUp() override {
@@ -52,18 +72,7 @@ class UiTest : public TempFolderTest {
   // script is used up; a timer on `owner` far beyond the script's own waits
   // then ends the loop, so that the next script goes on in the same window.
   void DriveWindow(plat::Hwnd owner, plat::Hwnd window, const std::string& script) {
-    constexpr int kEndTimer = 99;
-    constexpr uint32_t kEndMs = 600000;
-    d.ws().SetTimer(owner, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
-      ws.KillTimer(h, id);
-      ws.PostQuit(0);
-    });
-    d.Run(script);
-    d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
-    WinModalLoop(window);
-    d.ws().KillTimer(owner, kEndTimer);
-    EXPECT_EQ(stall, "");
-    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
+    DriveHeadless(d, stall, owner, window, script);
   }
 
   plat::HeadlessDriver d;
