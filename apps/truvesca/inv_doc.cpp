@@ -241,14 +241,17 @@ Status InvDocLinesUpdate() {
   const std::string wr = InvParmText(kParmWrExp);
   const std::string follow = ExpListItem(StrOf(wr), 1).str();
   const std::string redundant = ExpListItem(StrOf(wr), 4).str();
-  int64_t mode = 0;
-  if (Status s = EvalInteger(InvParmText(kParmRdCond), &mode)) return s;
+  // The mode is read for each line, on the line's record, so that it can
+  // depend on the line.
+  const std::string mode_text = InvParmText(kParmRdCond);
   Status s = kOk;
   for (uint16_t line = 1; line <= lines.used && s == kOk; ++line) {
     ScratchScope inner;
     LinsSetCurrent(lines, line);
     if ((s = MovsLineToBuffer(file, lines, StrOf("")))) break;
     SysVarSet(kVarLNum, int16_t(base + line));
+    int64_t mode = 0;
+    if ((s = EvalInteger(mode_text, &mode))) break;
     switch (mode) {
       case 1:
         s = DataFileRelFollow(file, StrOf(follow), kRelCreate);

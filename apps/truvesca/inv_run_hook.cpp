@@ -37,6 +37,9 @@ constexpr uint16_t kRefreshValue = 116;
 constexpr const char* kConfirmTemplate = "kvInvSel.pdc";
 constexpr const char* kConfirmButtons = "Cancel,Skip,Confirm";
 constexpr uint16_t kProgressWidth = 40;
+// The stack the run keeps its field names on (FD$, macro-expanded) from
+// BEGIN to END, so that the steps' statements can read them with _$(36).
+constexpr uint16_t kRunFieldsStack = 36;
 
 // Selects the step's parameter context (0: the plain names).
 void Step(uint16_t step) {
@@ -290,10 +293,18 @@ Status InvRunFromWindow() {
     return ProgPump();
   };
 
-  if (progress_window) ProgOpen(kProgressWidth, 0);
-  InvRunResult result;
-  s = InvRun(f, w, &result);
-  ProgClose();
+  const uint16_t stacked = DynStrCount(kRunFieldsStack);
+  {
+    ScratchScope scope;
+    s = DynStrPush(kRunFieldsStack, StrOf(Expanded(0, kParmFd)));
+  }
+  if (!s) {
+    if (progress_window) ProgOpen(kProgressWidth, 0);
+    InvRunResult result;
+    s = InvRun(f, w, &result);
+    ProgClose();
+  }
+  DynStrPopTo(kRunFieldsStack, stacked);
   {
     ScratchScope scope;
     ParmCtxRestore(StrOf(context));

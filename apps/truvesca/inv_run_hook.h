@@ -38,8 +38,10 @@
 //            viewer's buttons "Cancel,Skip,Confirm": Cancel or a viewer
 //            closed without a button stops the run (122), Skip leaves the
 //            note out, Confirm takes it
-// The progress window is open during the run; its cancel ends the run with
-// 122. The parameter context and the current file are put back afterwards.
+// From BEGIN to the end of the run FD$ (macro-expanded) lies on top of
+// DynStrings stack 36, where the steps' statements read it (_$(36)); it is
+// popped on every way out. The progress window is open during the run; its
+// cancel ends the run with 122. The parameter context and the current file are put back afterwards.
 #pragma once
 
 #include <cstdint>

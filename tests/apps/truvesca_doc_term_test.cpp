@@ -7,15 +7,14 @@
 // has a deadline.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/apps/truvesca_sample_records.h"
+#include "tests/apps/truvesca_term_steps.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tmux_pane.h"
 
@@ -24,18 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using trsample::Records;
-
-// Polls a data file until its live records are the wanted ones (true) or
-// the deadline passes.
-bool WaitRecords(const fs::path& file, const std::vector<size_t>& fields, const std::vector<std::string>& want,
-                 int ms = 8000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    if (Records(file, fields) == want) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
+using namespace trterm;
 
 class TruvescaDocTermTest : public TempFolderTest {};
 
@@ -43,43 +31,13 @@ TEST_F(TruvescaDocTermTest, ADeliveryNoteWithThreeLinesIsSavedAndFoundAgain) {
   const fs::path work = CopySample("Truvesca", dir_);
   TmuxPane pane("truvesca-doc");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(TRUVESCA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
-    GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
+  if (!Start(pane, work, error)) GTEST_SKIP() << "tmux cannot start: " << error;
+  ASSERT_TRUE(Shows(pane, kMenuBar));
+  ASSERT_TRUE(OpenNotes(pane));
 
-  // Ficheros, Albaranes (the third item).
-  pane.Keys("F10");
-  ASSERT_TRUE(pane.WaitFor("Albaranes del mes de muestra")) << pane.Pane();
-  pane.Keys("Right");
-  ASSERT_TRUE(pane.WaitFor("Mantenimiento >")) << pane.Pane();
-  pane.Keys("Down Down Enter");
-  ASSERT_TRUE(pane.WaitFor("Albaranes de venta")) << pane.Pane();
-  ASSERT_TRUE(pane.WaitFor("Busqueda")) << pane.Pane();
-
-  // A new note: its number, then the header (the date replaces today's).
-  pane.Literal("301");
-  pane.Keys("Tab");
-  ASSERT_TRUE(pane.WaitFor("Nueva alta")) << pane.Pane();
-  pane.Keys("End BSpace BSpace BSpace BSpace BSpace BSpace BSpace BSpace");
-  pane.Literal("20240226");
-  pane.Keys("Tab");
-  pane.Literal("21");
-  pane.Keys("Tab");
-  pane.Literal("01");
-  pane.Keys("Tab");
-  pane.Literal("21");
-  pane.Keys("Tab");
-  ASSERT_TRUE(pane.WaitFor("Edicion de lineas")) << pane.Pane();
-  // Three lines: article, quantity, price; past a line's last field the
-  // cursor goes to the next line.
-  const char* lines[][3] = {{"TORNILLOS", "10", "1.50"}, {"BROCAS", "4", "2.25"}, {"PINTURA", "2", "18.75"}};
-  for (const auto& line : lines) {
-    for (const char* value : line) {
-      pane.Literal(value);
-      pane.Keys("Tab");
-    }
-    ASSERT_TRUE(pane.WaitFor(line[0])) << pane.Pane();
-  }
+  const Note note{"301", "20240226", "21", "01", "21",
+                  {{"TORNILLOS", "10", "1.50"}, {"BROCAS", "4", "2.25"}, {"PINTURA", "2", "18.75"}}};
+  ASSERT_TRUE(TypeNote(pane, note));
   // Ctrl+End saves the note and starts a new one.
   pane.Keys("C-End");
   const fs::path lines_file = work / "lineas_albaran.FD";
@@ -89,9 +47,8 @@ TEST_F(TruvescaDocTermTest, ADeliveryNoteWithThreeLinesIsSavedAndFoundAgain) {
       "301|2|BROCAS|4.00|2.25|20240226|21|01|21",
       "301|3|PINTURA|2.00|18.75|20240226|21|01|21",
   };
-  ASSERT_TRUE(WaitRecords(lines_file, trsample::kNoteLines, saved_lines))
-      << pane.Pane() << "\n" << ::testing::PrintToString(Records(lines_file, trsample::kNoteLines));
-  ASSERT_TRUE(pane.WaitFor("Busqueda")) << pane.Pane();
+  ASSERT_TRUE(HasRecords(lines_file, trsample::kNoteLines, saved_lines)) << pane.Pane();
+  ASSERT_TRUE(Shows(pane, "Busqueda"));
   EXPECT_EQ(pane.Pane().find("TORNILLOS"), std::string::npos) << "a new note is shown\n" << pane.Pane();
   // The note's record for the invoicing run: header data and the lines' sum.
   EXPECT_EQ(Records(work / "albara_ventas.FD", trsample::kNotes),
@@ -101,7 +58,7 @@ TEST_F(TruvescaDocTermTest, ADeliveryNoteWithThreeLinesIsSavedAndFoundAgain) {
   pane.Literal("301");
   pane.Keys("Tab");
   ASSERT_TRUE(pane.WaitFor("Modificaci")) << pane.Pane();
-  for (const auto& line : lines) EXPECT_TRUE(pane.WaitFor(line[0])) << pane.Pane();
+  for (const NoteLine& line : note.lines) EXPECT_TRUE(Shows(pane, line.item));
   EXPECT_NE(pane.Pane().find("18,75"), std::string::npos) << pane.Pane();
 
   // Esc asks before leaving the shown note; Esc on the key closes the
@@ -112,10 +69,7 @@ TEST_F(TruvescaDocTermTest, ADeliveryNoteWithThreeLinesIsSavedAndFoundAgain) {
   ASSERT_TRUE(pane.WaitGone("TORNILLOS")) << pane.Pane();
   pane.Keys("Escape");
   ASSERT_TRUE(pane.WaitGone("Albaranes de venta")) << pane.Pane();
-  pane.Keys("Escape");
-  ASSERT_TRUE(pane.WaitFor("Recuerde sus Copias de Seguridad")) << pane.Pane();
-  pane.Keys("s");
-  EXPECT_EQ(WaitFirstLine(work.parent_path() / "exit.txt"), "0") << pane.Pane() << ReadFile(work / "../stderr.txt");
+  EXPECT_TRUE(Quit(pane, work));
   EXPECT_EQ(Records(lines_file, trsample::kNoteLines), saved_lines);
   EXPECT_EQ(fs::file_size(work / "albara_ventas.FD"), 42u) << "the notes file holds the one note";
 }

@@ -56,6 +56,16 @@ class TruvescaDocTest : public TruvescaSampleTest {
     SysVarSet(kVarCurFil, kFacturas);
   }
   static Status Hook(const char* commands) { return truvesca::InvDocHook(StrFromC(commands)); }
+  // An event of the document window whose definition is in effect: its
+  // PRCNAME$ (the event's form first) calls the hook it names.
+  static Status Event(int event) {
+    ScratchScope scope;
+    EXPECT_EQ(ParmCtxSet(uint16_t(event), StrOf(kEvents)), kOk);
+    const std::string hook = ParmGet(kParmPrcName).str();
+    const Status s = hook.empty() ? Status{kOk} : ExpCallHookText(StrOf(hook));
+    ParmCtxSet(0, StrOf(""));
+    return s;
+  }
   std::vector<std::string> Boxes() {
     std::vector<std::string> out;
     for (const auto& e : box_.log()) out.push_back(e.text);
@@ -154,6 +164,9 @@ TEST_F(TruvescaDocTest, CommandsAnswerByEvent) {
       {"a command without an action at LOAD", 2, "0", "Registry", kStDataError, 0},
       {"an unknown command", 4, "0", "Factura", kStDataError, 0},
       {"a refusal ends the list", 2, "1", "Invoice,Factura", kStDataError, 1},
+      {"the registry at CHECK", 3, "1", "Registry", kStDataError, 0},
+      {"the invoice at CHECK", 3, "1", "Invoice", kStDataError, 0},
+      {"payments at SAVE", 4, "1", "Payments vencimientos", kStDataError, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -197,6 +210,46 @@ TEST_F(TruvescaDocTest, SaveWritesTheRegistryRecordAndRunsTheInvoiceStatements) 
   EXPECT_EQ(Hook("Invoice"), kOk);
   EXPECT_EQ(S(ExpEvalStr(StrOf("CAB"))), "1");
   EXPECT_EQ(Boxes().size(), 1u);
+}
+
+// The sample's invoice window saved: the document window has written the
+// invoice (its header with a new customer and total) and its SAVE event
+// calls hook 12 with the window's definition. The registry record takes the
+// header's customer, date and total, the payment the total; an invoice
+// without a registry record gets one. Its CHECK event calls no command.
+TEST_F(TruvescaDocTest, TheSampleInvoiceWindowKeepsTheRegistryAndPaymentOnSave) {
+  namespace fs = std::filesystem;
+  fs::copy_file(fs::path(SAMPLES_DIR) / "truvesca" / "sample" / "apps" / "FACTURAS.PPN", dir_ / "FACTURAS.PPN");
+  HookSetFn(&truvesca::InvDocHook, 12);
+  Invoice("0006", 2, 1);
+  Invoice("0007", 1, 1);
+  // The window's save of 0006: the header rewritten, the buffer left on the
+  // last line as the lines' writes leave it.
+  Load("0006");
+  ASSERT_EQ(Run("CLIENTE{14}=22,FECHA{14}='20240305',TOTAL{14}=35"), kOk);
+  ASSERT_EQ(DataFileWriteHooked(kWriteRewrite, kFacturas, StrOf(""), StrOf("")), kOk);
+  {
+    ScratchScope scope;
+    ASSERT_EQ(DataFileLocate(kFacturas, 1, StrOf("F240006  2"), 0), kOk);
+  }
+  SysVarSet(kVarCurFil, kFacturas);
+  while (DynStrCount(sl::kModuleParms)) ParmPop();
+  ASSERT_EQ(ParmPushDef(StrOf("FACTURAS.PPN"), 1, 1), kOk);
+  EXPECT_EQ(Event(3), kOk);
+  EXPECT_EQ(Event(4), kOk);
+  EXPECT_EQ(Records("registro.FD", kRegistry),
+            (std::vector<std::string>{"F24|0006|20240305|22|35.00", "F24|0007|||10.00"}));
+  EXPECT_EQ(Records("vencimientos.FD", kPayments),
+            (std::vector<std::string>{"F24|0006|1||35.00", "F24|0007|1||5.00"}));
+
+  // An invoice whose registry record is missing gets one.
+  ASSERT_EQ(Add(kFacturas, "SERIE{14}='F24',FACTURA{14}='0008',CLIENTE{14}=23,TOTAL{14}=12.5"), kOk);
+  Load("0008");
+  EXPECT_EQ(Event(4), kOk);
+  EXPECT_EQ(Records("registro.FD", kRegistry),
+            (std::vector<std::string>{"F24|0006|20240305|22|35.00", "F24|0007|||10.00", "F24|0008||23|12.50"}));
+  EXPECT_TRUE(Boxes().empty());
+  HookSetFn(static_cast<HookTextFn>(nullptr), 12);
 }
 
 // DELETE: the invoice's records, its registry record and its payments go;

@@ -9,16 +9,14 @@
 // has a deadline.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/apps/truvesca_sample_records.h"
+#include "tests/apps/truvesca_term_steps.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tmux_pane.h"
 
@@ -27,20 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using trsample::Records;
-
-// Polls until the file exists with some bytes and its size is steady.
-bool WaitFile(const fs::path& file, int ms = 8000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  std::uintmax_t last = 0;
-  while (std::chrono::steady_clock::now() < end) {
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(file, ec);
-    if (!ec && size > 0 && size == last) return true;
-    last = ec ? 0 : size;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
+using namespace trterm;
 
 class TruvescaInvPrintTermTest : public TempFolderTest {};
 
@@ -49,36 +34,18 @@ TEST_F(TruvescaInvPrintTermTest, AnInvoiceFromTheRunIsPrintedToPdf) {
   ASSERT_EQ(RunProgram(TRUVESCA_EXE, work, {"/RUN:'PrcExec mes.prx'"}).exit_code, 0);
   TmuxPane pane("truvesca-invprint");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(TRUVESCA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
-    GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
+  if (!Start(pane, work, error)) GTEST_SKIP() << "tmux cannot start: " << error;
+  ASSERT_TRUE(Shows(pane, kMenuBar));
 
   // Procesos, Facturación de albaranes: February's notes from number 1 on.
-  pane.Keys("F10");
-  ASSERT_TRUE(pane.WaitFor("Albaranes del mes de muestra")) << pane.Pane();
-  pane.Keys("Down Down Down Down Enter");
-  ASSERT_TRUE(pane.WaitFor("Primera factura")) << pane.Pane();
-  pane.Literal("20240201");
-  pane.Keys("Tab");
-  pane.Literal("20240229");
-  pane.Keys("Tab");
-  pane.Literal("1");
-  pane.Keys("Tab Tab Tab");
-  pane.Literal("0");
-  pane.Keys("Tab C-End");
-  ASSERT_TRUE(pane.WaitFor("Proceso Completado Satisfactoriamente")) << pane.Pane();
-  pane.Keys("Enter");
-  ASSERT_TRUE(pane.WaitGone("Proceso Completado")) << pane.Pane();
+  ASSERT_TRUE(OpenRun(pane));
+  FillRun(pane, "20240201", "20240229", "1", "0");
+  ASSERT_TRUE(RunCompleted(pane));
   pane.Keys("Escape");
-  ASSERT_TRUE(pane.WaitGone("Primera factura")) << pane.Pane();
+  ASSERT_TRUE(Gone(pane, "Primera factura"));
 
-  // Ficheros, Facturas (the fourth item): the invoice by its series and number.
-  pane.Keys("F10");
-  ASSERT_TRUE(pane.WaitFor("Albaranes del mes de muestra")) << pane.Pane();
-  pane.Keys("Right");
-  ASSERT_TRUE(pane.WaitFor("Mantenimiento >")) << pane.Pane();
-  pane.Keys("Down Down Down Enter");
-  ASSERT_TRUE(pane.WaitFor("Busqueda")) << pane.Pane();
+  // Ficheros, Facturas: the invoice by its series and number.
+  ASSERT_TRUE(OpenInvoices(pane));
   const std::vector<std::string> invoices = Records(work / "facturas.FD", trsample::kInvoices);
   const std::vector<std::string> registry = Records(work / "registro.FD", trsample::kRegistry);
   const std::vector<std::string> payments = Records(work / "vencimientos.FD", trsample::kPayments);
@@ -135,19 +102,11 @@ TEST_F(TruvescaInvPrintTermTest, AnInvoiceFromTheRunIsPrintedToPdf) {
   // Esc closes the window; Esc again asks to end the program.
   pane.Keys("Escape");
   ASSERT_TRUE(pane.WaitGone("Serie")) << pane.Pane();
-  pane.Keys("Escape");
-  ASSERT_TRUE(pane.WaitFor("Recuerde sus Copias de Seguridad")) << pane.Pane();
-  pane.Keys("s");
-  EXPECT_EQ(WaitFirstLine(work.parent_path() / "exit.txt"), "0") << pane.Pane() << ReadFile(work / "../stderr.txt");
+  EXPECT_TRUE(Quit(pane, work));
 
-  if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "pdftotext is not installed: the PDF's text is not checked";
-  }
-  const fs::path text = work / "factura.txt";
-  const std::string cmd = "pdftotext -layout " + ShellQuote(pdf.string()) + " " + ShellQuote(text.string());
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
-  const std::string got = ReadFile(text);
-  for (const char* want : {"FACTURA F24", "0007", "Cliente      22", "TOTAL FACTURA        78,65",
+  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext is not installed: the PDF's text is not checked";
+  const std::string got = PdfText(pdf);
+  for (const char* want : {"FACTURA F24 0007", "Cliente 22", "TOTAL FACTURA 78,65",
                            "Son setenta y ocho con sesenta y cinco"})
     EXPECT_NE(got.find(want), std::string::npos) << want << "\n" << got;
 }

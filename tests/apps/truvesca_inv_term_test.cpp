@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/apps/truvesca_sample_records.h"
+#include "tests/apps/truvesca_term_steps.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tmux_pane.h"
 
@@ -22,36 +25,25 @@ namespace {
 
 namespace fs = std::filesystem;
 using trsample::Records;
+using namespace trterm;
 
 class TruvescaInvTermTest : public TempFolderTest {
  protected:
   // Starts the program on the sample with its month of notes and opens the
-  // invoicing window from the menu; false when tmux cannot start.
-  bool Open(TmuxPane& pane, fs::path* work) {
+  // invoicing window from the menu; false when tmux cannot start. `prepare`
+  // may change the copied sample first.
+  bool Open(TmuxPane& pane, fs::path* work, const std::function<void(const fs::path&)>& prepare = {}) {
     *work = CopySample("Truvesca", dir_);
+    if (prepare) prepare(*work);
     EXPECT_EQ(RunProgram(TRUVESCA_EXE, *work, {"/RUN:'PrcExec mes.prx'"}).exit_code, 0);
     std::string error;
-    if (!pane.Start(work->string(), ShellQuote(TRUVESCA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
-      return false;
-    EXPECT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
-    // Procesos, Facturación de albaranes (the fifth item).
-    pane.Keys("F10");
-    EXPECT_TRUE(pane.WaitFor("Albaranes del mes de muestra")) << pane.Pane();
-    pane.Keys("Down Down Down Down Enter");
-    EXPECT_TRUE(pane.WaitFor("Primera factura")) << pane.Pane();
+    if (!Start(pane, *work, error)) return false;
+    EXPECT_TRUE(Shows(pane, kMenuBar));
+    EXPECT_TRUE(OpenRun(pane));
     return true;
   }
   // February's notes, numbers from 1 on (0001-0005 exist), then confirmed.
-  static void Fill(TmuxPane& pane, const char* confirm) {
-    pane.Literal("20240201");
-    pane.Keys("Tab");
-    pane.Literal("20240229");
-    pane.Keys("Tab");
-    pane.Literal("1");
-    pane.Keys("Tab Tab Tab");
-    pane.Literal(confirm);
-    pane.Keys("Tab C-End");
-  }
+  static void Fill(TmuxPane& pane, const char* confirm) { FillRun(pane, "20240201", "20240229", "1", confirm); }
 };
 
 TEST_F(TruvescaInvTermTest, TheInvoicingRunFromItsMenuInvoicesTheMonth) {
@@ -61,9 +53,7 @@ TEST_F(TruvescaInvTermTest, TheInvoicingRunFromItsMenuInvoicesTheMonth) {
   const std::vector<std::string> old_invoices = Records(work / "facturas.FD", trsample::kInvoices);
   ASSERT_EQ(old_invoices.size(), 5u);
   Fill(pane, "0");
-  ASSERT_TRUE(pane.WaitFor("Proceso Completado Satisfactoriamente")) << pane.Pane();
-  pane.Keys("Enter");
-  ASSERT_TRUE(pane.WaitGone("Proceso Completado")) << pane.Pane();
+  ASSERT_TRUE(RunCompleted(pane));
 
   // Customer 21: one invoice for its two notes; customer 22: one per pay
   // method; customer 23 has none and its note stays open.
@@ -100,9 +90,7 @@ TEST_F(TruvescaInvTermTest, TheInvoicingRunFromItsMenuInvoicesTheMonth) {
   const std::string before = ReadFile(work / "facturas.FD") + ReadFile(work / "albara_ventas.FD") +
                              ReadFile(work / "registro.FD") + ReadFile(work / "vencimientos.FD");
   pane.Keys("C-End");
-  ASSERT_TRUE(pane.WaitFor("Proceso Completado Satisfactoriamente")) << pane.Pane();
-  pane.Keys("Enter");
-  ASSERT_TRUE(pane.WaitGone("Proceso Completado")) << pane.Pane();
+  ASSERT_TRUE(RunCompleted(pane));
   EXPECT_EQ(ReadFile(work / "facturas.FD") + ReadFile(work / "albara_ventas.FD") + ReadFile(work / "registro.FD") +
                 ReadFile(work / "vencimientos.FD"),
             before);
@@ -110,10 +98,46 @@ TEST_F(TruvescaInvTermTest, TheInvoicingRunFromItsMenuInvoicesTheMonth) {
   // Esc closes the window; Esc again asks to end the program.
   pane.Keys("Escape");
   ASSERT_TRUE(pane.WaitGone("Primera factura")) << pane.Pane();
+  EXPECT_TRUE(Quit(pane, work));
+}
+
+// The run keeps the window's field names (FD$) on stack 36 from after BEGIN
+// to its end, for the steps' statements to read (_$(36)). Here BEGIN keeps
+// what it finds on the stack and each invoice's foot writes that and the
+// stack's top as the invoice's words; the second run shows that the first
+// took its names off the stack again.
+TEST_F(TruvescaInvTermTest, TheStepsReadTheFieldNamesOnStack36) {
+  TmuxPane pane("truvesca-stack");
+  fs::path work;
+  const auto prepare = [](const fs::path& work) {
+    const fs::path file = work / ".." / "apps" / "TRFAC.PPN";
+    std::string text = ReadFile(file);
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"DocSer$('F';_FHASTA$)", "DocSer$('F';_FHASTA$),B$=_$(36)"},
+                                   {"LETRAS{14}=FN$TXTN(B#+Q#)", "LETRAS{14}='['+B$+']'+_$(36)"}}) {
+      const size_t at = text.find(from);
+      ASSERT_NE(at, std::string::npos) << from;
+      text.replace(at, from.size(), to);
+    }
+    std::ofstream(file, std::ios::binary) << text;
+  };
+  if (!Open(pane, &work, prepare)) GTEST_SKIP() << "tmux cannot start";
+  // The first half of the month, then the second.
+  FillRun(pane, "20240201", "20240215", "1", "0");
+  ASSERT_TRUE(RunCompleted(pane));
   pane.Keys("Escape");
-  ASSERT_TRUE(pane.WaitFor("Recuerde sus Copias de Seguridad")) << pane.Pane();
-  pane.Keys("s");
-  EXPECT_EQ(WaitFirstLine(work.parent_path() / "exit.txt"), "0") << pane.Pane() << ReadFile(work / "../stderr.txt");
+  ASSERT_TRUE(Gone(pane, "Primera factura"));
+  ASSERT_TRUE(OpenRun(pane));
+  FillRun(pane, "20240216", "20240229", "1", "0");
+  ASSERT_TRUE(RunCompleted(pane));
+
+  const std::string words = "[]_FDESDE$,_FHASTA$,_NUMERO,_ADESDE$,_AHASTA$,_CONFIRMA,,FACTURA,SERIE,CLIENTE";
+  std::vector<std::string> headers;
+  const std::vector<std::string> invoices = Records(work / "facturas.FD", trsample::kInvoices);
+  for (const std::string& r : invoices)
+    if (r.size() > words.size() && r.compare(r.size() - words.size(), words.size(), words) == 0)
+      headers.push_back(r.substr(0, 8));
+  EXPECT_EQ(headers, (std::vector<std::string>{"F24|0006", "F24|0007", "F24|0008"}))
+      << ::testing::PrintToString(invoices);
 }
 
 // With confirmation each note is shown in the viewer before it is taken:
