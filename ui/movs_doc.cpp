@@ -256,9 +256,17 @@ Status MovsLoadDocument(const ScreenDesc& screen, ScreenWin* window, LinsBuf* bu
   if (!found && s < kStFirstWarning) {
     const int current = window ? window->current_field : 1;
     ScreenFieldsRefreshRange(kStoreDefaults, current ? current : 1, screen.field_count);
-  } else if (found && screen.begin_field > 1) {
-    SetDocSt(kDocStBeginFields);
-    ScreenFieldsRefreshRange(kStoreLoaded, 1, screen.begin_field - 1);
+  } else if (found) {
+    if (screen.begin_field > 1) {
+      SetDocSt(kDocStBeginFields);
+      ScreenFieldsRefreshRange(kStoreLoaded, 1, screen.begin_field - 1);
+    }
+    // The header's own fields after the begin field, up to the lines, show
+    // the header just read; left alone they would keep what the window
+    // showed before, and a save after the user passed over them would
+    // write that back.
+    const int last = screen.bounded_first ? screen.bounded_first - 1 : screen.field_count;
+    if (last > screen.begin_field) ScreenFieldsRefreshRange(kStoreLoaded, screen.begin_field + 1, last);
   }
   std::string kept_current, kept_saved;
   {

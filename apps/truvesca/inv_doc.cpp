@@ -226,16 +226,30 @@ Status InvDocLinesUpdate() {
     int64_t index = 0;
     if (Status s = EvalInteger(InvParmExpanded(kParmIndex), &index)) return s;
     const uint16_t nline = DictLineField(file);
-    Status s = DataFileLocate(file, uint16_t(index ? index : 1), StrOf(key), 0);
+    // The walk only finds the base: the file's position and record (the
+    // document's, which the lines are written with) are put back after it.
+    DataFileSaved kept;
+    if (Status k = DataFileCtrlSave(file, kept)) return k;
+    // The key text is usually the document's key without its line number:
+    // the first record at or after it is read, and the walk keeps to the
+    // records it begins.
+    Status s = DataFileLocate(file, uint16_t(index ? index : 1), StrOf(key), 2);
+    if (s == 1) s = kOk;
     while (s == kOk && nline && nline != 0xFFFF) {
       ScratchScope inner;
       StrPair kv = BufFileKeyValue(file, uint16_t(index ? index : 1));
       if (!kv.ok() || kv.view().substr(0, key.size()) != key) break;
       const int64_t n = StrToInt(BufFieldText(file, nline, kBufCurrent));
-      if (n == 0) break;
-      base = n;
+      // A header (no line number) sorts before its lines and is passed
+      // over; a line number of 0 after the lines ends the walk. Stopping at
+      // the header would number the lines from 1 again, over the stored
+      // ones.
+      if (n == 0 && base) break;
+      if (n) base = n;
       s = DataFileMove(file, 0x10);
     }
+    DataFileCtrlSave(file, kept);
+    if (s >= kStFirstError) return s;
   }
 
   const std::string wr = InvParmText(kParmWrExp);

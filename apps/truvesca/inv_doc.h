@@ -25,8 +25,9 @@
 // AppModuleFile (1).
 //
 // InvDocLinesUpdate: key text k = SET$ as a text; when not empty the file
-// is positioned on k by INDEX% and base = the "N_LINE" of the last record
-// whose key begins with k (0 when none). For each used line: the line goes
+// is positioned at the first record at or after k by INDEX% and base = the
+// "N_LINE" of the last record whose key begins with k (0 when none; a
+// header without a line number before the lines is passed over). For each used line: the line goes
 // into the file's current record, _LNUM = base + line, and by the mode
 // (RD_COND$ evaluated on that line's record): 1 item 1 of WR_EXP$ executed and the record added; 2
 // InvDeleteRedundant with item 4 of WR_EXP$ as condition; 3-5 148 (not

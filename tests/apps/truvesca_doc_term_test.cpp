@@ -3,8 +3,8 @@
 // lines are typed and saved; on disk the header (no line number) and the
 // three numbered lines are there, and the note's record the invoicing run
 // reads carries the header and the lines' sum. The note found again by its
-// number shows its three lines. Skipped when tmux cannot start; every wait
-// has a deadline.
+// number shows its header and its three lines. Skipped when tmux cannot
+// start; every wait has a deadline.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -54,10 +54,11 @@ TEST_F(TruvescaDocTermTest, ADeliveryNoteWithThreeLinesIsSavedAndFoundAgain) {
   EXPECT_EQ(Records(work / "albara_ventas.FD", trsample::kNotes),
             (std::vector<std::string>{"301|20240226|21|01|61.50|21"}));
 
-  // Found again by its number: its three lines.
+  // Found again by its number: its header and its three lines.
   pane.Literal("301");
   pane.Keys("Tab");
   ASSERT_TRUE(pane.WaitFor("Modificaci")) << pane.Pane();
+  EXPECT_TRUE(Shows(pane, "Cliente         21    Forma pago  01    IVA   21"));
   for (const NoteLine& line : note.lines) EXPECT_TRUE(Shows(pane, line.item));
   EXPECT_NE(pane.Pane().find("18,75"), std::string::npos) << pane.Pane();
 

@@ -2,8 +2,8 @@
 // of the program in a real terminal (a private tmux server): a new note is
 // typed with its customer and lines and saved, the invoicing run is started
 // from the menu, the invoice it made is opened in the invoice window and
-// printed to FACTURA.PDF; the PDF's text holds the customer, the total and
-// the total in words. Skipped when tmux cannot start or pdftotext is not
+// printed to FACTURA.PDF; the PDF's text holds the customer, the total, the
+// total in words and the note as the invoice's one line. Skipped when tmux cannot start or pdftotext is not
 // installed; every wait has a deadline.
 #include <gtest/gtest.h>
 
@@ -64,6 +64,7 @@ TEST_F(TruvescaNoteToPdfTermTest, ATypedNoteIsInvoicedAndPrinted) {
   pane.Literal("0001");
   pane.Keys("Tab");
   ASSERT_TRUE(Shows(pane, "72,60"));
+  EXPECT_TRUE(Shows(pane, "Cliente         21"));
   pane.Keys("F5");
   ASSERT_TRUE(Shows(pane, "n Activada"));
   pane.Keys("C-End");
@@ -76,8 +77,10 @@ TEST_F(TruvescaNoteToPdfTermTest, ATypedNoteIsInvoicedAndPrinted) {
 
   const std::string text = PdfText(pdf);
   for (const char* want : {"FACTURA F24 0001", "Cliente 21", "TOTAL FACTURA 72,60",
-                           "Son setenta y dos con sesenta"})
+                           "Son setenta y dos con sesenta", "401 20240305 60,00 12,60 72,60"})
     EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+  // The invoice's one note is its only line: the header is no line of its own.
+  EXPECT_EQ(text.find("20240305"), text.rfind("20240305")) << text;
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ TEST_F(MovsStoredTest, ReloadDeleteALineChangeAnotherAndSaveRenumbers) {
   Drive("type \"A\"\nkey Tab\ntype \"000001\"\nkey Tab\n");
   ASSERT_NE(Lines(), nullptr);
   EXPECT_EQ(Lines()->used, 3);
+  EXPECT_EQ(FieldText(kFldCust), "ACME") << "the header's fields show the header just read";
   EXPECT_EQ(Text(kIdStatus2), "Edicion [AvPag/RePag] [Modificaci\xF3n/Impresi\xF3n Desact.]");
   Drive("key Tab\n");
   EXPECT_EQ(State(), kStateEdit);
