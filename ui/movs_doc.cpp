@@ -263,8 +263,7 @@ Status MovsLoadDocument(const ScreenDesc& screen, ScreenWin* window, LinsBuf* bu
     }
     // The header's own fields after the begin field, up to the lines, show
     // the header just read; left alone they would keep what the window
-    // showed before, and a save after the user passed over them would
-    // write that back.
+    // showed before (blanks, or a new document's defaults).
     const int last = screen.bounded_first ? screen.bounded_first - 1 : screen.field_count;
     if (last > screen.begin_field) ScreenFieldsRefreshRange(kStoreLoaded, screen.begin_field + 1, last);
   }
