@@ -74,6 +74,8 @@ TEST_F(ReportSampleTest, PelmoraJournalTrialBalanceAndProfitAndLoss) {
   fs::path work = CopySample("Pelmora", dir_);
   RunScript(PELMORA_EXE, work,
             std::string(kPelmoraDemoBooks) +
+                // Run again, the accumulations are rebuilt, not doubled.
+                "PrcExec acumulados.prx\n"
                 "Report,PLLIS,1\n"
                 "'20240101','20241231'\n"
                 "DIARIO.TXT /LP:30\n"
