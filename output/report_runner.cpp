@@ -393,7 +393,13 @@ Status AskLimitValues(const std::string& acbound, std::string& filter) {
     if (s == kOk) values = FitToForm(values, acbound);
   }
   if (s) return s;
-  if (!g_limits) OutputJournal(values);
+  if (!g_limits) {
+    // Scripted limits stand for a confirmed form: journalled, and the last
+    // accepted values that _ACCEPT$(n) reads in the report's template.
+    OutputJournal(values);
+    ScratchScope scope;
+    DynStrSet(sl::kWork, sl::kDialogValues, StrOf(values));
+  }
   g_last_limits = values;
   return kOk;
 }

@@ -19,7 +19,8 @@
 // form); without one the next line of the INPUT script holds them (quoted
 // values separated by ",", as the OUTPUT journal writes them; each value is
 // stored by the type and width of its field in the form, and the line is
-// journalled like a confirmed form), and no line is a cancel. Limits that select no record show the warning of 127 and give
+// journalled and kept as the last accepted values, which _ACCEPT$(n) reads,
+// like a confirmed form), and no line is a cancel. Limits that select no record show the warning of 127 and give
 // 0; a cancel anywhere (limits, device, progress) gives 0 to the menu.
 #pragma once
 

@@ -9,7 +9,9 @@
 
 #include "core/app_verbs.h"
 #include "core/exec_run.h"
+#include "core/exp_eval.h"
 #include "core/msg_box.h"
+#include "core/scratch_arena.h"
 #include "core/streams.h"
 #include "core/sys_vars.h"
 #include "data/record_buffer.h"
@@ -106,6 +108,11 @@ TEST_F(RunnerTest, LimitsFromTheInputScriptUntilCancelled) {
   ExpectGolden(Get("out.txt"), "clientes_b_c.txt");
   // The scripted values take the form of their fields ('A10').
   EXPECT_EQ(ReportLastLimits(), "'B02       ','C03       '");
+  // As after a confirmed form, a template or procedure reads them with _ACCEPT$.
+  {
+    ScratchScope scope;
+    EXPECT_EQ(ExpEvalStr(StrOf("_ACCEPT$(2)")).str(), "C03       ");
+  }
   EXPECT_EQ(DataFileCtrl(fx::kClientes).data_stream, 0xFFFF);  // the open state was restored
 }
 
