@@ -147,9 +147,11 @@ Status AcEntryLockCheck(uint16_t action_class) {
   if (SavedKey(file) == AcKeyText(file, 1) && saved_type == AcFieldText(file, type)) return kOk;
   std::string command;
   {
+    // The item is a view into the text: the text must outlive it.
+    const std::string windows = ParmText(kParmWindows, 5);
     ScratchScope scope;
-    StrPair item = StrItem(StrOf(ParmText(kParmWindows, 5)), ';', 1);
-    command = item.ok() ? AcTrim(item.view()) : std::string();
+    StrPair item = StrItem(StrOf(windows), ';', 1);
+    command = item.ok() ? AcUnquote(item.view()) : std::string();
   }
   ScratchScope scope;
   Status s = MantRunVerb(0, StrOf(command), kDefaultVerbMantMain);

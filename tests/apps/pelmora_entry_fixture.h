@@ -39,7 +39,9 @@ inline void PostPredefinedEntry(const pelmora::AcBooks& b) {
       ASSERT_EQ(DataFileMove(file, 1), 3);
       ASSERT_EQ(AcSetFieldText(file, 1, other ? "20240602" : "20240601"), kOk);
       ASSERT_EQ(AcSetFieldText(file, 2, other ? "1" : "8"), kOk);
-      if (file == AppModuleFile(2)) ASSERT_EQ(AcSetFieldText(file, 3, std::to_string(n)), kOk);
+      if (file == AppModuleFile(2)) {
+        ASSERT_EQ(AcSetFieldText(file, 3, std::to_string(n)), kOk);
+      }
       ASSERT_EQ(DataFileAddRecord(file), kOk);
     }
   }

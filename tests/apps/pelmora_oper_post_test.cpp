@@ -12,8 +12,10 @@
 #include "apps/pelmora/ac_oper_post.h"
 #include "apps/pelmora/ac_text.h"
 #include "core/sys_vars.h"
+#include "ui/action_codes.h"
 #include "tests/apps/pelmora_entry_fixture.h"
 #include "ui/accept_win.h"
+#include "ui/field_values.h"
 #include "ui/hook_win.h"
 #include "ui/lins_moves.h"
 #include "ui/list_level.h"
@@ -176,6 +178,26 @@ TEST_F(PelmoraOperPostTest, PostingAnEntryAgainReplacesItsEarlierPosting) {
   EXPECT_EQ(Lines(entry), (std::vector<std::string>{"1 43000001  80.00 P", "2  70000000 80.00 P"}));
   EXPECT_EQ(Registry(), (std::vector<std::string>{"20240601/8 43000001>70000000", "20240602/1 >"}));
   EXPECT_EQ(Balance("70000000"), income + DecFromInt(50) - DecFromInt(80));
+}
+
+TEST_F(PelmoraOperPostTest, LeavingAChangedPredefinedLineOpensTheOperationWindowInstead) {
+  PostPredefinedEntry(books_);
+  const std::string entry = Prefix("20240601", 8);
+  OpenJournalAt(entry, 2);
+  // Unchanged: the move is the window's own.
+  EXPECT_EQ(AcEntryLockCheck(kAcLineDown), kOk);
+  EXPECT_EQ(WinTop(), window_);
+  // The line's TIPO changed against its saved copy: the operation window of
+  // WINDOWS$ item 5 opens and the move does not happen.
+  ASSERT_EQ(AcSetFieldText(books_.journal, books_.j_type, "Q"), kOk);
+  EXPECT_EQ(AcEntryLockCheck(kAcLineDown), 32);
+  const plat::Hwnd operation = WinTop();
+  ASSERT_NE(operation, window_);
+  EXPECT_EQ(ScreenKeyText(ScreenCounterGet(kCurScreen)).str(), "PLDIA2");
+  ASSERT_EQ(AcSetFieldText(books_.journal, books_.j_type, "P"), kOk);
+  // Posted from there, the entry is replaced as a whole.
+  RunUntilGone(operation, Fields("90", "20240601", "8"));
+  EXPECT_EQ(Lines(entry), (std::vector<std::string>{"1 43000001  90.00 P", "2  70000000 90.00 P"}));
 }
 
 TEST_F(PelmoraOperPostTest, ARefusedOrCancelledPostingWritesNothing) {
