@@ -34,6 +34,7 @@
 #include "ui/screen_actions.h"
 #include "ui/screen_parms.h"
 #include "ui/screen_table.h"
+#include "ui/win_def.h"
 
 namespace eng::pelmora {
 
@@ -69,15 +70,7 @@ uint16_t TypeField(uint16_t file) {
 }
 
 // The entry prefix of the current record: date and entry number.
-std::string EntryPrefix(uint16_t file) {
-  std::string key = AcKeyText(file, 1);
-  uint16_t len = NavsOrderPrefixLen();
-  if (len == 0) {
-    DictKeyFieldList parts = DictKeyFields(file, 1);
-    len = parts.count > 1 ? DictKeyLength(file, 1, static_cast<uint16_t>(parts.count - 1)) : 0;
-  }
-  return key.substr(0, std::min<size_t>(key.size(), len));
-}
+std::string EntryPrefix(uint16_t file) { return AcEntryKeyPrefix(file, false); }
 
 // Deletes the records of a file whose key 1 starts with the prefix, the
 // file's position kept.
@@ -115,14 +108,29 @@ Status EntryEndCheck() {
 
 }  // namespace
 
+std::string AcEntryKeyPrefix(uint16_t file, bool saved) {
+  std::string key = saved ? SavedKey(file) : AcKeyText(file, 1);
+  if (saved && AcTrim(key).empty()) return {};
+  uint16_t len = NavsOrderPrefixLen();
+  if (len == 0) {
+    DictKeyFieldList parts = DictKeyFields(file, 1);
+    len = parts.count > 1 ? DictKeyLength(file, 1, static_cast<uint16_t>(parts.count - 1)) : 0;
+  }
+  return key.substr(0, std::min<size_t>(key.size(), len));
+}
+
 Status AcEntryScreenHook(StrPair) {
   if (SysVarGet(kVarAux) == 1) ScreenActionSet(&AcEntryAction, &MovsKeyFilter, nullptr);
   return kOk;
 }
 
-bool AcEntryIsPlain(uint16_t file) {
+bool AcEntryIsPlain(uint16_t file, bool saved) {
   const uint16_t type = TypeField(file);
-  return type == 0xFFFF || AcFieldText(file, type).empty();
+  if (type == 0xFFFF) return true;
+  if (!saved) return AcFieldText(file, type).empty();
+  ScratchScope scope;
+  StrPair t = BufFieldText(file, type, kBufSaved);
+  return !t.ok() || AcTrim(t.view()).empty();
 }
 
 Status AcEntryLockCheck(uint16_t action_class) {
@@ -139,9 +147,11 @@ Status AcEntryLockCheck(uint16_t action_class) {
   if (SavedKey(file) == AcKeyText(file, 1) && saved_type == AcFieldText(file, type)) return kOk;
   std::string command;
   {
+    // The item is a view into the text: the text must outlive it.
+    const std::string windows = ParmText(kParmWindows, 5);
     ScratchScope scope;
-    StrPair item = StrItem(StrOf(ParmText(kParmWindows, 5)), ';', 1);
-    command = item.ok() ? AcTrim(item.view()) : std::string();
+    StrPair item = StrItem(StrOf(windows), ';', 1);
+    command = item.ok() ? AcUnquote(item.view()) : std::string();
   }
   ScratchScope scope;
   Status s = MantRunVerb(0, StrOf(command), kDefaultVerbMantMain);
@@ -164,17 +174,21 @@ Status AcEntryDeleteAsk(uint16_t action) {
   return AcDeleteEntry();
 }
 
-Status AcDeletePosting(const std::string& prefix, bool screen_file, bool second_file) {
+Status AcDeletePosting(const std::string& prefix, bool screen_file, bool second_file, int screen) {
+  if (screen < 0) screen = ScreenCounterGet(kCurScreen);
+  const ScreenDesc* found = screen_file ? ScreenGet(screen) : nullptr;
+  if (screen_file && !found) return kStInternal;
+  const ScreenDesc desc = found ? *found : ScreenDesc{};
   if (Status s = DeleteByPrefix(AppModuleFile(1), prefix)) return s;
   if (screen_file) {
-    const uint16_t file = ScreenFile();
+    const uint16_t file = desc.data_file;
     DataFileSaved saved;
     if (Status s = DataFileCtrlSave(file, saved)) return s;
     Status s;
     {
       ScratchScope scope;
-      const std::string slots =
-          DataFileLineExpr(StrOf(ParmText(kParmRelOpt, 0)), ScreenCurrent().rule_mark).str();
+      StrPair relopt = ParmItemIn(kParmRelOpt, 0, ScreenDefText(screen));
+      const std::string slots = DataFileLineExpr(relopt.ok() ? relopt : StrOf(""), desc.rule_mark).str();
       s = MovsDeleteKeyRecords(file, 1, StrOf(prefix), StrOf(slots), StrPair{});
     }
     DataFileCtrlSave(file, saved);

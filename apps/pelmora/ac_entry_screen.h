@@ -27,11 +27,16 @@
 //   - 41 (load): DSC1# := 0 outside maintenance mode.
 //   - anything else goes to the navigation window's handler.
 //   Results above 121 are shown; 122-127 then count as 0.
-// AcDeletePosting (prefix, screen file, second file): deletes the records of
-//   the operation registry (AppModuleFile 1) whose key 1 starts with the
-//   prefix, with `screen file` those of the current screen's data file (with
-//   the window's rules), with `second file` those of AppModuleFile 2; the
-//   files' positions are kept. Statuses below 128 count as 0.
+// AcDeletePosting (prefix, screen file, second file, screen): deletes the
+//   records of the operation registry (AppModuleFile 1) whose key 1 starts
+//   with the prefix, with `screen file` those of the data file of the screen
+//   (-1 the current one; with the rules its RELOPT% names), with `second
+//   file` those of AppModuleFile 2; the files' positions are kept. Statuses
+//   below 128 count as 0; a screen that is not loaded is 141 and nothing is
+//   deleted.
+// AcEntryKeyPrefix (file, saved): the entry prefix (date and entry number,
+//   the first NavsOrderPrefixLen characters of key 1) of the current record
+//   or of its saved copy; empty for a saved copy that holds no record.
 // AcDeleteEntry: the current entry's registry records and its lines go (the
 //   lines through the window, which deletes their records with the rules).
 #pragma once
@@ -46,12 +51,14 @@ namespace eng::pelmora {
 
 Status AcEntryScreenHook(StrPair text);
 Status AcEntryAction(uint16_t action);
-bool AcEntryIsPlain(uint16_t file);
+// With `saved`, of the record's saved copy.
+bool AcEntryIsPlain(uint16_t file, bool saved = false);
 Status AcEntryLockCheck(uint16_t action_class);
 Status AcEntryInsertCheck(uint16_t action);
 Status AcEntryDeleteAsk(uint16_t action);
 Status AcDeleteEntry();
-Status AcDeletePosting(const std::string& prefix, bool screen_file, bool second_file);
+Status AcDeletePosting(const std::string& prefix, bool screen_file, bool second_file, int screen = -1);
+std::string AcEntryKeyPrefix(uint16_t file, bool saved);
 
 // Puts AcEntryScreenHook into hook 17 and the line-order repair into the
 // navigation windows.

@@ -2,11 +2,13 @@
 
 #include <array>
 
+#include "apps/paydates/app_steps_hook.h"
 #include "apps/paydates/pay_date_fn.h"
 #include "apps/pelmora/ac_functions.h"
 #include "apps/pelmora/ac_entry_screen.h"
 #include "apps/pelmora/ac_hooks.h"
 #include "apps/pelmora/ac_line_order.h"
+#include "apps/pelmora/ac_oper_post.h"
 #include "apps/pelmora/ac_recovery.h"
 #include "core/arrays.h"
 #include "core/app_verbs.h"
@@ -54,17 +56,20 @@ constexpr std::array<uint8_t, 6> kModuleFiles = {3, 6, 7, 8, 9, 10};
 Status AcPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
-      // Hooks 5, 7 and 12-14 belong to windows that are not part of the
-      // program yet; their slots stay empty. Hook 17 installs the journal
-      // entry window's handler. Hook 4 rewrites a window's
-      // parameter file, hooks 10, 11, 15 and 16 run the year-end processes
-      // from their accept windows, hook 6 runs an accept window's steps,
-      // hook 22 is the field option menu.
+      // Hook 5 belongs to windows that are not part of the program yet; its
+      // slot stays empty. Hook 4 rewrites a window's parameter file, hook 6
+      // runs an accept window's steps, hook 7 a window's statistics steps,
+      // hooks 10, 11, 15 and 16 run the year-end processes from their accept
+      // windows, hook 12 opens a list window, hooks 13 and 14 post a
+      // predefined operation, hook 17 installs the journal entry window's
+      // handler, hook 22 is the field option menu.
       HookSetFn(&MantParmCloseHook, kHookParmFile);
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
+      HookSetFn(&paydates::AppStepsHook, kHookSteps);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
       AcInstallHooks();
+      AcInstallOperHooks();
       AcInstallEntryScreens();
       NavsOrderReset();
       DimDeclareSystem(StrOf("_#("));

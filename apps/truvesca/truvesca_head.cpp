@@ -8,6 +8,7 @@
 #include "apps/truvesca/inv_run_hook.h"
 #include "apps/truvesca/ln_man_win.h"
 #include "apps/truvesca/inv_functions.h"
+#include "apps/paydates/app_steps_hook.h"
 #include "apps/paydates/pay_date_fn.h"
 #include "apps/paydates/pay_schedule_win.h"
 #include "core/app_verbs.h"
@@ -49,11 +50,12 @@ Status InvPhaseCallback(uint16_t phase) {
   switch (phase & 0xF) {
     case 1:
       // Hook 4 rewrites a window's parameter file, hook 6 runs an accept
-      // window's steps, hook 8 the fast-find windows of documents, hook 10
+      // window's steps, hook 7 a window's statistics steps, hook 8 the fast-find windows of documents, hook 10
       // the invoicing run's window, 11 the payment schedule, 12 the invoice document commands, 22
       // the field option menu.
       HookSetFn(&MantParmCloseHook, kHookParmFile);
       HookSetFn(&AppAcceptStepsHook, kHookPrcName);
+      HookSetFn(&paydates::AppStepsHook, kHookSteps);
       HookSetFn(&apphead::AppHeadTaskLowLevel, kHookLowLevel);
       HookSetFn(&ScreenFieldWinAction, kHookFieldHelp);
       HookSetFn(&MovsUpdateHook, kHookApp8);

@@ -125,6 +125,7 @@ TEST_F(HeadsTest, PhaseOneFillsTheLowLevelHookAndOnlyPelmoraDeclaresTheSystemArr
   EXPECT_TRUE(HookFilled(kHookLowLevel));
   EXPECT_TRUE(HookFilled(kHookPrcName));
   EXPECT_TRUE(HookFilled(kHookParmFile)) << "parameter windows rewrite their file";
+  EXPECT_TRUE(HookFilled(kHookSteps)) << "windows with statistics steps";
   EXPECT_FALSE(VarLookup(StrOf("_#(")).declared());
   EXPECT_EQ(HookCallAction(kHookLowLevel, 0), std::optional<Status>(kStNotAvailable));
 
@@ -137,6 +138,8 @@ TEST_F(HeadsTest, PhaseOneFillsTheLowLevelHookAndOnlyPelmoraDeclaresTheSystemArr
   EXPECT_EQ(pelmora::AcPhaseCallback(0x21), kOk);
   EXPECT_TRUE(HookFilled(kHookLowLevel));
   EXPECT_TRUE(HookFilled(kHookParmFile));
+  EXPECT_TRUE(HookFilled(kHookSteps));
+  for (int32_t slot : {12, 13, 14}) EXPECT_TRUE(HookFilled(slot)) << "operation windows, slot " << slot;
   EXPECT_TRUE(VarLookup(StrOf("_#(")).declared());
   EXPECT_EQ(truvesca::InvPhaseCallback(3), kOk);
 }

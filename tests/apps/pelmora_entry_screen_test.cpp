@@ -10,8 +10,7 @@
 #include "core/sys_vars.h"
 #include "ui/action_codes.h"
 #include "platform/headless_driver.h"
-#include "tests/apps/pelmora_books_fixture.h"
-#include "tests/ui/ui_fixture.h"
+#include "tests/apps/pelmora_entry_fixture.h"
 #include "ui/font_cfg.h"
 #include "ui/fonts.h"
 #include "ui/list_level.h"
@@ -32,41 +31,7 @@ using namespace pelmora;
 
 DateYmd D(const char* t) { return AcDateOf(StrFromC(t)); }
 
-class PelmoraEntryScreenTest : public PelmoraBooksTest {
- protected:
-  void SetUp() override {
-    PelmoraBooksTest::SetUp();
-    driver_.ws().SetStallHandler([this](plat::WinSystem&, const std::string& report) { stall_ = report; });
-    UiSetWinSystem(&driver_.ws());
-    Ui().base_grid = {80, 24, 0, 0, 0, 0};
-    FontRegister(24, 12, 400, StrOf("Lucida Console"));
-    root_ = WinCreateKind(0, 0, StrOf("Pelmora"), 0, 80, 24, {});
-    WinShowTop(-1);
-  }
-  void TearDown() override {
-    UiSetWinSystem(nullptr);
-    PelmoraBooksTest::TearDown();
-  }
-
-  Status Open() {
-    Status s = NavWindow(StrOf("PLDIA,1,80,22,9"));
-    window_ = WinTop();
-    WinShowTop(-1);
-    ScreenWinFirstFocus(window_);
-    return s;
-  }
-  void Drive(const std::string& script) { DriveHeadless(driver_, stall_, root_, window_, script); }
-  std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const auto& b : box_.log()) out.push_back(b.text);
-    return out;
-  }
-
-  plat::HeadlessDriver driver_;
-  plat::Hwnd root_ = plat::kNoWindow;
-  plat::Hwnd window_ = plat::kNoWindow;
-  std::string stall_;
-};
+using PelmoraEntryScreenTest = PelmoraEntryWindowTest;
 
 TEST_F(PelmoraEntryScreenTest, TheWindowInstallsTheEntryHandlerAndTheLineOrder) {
   ASSERT_EQ(Open(), kOk) << ::testing::PrintToString(Boxes());
@@ -75,39 +40,13 @@ TEST_F(PelmoraEntryScreenTest, TheWindowInstallsTheEntryHandlerAndTheLineOrder) 
   EXPECT_EQ(NavsOrderGet().prefix_len, 14);
 }
 
-// A predefined entry (TIPO "P") of three lines on 20240601 with its
-// operation records in the registry files.
-void PostPredefined(const AcBooks& b) {
-  const AcLine lines[] = {{D("20240601"), 8, 1, "57200001", "", 5000, "Cuota", "P"},
-                          {D("20240601"), 8, 2, "", "70000000", 3000, "Cuota", "P"},
-                          {D("20240601"), 8, 3, "", "70000000", 2000, "Cuota", "P"}};
-  for (const AcLine& l : lines) ASSERT_EQ(AcPostLine(b, l), kOk);
-  // Registry records: FECHA, ASIENTO (and N_LINE in the second file).
-  for (uint16_t file : {AppModuleFile(1), AppModuleFile(2)}) {
-    ASSERT_LT(DataFileOpen(file, 0), kStFirstWarning);
-    for (int n = 1; n <= 2; ++n) {
-      const bool other = file == AppModuleFile(1) && n == 2;  // another entry's record
-      ASSERT_EQ(DataFileMove(file, 1), 3);
-      ASSERT_EQ(AcSetFieldText(file, 1, other ? "20240602" : "20240601"), kOk);
-      ASSERT_EQ(AcSetFieldText(file, 2, other ? "1" : "8"), kOk);
-      if (file == AppModuleFile(2)) ASSERT_EQ(AcSetFieldText(file, 3, std::to_string(n)), kOk);
-      ASSERT_EQ(DataFileAddRecord(file), kOk);
-    }
-  }
-}
-
-size_t Count(uint16_t file) {
-  EXPECT_LT(DataFileOpen(file, 0), kStFirstWarning);
-  return Records(file).size();
-}
-
 TEST_F(PelmoraEntryScreenTest, APredefinedEntryRefusesInsertedLinesAndIsDeletedWhole) {
-  PostPredefined(books_);
+  PostPredefinedEntry(books_);
   ASSERT_EQ(Open(), kOk);
   const uint16_t registry = AppModuleFile(1), lines = AppModuleFile(2);
-  ASSERT_EQ(Count(registry), 2u);
-  ASSERT_EQ(Count(lines), 2u);
-  const size_t journal = Count(books_.journal);
+  ASSERT_EQ(FileRecordCount(registry), 2u);
+  ASSERT_EQ(FileRecordCount(lines), 2u);
+  const size_t journal = FileRecordCount(books_.journal);
   auto at_line = [&](int n) {
     ScratchScope scope;
     std::string key = AcEntryPrefix(books_, D("20240601"), 8) + "  " + std::to_string(n);
@@ -121,7 +60,7 @@ TEST_F(PelmoraEntryScreenTest, APredefinedEntryRefusesInsertedLinesAndIsDeletedW
   EXPECT_EQ(AcEntryAction(ActionWord(kAcCommand, 9)), kOk);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0], "Asiento Predefinido. Inserci\xF3n no permitida");
-  EXPECT_EQ(Count(books_.journal), journal);
+  EXPECT_EQ(FileRecordCount(books_.journal), journal);
 
   // DEL asks; no leaves everything.
   at_line(2);
@@ -129,16 +68,16 @@ TEST_F(PelmoraEntryScreenTest, APredefinedEntryRefusesInsertedLinesAndIsDeletedW
   EXPECT_EQ(AcEntryAction(ActionWord(kAcCommand, 10)), kOk);
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(Boxes()[1], "Eliminar Asiento Completo?");
-  EXPECT_EQ(Count(books_.journal), journal);
-  EXPECT_EQ(Count(registry), 2u);
+  EXPECT_EQ(FileRecordCount(books_.journal), journal);
+  EXPECT_EQ(FileRecordCount(registry), 2u);
 
   // Yes: the entry's lines and its registry records go, the balances with them.
   at_line(2);
   box_.Queue(plat::MsgAnswer::kYes);
   EXPECT_EQ(AcEntryAction(ActionWord(kAcCommand, 10)), kOk) << ::testing::PrintToString(Boxes());
-  EXPECT_EQ(Count(books_.journal), journal - 3);
-  EXPECT_EQ(Count(registry), 1u) << "the record of another entry stays";
-  EXPECT_EQ(Count(lines), 0u);
+  EXPECT_EQ(FileRecordCount(books_.journal), journal - 3);
+  EXPECT_EQ(FileRecordCount(registry), 1u) << "the record of another entry stays";
+  EXPECT_EQ(FileRecordCount(lines), 0u);
   EXPECT_EQ(Num("AcGetBalance('70000000';'20241231')"), DecFromInt(-107)) << "June's credits are gone";
 }
 
