@@ -57,7 +57,9 @@ Status Indexed(DataFileSlot& s) {
 
 // Reads record r into a part of the buffer (3: both halves).
 Status ReadInto(uint16_t f, DataFileSlot& s, int32_t r, uint16_t part) {
-  std::string rec;
+  // Storage kept from read to read: a walk through a file reads one record
+  // per step.
+  static thread_local std::string rec;
   if (Status st = s.store.Read(r, &rec)) return st;
   if (part == kBufBoth) rec += rec;
   if (Status st = BufStore(f, part, StrOf(rec))) return st;
