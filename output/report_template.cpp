@@ -588,7 +588,8 @@ const FieldRef& FieldRefOf(uint16_t file, uint16_t field) {
     const DictFieldDesc desc = DictField(file, field);
     const char type = desc.type;
     r.direct = plain && !(type && kNumberFieldTypes.find(type) != std::string_view::npos);
-    r.in_place = r.direct && type != 'F' && type != 'f';
+    // The read converts old-format dates and "D"-coded numbers (core/field_compat.h).
+    r.in_place = r.direct && std::string_view("FfNn").find(type) == std::string_view::npos;
     r.offset = desc.offset;
     r.length = desc.length;
   }
