@@ -155,7 +155,12 @@ Status BufKeyValueInto(uint16_t file, uint16_t key, StrPair record, std::string&
   uint16_t n = DictFileNumber(file);
   if (Status s = DictCheckField(n, kDictAnyField)) return s;
   if (Status s = DictCheckKey(n, key)) return s;
-  DictKeyLayout k = DictKeyParts(n, key);
+  BufKeyValueOf(DictKeyParts(n, key), record, out);
+  return kOk;
+}
+
+void BufKeyValueOf(const DictKeyLayout& k, StrPair record, std::string& out) {
+  out.clear();
   for (uint16_t i = 0; i < k.count; ++i) {
     const DictKeyPart p = k.parts.part[i];
     // The part's bytes within the record, blanks for what lies past its end.
@@ -164,7 +169,6 @@ Status BufKeyValueInto(uint16_t file, uint16_t key, StrPair record, std::string&
     out.append(record.ptr + from, have);
     out.append(p.length - have, ' ');
   }
-  return kOk;
 }
 
 StrPair BufKeyValue(uint16_t file, uint16_t key, StrPair record) {

@@ -19,6 +19,7 @@
 
 #include "core/status.h"
 #include "core/str_pair.h"
+#include "data/dict_types.h"  // DictKeyLayout
 #include "data/key_layout.h"  // kRecordDeleted
 
 namespace eng {
@@ -61,6 +62,9 @@ Status BufSetField(uint16_t file, uint16_t field, StrPair value);
 StrPair BufKeyValue(uint16_t file, uint16_t key, StrPair record);
 // BufKeyValue into `out` (its storage reused, nothing taken from the arena).
 Status BufKeyValueInto(uint16_t file, uint16_t key, StrPair record, std::string& out);
+// The key value of a record text by a key layout looked up already
+// (DictKeyParts), into `out`; the record must be a valid text.
+void BufKeyValueOf(const DictKeyLayout& key, StrPair record, std::string& out);
 // The key value of the current record.
 StrPair BufFileKeyValue(uint16_t file, uint16_t key);
 // Stores a key value back into the fields that hold the key's parts: for each

@@ -57,7 +57,9 @@ Status Indexed(DataFileSlot& s) {
 
 // Reads record r into a part of the buffer (3: both halves).
 Status ReadInto(uint16_t f, DataFileSlot& s, int32_t r, uint16_t part) {
-  std::string rec;
+  // Storage kept from read to read: a walk through a file reads one record
+  // per step.
+  static thread_local std::string rec;
   if (Status st = s.store.Read(r, &rec)) return st;
   if (part == kBufBoth) rec += rec;
   if (Status st = BufStore(f, part, StrOf(rec))) return st;
@@ -249,7 +251,10 @@ Status DataFileKeyBeyond(uint16_t file, uint16_t flags, StrPair bound) {
   // The key is built into storage kept from call to call: this check runs
   // before and after every move of a walk through a key range.
   static thread_local std::string key;
-  if (BufKeyValueInto(f, k, BufRecord(f, kBufCurrent), key) != kOk) key.clear();
+  // The file and key are checked above; a file without keys has no key value.
+  const StrPair record = BufRecord(f, kBufCurrent);
+  if (!record.ok() || DictCheckKey(f, k) != kOk) key.clear();
+  else BufKeyValueOf(DictKeyParts(f, k), record, key);
   std::string_view cut = std::string_view(key).substr(0, bound.len);
   const int c = bound.view().compare(cut);
   const bool beyond = (flags & 4) ? c > 0 : c < 0;

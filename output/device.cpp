@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -153,6 +154,18 @@ bool GoesAsItIs(std::string_view text, bool codes) {
         t[m][b] = MapTables()[m][b] == static_cast<char>(b) && kPrnControlChars.find(static_cast<char>(b)) == std::string_view::npos;
     return t;
   }();
+  // Printable ASCII (0x20-0x7E) is neither mapped nor a control byte: most
+  // texts are only that, checked eight bytes at a time.
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t x;
+    std::memcpy(&x, text.data() + i, 8);
+    // Bytes from 0x80 up, then (with none of those: no carry or borrow
+    // between bytes) bytes below 0x20, then 0x7F.
+    if ((x & kHigh) != 0 || (((x | kHigh) - 0x20 * kOnes) & kHigh) != kHigh || ((x + kOnes) & kHigh) != 0) break;
+  }
+  text.remove_prefix(i);
   const std::array<bool, 256>& keep = same[codes ? 1 : 0];
   for (char c : text)
     if (!keep[static_cast<unsigned char>(c)]) return false;
@@ -441,10 +454,20 @@ Status DeviceGotoRowCol(DeviceRecord& d, int row, int column) {
     if (row < 1) return false;  // no row: only the column moves
     return d.lines != 0 ? row != d.row : d.row < row;
   };
+  // The line ends go out one by one; the position is published once, after
+  // the last that went out (nothing reads it in between).
+  bool moved = false;
   while (d.status == kOk && (column < d.column || more_rows())) {
-    if (DeviceWrite(d, "\r\n")) break;
+    if (d.kind & kDevSerial) {
+      if (DeviceWrite(d, "\r\n")) break;
+    } else {
+      if (DeviceWriteRaw(d, "\r\n")) break;
+      DeviceNewLine(d);
+      moved = true;
+    }
     if (row < 1) break;
   }
+  if (moved) DevicePublishPos(d, false);
   if (d.status == kOk && d.column < column) DeviceWrite(d, std::string(static_cast<size_t>(column - d.column), ' '));
   return d.status;
 }

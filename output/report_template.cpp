@@ -1,6 +1,8 @@
 #include "output/report_template.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <unordered_map>
@@ -65,7 +67,13 @@ const ExpCode* CodeOf(const std::string& text) {
   return it->second.get();
 }
 
+// Counts the runs of what may change a report's state behind its back
+// (expressions, macros, the progress service, nested bodies): what was
+// looked up or checked under the same count still holds.
+uint64_t g_ran = 0;
+
 Status EvalTextCompiled(const std::string& text) {
+  ++g_ran;
   const ExpCode* code = CodeOf(text);
   return code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(text));
 }
@@ -242,12 +250,18 @@ Status ApplyPlan(const MaskPlan& p, std::string_view value, std::string& line) {
     return kOk;
   }
   if (p.in_order) {
+    // The runs make up the mask's length: the room is taken once, in blanks
+    // for the places the value does not reach.
+    const size_t at = line.size();
+    line.resize(at + p.places.size(), ' ');
+    char* out = line.data() + at;
     size_t next = 0;
     for (const auto& [literal, places] : p.runs) {
-      line += literal;
+      std::memcpy(out, literal.data(), literal.size());
+      out += literal.size();
       const size_t take = std::min(places, value.size() - next);
-      line.append(value.substr(next, take));
-      line.append(places - take, ' ');
+      if (take) std::memcpy(out, value.data() + next, take);
+      out += places;
       next += take;
     }
     return kOk;
@@ -269,6 +283,7 @@ struct LineParmValue {
 };
 
 struct FieldRef;
+struct FieldSource;
 
 // A template line taken apart once: a pass prints the same lines for every
 // record. Entries are checked against the line's text, so a nested report
@@ -284,6 +299,9 @@ struct LineInfo {
   std::shared_ptr<const std::vector<std::string>> trimmed;
   std::shared_ptr<const std::vector<MaskPlan>> masks;
   std::vector<LineParmValue> parms;  // parameters looked up so far
+  // For the line parameters (ATEND$ to WD): 1 + their place in parms, 0
+  // while not looked up.
+  std::array<uint8_t, kParmWd - kParmAtEnd + 1> parm_at{};
   // The compiled forms of the trimmed expressions (code, looked up) in the
   // run that looked them up.
   uint64_t code_run = 0;
@@ -293,13 +311,30 @@ struct LineInfo {
   uint64_t refs_run = 0;
   uint16_t refs_file = 0;
   std::vector<const FieldRef*> refs;
+  // Where each field comes from (LineSources), for one record file of so
+  // many fields in one run.
+  uint64_t sources_run = 0;
+  uint16_t sources_file = 0, sources_fields = 0;
+  std::shared_ptr<const std::vector<FieldSource>> sources;
+  // No field of the line runs anything that could change the report's
+  // lines: every source is a literal piece, a field read in place or a
+  // number literal, and no piece holds a macro.
+  bool quiet = false;
 };
 
 LineInfo& Info(uint16_t i) {
   static std::unordered_map<uint16_t, LineInfo> cache;
+  // The entry of the line asked last (a body line is asked for several
+  // times per record); entries are never removed, so the pointer holds.
+  static uint16_t last_line = 0;
+  static LineInfo* last = nullptr;
   StrPair p = DynStrGet(sl::kReportLines, i);
   std::string_view text = p.ok() ? p.view() : std::string_view();
-  LineInfo& e = cache[i];
+  if (!last || last_line != i) {
+    last = &cache[i];
+    last_line = i;
+  }
+  LineInfo& e = *last;
   if (!e.ready || e.text != text) {
     e = LineInfo{};
     e.ready = true;
@@ -327,8 +362,13 @@ bool IsDigitLiteral(std::string_view v) {
 }
 
 const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
-  for (const LineParmValue& v : info.parms)
-    if (v.n == n) return v;
+  const bool line_parm = n >= kParmAtEnd && n <= kParmWd;
+  if (line_parm) {
+    if (uint8_t at = info.parm_at[n - kParmAtEnd]) return info.parms[at - 1u];
+  } else {
+    for (const LineParmValue& v : info.parms)
+      if (v.n == n) return v;
+  }
   LineParmValue v;
   v.n = n;
   if (!info.parts.parms.empty()) {
@@ -342,6 +382,7 @@ const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
     }
   }
   info.parms.push_back(std::move(v));
+  if (line_parm && info.parms.size() <= 0xFF) info.parm_at[n - kParmAtEnd] = static_cast<uint8_t>(info.parms.size());
   return info.parms.back();
 }
 
@@ -372,6 +413,7 @@ Status EvalCond(const std::string& cond) {
   // The constant conditions (a BREAK$ that never holds) need no evaluation.
   if (cond == "0") return 0;
   if (cond == "1") return 1;
+  ++g_ran;
   ScratchScope scope;
   const ExpCode* code = CodeOf(cond);
   return code ? ExpCodeEvalCond(*code) : ExpEvalCond(StrOf(cond));
@@ -448,6 +490,7 @@ bool ReportShowsProgress(const ReportState& st) { return g_progress && st.progre
 
 Status ReportProgress(ReportState& st) {
   if (!ReportShowsProgress(st)) return kOk;
+  ++g_ran;
   std::string text;
   if (st.progress.empty()) {
     if (uint16_t f = ReportCurrentFile()) text = DataFileKeyFieldText(f);
@@ -512,6 +555,10 @@ constexpr std::string_view kNumberFieldTypes = "NL123456789";
 struct FieldRef {
   std::string reference;
   bool direct = false;
+  // A direct field read in place from the current record: its bytes as
+  // they stand (a type that the read converts is not taken in place).
+  bool in_place = false;
+  uint16_t offset = 0, length = 0;
 };
 
 std::unordered_map<uint32_t, FieldRef>& FieldRefs() {
@@ -538,8 +585,13 @@ const FieldRef& FieldRefOf(uint16_t file, uint16_t field) {
     bool plain = letter(n[0]);
     for (char c : n)
       if (!letter(c) && !(c >= '0' && c <= '9')) plain = false;
-    char type = DictField(file, field).type;
+    const DictFieldDesc desc = DictField(file, field);
+    const char type = desc.type;
     r.direct = plain && !(type && kNumberFieldTypes.find(type) != std::string_view::npos);
+    // The read converts old-format dates and "D"-coded numbers (core/field_compat.h).
+    r.in_place = r.direct && std::string_view("FfNn").find(type) == std::string_view::npos;
+    r.offset = desc.offset;
+    r.length = desc.length;
   }
   return refs.emplace(key, std::move(r)).first->second;
 }
@@ -552,7 +604,32 @@ struct FieldSource {
   const ExpCode* code = nullptr;
   uint16_t file = 0;                  // a reference to a field of this record file (compiled when used)
   uint16_t field = 0;                 // a text field read straight from the buffer
+  const FieldRef* ref = nullptr;      // the field reference (its place in the record)
+  bool number_literal = false;        // the expression is digits only: its run changes nothing
 };
+
+// The value of a field through the piece as a mask, appended to the line's
+// text; `number` when the value is a number.
+Status AppendMasked(const std::string& piece, const MaskPlan& plan, std::string_view value, bool number,
+                    std::string& line) {
+  if (number && value.empty()) {
+    line.append(piece.size(), ' ');
+    return kOk;
+  }
+  if (plan.fixed) return ApplyPlan(plan, value, line);
+  ScratchScope scope;
+  ++g_ran;
+  std::string mask = ReportEditNumber(piece);
+  // A mask without "]" holds no macro: expanding it would copy it unchanged.
+  StrPair m = mask.find(']') == std::string::npos ? ScratchText(mask) : MacroExpand(StrOf(mask), 0);
+  if (!m.ok()) return StrError(m);
+  m = FmtMaskFromType(m);
+  if (!m.ok()) return StrError(m);
+  StrPair r = FmtApplyMask(m, StrOf(value));
+  if (!r.ok()) return StrError(r);
+  line.append(r.view());
+  return kOk;
+}
 
 // One field: the value through the piece as a mask, appended to the line's
 // text. A direct field whose read fails goes through the evaluator, which
@@ -573,6 +650,7 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
     if (direct) value = t.view();
   }
   const ExpCode* code = src.code ? src.code : src.file && !direct ? CodeOf(*src.expr) : nullptr;
+  if (!direct && !src.number_literal) ++g_ran;
   Status s = direct ? Status{1} : code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(*src.expr));
   if (s >= kStFirstError) return s;
   bool number = s == 0;
@@ -596,21 +674,7 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
   } else {
     value = piece;
   }
-  if (number && value.empty()) {
-    line.append(piece.size(), ' ');
-  } else if (plan.fixed) {
-    if (Status a = ApplyPlan(plan, value, line)) return a;
-  } else {
-    std::string mask = ReportEditNumber(piece);
-    // A mask without "]" holds no macro: expanding it would copy it unchanged.
-    StrPair m = mask.find(']') == std::string::npos ? ScratchText(mask) : MacroExpand(StrOf(mask), 0);
-    if (!m.ok()) return StrError(m);
-    m = FmtMaskFromType(m);
-    if (!m.ok()) return StrError(m);
-    StrPair r = FmtApplyMask(m, StrOf(value));
-    if (!r.ok()) return StrError(r);
-    line.append(r.view());
-  }
+  if (Status a = AppendMasked(piece, plan, value, number, line)) return a;
   if (first && st.device.row == 1) DevicePublishPos(st.device, true);
   return kOk;
 }
@@ -641,14 +705,90 @@ const ExpCode* LineCode(LineInfo& info, size_t i) {
   return code;
 }
 
-Status PrintLine(ReportState& st, int progress_field) {
-  LineInfo& info = Info(st.current);
-  const LineParts& p = info.parts;
-  const auto piece_list = info.pieces, expr_list = info.trimmed;
-  const auto mask_list = info.masks;
-  const std::vector<std::string>& pieces = *piece_list;
-  const std::vector<std::string>& exprs = *expr_list;
-  const std::vector<MaskPlan>& masks = *mask_list;
+// Where each field of a line comes from, worked out once per run and record
+// file (file 0: no record file; an empty expression then prints its piece).
+// An empty expression prints field i + 1 of the record file.
+const std::shared_ptr<const std::vector<FieldSource>>& LineSources(LineInfo& info, uint16_t file,
+                                                                  uint16_t file_fields) {
+  if (info.sources && info.sources_run == g_compiled_run && info.sources_file == file &&
+      info.sources_fields == file_fields)
+    return info.sources;
+  const std::vector<std::string>& exprs = *info.trimmed;
+  auto sources = std::make_shared<std::vector<FieldSource>>(exprs.size());
+  for (size_t i = 0; i < exprs.size(); ++i) {
+    FieldSource& src = (*sources)[i];
+    src.expr = &exprs[i];
+    if (!src.expr->empty()) {
+      src.code = LineCode(info, i);
+      src.number_literal = src.expr->size() <= 18 && src.expr->find_first_not_of("0123456789") == std::string::npos;
+    } else if (file && i + 1 <= file_fields) {
+      const FieldRef& ref = LineFieldRef(info, file, i);
+      src.expr = &ref.reference;
+      src.field = ref.direct ? static_cast<uint16_t>(i + 1) : 0;
+      src.file = file;
+      src.ref = &ref;
+    }
+  }
+  bool quiet = true;
+  for (const FieldSource& src : *sources)
+    if (src.expr && !src.expr->empty() && !(src.ref && src.ref->in_place) && !src.number_literal) quiet = false;
+  for (const std::string& piece : *info.pieces)
+    if (piece.find(']') != std::string::npos) quiet = false;
+  info.quiet = quiet;
+  info.sources = std::move(sources);
+  info.sources_run = g_compiled_run;
+  info.sources_file = file;
+  info.sources_fields = file_fields;
+  return info.sources;
+}
+
+// A text field's bytes read in place from the current record (viewed once
+// per line while nothing else runs): false when the field cannot be read so,
+// and BufGetField's way then gives the value or the failure.
+bool InPlaceValue(const FieldSource& src, StrPair& record, bool& have_record, std::string_view& value) {
+  if (!src.ref || !src.ref->in_place || src.expr->empty()) return false;
+  if (!have_record) {
+    record = BufRecord(src.file, kBufCurrent);
+    have_record = true;
+  }
+  if (!record.ok() || size_t(src.ref->offset) + src.ref->length > record.len) return false;
+  value = src.ref->length ? std::string_view(record.ptr + src.ref->offset, src.ref->length) : std::string_view();
+  return true;
+}
+
+// A line parameter that gives its value without running anything.
+bool QuietParm(LineInfo& info, uint16_t n) {
+  const LineParmValue& v = ParmOf(info, n);
+  return v.text.empty() || v.literal;
+}
+
+// The parts of a line being printed, held while something runs that could
+// make a nested report reuse the line's entry.
+struct LineHold {
+  std::shared_ptr<const std::vector<std::string>> pieces, exprs;
+  std::shared_ptr<const std::vector<MaskPlan>> masks;
+  std::shared_ptr<const std::vector<FieldSource>> sources;
+  std::string exprs_text;
+  bool held = false;
+  void Hold(const LineInfo& info) {
+    if (held) return;
+    held = true;
+    pieces = info.pieces;
+    exprs = info.trimmed;
+    masks = info.masks;
+    exprs_text = info.parts.exprs;
+  }
+};
+
+Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
+  // The parts are read through the entry while nothing can change it, and
+  // held (LineHold) before anything runs that could.
+  LineHold hold;
+  const std::vector<std::string>& pieces = *info.pieces;
+  const std::vector<std::string>& exprs = *info.trimmed;
+  const std::vector<MaskPlan>& masks = *info.masks;
+  const std::string& exprs_text = info.parts.exprs;
+  if (!QuietParm(info, kParmTotalBase) || !QuietParm(info, kParmWd)) hold.Hold(info);
   Status status = kOk;
   int base = ParmIntOf(info, kParmTotalBase, 0, &status);
   int wd = ParmIntOf(info, kParmWd, st.device.width, &status);
@@ -660,44 +800,60 @@ Status PrintLine(ReportState& st, int progress_field) {
   uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
   const uint16_t file_fields = file ? DictFieldCount(file) : 0;
   // Where each field comes from, worked out before any expression of the
-  // line runs. An empty expression prints field i + 1 of the record file.
-  std::vector<FieldSource> sources(exprs.size());
-  for (size_t i = 0; i < exprs.size(); ++i) {
-    FieldSource& src = sources[i];
-    src.expr = &exprs[i];
-    if (!src.expr->empty()) {
-      src.code = LineCode(info, i);
-    } else if (file && i + 1 <= file_fields) {
-      const FieldRef& ref = LineFieldRef(info, file, i);
-      src.expr = &ref.reference;
-      src.field = ref.direct ? static_cast<uint16_t>(i + 1) : 0;
-      src.file = file;
+  // line runs.
+  const std::vector<FieldSource>* sources_at = nullptr;
+  if (hold.held) {
+    hold.sources = LineSources(info, file, file_fields);
+    sources_at = hold.sources.get();
+  } else {
+    const auto& list = LineSources(info, file, file_fields);
+    sources_at = list.get();
+    if (!info.quiet || (progress_field == 1 && ReportShowsProgress(st))) {
+      hold.Hold(info);
+      hold.sources = list;
     }
   }
-  std::string line;
-  line.reserve(info.text.size() + 64);
+  const std::vector<FieldSource>& sources = *sources_at;
+  // The line is built in storage kept from line to line (a nested report
+  // run by an expression of the line takes storage of its own).
+  static thread_local std::string spare;
+  std::string line = std::move(spare);
+  line.clear();
+  StrPair record;
+  bool have_record = false;
   for (size_t i = 0; i < pieces.size() && s == kOk; ++i) {
     FieldSource src;
     if (i < exprs.size()) {
       if (exprs[i].empty() && file && i + 1 > file_fields) {
-        s = ErrIncident(kStDataOutBound, StrOf(p.exprs), true);
+        s = ErrIncident(kStDataOutBound, StrOf(hold.held ? hold.exprs_text : exprs_text), true);
         break;
       }
-      src = sources[i];
+      if (i < sources.size()) src = sources[i];
     }
-    uint16_t total = base ? static_cast<uint16_t>(base + static_cast<int>(i)) : 0;
-    s = PrintField(st, pieces[i], masks[i], src, total, i == 0, line);
-    if (s == kOk && i == 0 && progress_field == 1) {
+    std::string_view value;
+    if (InPlaceValue(src, record, have_record, value)) {
+      s = AppendMasked(pieces[i], masks[i], value, false, line);
+      if (s == kOk && i == 0 && st.device.row == 1) DevicePublishPos(st.device, true);
+    } else {
+      // Anything else may change the record buffers: the record is viewed again.
+      have_record = false;
+      uint16_t total = base ? static_cast<uint16_t>(base + static_cast<int>(i)) : 0;
+      s = PrintField(st, pieces[i], masks[i], src, total, i == 0, line);
+    }
+    if (s == kOk && i == 0 && progress_field == 1 && ReportShowsProgress(st)) {
+      have_record = false;  // the progress service may change the buffers
       if (ReportProgress(st) == kStCancelled) s = kStCancelled;
     }
     if (i + 1 < pieces.size()) line += ' ';
   }
-  // The line goes to the device in one write: a file device writes through
-  // to the disk on every call.
+  // The line goes to the device in one write.
   if (s == kOk && !line.empty()) s = DeviceWrite(st.device, line);
+  spare = std::move(line);
   st.device.width = width;
   return s;
 }
+
+Status PrintLine(ReportState& st, int progress_field) { return PrintLineOf(st, Info(st.current), progress_field); }
 
 // The row of the first fixed line below the current one that has a row (its
 // layout starts at column 5), or 0.
@@ -738,8 +894,12 @@ int LineStepOf(const ReportState& st, LineInfo& info) {
 
 int LineStep(const ReportState& st) { return LineStepOf(st, Info(st.current)); }
 
-// Whether a further record follows for the body; `atend` is the body line's ATEND$.
-Status NextRecord(ReportState& st, const std::string& cond, std::string atend) {
+// Whether a further record follows for the body; `atend` is the body line's
+// ATEND$. `checked`: the current record is the one the last move of this
+// body found within the bound, and nothing ran since (its check would give
+// the same). `moved` tells when the answer came from such a move.
+Status NextRecord(ReportState& st, const std::string& cond, std::string atend, bool checked, bool* moved) {
+  *moved = false;
   if (atend.empty() && SysVarHas(kVarUpStat, 4)) atend = "StatMove('NEXT')==0";
   if (!atend.empty()) return EvalCond(atend);
   if (st.input) {
@@ -752,7 +912,7 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend) {
   }
   uint16_t file = ReportCurrentFile();
   if (!file) return 0;
-  if (DataFileKeyBeyond(file, 0, StrOf(st.bound)) != kOk) return 0;
+  if (!checked && DataFileKeyBeyond(file, 0, StrOf(st.bound)) != kOk) return 0;
   Status s;
   if (cond.empty() && !ReportShowsProgress(st)) {
     // A search for a condition that always holds, with nobody to tell of
@@ -762,7 +922,9 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend) {
     StrPair last = DynStrGet(sl::kWork, sl::kFileRelKey);
     if (!last.ok() || !last.empty()) DynStrSet(sl::kWork, sl::kFileRelKey, StrOf(""));
     s = DataFileMoveInRange(file, 0x90, StrOf(st.bound));
+    *moved = s == kOk;
   } else {
+    ++g_ran;
     const DataFileProgressFn progress =
         ReportShowsProgress(st) ? DataFileProgressFn([&](StrPair) { return ReportProgress(st); }) : nullptr;
     s = DataFileSearch(file, 0x90, StrOf(cond), StrOf(st.bound), progress);
@@ -783,10 +945,21 @@ Status KeyPastEnd(std::string_view end) {
   if (Status s = DictCheckKey(f, k)) return s;
   StrPair record = BufRecord(f, kBufCurrent);
   if (!record.ok()) return 0;
-  // Built into storage kept from record to record.
+  // The key's layout is looked up once per run (as the field references
+  // are); the value is built into storage kept from record to record.
+  static uint64_t layout_run = 0;
+  static uint16_t layout_file = 0, layout_key = 0;
+  static DictKeyLayout layout;
+  if (layout_run != g_compiled_run || layout_file != f || layout_key != k) {
+    layout = DictKeyParts(f, k);
+    layout_run = g_compiled_run;
+    layout_file = f;
+    layout_key = k;
+  }
   static thread_local std::string value;
-  if (Status s = BufKeyValueInto(f, k, record, value)) return s;
-  std::string_view key = std::string_view(value).substr(0, DictKeyLength(f, k, 0));
+  BufKeyValueOf(layout, record, value);
+  // The value holds every part of the key: it is as long as the key.
+  std::string_view key = value;
   // char_traits<char> compares bytes as unsigned values, a shorter text first.
   return key.compare(end) > 0 ? 1 : 0;
 }
@@ -807,6 +980,7 @@ std::string BreakEnd(const ReportState& st) {
 void PrintBody(ReportState& st);
 
 void PrintNested(ReportState& st) {
+  ++g_ran;  // the nested body moves through records of its own
   ReportState outer = st;
   st.current = st.continuation ? st.continuation : static_cast<uint16_t>(st.current + 1);
   st.continuation = 0;
@@ -847,6 +1021,20 @@ void PrintBody(ReportState& st) {
   const std::string atend = LineParm(st, kParmAtEnd);
   const int fixed_below = FixedRowBelow(st);
   int printed = 0;
+  // The body line's entry, looked up again only when something ran since.
+  LineInfo* info_at = nullptr;
+  uint64_t info_ran = 0;
+  auto body_info = [&]() -> LineInfo& {
+    if (!info_at || info_ran != g_ran) {
+      info_at = &Info(body_line);
+      info_ran = g_ran;
+    }
+    return *info_at;
+  };
+  // The record found by the last move within the bound, while nothing ran since.
+  bool moved = false;
+  uint64_t moved_ran = 0;
+  uint16_t moved_file = 0;
   do {
     st.current = body_line;
     bool no_fit = false;
@@ -857,7 +1045,7 @@ void PrintBody(ReportState& st) {
     }
     if (c == 1) {
       Status ps = kOk;
-      LineInfo& info = Info(body_line);
+      LineInfo& info = body_info();
       int row = st.row + st.pending_step + ParmIntOf(info, kParmExtraStep, 0, &ps);
       int max = MaxLineOf(st, info, fixed_below);
       if (ps || st.status) {
@@ -872,12 +1060,12 @@ void PrintBody(ReportState& st) {
         }
       } else {
         st.row = row;
-        if (Status s = PrintLine(st, 1)) {
+        if (Status s = PrintLineOf(st, body_info(), 1)) {
           st.status = s;
           break;
         }
-        // Looked up again: the line's expressions ran in between.
-        st.pending_step = LineStepOf(st, Info(body_line));
+        // Looked up again when the line's expressions ran in between.
+        st.pending_step = LineStepOf(st, body_info());
         ++printed;
         st.no_fit = 0;
         if (nested) {
@@ -888,7 +1076,14 @@ void PrintBody(ReportState& st) {
       }
     }
     if (st.flags & kRptOverflow) break;
-    Status more = no_fit ? Status{1} : NextRecord(st, cond, atend);
+    Status more = 1;
+    if (!no_fit) {
+      const uint16_t file = ReportCurrentFile();
+      const bool checked = moved && moved_ran == g_ran && moved_file == file;
+      more = NextRecord(st, cond, atend, checked, &moved);
+      moved_ran = g_ran;
+      moved_file = file;
+    }
     if (more >= kStFirstWarning) {
       st.status = more;
       break;
@@ -912,7 +1107,7 @@ void PrintBody(ReportState& st) {
         st.status = br;
         break;
       }
-      int max = MaxLineOf(st, Info(body_line), fixed_below);
+      int max = MaxLineOf(st, body_info(), fixed_below);
       if ((br == 1 && printed > 0) || no_fit || st.row >= max) st.flags |= kRptOverflow;
     } else {
       st.flags &= static_cast<uint16_t>(~(0x08 | kRptBody | kRptOverflow));

@@ -178,6 +178,11 @@ TEST_F(DeviceTest, MappingAndPrinterCodes) {
       {"control characters blank on a file", "out.txt", "A\x0F" "B\x12", "A B ", "out.txt"},
       {"other codes are removed on a file", "out.txt", "A\x1C" "B", "AB", "out.txt"},
       {"a port beyond the file uses the built-in entry: no codes", "LPT7", "A\x0F", "A", "unixprn.txt"},
+      // Long printable runs are checked by words: a byte to change after them is still found.
+      {"a control character after a long plain run", "out.txt", "ABCDEFGHIJKLMNOPQ\x0F" "R", "ABCDEFGHIJKLMNOPQ R",
+       "out.txt"},
+      {"a letter in the second word on a port", "LPT1", "12345678A\xF1o", "12345678A\xA4o", "unixprn.txt"},
+      {"DEL and tilde are plain bytes", "out.txt", "12345678~\x7F~", "12345678~\x7F~", "out.txt"},
   };
   for (const Case& c : cases) {
     std::filesystem::remove("unixprn.txt");

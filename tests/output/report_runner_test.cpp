@@ -244,6 +244,22 @@ TEST_F(RunnerTest, TheBodyEndsAtTheFirstKeyPastTheLimit) {
   EXPECT_EQ(outs[1], outs[0]);
 }
 
+TEST_F(RunnerTest, ABodyExpressionThatMovesTheRecordIsFollowed) {
+  // Each printed customer moves the file on by one: the walk goes on from
+  // there, the next move skipping a customer, and ends past the limit.
+  const std::string body = "03001" + kMask10 + "|##" + kBody + ",FILELOCATE('NXT') /TOTALBASE%=1";
+  PutLines("skip.pdc", {"01001LISTA" + kFix, body});
+  PutLines("SKIP.PPN", {"01 DEVICE$:=\"out.txt,LP:12\"", "01 DOCNAME$:=\"skip.pdc\"", "01 OPEN$:=\"clientes\"",
+                        "01 LIMITS$:=\"'A','D'\""});
+  ASSERT_EQ(ReportMenuItem("SKIP,1"), kOk);
+  const std::string out = Get("out.txt");
+  EXPECT_NE(out.find("A01"), std::string::npos) << out;
+  EXPECT_EQ(out.find("B02"), std::string::npos) << out;
+  EXPECT_NE(out.find("C03"), std::string::npos) << out;
+  EXPECT_EQ(out.find("D04"), std::string::npos) << out;
+  EXPECT_EQ(out.find("E05"), std::string::npos) << out;
+}
+
 TEST_F(RunnerTest, CopiesStartAtTheSamePage) {
   PutLines("one.pdc", {"01001PAGE|##|\\\\\\" + kFix + ",_DEVPAG,CODE{1}"});
   EXPECT_EQ(RunProc("FILESEL('clientes')\nDOCPRINT 'out.txt /LP:2,one.pdc','1,,0','','',''\nFILESEL('RESTORE')\n"),
