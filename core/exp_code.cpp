@@ -341,7 +341,22 @@ Status EvalTyped(const ExpCode& code, bool* is_text, Value* number = nullptr) {
   Value v;
   uint16_t fail_pos = 0;
   Status s = kOk;
-  if (!ExpVmRun(code, &v, &s, &fail_pos)) s = EvalList(code, 0, v, &fail_pos);
+  if (ExpVmRun(code, &v, &s, &fail_pos)) {
+    if (s == kOk && v.info == kOk) {
+      // FinishResult's steps for a plain value of the machine, which left
+      // a text directly above the mark and a number with the arena at it.
+      *is_text = v.text;
+      if (v.text) return 1;
+      if (number) {
+        *number = v;
+        return 0;
+      }
+      StrPair p = DecStoreValue(v.num);
+      return p.ok() ? kOk : StrError(p);
+    }
+  } else {
+    s = EvalList(code, 0, v, &fail_pos);
+  }
   StrPair failed{code.text.data() + fail_pos, static_cast<uint16_t>(code.text.size() - fail_pos)};
   s = exp_detail::FinishResult(s, v, failed, mark, is_text, number == nullptr);
   if (number) *number = v;

@@ -253,38 +253,24 @@ Status ApplyText(uint16_t op, Value& l, const Value& r, uint16_t mark) {
   return kOk;
 }
 
-// Below this magnitude a product of two values, or a value times a 16-bit
-// scale, fits in 64 bits, so it is computed there; the result is the one
-// the 128-bit steps give.
-constexpr int64_t kSmall = int64_t{1} << 31;
-constexpr int64_t kSmallForScale = int64_t{1} << 47;
-bool Small(int64_t v, int64_t limit) { return v > -limit && v < limit; }
-
 DecValue ApplyNumber(uint16_t op, DecValue a, DecValue b) {
   const int16_t scale = Scale();
+  if (DecValue small; ApplyNumberSmall(op, a, b, scale, &small)) return small;
   const __int128 s = scale;
   const __int128 A = a, B = b;
   auto whole = [&](DecValue v) -> int64_t { return scale ? v / static_cast<int64_t>(scale) : v; };
   auto truth = [&](bool t) { return t ? static_cast<DecValue>(scale) : DecValue{0}; };
   switch (op) {
-    case kOpMul:
-      if (scale > 0 && Small(a, kSmall) && Small(b, kSmall)) return NumDivRound(a * b, scale);
-      return Wrap(DivRound(A * B, s));
-    case kOpDiv:
-      if (scale > 0 && Small(a, kSmallForScale)) return NumDivRound(a * scale, b);
-      return Wrap(DivRound(A * s, B));
+    case kOpMul: return Wrap(DivRound(A * B, s));
+    case kOpDiv: return Wrap(DivRound(A * s, B));
     case kOpRound: {
       // Rounded to (right) decimals; never to more decimals than a value holds.
       int precis = Precis();
       int64_t d = std::clamp<int64_t>(whole(b), 0, precis);
       return NumRoundDecimals(a, precis, static_cast<int>(d));
     }
-    case kOpPercent:
-      if (scale > 0 && Small(a, kSmall) && Small(b, kSmall)) return NumDivRound(a * b, 100 * int64_t{scale});
-      return Wrap(DivRound(A * B, 100 * s));
-    case kOpLessPercent:
-      if (scale > 0 && Small(a, kSmall) && Small(b, kSmall)) return a - NumDivRound(a * b, 100 * int64_t{scale});
-      return Wrap(A - DivRound(A * B, 100 * s));
+    case kOpPercent: return Wrap(DivRound(A * B, 100 * s));
+    case kOpLessPercent: return Wrap(A - DivRound(A * B, 100 * s));
     case kOpAdd: return static_cast<DecValue>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
     case kOpSub: return static_cast<DecValue>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b));
     case kOpGt: return truth(a > b);

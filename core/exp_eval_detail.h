@@ -12,6 +12,7 @@
 
 #include "core/dec_value.h"
 #include "core/exp_eval.h"
+#include "core/exp_scan.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_pair.h"
@@ -129,6 +130,40 @@ DecValue Decode(StrPair v);
 bool TextEquals(std::string_view a, std::string_view b);
 // A binary operator on two numbers at the current _PRECIS.
 DecValue ApplyNumber(uint16_t op, DecValue a, DecValue b);
+
+// Below this magnitude a product of two values, or a value times a 16-bit
+// scale, fits in 64 bits, so it is computed there; the result is the one
+// the 128-bit steps give.
+inline constexpr int64_t kSmall = int64_t{1} << 31;
+inline constexpr int64_t kSmallForScale = int64_t{1} << 47;
+inline bool Small(int64_t v, int64_t limit) { return v > -limit && v < limit; }
+
+// ApplyNumber's steps for "*", "/" and the percentages where they stay in
+// 64 bits (`scale` the current one): true with the result in *out; false
+// for other operators and values, which need ApplyNumber.
+inline bool ApplyNumberSmall(uint16_t op, DecValue a, DecValue b, int16_t scale, DecValue* out) {
+  if (scale <= 0) return false;
+  switch (op) {
+    case kOpMul:
+      if (!Small(a, kSmall) || !Small(b, kSmall)) return false;
+      *out = NumDivRound(a * b, scale);
+      return true;
+    case kOpDiv:
+      if (!Small(a, kSmallForScale)) return false;
+      *out = NumDivRound(a * scale, b);
+      return true;
+    case kOpPercent:
+      if (!Small(a, kSmall) || !Small(b, kSmall)) return false;
+      *out = NumDivRound(a * b, 100 * int64_t{scale});
+      return true;
+    case kOpLessPercent:
+      if (!Small(a, kSmall) || !Small(b, kSmall)) return false;
+      *out = a - NumDivRound(a * b, 100 * int64_t{scale});
+      return true;
+    default:
+      return false;
+  }
+}
 // Applies a binary operator; the left value becomes the result.
 Status Apply(uint16_t op, Value& l, Value& r, uint16_t mark);
 // The end of a whole evaluation: a status of 122 and above is recorded (an

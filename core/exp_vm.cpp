@@ -15,9 +15,11 @@
 #include "core/exp_scan.h"
 #include "core/fn_call.h"
 #include "core/hooks.h"
+#include "core/obj_table.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/status.h"
+#include "core/str_pair_store.h"
 #include "core/string_lists.h"
 
 namespace eng {
@@ -39,9 +41,11 @@ enum Code : uint8_t {
   kVmNum,
   kVmText,  // op = 1: copied to the scratch arena (a later step may change it)
   kVmBin,     // op = operator, b = operand text, c = the text from the right operand on
+  kVmBinNum,  // kVmBin where both values are numbers whatever the run
+  kVmCat,     // kVmBin of "+" where both values are texts whatever the run
   kVmAssign,  // a = variable, b = operand text
-  kVmDrop,    // an item's value, not the last
-  kVmBreak,   // a = the end of the list: taken when the item's value carries a warning
+  kVmNext,    // after an item that is not the last: a = the end of the list, taken
+              // when the item's value carries a warning; otherwise the value goes
   kVmCall,    // a = function, op = argument count, b = operand text, c = argument text, d = nesting
   kVmOmit,    // an empty argument
   kVmPushArg, // an argument of an argument list: onto list 35
@@ -58,6 +62,9 @@ struct SegCur {
   uint16_t op = kOpNone;
   SegCur(const ExpCode& c, uint16_t segment) : code(c), seg(c.segments[segment]) {}
 };
+
+// The kind of a value, where it is the same on every run.
+enum : uint8_t { kAnyValue, kNumberValue, kTextValue };
 
 class Builder {
  public:
@@ -102,8 +109,8 @@ class Builder {
     p_.ops.push_back(o);
     return static_cast<uint16_t>(p_.ops.size() - 1);
   }
-  void Push(int32_t producer) {
-    stack_.push_back(producer);
+  void Push(int32_t producer, uint8_t kind = kAnyValue) {
+    stack_.push_back(Held{producer, kind});
     p_.stack = std::max<uint16_t>(p_.stack, static_cast<uint16_t>(stack_.size()));
   }
   uint16_t Span(uint32_t start, uint32_t len) {
@@ -113,8 +120,8 @@ class Builder {
   // Text variables read in place and still held must be copied when a step
   // may change the store.
   void CopyHeldTexts() {
-    for (int32_t producer : stack_)
-      if (producer >= 0) p_.ops[static_cast<size_t>(producer)].op = 1;
+    for (const Held& h : stack_)
+      if (h.producer >= 0) p_.ops[static_cast<size_t>(h.producer)].op = 1;
   }
   uint16_t Var(uint32_t start, uint16_t len, uint16_t type) {
     std::string_view name(code_.text.data() + start, len);
@@ -160,7 +167,7 @@ class Builder {
       if (!Expr(c, 0, depth, &rhs_empty) || rhs_empty) return false;
       CopyHeldTexts();
       Emit(kVmAssign, 0, var, Span(base + t->start, t->len));
-      stack_.back() = -1;
+      stack_.back().producer = -1;
       return true;
     }
     const uint8_t kind = t ? t->kind : uint8_t{kEmpty};
@@ -174,12 +181,12 @@ class Builder {
         lit.len = t->len;
         p_.literals.push_back(lit);
         Emit(kVmLit, 0, static_cast<uint16_t>(p_.literals.size() - 1));
-        Push(-1);
+        Push(-1, kNumberValue);
         break;
       }
       case kQuoted:
         Emit(kVmStr, 0, static_cast<uint16_t>(base + t->inner_start), t->inner_len);
-        Push(-1);
+        Push(-1, kTextValue);
         break;
       case kIntVar:
       case kNumVar:
@@ -189,7 +196,7 @@ class Builder {
         const uint16_t var = Var(base + t->start, t->len, type);
         const uint8_t code = kind == kIntVar ? kVmInt : kind == kNumVar ? kVmNum : kVmText;
         const uint16_t at = Emit(code, 0, var, Span(base + t->start, t->len));
-        Push(kind == kTextVar ? at : -1);
+        Push(kind == kTextVar ? at : -1, kind == kTextVar ? kTextValue : kNumberValue);
         break;
       }
       case kSubExpr: {
@@ -201,7 +208,7 @@ class Builder {
         ctx_ = outer;
         if (!have) {
           Emit(kVmNull);
-          Push(-1);
+          Push(-1, kNumberValue);
         }
         break;
       }
@@ -238,7 +245,7 @@ class Builder {
       // A sign: the empty operand is 0 and takes the operator that follows.
       *empty = false;
       Emit(kVmZero);
-      Push(-1);
+      Push(-1, kNumberValue);
       local_min = std::min<int>(minprec, kExpOperators[c.op].prec);
     }
     while (c.op != kOpNone && kExpOperators[c.op].prec >= local_min) {
@@ -248,10 +255,17 @@ class Builder {
       bool rhs_empty = false;
       if (!Expr(c, kExpOperators[op].prec + 1, depth, &rhs_empty) || rhs_empty) return false;
       // t is set: an operator follows only a token read.
-      Emit(kVmBin, static_cast<uint8_t>(op), 0, Span(base + t->start, t->len),
+      const uint8_t left = stack_[stack_.size() - 2].kind, right = stack_.back().kind;
+      const bool numbers = left == kNumberValue && right == kNumberValue;
+      const bool texts = left == kTextValue && right == kTextValue;
+      const uint8_t step = numbers ? kVmBinNum : texts && op == kOpAdd ? kVmCat : kVmBin;
+      Emit(step, static_cast<uint8_t>(op), 0, Span(base + t->start, t->len),
            Span(base + right_at, c.seg.len - right_at));
       stack_.pop_back();
-      stack_.back() = -1;
+      uint8_t kind = kAnyValue;
+      if (numbers || (texts && op != kOpAdd)) kind = kNumberValue;
+      else if (texts) kind = kTextValue;
+      stack_.back() = Held{-1, kind};
     }
     return true;
   }
@@ -262,7 +276,7 @@ class Builder {
     SegCur c(code_, segment);
     *have = false;
     std::vector<uint16_t> breaks;
-    int32_t last = -1;
+    Held last;
     do {
       const uint16_t item = c.pos;
       const size_t first = p_.ops.size();
@@ -273,24 +287,32 @@ class Builder {
         p_.item_ops.push_back(static_cast<uint16_t>(first));
         p_.item_pos.push_back(static_cast<uint16_t>(c.seg.offset + item));
       }
+      // A warning may end the list at any item: its kind is known only when
+      // every item has the same.
+      const uint8_t kind = *have && last.kind != stack_.back().kind ? uint8_t{kAnyValue} : stack_.back().kind;
       *have = true;
       last = stack_.back();
-      breaks.push_back(Emit(kVmBreak));
-      Emit(kVmDrop);
+      last.kind = kind;
+      breaks.push_back(Emit(kVmNext));
       stack_.pop_back();
     } while (c.pos < c.seg.len);
     if (!*have) return true;
-    // The last item's value stays: its break and drop go.
-    p_.ops.resize(p_.ops.size() - 2);
+    // The last item's value stays: its step after it goes.
+    p_.ops.resize(p_.ops.size() - 1);
     breaks.pop_back();
-    Push(last);
+    Push(last.producer, last.kind);
     for (uint16_t b : breaks) p_.ops[b].a = static_cast<uint16_t>(p_.ops.size());
     return p_.ops.size() < kNone;
   }
 
   ExpCode& code_;
   ExpProgram& p_;
-  std::vector<int32_t> stack_;  // per value held: the step that read it in place, or -1
+  // What is known of a value held at run time.
+  struct Held {
+    int32_t producer = -1;  // the step that read it in place, or -1
+    uint8_t kind = kAnyValue;
+  };
+  std::vector<Held> stack_;
   uint16_t ctx_ = kNone;
 };
 
@@ -313,15 +335,32 @@ union Slot {
   Cell cell;
 };
 
+// A call's argument values, each set before it is read.
+union ArgValues {
+  ArgValues() {}
+  StrPair v[kFnMaxArgs];
+};
+
 void Encode(DecValue v, char* buf) {
   const uint64_t u = static_cast<uint64_t>(v);
   for (int i = 0; i < kDecEntryBytes; ++i) buf[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
 }
 
 // VarBind, with its first check (nothing changed since) made here.
-inline uint16_t Bound(const ExpVmVar& v, const char* text) {
-  if (v.binding.epoch == Core().vars.epoch) return v.binding.index;
+inline uint16_t Bound(const CoreRuntime& core, const ExpVmVar& v, const char* text) {
+  if (v.binding.epoch == core.vars.epoch) return v.binding.index;
   return VarBind(StrPair{text + v.start, v.len}, v.type, v.binding);
+}
+
+// The value of element `index` of an integer or number variable table, to
+// be read or written in place; null where VarGetNum and VarSetNum (or their
+// integer forms) find no element of that type and answer for it themselves.
+template <class T>
+T* ValueSlot(CoreRuntime& core, uint16_t table, uint16_t index) {
+  ObjTables& o = core.objects;
+  ObjTableData* t = o.tables[table].get();
+  if (!o.root || !t || index >= t->count || t->type != &kObjTypeTag<T>) return nullptr;
+  return reinterpret_cast<T*>(t->at(index));
 }
 
 }  // namespace
@@ -368,23 +407,60 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
   const ExpProgram& p = code.program;
   if (!p.ok()) return false;
   if (p.provider_names && HookFilled(kHookFieldProvider)) return false;
-  uint16_t& depth = Core().exp.depth;
+  // The runtime stays the same for the whole run: its parts are reached
+  // through these references instead of being looked up at every step.
+  CoreRuntime& core = Core();
+  ScratchArena& arena = core.arena;
+  uint16_t& depth = core.exp.depth;
   const uint16_t depth_at_entry = depth;
   if (depth_at_entry + p.depth > kExpMaxDepth) return false;
 
   Slot slots[kMaxStack];
   Cell* const st = &slots[0].cell;
   size_t sp = 0;
-  auto push = [&]() -> Cell& { return *new (&slots[sp++].cell) Cell{}; };
-  const uint16_t list_mark = exp_detail::MarkNow();
+  auto push = [&]() -> Cell& {
+    Cell& c = *new (&slots[sp++].cell) Cell{};
+    c.mark = arena.current();
+    return c;
+  };
+  auto release = [&](uint16_t mark) { arena.Mark(mark); };
+  // The left text followed by the right one becomes the left value, kept
+  // directly above the left value's mark; the status.
+  auto join = [&](Cell& l, const Cell& r) -> Status {
+    if (size_t(l.str.len) + r.str.len > kMaxText) return kStStringTooLong;
+    const uint16_t own_entry = static_cast<uint16_t>(l.mark + 1);
+    const StrPair own = l.mark < arena.current() ? arena.Entry(own_entry) : StrPair{};
+    StrPair kept;
+    if (own.ptr == l.str.ptr && own.len == l.str.len) {
+      // The left text is a value of its own in the arena: it grows.
+      kept = arena.Extend(own_entry, r.str);
+    } else if (arena.current() == own_entry && own.ptr == r.str.ptr && own.len == r.str.len &&
+               arena.Prepend(own_entry, l.str)) {
+      // The right text is the newest entry, just above the left value's
+      // mark: the left text goes in front of it there.
+      kept = arena.Top();
+    } else {
+      // Made directly above the left value's mark when nothing lies
+      // between; else moved down there.
+      const bool in_place = arena.current() == l.mark;
+      if (Status c = arena.Concat(l.str, r.str)) return c;
+      kept = in_place ? arena.Top() : arena.Keep(l.mark, arena.Top());
+    }
+    if (!kept.ok()) return StrError(kept);
+    StrPairStore(l.str, kept);
+    l.held = false;
+    return kOk;
+  };
+  const uint16_t list_mark = arena.current();
   const char* const text = code.text.data();
-  const size_t count = p.ops.size();
+  const ExpVmOp* const ops = p.ops.data();
+  const ExpVmOp* const end = ops + p.ops.size();
   std::unique_ptr<std::deque<std::string>> pinned;  // texts held while an unknown handler runs
-  size_t pc = 0;
+  const ExpVmOp* step = ops;
   Status s = kOk;
   uint16_t incident = 0;
-  for (; pc < count; ++pc) {
-    const ExpVmOp& o = p.ops[pc];
+  for (; step != end; ++step) {
+    const ExpVmOp& o = *step;
     switch (o.code) {
       case kVmLit: {
         const ExpVmLiteral& lit = p.literals[o.a];
@@ -395,9 +471,7 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
           lit.number = v.num;
           lit.precis = precis;
         }
-        Cell& c = push();
-        c.num = lit.number;
-        c.mark = exp_detail::MarkNow();
+        push().num = lit.number;
         break;
       }
       case kVmZero:
@@ -407,41 +481,89 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
         c.lead = o.code == kVmZero;
         c.omitted = o.code == kVmOmit;
         c.info = o.code == kVmNull ? Status{kStNullExpression} : Status{kOk};
-        c.mark = exp_detail::MarkNow();
         break;
       }
       case kVmStr: {
         Cell& c = push();
         c.text = true;
-        c.str = StrPair{text + o.a, o.b};
-        c.mark = exp_detail::MarkNow();
+        StrPairStore(c.str, StrPair{text + o.a, o.b});
         break;
       }
-      case kVmInt:
-      case kVmNum:
-      case kVmText: {
-        const ExpVmVar& v = p.vars[o.a];
-        const uint16_t index = Bound(v, text);
-        const bool declared = index != kVarUndeclared;
+      case kVmInt: {
+        const uint16_t index = Bound(core, p.vars[o.a], text);
         Cell& c = push();
-        c.mark = exp_detail::MarkNow();
-        if (o.code == kVmText) {
-          c.text = true;
-          StrPair value = declared ? VarGetStr(index) : StrPair{kNoText, 0};
-          if (!value.ok()) value = StrPair{kNoText, 0};
-          if (o.op) {
-            if ((s = ScratchCopy(value))) {
-              incident = o.b;
-              goto failed;
-            }
-            value = ScratchTop();
-          } else {
-            c.held = true;
-          }
-          c.str = value;
-        } else if (declared) {
-          c.num = o.code == kVmInt ? exp_detail::FromInt(VarGetInt(index)) : VarGetNum(index);
+        if (index == kVarUndeclared) break;
+        if (index < kSysVarCount) {
+          c.num = exp_detail::FromInt(core.sysvars[index]);
+        } else {
+          const int16_t* slot = ValueSlot<int16_t>(core, kObjIntVars, index);
+          c.num = exp_detail::FromInt(slot ? *slot : int16_t{0});
         }
+        break;
+      }
+      case kVmNum: {
+        const uint16_t index = Bound(core, p.vars[o.a], text);
+        Cell& c = push();
+        if (index == kVarUndeclared) break;
+        const DecValue* slot = ValueSlot<DecValue>(core, kObjNumVars, index);
+        c.num = slot ? *slot : 0;
+        break;
+      }
+      case kVmText: {
+        const uint16_t index = Bound(core, p.vars[o.a], text);
+        Cell& c = push();
+        c.text = true;
+        StrPair value{kNoText, 0};
+        const std::vector<std::string>& values = core.strings.lists[sl::kTextVarValues];
+        if (index != kVarUndeclared && index < values.size()) {
+          const std::string& v = values[index];
+          value = StrPair{v.data(), static_cast<uint16_t>(v.size())};
+        }
+        if (o.op) {
+          if ((s = arena.Copy(value))) {
+            incident = o.b;
+            goto failed;
+          }
+          value = arena.Top();
+        } else {
+          c.held = true;
+        }
+        StrPairStore(c.str, value);
+        break;
+      }
+      case kVmBinNum: {
+        // kVmBin's number steps: no type to check, nothing to fail.
+        Cell& r = st[sp - 1];
+        Cell& l = st[sp - 2];
+        l.info = kOk;
+        const DecValue a = l.num, b = r.num;
+        switch (o.op) {
+          case kOpAdd: l.num = static_cast<DecValue>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b)); break;
+          case kOpSub: l.num = static_cast<DecValue>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b)); break;
+          case kOpGt: l.num = a > b ? exp_detail::Scale() : 0; break;
+          case kOpLt: l.num = a < b ? exp_detail::Scale() : 0; break;
+          case kOpEq: l.num = a == b ? exp_detail::Scale() : 0; break;
+          case kOpGe: l.num = a >= b ? exp_detail::Scale() : 0; break;
+          case kOpLe: l.num = a <= b ? exp_detail::Scale() : 0; break;
+          case kOpNe: l.num = a != b ? exp_detail::Scale() : 0; break;
+          case kOpLogAnd: l.num = a != 0 && b != 0 ? exp_detail::Scale() : 0; break;
+          case kOpLogOr: l.num = a != 0 || b != 0 ? exp_detail::Scale() : 0; break;
+          default:
+            if (!exp_detail::ApplyNumberSmall(o.op, a, b, exp_detail::Scale(), &l.num))
+              l.num = exp_detail::ApplyNumber(o.op, a, b);
+            break;
+        }
+        release(l.mark);
+        --sp;
+        break;
+      }
+      case kVmCat: {
+        // kVmBin's "+" of two texts: neither is a sign's operand.
+        Cell& l = st[sp - 2];
+        l.info = kOk;
+        incident = o.b;
+        if ((s = join(l, st[sp - 1]))) goto failed;
+        --sp;
         break;
       }
       case kVmBin: {
@@ -458,30 +580,10 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
           const std::string_view a = l.str.view(), b = r.str.view();
           bool truth = false;
           switch (o.op) {
-            case kOpAdd: {
-              if (a.size() + b.size() > kMaxText) {
-                s = kStStringTooLong;
-                goto failed;
-              }
-              ScratchArena& arena = Core().arena;
-              StrPair kept;
-              const StrPair own = l.mark < arena.current() ? arena.Entry(static_cast<uint16_t>(l.mark + 1)) : StrPair{};
-              if (own.ptr == l.str.ptr && own.len == l.str.len) {
-                // The left text is a value of its own in the arena: it grows.
-                kept = arena.Extend(static_cast<uint16_t>(l.mark + 1), r.str);
-              } else {
-                if ((s = ScratchConcat(l.str, r.str))) goto failed;
-                kept = ScratchKeep(l.mark, ScratchTop());
-              }
-              if (!kept.ok()) {
-                s = StrError(kept);
-                goto failed;
-              }
-              l.str = kept;
-              l.held = false;
+            case kOpAdd:
+              if ((s = join(l, r))) goto failed;
               --sp;
               continue;
-            }
             case kOpGt: truth = a > b; break;
             case kOpLt: truth = a < b; break;
             case kOpEq: truth = exp_detail::TextEquals(a, b); break;
@@ -492,7 +594,7 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
               s = kStSyntax;  // no meaning on texts
               goto failed;
           }
-          exp_detail::Release(l.mark);
+          release(l.mark);
           l.text = false;
           l.held = false;
           l.num = truth ? static_cast<DecValue>(exp_detail::Scale()) : 0;
@@ -505,7 +607,7 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
             case kOpSub: l.num = static_cast<DecValue>(static_cast<uint64_t>(l.num) - static_cast<uint64_t>(r.num)); break;
             default: l.num = exp_detail::ApplyNumber(o.op, l.num, r.num); break;
           }
-          exp_detail::Release(l.mark);
+          release(l.mark);
         }
         --sp;
         break;
@@ -518,17 +620,30 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
           s = kStIncompatibleTypes;
           goto failed;
         }
-        const StrPair name{text + var.start, var.len};
         VarRef ref;
         ref.type = var.type;
-        ref.index = Bound(var, text);
+        ref.index = Bound(core, var, text);
         if (ref.declared() && !v.text) {
-          // VarAssignAt's store step for a number, without the 8-byte form.
+          // VarAssignAt's store step for a number, without the 8-byte form;
+          // the value slot is written in place where VarSetNum or VarSetInt
+          // would only store it.
           if (var.type == kVarNum) {
-            s = VarSetNum(ref.index, v.num);
+            if (DecValue* slot = ValueSlot<DecValue>(core, kObjNumVars, ref.index)) {
+              *slot = v.num;
+              s = kOk;
+            } else {
+              s = VarSetNum(ref.index, v.num);
+            }
           } else {
-            const int64_t whole = DecDivPow10(v.num, DecPrecis());
-            s = VarSetInt(ref.index, static_cast<int16_t>(static_cast<uint16_t>(whole & 0xFFFF)));
+            const int64_t whole = DecDivPow10(v.num, exp_detail::Precis());
+            const int16_t value = static_cast<int16_t>(static_cast<uint16_t>(whole & 0xFFFF));
+            int16_t* slot = ref.index >= kSysVarCount ? ValueSlot<int16_t>(core, kObjIntVars, ref.index) : nullptr;
+            if (slot) {
+              *slot = value;
+              s = kOk;
+            } else {
+              s = VarSetInt(ref.index, value);
+            }
           }
           if (s >= kStFirstError) ErrRecord(kModVarNameAssign, s);
         } else {
@@ -538,41 +653,51 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
             Encode(v.num, buf);
             value = StrPair{buf, kDecEntryBytes};
           }
-          s = ref.declared() ? VarAssignAt(ref, value) : VarAssign(name, value);
+          if (ref.declared() && v.text) {
+            // VarAssignAt's store step for a text, taken here.
+            const bool exists = ref.index < core.strings.lists[sl::kTextVarValues].size();
+            s = exists ? DynStrSet(sl::kTextVarValues, ref.index, value) : Status{kStDataOutBound};
+            if (s >= kStFirstError) ErrRecord(kModVarNameAssign, s);
+          } else {
+            s = ref.declared() ? VarAssignAt(ref, value) : VarAssign(StrPair{text + var.start, var.len}, value);
+          }
         }
         if (s >= kStFirstError) goto failed;
         s = kOk;
         v.lead = false;
         break;
       }
-      case kVmDrop:
-        exp_detail::Release(st[sp - 1].mark);
+      case kVmNext:
+        if (st[sp - 1].info >= kStFirstWarning) {
+          step = ops + o.a - 1;
+          break;
+        }
+        release(st[sp - 1].mark);
         --sp;
-        break;
-      case kVmBreak:
-        if (st[sp - 1].info >= kStFirstWarning) pc = size_t(o.a) - 1;
         break;
       case kVmCall: {
         const uint16_t argc = o.op;
         Cell* args = &st[sp - argc];
-        StrPair values[kFnMaxArgs];
-        uint16_t types[kFnMaxArgs];
+        ArgValues held_values;
+        StrPair* const values = held_values.v;
+        uint16_t arg_types[kFnMaxArgs];
         char numbers[kFnMaxArgs][kDecEntryBytes];
         for (uint16_t i = 0; i < argc; ++i) {
           const Cell& a = args[i];
           if (a.omitted) {
             values[i] = StrPair{&kFnOmitted, 1};
-            types[i] = kFnArgNum;
+            arg_types[i] = kFnArgNum;
           } else if (a.text) {
             values[i] = a.str;
-            types[i] = kFnArgText;
+            arg_types[i] = kFnArgText;
           } else {
             Encode(a.num, numbers[i]);
             values[i] = StrPair{numbers[i], kDecEntryBytes};
-            types[i] = kFnArgNum;
+            arg_types[i] = kFnArgNum;
           }
         }
-        if (!FnBuiltinDirect(o.a)) {
+        const FnState& fn = core.fn;
+        if (!(o.a >= 1 && o.a <= kFnBuiltinCount && fn.builtins[o.a] && fn.direct[o.a])) {
           // A handler that may change the store: the texts read in place are
           // held aside first (their bytes as they were when read).
           for (size_t k = 0; k < sp; ++k) {
@@ -584,23 +709,26 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
             if (k >= sp - argc) values[k - (sp - argc)] = st[k].str;
           }
         }
-        const uint16_t keep = argc ? args[0].mark : exp_detail::MarkNow();
+        const uint16_t keep = argc ? args[0].mark : arena.current();
         bool is_text = false;
         const ExpVmSpan& arg_text = p.spans[o.c];
         depth = static_cast<uint16_t>(depth_at_entry + o.d);
-        Status r = FnCallValues(StrPair{text + arg_text.start, arg_text.len}, o.a, values, types, argc, &is_text);
+        Status r = FnCallValues(StrPair{text + arg_text.start, arg_text.len}, o.a, values, arg_types, argc, &is_text);
         depth = depth_at_entry;
         if (r >= kStFirstError) {
           s = r;
           incident = o.b;
           goto failed;
         }
-        StrPair result = ScratchKeep(keep, ScratchTop());
+        // The result is the newest entry, directly above the call's own mark:
+        // above `keep` too when the arguments made no entries.
+        const StrPair top = arena.Top();
+        StrPair result = arena.current() == keep + 1 ? top : arena.Keep(keep, top);
         sp -= argc;
         Cell& c = push();
         c.mark = keep;
         c.text = is_text || r == 1;
-        if (c.text) c.str = result.ok() ? result : StrPair{kNoText, 0};
+        if (c.text) StrPairStore(c.str, result.ok() ? result : StrPair{kNoText, 0});
         else c.num = exp_detail::Decode(result);
         c.info = r == 1 ? kOk : r;
         break;
@@ -618,13 +746,13 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
           value = StrPair{buf, kDecEntryBytes};
         }
         if (Status ps = DynStrPush(sl::kProcArgs, value)) {
-          exp_detail::Release(list_mark);
+          release(list_mark);
           *status = ps;
           return true;
         }
         *types += static_cast<char>(type & 0xFF);
         *types += static_cast<char>(type >> 8);
-        exp_detail::Release(v.mark);
+        release(v.mark);
         break;
       }
       default:
@@ -645,19 +773,23 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
     out->info = v.info;
     *status = kOk;
     if (v.text) {
-      StrPair kept = ScratchKeep(list_mark, v.str);
+      // Often made directly above the mark already: then it stays there.
+      const bool in_place = arena.current() == list_mark + 1 && arena.Top().ptr == v.str.ptr &&
+                            arena.Top().len == v.str.len;
+      StrPair kept = in_place ? v.str : arena.Keep(list_mark, v.str);
       if (!kept.ok()) {
         *status = StrError(kept);
         return true;
       }
       out->str = kept;
     } else {
-      exp_detail::Release(list_mark);
+      release(list_mark);
     }
     return true;
   }
 
 failed:
+  const size_t pc = static_cast<size_t>(step - ops);
   // Recorded where it happened, then by each operand around it.
   exp_detail::Record(s, StrPair{text + p.spans[incident].start, p.spans[incident].len});
   for (uint16_t x = p.ops[pc].ctx; x != kNone; x = p.contexts[x].parent) {
@@ -669,7 +801,7 @@ failed:
     while (item + 1 < p.item_ops.size() && p.item_ops[item + 1] <= pc) ++item;
     *fail_pos = p.item_pos[item];
   }
-  exp_detail::Release(list_mark);
+  release(list_mark);
   *status = s;
   return true;
 }

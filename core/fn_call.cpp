@@ -10,6 +10,7 @@
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
+#include "core/str_pair_store.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
 
@@ -90,46 +91,56 @@ std::string NameOf(uint16_t n) {
   return std::string(list.substr(start, end == std::string_view::npos ? list.npos : end - start));
 }
 
+// Whether built-in n's name holds "$", by number (set up with the program).
+const std::array<bool, kFnBuiltinCount + 1> kBuiltinText = [] {
+  std::array<bool, kFnBuiltinCount + 1> t{};
+  for (uint16_t i = 1; i <= kFnBuiltinCount; ++i) t[i] = std::strchr(kFnBuiltinNames[i - 1], '$') != nullptr;
+  return t;
+}();
+
 // Whether the function's name holds "$" (its result is then a text): the
 // built-in names are the first of the name list, in table order.
 bool NameIsText(uint16_t n) {
-  static const auto builtin_text = [] {
-    std::array<bool, kFnBuiltinCount + 1> t{};
-    for (uint16_t i = 1; i <= kFnBuiltinCount; ++i) t[i] = std::strchr(kFnBuiltinNames[i - 1], '$') != nullptr;
-    return t;
-  }();
-  if (n >= 1 && n <= kFnBuiltinCount) return builtin_text[n];
+  if (n >= 1 && n <= kFnBuiltinCount) return kBuiltinText[n];
   return NameOf(n).find('$') != std::string::npos;
 }
 
-// Runs function a.number's handler with the argument types `types` (kept
-// as an entry directly above the mark). A handler that leaves no result
-// gives a number 0 or an empty text.
-Status RunHandler(FnArgs& a, uint16_t mark, std::string_view types) {
+// Runs function a.number's handler with its argument types already in
+// a.types. A handler that leaves no result gives a number 0 or an empty text.
+Status InvokeHandler(FnArgs& a) {
   const uint16_t n = a.number;
-  ScratchMark(mark);
-  StrPair kept = ScratchText(types);
-  a.types = kept.ok() ? kept : StrPair{};
-  const uint16_t inner = ScratchMark(-1);
+  const ScratchArena& arena = Core().arena;
+  const uint16_t inner = arena.current();
   Status status;
+  FnHandler builtin = n >= 1 && n <= kFnBuiltinCount ? F().builtins[n] : nullptr;
   if (n >= kFnFirstApp) {
     status = FnCallRegistered(n, a);
-  } else if (n >= 1 && n <= kFnBuiltinCount && F().builtins[n]) {
-    status = F().builtins[n](a);
+  } else if (builtin) {
+    status = builtin(a);
   } else {
     status = ErrIncident(kStNotAvailable, StrOf(NameOf(n) + "()"), true);
   }
-  if (ScratchMark(-1) == inner) {
+  if (arena.current() == inner) {
     if (a.result_text) ScratchText("");
     else DecStoreValue(0);
   }
   return status;
 }
 
+// InvokeHandler with the argument types `types` kept as an entry directly
+// above the mark.
+Status RunHandler(FnArgs& a, uint16_t mark, std::string_view types) {
+  ScratchMark(mark);
+  StrPair kept = ScratchText(types);
+  a.types = kept.ok() ? kept : StrPair{};
+  return InvokeHandler(a);
+}
+
 // A call's result kept directly above the caller's mark (nothing after an error).
 void KeepResult(Status status, uint16_t mark) {
-  if (status < kStFirstError) ScratchKeep(mark, ScratchTop());
-  else ScratchMark(mark);
+  ScratchArena& arena = Core().arena;
+  if (status < kStFirstError) arena.Keep(mark, arena.Top());
+  else arena.Mark(mark);
 }
 
 DecValue Decode(StrPair v) {
@@ -292,7 +303,7 @@ bool StoreHolds(const StrPair* values, uint16_t count) {
   const DynStrings& d = Core().strings;
   uint32_t bytes = 0;
   for (uint16_t i = 0; i < count; ++i) bytes += values[i].len;
-  return d.elements_in_use + DynStrCount(sl::kProcArgs) + 2u * count + 1 < kDynElementRoom &&
+  return d.elements_in_use + d.lists[sl::kProcArgs].size() + 2u * count + 1 < kDynElementRoom &&
          d.text_in_use + bytes + 1 < kDynTextRoom;
 }
 
@@ -306,21 +317,24 @@ Status FnCallValues(StrPair args, uint16_t n, const StrPair* values, const uint1
     return FnCall(args, nullptr, n, result_text, &source);
   }
   // FnCall's steps with the arguments read in place.
-  const uint16_t mark = ScratchMark(-1);
+  const uint16_t mark = Core().arena.current();
   ExpCursor cursor{args, args.len};
   FnArgs a;
   a.number = n;
-  a.base = DynStrCount(sl::kProcArgs);
+  a.base = static_cast<uint16_t>(Core().strings.lists[sl::kProcArgs].size());
   a.cursor = &cursor;
   a.result_text = NameIsText(n);
   a.direct = values;
   a.direct_left = count;
+  // The types stay here, beside the values: a direct handler reads them
+  // through FnArgs alone, so the arena needs no entry for them.
   char held[2 * kFnMaxArgs];
   for (uint16_t i = 0; i < count; ++i) {
     held[2 * i] = static_cast<char>(types[i] & 0xFF);
     held[2 * i + 1] = static_cast<char>(types[i] >> 8);
   }
-  Status status = RunHandler(a, mark, std::string_view(held, 2u * count));
+  a.types = StrPair{held, static_cast<uint16_t>(2u * count)};
+  Status status = InvokeHandler(a);
   KeepResult(status, mark);
   if (result_text) *result_text = a.result_text;
   return status;
@@ -348,11 +362,12 @@ FnArg FnArgValue(FnArgs& args, uint16_t i, StrPair def, uint16_t def_type) {
   StrPair v;
   if (args.direct) {
     // The same steps as the list: arguments above i are passed over, i is
-    // taken (a copy in the scratch arena, ESC read as the empty text).
+    // taken (ESC read as the empty text). The value is read where it lies:
+    // it stays put while the handler runs, which touches nothing else.
     if (args.direct_left < i) return out;  // already taken
     args.direct_left = static_cast<uint16_t>(i - 1);
     StrPair raw = args.direct[i - 1];
-    v = raw.len == 1 && raw.ptr[0] == kFnOmitted ? ScratchText("") : ScratchPair(raw);
+    v = raw.len == 1 && raw.ptr[0] == kFnOmitted ? StrPair{&kFnOmitted, 0} : raw;
   } else {
     uint16_t element = static_cast<uint16_t>(args.base + i - 1);
     if (DynStrCount(sl::kProcArgs) <= element) return out;  // already taken
@@ -365,7 +380,8 @@ FnArg FnArgValue(FnArgs& args, uint16_t i, StrPair def, uint16_t def_type) {
   }
   out.type = args.Type(i);
   out.omitted = out.type == kFnArgNum && v.len == 0;
-  if (!out.omitted) out.value = v;
+  // Written whole: the handler reads the pair back at once.
+  if (!out.omitted) StrPairStore(out.value, v);
   return out;
 }
 

@@ -74,8 +74,10 @@ Status FnInstallBuiltin(uint16_t number, FnHandler handler);
 bool FnBuiltinInstalled(uint16_t number);
 // FnInstallBuiltin for a handler that touches nothing but its arguments,
 // read through FnArgValue and the readers built on it (no list 35, no
-// cursor, no evaluation): such a handler may be given its arguments
-// directly (FnCallValues). FnInstallBuiltin takes that mark away again.
+// cursor, no evaluation) and never written to: such a handler may be given
+// its arguments directly, read where they lie (FnCallValues), with its
+// argument types outside the scratch arena. FnInstallBuiltin takes that
+// mark away again.
 Status FnInstallDirectBuiltin(uint16_t number, FnHandler handler);
 // Whether built-in n now has a handler installed with FnInstallDirectBuiltin.
 bool FnBuiltinDirect(uint16_t number);
@@ -125,7 +127,7 @@ Status FnArgCount(const FnArgs& args, uint16_t min, uint16_t max);
 
 struct FnArg {
   uint16_t type = kFnArgNum;
-  StrPair value;  // the argument's bytes (a scratch entry) or the default
+  StrPair value;  // the argument's bytes (a scratch entry, or where a direct argument lies) or the default
   Status status = kOk;
   bool omitted = true;
 };

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/runtime.h"
+#include "core/str_pair_store.h"
 
 namespace eng {
 
@@ -42,13 +43,16 @@ Status ScratchArena::Reserve(size_t n, int fill, char** addr) {
   uint32_t new_top = start + MemRoundUp4(static_cast<uint32_t>(n));
   if (new_top >= size_) return kStOutOfMemory;
   top_ = new_top;
-  NoteHighWater();
   // The entry check comes after the move; a refused entry leaves the top
   // moved until the next release takes it back.
-  if (current_ + 1 >= capacity_) return kStOutOfMemory;
+  if (current_ + 1 >= capacity_) {
+    NoteHighWater();
+    return kStOutOfMemory;
+  }
   ++current_;
   char* p = data_.get() + start;
-  index_[current_] = StrPair{p, static_cast<uint16_t>(n)};
+  // Written whole: the newest entry is often read back at once.
+  StrPairStore(index_[current_], StrPair{p, static_cast<uint16_t>(n)});
   if (fill != kFillLeave && n) std::memset(p, fill, n);
   NoteHighWater();
   if (addr) *addr = p;
@@ -87,10 +91,26 @@ StrPair ScratchArena::Extend(uint16_t entry, StrPair more) {
   const uint32_t new_top = uint32_t(e.ptr - data_.get()) + MemRoundUp4(static_cast<uint32_t>(n));
   if (new_top >= size_) return StrFail(kStOutOfMemory);
   if (more.len) std::memmove(const_cast<char*>(e.ptr) + e.len, more.ptr, more.len);
-  e.len = static_cast<uint16_t>(n);
+  const StrPair grown{e.ptr, static_cast<uint16_t>(n)};
+  StrPairStore(e, grown);
   top_ = new_top;
   NoteHighWater();
-  return e;
+  return grown;
+}
+
+bool ScratchArena::Prepend(uint16_t entry, StrPair front) {
+  if (!front.ok() || entry == 0 || entry != current_) return false;
+  StrPair& e = index_[entry];
+  const uint32_t n = uint32_t(e.len) + front.len;
+  if (n > kMaxText || top_ + MemRoundUp4(n) >= size_ || current_ + 1u >= capacity_) return false;
+  char* p = const_cast<char*>(e.ptr);
+  if (front.len && front.ptr < p + n && p < front.ptr + front.len) return false;
+  if (e.len) std::memmove(p + front.len, p, e.len);
+  if (front.len) std::memcpy(p, front.ptr, front.len);
+  StrPairStore(e, StrPair{p, static_cast<uint16_t>(n)});
+  top_ = uint32_t(p - data_.get()) + MemRoundUp4(n);
+  NoteHighWater();
+  return true;
 }
 
 StrPair ScratchArena::Keep(uint16_t mark, StrPair p) {

@@ -51,6 +51,11 @@ class ScratchArena {
   // and adds the bytes of `more` (which may lie in the released area) to the
   // end of that entry: the grown entry, or the failure (146, 145).
   StrPair Extend(uint16_t entry, StrPair more);
+  // Puts the bytes of `front` before the text of `entry`, the newest entry,
+  // which grows in place to hold both. False, with nothing changed, when
+  // `front` overlaps the grown entry or when the joined text would not fit
+  // as a new entry above the current one (Concat then fails as it would).
+  bool Prepend(uint16_t entry, StrPair front);
   // Entry i as it stands (i up to the current mark).
   StrPair Entry(uint16_t i) const { return index_[i]; }
   Status KeepMany(uint16_t mark, std::initializer_list<StrPair*> pairs);

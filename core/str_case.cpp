@@ -12,7 +12,12 @@ namespace eng {
 namespace {
 
 bool InSet(StrPair set, char c) {
-  return set.ok() && set.len && std::memchr(set.ptr, c, set.len) != nullptr;
+  if (!set.ok()) return false;
+  // The sets are short (the blanks, a few characters): a plain scan costs
+  // less than a library call per character.
+  for (uint16_t i = 0; i < set.len; ++i)
+    if (set.ptr[i] == c) return true;
+  return false;
 }
 
 StrPair Emit(const std::string& s) { return StrEmit(s); }

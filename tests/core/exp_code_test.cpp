@@ -131,6 +131,20 @@ TEST_F(ExpCodeTest, PostfixFormAgreesAtItsEdges) {
       // system variables, _PRECIS, and the longest text
       "_PRECIS=9", "_PRECIS=3;1.23456*2", "_PRECIS=0;7/2;_PRECIS=2",
       "Z$=FN$CHRS('x';32000)+FN$CHRS('y';32000)+FN$CHRS('z';2000)",
+      // numbers on both sides whatever the run: every operator, empty and
+      // signed operands, undeclared variables, another _PRECIS
+      "A#>B#;A#<B#;A#==A#;D>=12;D<=11;D<>12;D&&B#;0||D;D&&0", "()+D", "(1;2)*D-NEW#", "-D*-A#",
+      "D@1;D@@1;D|1;D!1;D&3;D%50;D\xF7" "3", "_PRECIS=0;(D>1)+(D<>12)", "_PRECIS=4;(A#>=1)*2;_PRECIS=2",
+      // a list that a warning ends early: its value is an earlier item's
+      "(();T$)+'x'", "(();T$)+T$", "(();D)*2", "(FN$MIDS('ab';5);T$)+T$", "Z$=(();T$)+'a'", "(1;())+D",
+      // texts joined where they lie: a text read in place before a call's
+      // result, a call whose arguments made entries, past the longest text
+      "T$+FN$TRIM(U$+'x')", "T$+FN$CHRS(65)+T$", "(T$)+FN$TRIM(T$)", "U$+FN$CHRS(FN$MIDS(T$;2))",
+      "Z$=FN$CHRS('x';40000);Z$+FN$CHRS('y';30000)", "Z$=FN$CHRS('x';40000);T$+FN$CHRS('y';25535)",
+      // built-ins reading a variable's text in place leave it as it was
+      "FN$CHNG(T$;'UCASE')+T$", "FN$CHNG(T$;'';'')+T$", "FN$TRIM(T$;'FIT')+U$", "FN#SLEN(T$;)",
+      // assignments: a declared text, a system text, a new text, integers
+      "_ACUM$=T$+'a';_ACUM$", "NEWT$=T$;NEWT$=NEWT$+'b';NEWT$", "X=1;X=X+D*2;X", "_PRECIS=1;A#",
   };
   for (const char* c : cases) {
     SCOPED_TRACE(c);

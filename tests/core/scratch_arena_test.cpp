@@ -1,5 +1,6 @@
 #include "core/scratch_arena.h"
 
+#include <algorithm>
 #include <string>
 
 #include "tests/support/core_fixture.h"
@@ -128,6 +129,37 @@ TEST_F(ScratchArenaTest, ExtendGrowsAnEntryWithBytesFromAbove) {
   EXPECT_EQ(StrError(a.Extend(static_cast<uint16_t>(m + 1), ScratchText(std::string(65530, 'q')))),
             kStStringTooLong);
   EXPECT_FALSE(a.Extend(static_cast<uint16_t>(m + 5), StrOf("x")).ok());
+}
+
+TEST_F(ScratchArenaTest, PrependPutsBytesBeforeTheNewestEntry) {
+  ScratchArena& a = Core().arena;
+  const uint16_t m = ScratchMark(-1);
+  StrPair below = ScratchText("xy");
+  StrPair right = ScratchText("defgh");
+  ASSERT_TRUE(a.Prepend(static_cast<uint16_t>(m + 2), StrOf("abc")));
+  EXPECT_EQ(ScratchMark(-1), m + 2);
+  EXPECT_EQ(ScratchTop().ptr, right.ptr);
+  EXPECT_EQ(ScratchTop().str(), "abcdefgh");
+  EXPECT_EQ(below.str(), "xy");
+  EXPECT_EQ(ScratchText("z").ptr, right.ptr + 8);  // the next entry starts after the grown one
+  ScratchMark(m + 2);
+
+  // Refused, with nothing changed: not the newest entry, bytes that overlap
+  // the grown entry, a text too long, or no room for the joined text as a
+  // new entry (where a concatenation would fail too).
+  const uint32_t top = a.top_offset();
+  EXPECT_FALSE(a.Prepend(static_cast<uint16_t>(m + 1), StrOf("q")));
+  EXPECT_FALSE(a.Prepend(static_cast<uint16_t>(m + 2), StrPair{right.ptr + 2, 3}));
+  EXPECT_FALSE(a.Prepend(static_cast<uint16_t>(m + 2), ScratchText(std::string(65530, 'q'))));
+  ScratchMark(m + 2);
+  EXPECT_EQ(ScratchTop().str(), "abcdefgh");
+  EXPECT_EQ(a.top_offset(), top);
+  while (ScratchFreeBytes() > 1000) ASSERT_EQ(ScratchReserve(std::min(ScratchFreeBytes() - 1000, 65000u), kFillLeave), kOk);
+  StrPair last = ScratchText("end");
+  const std::string front(ScratchFreeBytes(), 'f');
+  EXPECT_FALSE(a.Prepend(ScratchMark(-1), StrOf(front)));
+  EXPECT_EQ(ScratchConcat(StrOf(front), last), kStOutOfMemory);
+  EXPECT_EQ(ScratchTop().str(), "end");
 }
 
 TEST_F(ScratchArenaTest, KeepOfTheEntryAboveTheMarkLeavesItInPlace) {
