@@ -157,6 +157,31 @@ uint32_t DataFileIndex::Bound(size_t a, std::string_view text, bool upper) {
 // fetched a few entries ahead, since they lie anywhere in the file).
 bool DataFileIndex::FillKeys(const KeyLayout& key, uint32_t width, const int32_t* rs, size_t n, char* out) {
   constexpr size_t kAhead = 8;
+  // Where one view of the mapping serves every record, the records are
+  // read through it without a call per record (the view does not move
+  // while the block fills: nothing else is viewed meanwhile).
+  const int64_t count = records_->Count();
+  const size_t length = records_->RecordLength();
+  const char* base = count > 0 ? records_->File().View(0, size_t(count) * length) : nullptr;
+  if (base) {
+    auto at = [&](int32_t r) -> const char* {
+      if (r == override_r_ && override_bytes_) return override_bytes_;
+      return r >= 0 && r < count ? base + size_t(r) * length : nullptr;
+    };
+    for (size_t i = 0; i < n && i < kAhead; ++i)
+      if (const char* p = at(rs[i])) __builtin_prefetch(p);
+    for (size_t i = 0; i < n; ++i) {
+      if (i + kAhead < n)
+        if (const char* p = at(rs[i + kAhead])) __builtin_prefetch(p);
+      const char* rec = at(rs[i]);
+      if (!rec) {
+        io_error_ = kStRead;
+        return false;
+      }
+      KeyBytesOf(key, rec, out + i * width, width);
+    }
+    return true;
+  }
   for (size_t i = 0; i < n && i < kAhead; ++i)
     if (const char* p = RecordOf(rs[i])) __builtin_prefetch(p);
   for (size_t i = 0; i < n; ++i) {
