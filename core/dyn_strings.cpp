@@ -98,6 +98,28 @@ Status DynStrSet(uint16_t list, uint16_t element, StrPair text) {
   return kOk;
 }
 
+Status DynStrAppend(uint16_t list, uint16_t element, StrPair text) {
+  if (!text.ok()) return Refuse(StrError(text));
+  if (list >= kDynLists || element >= S().lists[list].size()) return Refuse(kStStrOutBound);
+  DynStrings& d = S();
+  std::string& e = d.lists[list][element];
+  if (d.text_in_use + text.len >= kDynTextRoom) return Refuse(kStStrOutBound);
+  d.text_in_use += text.len;
+  e.append(text.ptr, text.len);
+  return kOk;
+}
+
+Status DynStrTruncate(uint16_t list, uint16_t element, uint16_t len) {
+  if (list >= kDynLists || element >= S().lists[list].size()) return Refuse(kStStrOutBound);
+  DynStrings& d = S();
+  std::string& e = d.lists[list][element];
+  if (len < e.size()) {
+    d.text_in_use -= static_cast<uint32_t>(e.size() - len);
+    e.resize(len);
+  }
+  return kOk;
+}
+
 Status DynStrDelete(uint16_t list, uint16_t element) {
   if (list >= kDynLists) return Refuse(kStStrOutBound);
   if (S().lists[list].empty()) return kOk;

@@ -52,6 +52,11 @@ Status DynStrPop(uint16_t list);
 StrPair DynStrPopValue(uint16_t list);
 Status DynStrPopTo(uint16_t list, uint16_t n);
 uint16_t DynStrCount(uint16_t list);
+// Appends text to an element that exists, in place (the same limits as a
+// set of the whole text); 159 for an element that does not exist.
+Status DynStrAppend(uint16_t list, uint16_t element, StrPair text);
+// Cuts an element that exists to its first `len` bytes, in place.
+Status DynStrTruncate(uint16_t list, uint16_t element, uint16_t len);
 
 // Writable access to an element's bytes for callers that update a text in
 // place (record buffers); null when the element does not exist.

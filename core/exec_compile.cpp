@@ -120,10 +120,14 @@ Status ResolveJumps(ExecProcBody& body, const std::string& labels, const std::ve
 void CompileExpressions(ExecProcBody& body) {
   body.codes.resize(body.entries.size());
   body.calls.resize(body.entries.size());
+  body.locals.resize(body.entries.size());
   for (size_t i = 0; i < body.entries.size(); ++i) {
     switch (body.entries[i].code) {
       case kExecCall:
         body.calls[i] = ExecCallPrepare(StrOf(body.texts[i]));
+        break;
+      case kExecLocalVars:
+        body.locals[i] = ExecLocalVarsPrepare(StrOf(body.texts[i]));
         break;
       case kExecExpression:
       case kExecLoopWhile:
@@ -138,6 +142,15 @@ void CompileExpressions(ExecProcBody& body) {
       default:
         break;
     }
+  }
+  body.ops.resize(body.entries.size());
+  for (size_t i = 0; i < body.entries.size(); ++i) {
+    ExecOp& op = body.ops[i];
+    op.code = body.entries[i].code;
+    op.target = body.entries[i].target;
+    op.expr = body.codes[i].get();
+    op.call = body.calls[i].get();
+    op.locals = body.locals[i].get();
   }
 }
 
@@ -220,6 +233,7 @@ Status ExecCompileProc(StrPair keywords, uint16_t lines, ExecProc* record) {
   rec.count = static_cast<uint16_t>(body->entries.size());
   rec.entry_count = static_cast<uint16_t>(body->entry_indexes.size());
   x.bodies[id] = std::move(body);
+  x.procs_generation = ExecNewGeneration();
   *record = rec;
   return kOk;
 }
@@ -264,6 +278,7 @@ uint16_t ExecLoadProc(StrPair file) {
   Status s = ExecCompileProc(StrPair{}, lines, &rec);
   if (s) return scope.Release(s);
   X().bodies[rec.body]->file = path;
+  X().procs_generation = ExecNewGeneration();
   if (!ObjTableSet(kObjProcedures, index, rec)) {
     X().bodies.erase(rec.body);
     return scope.Release(ErrRecord(kModExecCompiler, kStInternal));
@@ -277,6 +292,7 @@ Status ExecFreeProc(uint16_t index, StrPair owner) {
   ExecProc* p = ExecProcGet(index);
   if (!p) return kStStructMem;
   X().bodies.erase(p->body);
+  X().procs_generation = ExecNewGeneration();
   return ObjTableDelete(kObjProcedures, index);
 }
 

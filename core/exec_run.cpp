@@ -1,5 +1,6 @@
 #include "core/exec_run.h"
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -83,12 +84,6 @@ uint16_t EntryOf(const ExecProcBody& body, std::string_view name) {
   return 0xFFFF;
 }
 
-// The condition of statement i, compiled when it could be.
-Status Cond(const ExecRun& run, uint16_t i) {
-  const ExpCode* code = run.body->codes.size() > i ? run.body->codes[i].get() : nullptr;
-  return code ? ExpCodeEvalCond(*code) : ExpEvalCond(TextOf(run, i));
-}
-
 Status RunHandler(ExecRun& run) {
   uint16_t i = run.last;
   uint16_t code = run.body->entries[i].code;
@@ -102,7 +97,8 @@ Status RunHandler(ExecRun& run) {
   return h(code, args);
 }
 
-Status RunFunction(StrPair name, StrPair file, uint16_t flags);
+Status RunFunction(StrPair name, StrPair file, uint16_t flags, const ExecCallTarget* target);
+Status RunFunctionNested(StrPair name, StrPair file, uint16_t flags, const ExecCallTarget* target);
 
 }  // namespace
 
@@ -127,50 +123,52 @@ void ExecTraceLine(const ExecProcBody& body, uint16_t index) {
 
 Status ExecRunFlow(ExecRun& run) {
   const ExecProcBody& body = *run.body;
-  const uint16_t count = static_cast<uint16_t>(body.entries.size());
+  const ExecOp* const ops = body.ops.data();
+  const uint16_t count = static_cast<uint16_t>(body.ops.size());
   const uint16_t mark = ScratchMark(-1);
+  // Only a function's run hands its last value back.
+  const bool keep = (run.flags & kExecRunFunction) != 0;
   for (;;) {
-    uint16_t i = run.position;
-    uint16_t code = i < count ? body.entries[i].code : uint16_t{kExecEnd};
-    if (i < count && (Core().sysvars[kVarTrace] & kTraceProcedure)) ExecTraceLine(body, i);
+    const uint16_t i = run.position;
+    const ExecOp* op = i < count ? &ops[i] : nullptr;
+    const uint16_t code = op ? op->code : uint16_t{kExecEnd};
+    if (op && (Core().sysvars[kVarTrace] & kTraceProcedure)) ExecTraceLine(body, i);
     if (code == kExecEnd) {
       run.ended = true;
       run.last = i;
-      if (run.flags & kExecRunFunction) {
+      if (keep) {
         if (Status s = DynStrPush(sl::kReturnBuffer, StrOf(run.result))) return s;
       }
       return kOk;
     }
-    Core().arena.Mark(mark);
-    if (X().services.progress_pump) {
-      Status p = X().services.progress_pump();
-      if (p == kStCancelled) return p;
+    CoreRuntime& core = Core();
+    core.arena.Mark(mark);
+    if (Status (*pump)() = core.exec.services.progress_pump) {
+      if (pump() == kStCancelled) return kStCancelled;
     }
     run.last = i;
     if (code >= kExecFirstHandlerCode) return kOk;
     ++run.position;
-    const ExecStatementEntry& e = body.entries[i];
     switch (code) {
       case kExecExpression: {
-        const ExpCode* code = body.codes.size() > i ? body.codes[i].get() : nullptr;
-        // Only a function's run hands its last value back.
-        const bool keep = (run.flags & kExecRunFunction) != 0;
-        Status s = !code ? ExpEvalText(TextOf(run, i)) : keep ? ExpCodeEvalText(*code) : ExpCodeRun(*code);
+        const ExpCode* expr = op->expr;
+        Status s = !expr ? ExpEvalText(TextOf(run, i)) : keep ? ExpCodeEvalText(*expr) : ExpCodeRun(*expr);
         if (s >= kStFirstError) return s;
         if (keep) KeepResult(run, s);
         break;
       }
       case kExecGoto:
-        run.position = e.target;
+      case kExecLoop:
+      case kExecElse:
+        run.position = op->target;
         break;
       case kExecGosub:
         if (run.gosub_depth >= kExecGosubDepth) return kStProcStack;
         run.gosub[run.gosub_depth++] = run.position;
-        run.position = e.target;
+        run.position = op->target;
         break;
       case kExecCall: {
-        const ExecCallTarget* target = body.calls.size() > i ? body.calls[i].get() : nullptr;
-        Status s = ExecCallProc(TextOf(run, i), target);
+        Status s = ExecCallProc(TextOf(run, i), op->call);
         if (s) return s;
         break;
       }
@@ -181,32 +179,26 @@ Status ExecRunFlow(ExecRun& run) {
         }
         run.position = run.gosub[--run.gosub_depth];
         break;
-      case kExecLoop:
-        run.position = e.target;
-        break;
       case kExecLoopWhile:
       case kExecLoopUntil: {
-        Status c = Cond(run, i);
+        Status c = op->expr ? ExpCodeEvalCond(*op->expr) : ExpEvalCond(TextOf(run, i));
         if (c >= kStFirstWarning) return c;
-        if ((c == 1) == (code == kExecLoopWhile)) run.position = e.target;
+        if ((c == 1) == (code == kExecLoopWhile)) run.position = op->target;
         break;
       }
-      case kExecElse:
-        run.position = e.target;
-        break;
       case kExecIf:
       case kExecIfTrue:
       case kExecDoWhile:
       case kExecIfFalse:
       case kExecDoUntil: {
-        Status c = Cond(run, i);
+        Status c = op->expr ? ExpCodeEvalCond(*op->expr) : ExpEvalCond(TextOf(run, i));
         if (c >= kStFirstWarning) return c;
-        bool jump_when_true = code == kExecIfFalse || code == kExecDoUntil;
-        if ((c == 1) == jump_when_true) run.position = e.target;
+        const bool jump_when_true = code == kExecIfFalse || code == kExecDoUntil;
+        if ((c == 1) == jump_when_true) run.position = op->target;
         break;
       }
       case kExecLocalVars: {
-        Status s = ExecLocalVars(TextOf(run, i));
+        Status s = op->locals ? ExecLocalVars(*op->locals) : ExecLocalVars(TextOf(run, i));
         if (s) return s;
         break;
       }
@@ -303,18 +295,52 @@ Status ExecRunStatements(uint16_t procedure, uint16_t flags) {
 }
 
 Status ExecRunFunction(StrPair name, StrPair file, uint16_t flags) {
-  // A procedure that calls itself without end stops here, not on the stack.
-  uint16_t& depth = X().call_depth;
-  if (depth >= kExecMaxCallDepth) return ErrIncident(kStProcStack, name, true);
-  ++depth;
-  Status status = RunFunction(name, file, flags);
-  --depth;
-  return status;
+  return RunFunctionNested(name, file, flags, nullptr);
 }
 
 namespace {
 
-Status RunFunction(StrPair name, StrPair file, uint16_t flags) {
+Status RunFunctionNested(StrPair name, StrPair file, uint16_t flags, const ExecCallTarget* target) {
+  // A procedure that calls itself without end stops here, not on the stack.
+  uint16_t& depth = X().call_depth;
+  if (depth >= kExecMaxCallDepth) return ErrIncident(kStProcStack, name, true);
+  ++depth;
+  Status status = RunFunction(name, file, flags, target);
+  --depth;
+  return status;
+}
+
+// The procedure holding entry `entry` (the newest loaded first) and the
+// entry's statement; found false when none has it. An empty entry is the
+// newest procedure from its first statement.
+struct EntryFound {
+  bool found = false;
+  uint16_t proc = 0;
+  uint16_t start = 0;
+};
+
+EntryFound FindEntry(std::string_view entry) {
+  EntryFound f;
+  for (uint16_t k = ExecProcCount(); k-- > 0;) {
+    auto body = ExecProcBodyOf(k);
+    if (!body) continue;
+    if (entry.empty()) {
+      f.found = true;
+      f.proc = k;
+      break;
+    }
+    uint16_t at = EntryOf(*body, entry);
+    if (at != 0xFFFF) {
+      f.found = true;
+      f.proc = k;
+      f.start = at;
+      break;
+    }
+  }
+  return f;
+}
+
+Status RunFunction(StrPair name, StrPair file, uint16_t flags, const ExecCallTarget* target) {
   VarScope scope = VarScopeSave();
   std::string entry(Trim(name.view()));
   Status status = kOk;
@@ -330,21 +356,23 @@ Status RunFunction(StrPair name, StrPair file, uint16_t flags) {
   }
 
   if (!status) {
-    uint16_t found = 0xFFFF, start = 0;
-    for (uint16_t k = ExecProcCount(); k-- > 0;) {
-      auto body = ExecProcBodyOf(k);
-      if (!body) continue;
-      if (entry.empty()) {
-        found = k;
-        break;
-      }
-      uint16_t at = EntryOf(*body, entry);
-      if (at != 0xFFFF) {
-        found = k;
-        start = at;
-        break;
+    EntryFound f;
+    // A call's plain entry found before holds while no procedure came or went.
+    const uint32_t generation = X().procs_generation;
+    if (target && !has_file && target->found_generation == generation) {
+      f.found = true;
+      f.proc = target->found_proc;
+      f.start = target->found_start;
+    } else {
+      f = FindEntry(entry);
+      if (target && !has_file && f.found) {
+        target->found_generation = generation;
+        target->found_proc = f.proc;
+        target->found_start = f.start;
       }
     }
+    const uint16_t found = f.found ? f.proc : uint16_t{0xFFFF};
+    const uint16_t start = f.start;
     if (found == 0xFFFF) {
       status = ErrIncident(kStSyntax, StrOf(entry), true);
     } else {
@@ -433,15 +461,22 @@ std::shared_ptr<const ExecCallTarget> ExecCallPrepare(StrPair text) {
     c->file.assign(file);
     if (items.size() > 2) c->restore.assign(items[2]);
   }
+  c->arglist.assign(arglist);
   if (!arglist.empty()) c->args = ExpCompileArgs(StrOf(arglist));
   return c;
 }
 
 Status ExecCallProc(StrPair text, const ExecCallTarget* pre) {
-  std::string_view t = Trim(text.view());
-  size_t blank = t.find_first_of(" \t");
-  std::string_view target = t.substr(0, blank);
-  std::string_view arglist = blank == t.npos ? std::string_view() : Trim(t.substr(blank));
+  // A target read at load has its text split already.
+  std::string_view target, arglist;
+  if (pre) {
+    arglist = pre->arglist;
+  } else {
+    std::string_view t = Trim(text.view());
+    size_t blank = t.find_first_of(" \t");
+    target = t.substr(0, blank);
+    arglist = blank == t.npos ? std::string_view() : Trim(t.substr(blank));
+  }
 
   auto literal_or_text = [](std::string_view item) -> std::string {
     if (item.empty()) return std::string();
@@ -457,6 +492,10 @@ Status ExecCallProc(StrPair text, const ExecCallTarget* pre) {
   if (fixed) {
     restore_item = pre->restore;
   } else {
+    if (pre) {
+      std::string_view t = Trim(text.view());
+      target = t.substr(0, t.find_first_of(" \t"));
+    }
     items = SplitNames(target);
     evaluated_name = literal_or_text(items.size() > 0 ? items[0] : std::string_view());
     evaluated_file = literal_or_text(items.size() > 1 ? items[1] : std::string_view());
@@ -496,7 +535,7 @@ Status ExecCallProc(StrPair text, const ExecCallTarget* pre) {
     }
   }
   if (!status) {
-    status = ExecRunFunction(StrOf(name), StrOf(file), restore ? 1 : 0);
+    status = RunFunctionNested(StrOf(name), StrOf(file), restore ? 1 : 0, fixed ? pre : nullptr);
     if (!status && DynStrCount(sl::kProcArgs) != depth)
       status = ErrIncident(kStSyntax, StrOf("LOCALVARS"), true);
   }
@@ -505,13 +544,25 @@ Status ExecCallProc(StrPair text, const ExecCallTarget* pre) {
   return status;
 }
 
-Status ExecLocalVars(StrPair names) {
+std::shared_ptr<const ExecLocalNames> ExecLocalVarsPrepare(StrPair names) {
+  auto local = std::make_shared<ExecLocalNames>();
   // The names from the last to the first: the last takes the newest argument.
   const std::string_view all = names.view();
   for (size_t stop = all.size();;) {
     const size_t comma = stop == 0 ? std::string_view::npos : all.rfind(',', stop - 1);
     const size_t start = comma == std::string_view::npos ? 0 : comma + 1;
-    StrPair name = StrOf(Trim(all.substr(start, stop - start)));
+    local->names.emplace_back(Trim(all.substr(start, stop - start)));
+    if (comma == std::string_view::npos) break;
+    stop = comma;
+  }
+  return local;
+}
+
+Status ExecLocalVars(StrPair names) { return ExecLocalVars(*ExecLocalVarsPrepare(names)); }
+
+Status ExecLocalVars(const ExecLocalNames& local) {
+  for (const std::string& item : local.names) {
+    StrPair name = StrOf(item);
     uint16_t type = VarTypeOfName(name);
     if (name.empty() || type == kVarArray || type == kVarNoValue) return kStIncompatibleTypes;
     uint16_t count = DynStrCount(sl::kProcArgs);
@@ -521,25 +572,33 @@ Status ExecLocalVars(StrPair names) {
     const bool noted = top < kinds.size() && kinds[top] != kExecNoArgKind;
     uint16_t kind = noted ? kinds[top] : uint16_t{kFnArgText};
     ScratchScope scope;
-    StrPair raw = ScratchPair(DynStrTop(sl::kProcArgs));
-    if (!raw.ok()) return StrError(raw);
+    StrPair raw = DynStrTop(sl::kProcArgs);
     bool omitted = raw.len == 1 && raw.ptr[0] == kFnOmitted;
     StrPair value;
+    char number[kDecEntryBytes];
     if (type == kVarText) {
+      // A text is copied out of the store first: the assignment may move it.
       if (omitted) value = ScratchText("");
       else if (kind == kFnArgNum) value = ScratchText(ExecNumberText(DecodeLe(raw), DecPrecis()));
-      else value = raw;
+      else value = ScratchPair(raw);
     } else {
-      if (omitted) value = DecStoreValue(0);
-      else if (kind == kFnArgText) value = ExpPushDecimal(raw) ? DecStoreValue(0) : ScratchTop();
-      else value = raw;
+      if (omitted) {
+        value = DecStoreValue(0);
+      } else if (kind == kFnArgText) {
+        value = ExpPushDecimal(raw) ? DecStoreValue(0) : ScratchTop();
+      } else if (raw.len == kDecEntryBytes) {
+        // The 8 bytes as they stand, held here: a number assignment reads them before any change.
+        std::memcpy(number, raw.ptr, kDecEntryBytes);
+        value = StrPair{number, kDecEntryBytes};
+      } else {
+        value = ScratchPair(raw);
+      }
     }
+    if (!value.ok()) return StrError(value);
     Status s = VarAssign(name, value);
     if (s) return s;
     DynStrPop(sl::kProcArgs);
     if (noted && top < kinds.size()) kinds[top] = kExecNoArgKind;
-    if (comma == std::string_view::npos) break;
-    stop = comma;
   }
   return kOk;
 }

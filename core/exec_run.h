@@ -67,6 +67,9 @@ Status ExecCallProc(StrPair text, const ExecCallTarget* target = nullptr);
 std::shared_ptr<const ExecCallTarget> ExecCallPrepare(StrPair text);
 // The LOCALVARS statement: a ","-list of names taking the CALL's arguments.
 Status ExecLocalVars(StrPair names);
+// Reads a LOCALVARS statement's names at load; ExecLocalVars with them.
+std::shared_ptr<const ExecLocalNames> ExecLocalVarsPrepare(StrPair names);
+Status ExecLocalVars(const ExecLocalNames& names);
 ExecContextMark ExecNoteContext();
 Status ExecRestoreContext(const ExecContextMark& mark);
 void ExecTraceLine(const ExecProcBody& body, uint16_t index);

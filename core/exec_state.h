@@ -53,7 +53,30 @@ struct ExecCallTarget {
   std::string name;
   std::string file;
   std::string restore;  // the third item (whether to restore the variables), trimmed
+  std::string arglist;  // the arguments' text, trimmed (empty: none)
   std::shared_ptr<const ExpCode> args;  // null: the argument text is evaluated
+  // Where the plain entry (with no file) was found last: good while no
+  // procedure was loaded or freed since (ExecState::procs_generation).
+  mutable uint32_t found_generation = 0;
+  mutable uint16_t found_proc = 0;
+  mutable uint16_t found_start = 0;
+};
+
+// A LOCALVARS statement read at load: its names trimmed, from the last to the
+// first (the order they take the arguments in).
+struct ExecLocalNames {
+  std::vector<std::string> names;
+};
+
+// A statement as the runner takes it: its code and jump target, with the
+// forms read at load (null where there are none). Made once the body is
+// complete; the pointers are into the body's own vectors.
+struct ExecOp {
+  uint16_t code = 0;
+  uint16_t target = 0;
+  const ExpCode* expr = nullptr;
+  const ExecCallTarget* call = nullptr;
+  const ExecLocalNames* locals = nullptr;
 };
 
 struct ExecProcBody {
@@ -65,6 +88,10 @@ struct ExecProcBody {
   std::vector<std::shared_ptr<const ExpCode>> codes;
   // The CALL statements read at load, by statement (null for the others).
   std::vector<std::shared_ptr<const ExecCallTarget>> calls;
+  // The LOCALVARS statements read at load, by statement (null for the others).
+  std::vector<std::shared_ptr<const ExecLocalNames>> locals;
+  // The statements as the runner takes them, one per entry.
+  std::vector<ExecOp> ops;
   std::string entry_names;             // the entry points, a ","-list
   std::vector<uint16_t> entry_indexes; // their statement indexes
   std::vector<std::string> entry_list; // the entry names one by one, trimmed
@@ -124,6 +151,12 @@ struct ExecDeviceStack {
   std::array<std::any, kExecDeviceDepth> entries;
 };
 
+// A number never given before in this process.
+inline uint32_t ExecNewGeneration() {
+  static uint32_t last = 0;
+  return ++last;
+}
+
 struct ExecState {
   std::array<ExecHandler, kExecHandlerSlots> handlers{};
   std::array<ExecHandler, kExecEngineSlots> extensions{};
@@ -138,6 +171,9 @@ struct ExecState {
   std::string shell = "/bin/sh";
   // Procedure runs now on the stack (ExecRunFunction).
   uint16_t call_depth = 0;
+  // Changes whenever a procedure is loaded or freed (a number never given
+  // before in this process), so that a call can keep where it found its entry.
+  uint32_t procs_generation = ExecNewGeneration();
 };
 
 }  // namespace eng

@@ -79,6 +79,15 @@ Status ObjTableDelete(uint16_t table, uint16_t index) {
   return kOk;
 }
 
+void ObjTableTruncate(uint16_t table, uint16_t count) {
+  ObjTables& r = R();
+  if (!r.root || table >= kObjTables) return;
+  auto& slot = r.tables[table];
+  if (!slot || slot->count <= count) return;
+  if (count == 0) slot.reset();  // as when its last element is deleted
+  else Resize(*slot, count);
+}
+
 void ObjTableFree(uint16_t table) {
   if (table < kObjTables) R().tables[table].reset();
 }

@@ -55,6 +55,8 @@ void* ObjTableGetRaw(uint16_t table, uint16_t index, const void* type);
 uint16_t ObjTableInfo(uint16_t table, int mode);
 // Removes an element; the later ones move down. 176 for a missing root, table or index.
 Status ObjTableDelete(uint16_t table, uint16_t index);
+// Removes the elements from `count` on, as deleting them from the last would.
+void ObjTableTruncate(uint16_t table, uint16_t count);
 void ObjTableFree(uint16_t table);
 void ObjTableFreeAll();
 

@@ -1,5 +1,6 @@
 #include "core/var_store.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -32,6 +33,21 @@ constexpr uint16_t kListOfType(uint16_t type) {
 
 constexpr const char* kSysTextNames[kSysTextVarCount] = {"_ACUM$", "_ACUMX$", "_LTEXT$"};
 
+// The element of a value table that exists and holds T, straight from the
+// runtime's tables (what ObjTableGet answers, without its calls); null otherwise.
+template <class T>
+T* ValueAt(uint16_t table, uint16_t index) {
+  ObjTableData* t = Core().objects.tables[table].get();
+  if (!t || index >= t->count || t->type != &kObjTypeTag<T>) return nullptr;
+  return reinterpret_cast<T*>(t->at(index));
+}
+
+// The text of name list `list` (empty when the list has no such element).
+std::string_view NamesOf(uint16_t list) {
+  const auto& lists = Core().strings.lists[sl::kVarNames];
+  return list < lists.size() ? std::string_view(lists[list]) : std::string_view();
+}
+
 // Notes that position `at` of a list now holds `name`: the same name at the
 // same position as before keeps its stamp (when `may_keep`), any other gets a
 // new one. The list's names end after it.
@@ -56,7 +72,7 @@ bool Holds(const VarState& v, uint16_t list, uint16_t at, std::string_view name)
 // The position of a name in name list `list` through the runtime's index.
 uint16_t IndexedFind(uint16_t list, std::string_view name) {
   VarState& v = Core().vars;
-  std::string_view names = DynStrGet(sl::kVarNames, list).view();
+  std::string_view names = NamesOf(list);
   if (v.indexed_len[list] != names.size()) {
     auto& index = v.index[list];
     index.clear();
@@ -164,17 +180,21 @@ uint16_t VarBind(StrPair name, uint16_t type, VarBinding& b) {
   VarState& v = Core().vars;
   if (b.epoch == v.epoch) return b.index;  // no name list changed since it was checked
   const uint16_t list = kListOfType(type);
-  const uint32_t len = DynStrGet(sl::kVarNames, list).len;
+  const uint32_t len = static_cast<uint32_t>(NamesOf(list).size());
   auto stamp_of = [&](uint16_t index) -> uint32_t {
     if (index == kVarUndeclared) return v.declared;
     return index < v.live[list] ? v.slots[list][index].stamp : 0;
   };
-  const bool good = b.names_len == len && v.indexed_len[list] == len && b.stamp != 0 && b.stamp == stamp_of(b.index);
+  // While the index is up to date with the list, a stamp still in place
+  // answers for the binding whatever the list's length: a position keeps its
+  // stamp only while it holds the same name, and a declared name is never
+  // declared a second time, so no earlier position can have taken it.
+  const bool good = v.indexed_len[list] == len && b.stamp != 0 && b.stamp == stamp_of(b.index);
   if (!good) {
     b.index = name.ok() && name.len ? IndexedFind(list, name.view()) : kVarUndeclared;
-    b.names_len = len;
     b.stamp = v.indexed_len[list] == len ? stamp_of(b.index) : 0;
   }
+  b.names_len = len;
   b.epoch = b.stamp != 0 ? v.epoch : 0;
   return b.index;
 }
@@ -184,14 +204,16 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   r.type = type;
   if (!name.ok() || name.len == 0 || name.view().find(',') != std::string_view::npos) return r;
   uint16_t list = kListOfType(type);
-  // The new list is built in a buffer kept from call to call (a declaration
-  // per CALL is common): no allocation once it has grown.
-  static thread_local std::string buffer;
-  std::string& names = buffer;
-  names.assign(DynStrGet(sl::kVarNames, list).view());
-  uint16_t index = CountOf(list, names);
-  if (!names.empty()) names += ',';
-  names.append(name.view());
+  const StrPair names = DynStrGet(sl::kVarNames, list);
+  const uint32_t old_len = names.len;
+  const uint16_t index = CountOf(list, names.view());
+  // The name goes on the end of its list in place (a declaration per CALL is
+  // common: the list is not copied).
+  const bool listed = DynStrCount(sl::kVarNames) > list;
+  std::string piece;
+  if (old_len != 0) piece += ',';
+  piece.append(name.view());
+  if (old_len + piece.size() > kMaxText) return r;
   // The value slot first, so that a failure leaves the name undeclared.
   switch (type) {
     case kVarNum: {
@@ -210,8 +232,13 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
       break;
     }
   }
-  uint32_t old_len = DynStrGet(sl::kVarNames, list).len;
-  if (names.size() > kMaxText || DynStrSet(sl::kVarNames, list, StrOf(names))) return r;
+  if (listed) {
+    if (DynStrAppend(sl::kVarNames, list, StrOf(piece))) return r;
+  } else {
+    std::string all(names.view());
+    all += piece;
+    if (DynStrSet(sl::kVarNames, list, StrOf(all))) return r;
+  }
   VarState& v = Core().vars;
   v.declared = VarNewGeneration();
   v.epoch = VarNewGeneration();
@@ -223,7 +250,7 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
     if (it == names_index.end()) names_index.emplace(std::string(name.view()), index);
     else if (first) it->second = index;
     NoteSlot(v, list, index, name.view(), first);
-    v.indexed_len[list] = static_cast<uint32_t>(names.size());
+    v.indexed_len[list] = static_cast<uint32_t>(old_len + piece.size());
   }
   r.index = index;
   return r;
@@ -318,15 +345,19 @@ Status VarRead(StrPair name) {
 }
 
 int16_t VarGetInt(uint16_t index) {
-  if (index < kSysVarCount) return SysVarGet(static_cast<SysVar>(index));
-  int16_t* p = ObjTableGet<int16_t>(kObjIntVars, index);
+  if (index < kSysVarCount) return Core().sysvars[index];
+  int16_t* p = ValueAt<int16_t>(kObjIntVars, index);
   return p ? *p : 0;
 }
 
 Status VarSetInt(uint16_t index, int16_t value) {
   if (index == kVarPrecis && (value < 0 || value > 4)) return kStDataOutBound;
   if (index < kSysVarCount) {
-    SysVarSet(static_cast<SysVar>(index), value);
+    Core().sysvars[index] = value;
+    return kOk;
+  }
+  if (int16_t* p = ValueAt<int16_t>(kObjIntVars, index)) {
+    *p = value;
     return kOk;
   }
   if (index >= ObjTableInfo(kObjIntVars, 0)) return kStDataOutBound;
@@ -345,11 +376,15 @@ bool VarSetBits(uint16_t index, uint16_t bits, bool on) {
 }
 
 DecValue VarGetNum(uint16_t index) {
-  DecValue* p = ObjTableGet<DecValue>(kObjNumVars, index);
+  DecValue* p = ValueAt<DecValue>(kObjNumVars, index);
   return p ? *p : 0;
 }
 
 Status VarSetNum(uint16_t index, DecValue value) {
+  if (DecValue* p = ValueAt<DecValue>(kObjNumVars, index)) {
+    *p = value;
+    return kOk;
+  }
   if (index >= ObjTableInfo(kObjNumVars, 0)) return kStDataOutBound;
   return ObjTableSet(kObjNumVars, index, value) ? kOk : Status{kStStructMem};
 }
@@ -391,26 +426,25 @@ VarScreenField VarGetScreenField(uint16_t n) {
 
 VarScope VarScopeSave() {
   VarScope s;
-  for (uint16_t i = 0; i < 4; ++i) s.name_len[i] = DynStrGet(sl::kVarNames, i).len;
+  for (uint16_t i = 0; i < 4; ++i) s.name_len[i] = static_cast<uint16_t>(NamesOf(i).size());
   s.ints = ObjTableInfo(kObjIntVars, 0);
   s.nums = ObjTableInfo(kObjNumVars, 0);
   s.arrays = ObjTableInfo(kObjArrays, 0);
-  s.texts = CountOf(2, DynStrGet(sl::kVarNames, 2).view());
+  s.texts = CountOf(2, NamesOf(2));
   return s;
 }
 
 Status VarScopeRestore(const VarScope& scope) {
   Status result = kOk;
   for (uint16_t i = 0; i < 4; ++i) {
-    StrPair names = DynStrGet(sl::kVarNames, i);
-    if (names.len < scope.name_len[i]) {
+    std::string_view all = NamesOf(i);
+    if (all.size() < scope.name_len[i]) {
       result = kStInternal;
       continue;
     }
-    if (names.len > scope.name_len[i]) {
+    if (all.size() > scope.name_len[i]) {
       VarState& v = Core().vars;
       v.epoch = VarNewGeneration();
-      std::string_view all = names.view();
       std::string_view kept = all.substr(0, scope.name_len[i]);
       const bool indexed = v.indexed_len[i] == all.size();
       if (indexed) {
@@ -418,20 +452,25 @@ Status VarScopeRestore(const VarScope& scope) {
         // declared (Holds); a name also declared before the cut keeps its
         // older position. The positions cut keep their stamps: the same
         // name declared there again finds its bindings still good.
-        const uint16_t count = NameCount(kept);
+        // The index counts the names of the whole list; the cut part says
+        // how many of them go (its commas, one more when nothing is kept).
+        const std::string_view cut = all.substr(kept.size());
+        uint16_t gone = static_cast<uint16_t>(std::count(cut.begin(), cut.end(), ',') + (kept.empty() ? 1 : 0));
+        const uint16_t count = gone <= v.live[i] ? static_cast<uint16_t>(v.live[i] - gone) : NameCount(kept);
         if (v.live[i] > count) v.live[i] = count;
       }
       const uint32_t cut_len = static_cast<uint32_t>(kept.size());
-      Status s = DynStrSet(sl::kVarNames, i, StrOf(kept));  // it copies the text first
+      Status s = DynStrTruncate(sl::kVarNames, i, static_cast<uint16_t>(cut_len));
       if (s && !result) result = s;
       v.indexed_len[i] = indexed && !s ? cut_len : 0xFFFFFFFF;
     }
   }
-  while (ObjTableInfo(kObjIntVars, 0) > scope.ints) ObjTableDelete(kObjIntVars, ObjTableInfo(kObjIntVars, 0) - 1);
-  while (ObjTableInfo(kObjNumVars, 0) > scope.nums) ObjTableDelete(kObjNumVars, ObjTableInfo(kObjNumVars, 0) - 1);
+  ObjTableTruncate(kObjIntVars, scope.ints);
+  ObjTableTruncate(kObjNumVars, scope.nums);
   DimFreeFrom(scope.arrays);
-  for (uint16_t i = scope.texts; i < DynStrCount(sl::kTextVarValues); ++i) {
-    if (DynStrGet(sl::kTextVarValues, i).len == 0) continue;
+  const auto& texts = Core().strings.lists[sl::kTextVarValues];
+  for (uint16_t i = scope.texts; i < texts.size(); ++i) {
+    if (texts[i].empty()) continue;
     if (Status s = DynStrSet(sl::kTextVarValues, i, StrPair{}); s && !result) result = s;
   }
   return result;

@@ -108,6 +108,33 @@ TEST_F(DynStringsTest, TextLimitLeavesTheStoreUnchanged) {
   EXPECT_EQ(S(DynStrGet(2, 0)), "kept");
 }
 
+TEST_F(DynStringsTest, AppendAndTruncateInPlaceKeepTheTextCount) {
+  ASSERT_EQ(DynStrSet(6, 1, StrOf("ab")), kOk);
+  const uint32_t before = Core().strings.text_in_use;
+  ASSERT_EQ(DynStrAppend(6, 1, StrOf(",cd")), kOk);
+  EXPECT_EQ(S(DynStrGet(6, 1)), "ab,cd");
+  // A part of the element itself appended to it.
+  StrPair own = DynStrGet(6, 1);
+  ASSERT_EQ(DynStrAppend(6, 1, StrPair{own.ptr, 2}), kOk);
+  EXPECT_EQ(S(DynStrGet(6, 1)), "ab,cdab");
+  EXPECT_EQ(Core().strings.text_in_use, before + 5u);
+  ASSERT_EQ(DynStrTruncate(6, 1, 2), kOk);
+  EXPECT_EQ(S(DynStrGet(6, 1)), "ab");
+  EXPECT_EQ(Core().strings.text_in_use, before);
+  ASSERT_EQ(DynStrTruncate(6, 1, 9), kOk) << "a longer length leaves the text alone";
+  EXPECT_EQ(S(DynStrGet(6, 1)), "ab");
+
+  // Past the text room: refused, the element and the count unchanged.
+  const std::string big(kDynTextRoom - before, 'b');
+  EXPECT_EQ(DynStrAppend(6, 1, StrOf(big)), kStStrOutBound);
+  EXPECT_EQ(DynStrGet(6, 1).len, 2);
+  EXPECT_EQ(Core().strings.text_in_use, before);
+  // Elements that do not exist.
+  EXPECT_EQ(DynStrAppend(6, 2, StrOf("x")), kStStrOutBound);
+  EXPECT_EQ(DynStrTruncate(39, 0, 0), kStStrOutBound);
+  EXPECT_EQ(DynStrCount(6), 2);
+}
+
 TEST_F(DynStringsTest, RefusalDoesNotOverwriteARecordedError) {
   ErrRecord(kModMemAcums, kStOutOfMemory);
   std::string too_long(62000, 't');

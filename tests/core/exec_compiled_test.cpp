@@ -11,6 +11,7 @@
 #include "core/exec_run.h"
 #include "core/fn_builtins.h"
 #include "core/fn_call.h"
+#include "core/runtime.h"
 #include "core/string_lists.h"
 #include "core/var_store.h"
 #include "tests/support/exp_fixture.h"
@@ -95,6 +96,64 @@ TEST_F(ExecCompiledTest, ANameCutAndAnotherDeclaredInItsPlace) {
   Put("u.prx", "CALL bad 1,2\n");
   EXPECT_EQ(ExecRunMenuProc(StrOf("u.prx;lib.prx"), nullptr), kStIncompatibleTypes);
   EXPECT_EQ(DynStrCount(sl::kProcArgs), 0);
+}
+
+TEST_F(ExecCompiledTest, ACallFollowsTheProceduresLoadedAndFreed) {
+  // The entry a CALL found is kept between runs; the newest procedure that
+  // has the entry serves, whatever was found before.
+  // R is the caller's: what the callee sets stays after the call.
+  ASSERT_LT(Eval("R=0").status, kStFirstError);
+  Put("main.prx", "CALL f\n");
+  Put("one.prx", "DEF_FN f\nR=1\n");
+  Put("two.prx", "DEF_FN g\nR=3\nDEF_FN f\nR=2\n");
+  const uint16_t main = ExecLoadProc(StrOf("main.prx"));
+  ASSERT_LT(main, kExecMaxProcs);
+  auto run = [&] {
+    ExecProcGet(main)->position = 0;
+    return ExecRunStatements(main, 0);
+  };
+  EXPECT_EQ(run(), kStSyntax) << "no procedure has the entry yet";
+  const uint16_t one = ExecLoadProc(StrOf("one.prx"));
+  ASSERT_LT(one, kExecMaxProcs);
+  EXPECT_EQ(run(), kOk);
+  EXPECT_EQ(Var("R"), "1");
+  const uint16_t two = ExecLoadProc(StrOf("two.prx"));
+  ASSERT_LT(two, kExecMaxProcs);
+  EXPECT_EQ(run(), kOk);
+  EXPECT_EQ(Var("R"), "2");
+  ASSERT_EQ(ExecUnloadProc(two), kOk);
+  EXPECT_EQ(run(), kOk);
+  EXPECT_EQ(Var("R"), "1");
+  ASSERT_EQ(ExecUnloadProc(one), kOk);
+  EXPECT_EQ(run(), kStSyntax);
+}
+
+TEST_F(ExecCompiledTest, NameListsReadTheSameDuringAndAfterCalls) {
+  // The callee sees its LOCALVARS names at the end of the name lists, and
+  // after the call the lists, their bytes in the string store, and the
+  // values of the caller are as they were. A name first read while it is
+  // not declared, then declared by a call that keeps its variables, is
+  // found by the statement that read it.
+  Put("lib.prx",
+      "DEF_FN f\nLOCALVARS A,B$\nN$=_$(12;0)\nT$=_$(12;2)\nEND\n"
+      "DEF_FN keep\nLOCALVARS X\nEND\n");
+  ASSERT_LT(Eval("N$='';T$='';R=0").status, kStFirstError);
+  const std::string ints = S(DynStrGet(sl::kVarNames, 0));
+  const std::string texts = S(DynStrGet(sl::kVarNames, 2));
+  const uint32_t bytes = Core().strings.text_in_use;
+  Put("t.prx", "I=0\nDO_WHILE I<3\nI=I+1\nR=R+X\nCALL f 1,'b'\nLOOP\nCALL keep,,0 4\nI=0\nR=R+X\n");
+  // I is new: inside the call the lists end with it and the callee's names.
+  EXPECT_EQ(ExecRunMenuProc(StrOf("t.prx;lib.prx"), nullptr), kOk) << S(ErrIncidentText());
+  EXPECT_EQ(Var("N$"), ints + ",I,A");
+  EXPECT_EQ(Var("T$"), texts + ",B$");
+  EXPECT_EQ(Var("R"), "4");
+  // The command's own scope is cut at its end too.
+  EXPECT_EQ(S(DynStrGet(sl::kVarNames, 0)), ints);
+  EXPECT_EQ(S(DynStrGet(sl::kVarNames, 2)), texts);
+  EXPECT_FALSE(VarLookup(StrOf("A")).declared());
+  EXPECT_FALSE(VarLookup(StrOf("X")).declared());
+  // Only the two texts read back take room in the string store.
+  EXPECT_EQ(Core().strings.text_in_use, bytes + (ints + ",I,A").size() + (texts + ",B$").size());
 }
 
 }  // namespace
