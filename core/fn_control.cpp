@@ -1,9 +1,12 @@
 // Control built-ins: the lazy conditionals CHK# and CHK$, MACRO$, EXP$,
 // ENVRON$ and SQLCHILD.
+#include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/cmd_line.h"
 #include "core/dyn_strings.h"
+#include "core/exp_code.h"
 #include "core/exp_eval.h"
 #include "core/fn_builtins_detail.h"
 #include "core/macros.h"
@@ -18,6 +21,26 @@ namespace eng::fn {
 namespace {
 
 constexpr int kMacroEvaluate = 8;
+
+// The branches of CHK# and CHK$ are texts of the expression that holds them,
+// evaluated again at every call (a relation or a rule run for every record):
+// each is compiled once and kept by its text. A compiled text gives what the
+// text gives (core/exp_code.h), and a text that does not compile is
+// evaluated as text. The few texts of a program fit; past kBranchRoom the
+// kept ones are dropped and compiled again as they come.
+constexpr size_t kBranchRoom = 512;
+
+Status EvalBranch(const std::string& text) {
+  static std::unordered_map<std::string, std::shared_ptr<const ExpCode>> compiled;
+  auto found = compiled.find(text);
+  if (found == compiled.end()) {
+    if (compiled.size() >= kBranchRoom) compiled.clear();
+    found = compiled.emplace(text, ExpCompile(StrOf(text))).first;
+  }
+  // Held here: the branch may hold a CHK$ whose text clears the table.
+  const std::shared_ptr<const ExpCode> code = found->second;
+  return code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(text));
+}
 
 // Argument 1 is evaluated; only the chosen one of the raw arguments 2 and 3
 // is evaluated. A result of the other kind gives 125.
@@ -34,7 +57,7 @@ Status Check(FnArgs& a, bool want_text) {
     return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
   }
   std::string held(branch.view());
-  Status s = ExpEvalText(StrOf(held));
+  Status s = EvalBranch(held);
   if (s == kStNullExpression) return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
   if (s >= kStFirstWarning) return s;
   bool is_text = s == 1;
