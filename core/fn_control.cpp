@@ -24,22 +24,38 @@ constexpr int kMacroEvaluate = 8;
 
 // The branches of CHK# and CHK$ are texts of the expression that holds them,
 // evaluated again at every call (a relation or a rule run for every record):
-// each is compiled once and kept by its text. A compiled text gives what the
-// text gives (core/exp_code.h), and a text that does not compile is
-// evaluated as text. The few texts of a program fit; past kBranchRoom the
-// kept ones are dropped and compiled again as they come.
+// each is found in the rest of the text and compiled once, and kept by that
+// rest and the branch taken. A compiled text gives what the text gives
+// (core/exp_code.h); a text that does not compile is evaluated as text. The
+// few texts of a program fit; past kBranchRoom the kept ones are dropped and
+// found again as they come.
 constexpr size_t kBranchRoom = 512;
 
-Status EvalBranch(const std::string& text) {
-  static std::unordered_map<std::string, std::shared_ptr<const ExpCode>> compiled;
-  auto found = compiled.find(text);
-  if (found == compiled.end()) {
-    if (compiled.size() >= kBranchRoom) compiled.clear();
-    found = compiled.emplace(text, ExpCompile(StrOf(text))).first;
-  }
-  // Held here: the branch may hold a CHK$ whose text clears the table.
-  const std::shared_ptr<const ExpCode> code = found->second;
-  return code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(text));
+struct Branch {
+  bool blank = false;  // missing or only blanks: the empty result
+  std::string text;
+  std::shared_ptr<const ExpCode> code;
+};
+
+std::shared_ptr<const Branch> BranchOf(StrPair rest, bool holds) {
+  auto find = [&] {
+    auto b = std::make_shared<Branch>();
+    StrPair branch = ExpListItem(rest, holds ? 1 : 2);
+    b->blank = !branch.ok() || StrTrim(branch, 3).len == 0;
+    if (!b->blank) {
+      b->text.assign(branch.view());
+      b->code = ExpCompile(StrOf(b->text));
+    }
+    return std::shared_ptr<const Branch>(std::move(b));
+  };
+  if (!rest.ok()) return find();
+  static std::unordered_map<std::string, std::shared_ptr<const Branch>> kept;
+  std::string key(1, holds ? '1' : '2');
+  key.append(rest.view());
+  auto found = kept.find(key);
+  if (found != kept.end()) return found->second;
+  if (kept.size() >= kBranchRoom) kept.clear();
+  return kept.emplace(std::move(key), find()).first->second;
 }
 
 // Argument 1 is evaluated; only the chosen one of the raw arguments 2 and 3
@@ -49,15 +65,12 @@ Status Check(FnArgs& a, bool want_text) {
   if (cond.status) return cond.status;
   if (cond.type == kFnArgText) return kStIncompatibleTypes;
   bool holds = !cond.omitted && NumOf(cond.value) != 0;
-  StrPair rest = RawRest(a);
-  StrPair branch = ExpListItem(rest, holds ? 1 : 2);
+  // Held here: the branch may hold a CHK$ whose text clears the kept ones.
+  const std::shared_ptr<const Branch> branch = BranchOf(RawRest(a), holds);
   if (a.cursor) a.cursor->pos = a.cursor->text.len;  // the rest is taken
   a.result_text = want_text;
-  if (!branch.ok() || StrTrim(branch, 3).len == 0) {
-    return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
-  }
-  std::string held(branch.view());
-  Status s = EvalBranch(held);
+  if (branch->blank) return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
+  Status s = branch->code ? ExpCodeEvalText(*branch->code) : ExpEvalText(StrOf(branch->text));
   if (s == kStNullExpression) return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
   if (s >= kStFirstWarning) return s;
   bool is_text = s == 1;
