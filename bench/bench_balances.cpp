@@ -1,7 +1,8 @@
 // Regenerating the period accumulations of a 100,000-line journal (every
 // line run through the journal's relational-update rules, which add it into
 // its account's and its group's month) against SQLite computing the same
-// sums with GROUP BY into a table, in the same run; prints the ratio.
+// sums with GROUP BY into a table, in the same run; prints the ratio of the
+// medians of a few repetitions of each.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 

@@ -2,6 +2,7 @@
 // ENVRON$ and SQLCHILD.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "core/cmd_line.h"
@@ -35,7 +36,13 @@ struct Branch {
   bool blank = false;  // missing or only blanks: the empty result
   std::string text;
   std::shared_ptr<const ExpCode> code;
+  std::string names;  // the function names the text was compiled with
 };
+
+// The function names as they stand: built-in, then registered ones (empty
+// while only the built-in ones are known). A runtime started afresh may name
+// other functions with the same numbers.
+std::string_view FunctionNames() { return DynStrGet(sl::kSettings, sl::kBuiltinNames).view(); }
 
 std::shared_ptr<const Branch> BranchOf(StrPair rest, bool holds) {
   auto find = [&] {
@@ -45,6 +52,7 @@ std::shared_ptr<const Branch> BranchOf(StrPair rest, bool holds) {
     if (!b->blank) {
       b->text.assign(branch.view());
       b->code = ExpCompile(StrOf(b->text));
+      b->names.assign(FunctionNames());
     }
     return std::shared_ptr<const Branch>(std::move(b));
   };
@@ -53,7 +61,10 @@ std::shared_ptr<const Branch> BranchOf(StrPair rest, bool holds) {
   std::string key(1, holds ? '1' : '2');
   key.append(rest.view());
   auto found = kept.find(key);
-  if (found != kept.end()) return found->second;
+  if (found != kept.end()) {
+    if (found->second->blank || found->second->names == FunctionNames()) return found->second;
+    kept.erase(found);
+  }
   if (kept.size() >= kBranchRoom) kept.clear();
   return kept.emplace(std::move(key), find()).first->second;
 }
