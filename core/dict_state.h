@@ -28,6 +28,10 @@ struct DictState {
   uint16_t next_key = 0;      // the next global key index
   std::array<DictExtent, kDictScopeDepth> scopes{};
   uint8_t scope_depth = 0;
+  // A number new whenever a file or a field is defined or the dictionary is
+  // cut back (never given before in the process; 0 for a fresh runtime), so
+  // that what was read from the dictionary can be kept while it holds.
+  uint32_t epoch = 0;
 };
 
 }  // namespace eng

@@ -147,6 +147,9 @@ class CompiledArgs final : public FnArgSource {
     }
     return ScratchText(types);
   }
+  // The items are compiled one by one: the first ones are read as FnEvalArgs
+  // reads them, and the cursor is left after the last one read.
+  bool PushesFirst() const override { return true; }
 
  private:
   // ExpEvalArgument over the compiled item.

@@ -255,7 +255,8 @@ Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, Fn
   a.result_text = NameIsText(n);
   Status status;
   const uint16_t mode = n >= kFnFirstApp ? kFnAllArgs : EvalMode(n);
-  StrPair types = source && mode == kFnAllArgs ? source->Push(c, mode) : FnEvalArgs(c, mode);
+  const bool from_source = source && (mode == kFnAllArgs || source->PushesFirst());
+  StrPair types = from_source ? source->Push(c, mode) : FnEvalArgs(c, mode);
   if (!types.ok()) {
     status = StrError(types);
   } else {

@@ -93,6 +93,10 @@ Status FnCallRegistered(uint16_t number, FnArgs& args);
 class FnArgSource {
  public:
   virtual StrPair Push(ExpCursor& cursor, uint16_t how_many) = 0;
+  // Whether Push also gives the first arguments of a function that reads the
+  // rest of its text itself (CHK$, FILEREL): it stops after `how_many` and
+  // leaves the cursor where FnEvalArgs would.
+  virtual bool PushesFirst() const { return false; }
 
  protected:
   ~FnArgSource() = default;
@@ -101,7 +105,8 @@ class FnArgSource {
 // Calls function n over its argument text (between the parentheses). The
 // result is the newest scratch entry above the caller's mark; *result_text
 // tells its kind. With a source, a function that evaluates all its
-// arguments takes them from the source; the others still read the text.
+// arguments takes them from the source; the others read the text, or take
+// their first arguments from a source that PushesFirst.
 Status FnCall(StrPair args, ExpCursor* cursor, uint16_t n, bool* result_text, FnArgSource* source = nullptr);
 
 // FnCall of a function that evaluates all its arguments, with the arguments

@@ -1,9 +1,13 @@
 // Control built-ins: the lazy conditionals CHK# and CHK$, MACRO$, EXP$,
 // ENVRON$ and SQLCHILD.
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/cmd_line.h"
 #include "core/dyn_strings.h"
+#include "core/exp_code.h"
 #include "core/exp_eval.h"
 #include "core/fn_builtins_detail.h"
 #include "core/macros.h"
@@ -19,6 +23,52 @@ namespace {
 
 constexpr int kMacroEvaluate = 8;
 
+// The branches of CHK# and CHK$ are texts of the expression that holds them,
+// evaluated again at every call (a relation or a rule run for every record):
+// each is found in the rest of the text and compiled once, and kept by that
+// rest and the branch taken. A compiled text gives what the text gives
+// (core/exp_code.h); a text that does not compile is evaluated as text. The
+// few texts of a program fit; past kBranchRoom the kept ones are dropped and
+// found again as they come.
+constexpr size_t kBranchRoom = 512;
+
+struct Branch {
+  bool blank = false;  // missing or only blanks: the empty result
+  std::string text;
+  std::shared_ptr<const ExpCode> code;
+  std::string names;  // the function names the text was compiled with
+};
+
+// The function names as they stand: built-in, then registered ones (empty
+// while only the built-in ones are known). A runtime started afresh may name
+// other functions with the same numbers.
+std::string_view FunctionNames() { return DynStrGet(sl::kSettings, sl::kBuiltinNames).view(); }
+
+std::shared_ptr<const Branch> BranchOf(StrPair rest, bool holds) {
+  auto find = [&] {
+    auto b = std::make_shared<Branch>();
+    StrPair branch = ExpListItem(rest, holds ? 1 : 2);
+    b->blank = !branch.ok() || StrTrim(branch, 3).len == 0;
+    if (!b->blank) {
+      b->text.assign(branch.view());
+      b->code = ExpCompile(StrOf(b->text));
+      b->names.assign(FunctionNames());
+    }
+    return std::shared_ptr<const Branch>(std::move(b));
+  };
+  if (!rest.ok()) return find();
+  static std::unordered_map<std::string, std::shared_ptr<const Branch>> kept;
+  std::string key(1, holds ? '1' : '2');
+  key.append(rest.view());
+  auto found = kept.find(key);
+  if (found != kept.end()) {
+    if (found->second->blank || found->second->names == FunctionNames()) return found->second;
+    kept.erase(found);
+  }
+  if (kept.size() >= kBranchRoom) kept.clear();
+  return kept.emplace(std::move(key), find()).first->second;
+}
+
 // Argument 1 is evaluated; only the chosen one of the raw arguments 2 and 3
 // is evaluated. A result of the other kind gives 125.
 Status Check(FnArgs& a, bool want_text) {
@@ -26,15 +76,12 @@ Status Check(FnArgs& a, bool want_text) {
   if (cond.status) return cond.status;
   if (cond.type == kFnArgText) return kStIncompatibleTypes;
   bool holds = !cond.omitted && NumOf(cond.value) != 0;
-  StrPair rest = RawRest(a);
-  StrPair branch = ExpListItem(rest, holds ? 1 : 2);
+  // Held here: the branch may hold a CHK$ whose text clears the kept ones.
+  const std::shared_ptr<const Branch> branch = BranchOf(RawRest(a), holds);
   if (a.cursor) a.cursor->pos = a.cursor->text.len;  // the rest is taken
   a.result_text = want_text;
-  if (!branch.ok() || StrTrim(branch, 3).len == 0) {
-    return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
-  }
-  std::string held(branch.view());
-  Status s = ExpEvalText(StrOf(held));
+  if (branch->blank) return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
+  Status s = branch->code ? ExpCodeEvalText(*branch->code) : ExpEvalText(StrOf(branch->text));
   if (s == kStNullExpression) return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
   if (s >= kStFirstWarning) return s;
   bool is_text = s == 1;

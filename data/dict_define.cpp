@@ -11,6 +11,7 @@
 #include "core/str_items.h"
 #include "core/str_search.h"
 #include "core/sys_vars.h"
+#include "core/var_store.h"
 #include "data/dict_query.h"
 
 namespace eng {
@@ -20,6 +21,9 @@ namespace {
 DictFileHook g_reset_hook = nullptr;
 
 DictState& D() { return Core().dict; }
+
+// The files or fields changed: what was kept from the dictionary is stale.
+void Changed() { D().epoch = VarNewGeneration(); }
 
 void NotifyReset(uint16_t file) {
   if (g_reset_hook) g_reset_hook(file);
@@ -70,6 +74,7 @@ Status DictDefineFile(uint8_t code, StrPair name, StrPair folder) {
   if (!folder.ok()) return StrError(folder);
   uint16_t n = static_cast<uint16_t>(st.file_count + 1);
   uint16_t e = static_cast<uint16_t>(n - 1);
+  Changed();
   ScratchScope scope;
   StrPair stored = SysVarHas(kVarAuxStat, kAuxKeepNameCase) ? name : StrCase(name, 0);
   if (!stored.ok()) return StrError(stored);
@@ -101,6 +106,7 @@ Status DictDefineField(StrPair name, uint16_t length, char type) {
   f.offset = file.record_length;
   f.length = length;
   f.type = type;
+  Changed();
   if (Status s = DynStrSet(dl::kFieldNames, idx, StrTrim(name, 2))) return s;
   if (!ObjTableSet(kObjFieldDescs, idx, f)) return kStOutOfMemory;
   file.field_count = f.field;
@@ -215,6 +221,7 @@ DictExtent DictExtentNow() {
 }
 
 Status DictTruncate(const DictExtent& ext) {
+  Changed();
   DictState& st = D();
   uint16_t files = ext.files < st.file_count ? ext.files : st.file_count;
   uint16_t old_files = st.file_count;

@@ -1,5 +1,6 @@
 #include "data/dict_query.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/dyn_strings.h"
@@ -68,8 +69,14 @@ uint16_t DictKeyCount(uint16_t n) {
 }
 
 uint16_t DictFieldIndex(uint16_t n, uint16_t field) {
+  // The descriptions lie one after the other in their table: the earlier
+  // files' field counts are summed in place (a missing one counts 0).
   uint32_t base = 0;
-  for (uint16_t f = 1; f < n && f <= D().file_count; ++f) base += DictFieldCount(f);
+  const uint16_t before = static_cast<uint16_t>(std::min<uint32_t>(n ? n - 1u : 0u, D().file_count));
+  const uint16_t stored = std::min(before, ObjTableInfo(kObjFileDescs, 0));
+  if (const DictFileDesc* d = stored ? ObjTableGet<DictFileDesc>(kObjFileDescs, 0) : nullptr) {
+    for (uint16_t i = 0; i < stored; ++i) base += d[i].field_count;
+  }
   return static_cast<uint16_t>(base + field - 1u);
 }
 

@@ -1,9 +1,12 @@
 #include "data/field_ref.h"
 
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/err_register.h"
 #include "core/field_access.h"
+#include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_case.h"
 #include "core/str_search.h"
@@ -32,7 +35,7 @@ Status FieldReadRef(StrPair ref, std::string* value, char* type) {
   DictFieldRefResult r = DictFieldRef(ref);
   if (r.status) return r.status;
   ScratchScope scope;
-  StrPair text = BufGetField(r.file, r.field);
+  StrPair text = r.field ? BufGetFieldOf(r.file, r.desc) : BufGetField(r.file, r.field);
   if (!text.ok()) return StrError(text);
   if (value) value->assign(text.view());
   if (type) *type = r.desc.type;
@@ -46,9 +49,7 @@ Status FieldAssignRef(StrPair ref, StrPair value) {
 
 const FieldAccess kDataFieldAccess{FieldTypeOfRef, FieldReadRef, FieldAssignRef};
 
-}  // namespace
-
-DictFieldRefResult DictFieldRef(StrPair text) {
+DictFieldRefResult ResolveFieldRef(StrPair text) {
   DictFieldRefResult r;
   if (!text.ok()) {
     r.status = StrError(text);
@@ -84,6 +85,55 @@ DictFieldRefResult DictFieldRef(StrPair text) {
   }
   r.field = field;
   r.desc = DictField(file, field);
+  return r;
+}
+
+// References resolved before, by the current file and the reference text.
+// Expressions read the same few fields for every record: the name need not
+// be looked for among the file's fields each time. An entry holds while the
+// dictionary has not changed (its epoch) and its file and field are still
+// there under that name; failures are not kept, so that they are recorded
+// again as they come.
+struct KeptRef {
+  uint32_t epoch = 0;
+  DictFieldRefResult result;
+};
+
+constexpr size_t kKeptRefRoom = 1024;
+
+std::unordered_map<std::string, KeptRef>& KeptRefs() {
+  static std::unordered_map<std::string, KeptRef> kept;
+  return kept;
+}
+
+bool StillHolds(const KeptRef& k, StrPair text) {
+  const DictFieldRefResult& r = k.result;
+  if (k.epoch != Core().dict.epoch || r.file > DictFileCount()) return false;
+  if (r.field == 0) return true;
+  const uint16_t open = StrFindChar(text, '{', true);
+  return DictFieldName(r.file, r.field).view() == text.view().substr(0, open);
+}
+
+}  // namespace
+
+DictFieldRefResult DictFieldRef(StrPair text) {
+  const uint32_t epoch = Core().dict.epoch;
+  if (!text.ok() || epoch == 0) return ResolveFieldRef(text);
+  const int16_t current = SysVarGet(kVarCurFil);
+  std::string key(reinterpret_cast<const char*>(&current), sizeof current);
+  key.append(text.view());
+  auto& kept = KeptRefs();
+  auto found = kept.find(key);
+  if (found != kept.end() && StillHolds(found->second, text)) return found->second.result;
+  DictFieldRefResult r = ResolveFieldRef(text);
+  if (r.status == kOk) {
+    if (found != kept.end()) {
+      found->second = KeptRef{epoch, r};
+    } else {
+      if (kept.size() >= kKeptRefRoom) kept.clear();
+      kept.emplace(std::move(key), KeptRef{epoch, r});
+    }
+  }
   return r;
 }
 

@@ -132,6 +132,15 @@ StrPair BufGetField(uint16_t file, uint16_t field) {
   return BufReadConvert(DictFieldType(n, field), text);
 }
 
+StrPair BufGetFieldOf(uint16_t file, const DictFieldDesc& desc) {
+  uint16_t n = DictFileNumber(file);
+  if (DictCheckField(n, desc.field) || desc.field == kDictAnyField) return BufGetField(file, desc.field);
+  Buffer b = Open(n, desc.field);
+  if (b.status) return StrFail(b.status);
+  if (!b.data || desc.length == 0) return BufReadConvert(desc.type, StrPair{});
+  return BufReadConvert(desc.type, StrMake(b.data + desc.offset, desc.length));
+}
+
 Status BufSetField(uint16_t file, uint16_t field, StrPair value) {
   if (!value.ok()) return RecordFieldFailure(StrError(value));
   uint16_t n = DictFileNumber(file);

@@ -24,6 +24,8 @@
 
 namespace eng {
 
+struct DictFieldDesc;
+
 inline constexpr uint16_t kBufCurrent = 1;
 inline constexpr uint16_t kBufSaved = 2;
 inline constexpr uint16_t kBufBoth = 3;
@@ -49,6 +51,9 @@ StrPair BufFieldText(uint16_t file, uint16_t field, uint16_t part);
 // The field's value in the current record through the old-format read
 // conversion (six-character "F" dates widened, "D"-coded "N" integers).
 StrPair BufGetField(uint16_t file, uint16_t field);
+// BufGetField of a field of `file` whose description the caller has just
+// read from the dictionary (DictField), without reading it again.
+StrPair BufGetFieldOf(uint16_t file, const DictFieldDesc& desc);
 // Formats the value by the field's type into exactly the field's length
 // (six-character "F" dates letter-coded while _COMPAT bit 4 is set) and
 // writes it at the field's offset in the current record. 168 for a bad

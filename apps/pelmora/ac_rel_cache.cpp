@@ -1,10 +1,12 @@
 #include "apps/pelmora/ac_rel_cache.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/exp_code.h"
 #include "core/exp_eval.h"
@@ -27,6 +29,7 @@ namespace {
 struct Relation {
   std::string expr;
   uint16_t key = 0;
+  uint16_t key_length = 0;  // of b's key 1
   std::shared_ptr<const ExpCode> code;
 };
 
@@ -38,10 +41,11 @@ struct Kept {
 }  // namespace
 
 struct AcRelCacheState {
-  std::map<std::tuple<uint16_t, uint16_t, uint16_t>, Relation> relations;
+  // By a, b and the relation's number.
+  std::unordered_map<uint64_t, Relation> relations;
   std::unordered_map<std::string, std::shared_ptr<const ExpCode>> statements;
-  // Per file, the kept records by key 1 value (key order for the flush).
-  std::map<uint16_t, std::map<std::string, Kept>> files;
+  // Per file, the kept records by key 1 value (put in key order for the flush).
+  std::map<uint16_t, std::unordered_map<std::string, Kept>> files;
 };
 
 namespace {
@@ -51,12 +55,13 @@ using CacheState = AcRelCacheState;
 CacheState* g_active = nullptr;
 
 const Relation& RelationOf(CacheState& c, uint16_t a, uint16_t b, uint16_t n) {
-  auto [it, added] = c.relations.try_emplace({a, b, n});
+  auto [it, added] = c.relations.try_emplace(uint64_t(a) << 32 | uint64_t(b) << 16 | n);
   if (added) {
     ScratchScope scope;
     StrPair e = DictRelationExpr(a, b, n);
     it->second.expr = e.ok() ? e.str() : std::string();
     it->second.key = DictRelationKey(a, b, n);
+    it->second.key_length = DictKeyLength(b, 1, 0);
     if (!it->second.expr.empty()) it->second.code = ExpCompile(StrOf(it->second.expr));
   }
   return it->second;
@@ -74,14 +79,17 @@ Status RelationValue(const Relation& r, uint16_t a, std::string* value) {
   return kOk;
 }
 
-Status RunStatements(CacheState& c, const std::string& text) {
-  auto [it, added] = c.statements.try_emplace(text);
-  if (added) {
-    ScratchScope scope;
-    it->second = ExpCompile(StrOf(text));
+// The statements compiled once per text (`code` when the caller has them).
+Status RunStatements(CacheState& c, std::string_view text, const ExpCode* code) {
+  std::shared_ptr<const ExpCode> held;
+  if (!code) {
+    auto [it, added] = c.statements.try_emplace(std::string(text));
+    if (added) it->second = ExpCompile(StrOf(text));
+    held = it->second;
+    code = held.get();
   }
   ScratchScope scope;
-  Status s = it->second ? ExpCodeRun(*it->second) : ExpExecute(StrOf(text));
+  Status s = code ? ExpCodeRun(*code) : ExpExecute(StrOf(text));
   return s >= kStFirstError ? s : Status{kOk};
 }
 
@@ -89,9 +97,15 @@ Status RunStatements(CacheState& c, const std::string& text) {
 Status FlushFile(CacheState& c, uint16_t file) {
   auto found = c.files.find(file);
   if (found == c.files.end()) return kOk;
-  std::map<std::string, Kept> kept = std::move(found->second);
+  std::unordered_map<std::string, Kept> kept = std::move(found->second);
   c.files.erase(found);
-  for (const auto& [key, k] : kept) {
+  std::vector<const std::pair<const std::string, Kept>*> order;
+  order.reserve(kept.size());
+  for (const auto& entry : kept) order.push_back(&entry);
+  std::sort(order.begin(), order.end(), [](auto* x, auto* y) { return x->first < y->first; });
+  for (const auto* entry : order) {
+    const std::string& key = entry->first;
+    const Kept& k = entry->second;
     ScratchScope scope;
     Status s;
     if (k.in_file) {
@@ -109,17 +123,18 @@ Status FlushFile(CacheState& c, uint16_t file) {
   return kOk;
 }
 
-// Hook 3 while the scope is open.
-Status KeptRelFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t flags, StrPair statements) {
+// FILEREL through the kept records; `code`, when given, is the statements'
+// text compiled.
+Status KeptFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t flags, std::string_view text,
+                 const ExpCode* code) {
   CacheState& c = *g_active;
   const uint16_t a = DictFileNumber(file_a), b = DictFileNumber(file_b);
   if (Status s = DictCheckField(a, kDictAnyField)) return s;
   if (Status s = DictCheckField(b, kDictAnyField)) return s;
-  const std::string text = statements.ok() ? statements.str() : std::string();
   const Relation& r = RelationOf(c, a, b, relation);
   auto record_layer = [&]() -> Status {
     if (Status s = FlushFile(c, b)) return s;
-    return DataFileRelFetch(a, b, relation, flags, StrOf(text));
+    return DataFileRelFetch(a, b, relation, flags, StrOf(std::string(text)));
   };
   if ((flags & (kRelNearest | kRelSeekOrDelete)) || r.key != 1) return record_layer();
   SysVarSet(kVarRelRes, 0);
@@ -127,9 +142,9 @@ Status KeptRelFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_
   std::string value;
   if (Status s = RelationValue(r, a, &value)) return s;
   if (value.empty()) return kOk;
-  if (value.size() != DictKeyLength(b, 1, 0)) return record_layer();
+  if (value.size() != r.key_length) return record_layer();
 
-  std::map<std::string, Kept>& kept = c.files[b];
+  std::unordered_map<std::string, Kept>& kept = c.files[b];
   auto it = kept.find(value);
   bool created = false;
   if (it == kept.end()) {
@@ -153,16 +168,26 @@ Status KeptRelFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_
     if (Status s = BufStore(b, kBufCurrent, StrOf(it->second.record))) return s;
   }
   if (!text.empty()) {
-    if (Status s = RunStatements(c, text)) {
-      if (created) kept.erase(it);
+    // The statements may keep more records of b: the map may grow, which
+    // moves its iterators but not its elements.
+    Kept& slot = it->second;
+    if (Status s = RunStatements(c, text, code)) {
+      if (created) kept.erase(value);
       return s;
     }
     StrPair rec = BufRecord(b, kBufCurrent);
     if (!rec.ok()) return StrError(rec);
-    it->second.record.assign(rec.view());
+    slot.record.assign(rec.view());
   }
   if (created) SysVarSet(kVarRelRes, kRelResCreated);
   return kOk;
+}
+
+// Hook 3 while the scope is open.
+Status KeptRelFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t flags, StrPair statements) {
+  // Held: the statements' text may live in the scratch arena they change.
+  const std::string text = statements.ok() ? statements.str() : std::string();
+  return KeptFetch(file_a, file_b, relation, flags, text, nullptr);
 }
 
 }  // namespace
@@ -250,6 +275,7 @@ AcRelRulePass::AcRelRulePass(std::string text) : text_(std::move(text)) {
     call.flags = static_cast<uint16_t>(numbers[3]);
     if (!(call.flags & kRelCreate)) return;
     call.statements = std::string(Trimmed(args));
+    if (!call.statements.empty()) call.code = ExpCompile(StrOf(call.statements));
     calls_.push_back(std::move(call));
   }
   direct_ = !calls_.empty();
@@ -271,7 +297,7 @@ Status AcRelRulePass::Run(uint16_t file) const {
       flags = static_cast<uint16_t>(flags & ~kRelNearest);
     flags |= kRelReadBlank;
     ScratchScope scope;
-    s = KeptRelFetch(DictFileNumber(c.a), DictFileNumber(c.b), c.relation, flags, StrOf(c.statements));
+    s = KeptFetch(DictFileNumber(c.a), DictFileNumber(c.b), c.relation, flags, c.statements, c.code.get());
     if (s >= kStFirstError) break;
     s = kOk;
   }

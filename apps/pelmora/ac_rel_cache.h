@@ -31,11 +31,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/hooks.h"
 #include "core/status.h"
+
+namespace eng {
+struct ExpCode;
+}
 
 namespace eng::pelmora {
 
@@ -65,6 +70,7 @@ class AcRelRulePass {
   struct Call {
     uint16_t a = 0, b = 0, relation = 0, flags = 0;
     std::string statements;
+    std::shared_ptr<const ExpCode> code;  // the statements compiled (null: run as text)
   };
   std::string text_;
   std::vector<Call> calls_;

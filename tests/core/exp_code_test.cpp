@@ -113,6 +113,28 @@ TEST_F(ExpCodeTest, CompiledGivesWhatTheTextGives) {
   }
 }
 
+// CHK# and CHK$ read their condition from the compiled text and keep their
+// branches compiled (EXP$ its template): conditions that change between runs
+// of the same text, nesting, errors in either part and branches left out
+// give what the text gives.
+TEST_F(ExpCodeTest, ConditionalsGiveWhatTheTextGives) {
+  const char* const chk = "CHK$(X>0;'pos';CHK$(X<0;'neg';'zero'))";
+  ExpectSame({"X=0", chk, "X=X+1", chk, "X=-3", chk, "CHK#(X<0;X*2;X+100)", "X=0", "CHK#(X<0;X*2;X+100)"});
+  const char* const cases[] = {
+      "CHK$(1+'a';'x';'y')", "CHK$(1;1+'a';'y')", "CHK$(0;'x';FN$MIDS('abc';'z'))", "CHK#(1;'t';2)",
+      "CHK$(1;2;'b')", "CHK$(0;'x';)", "CHK$(0;'x')", "CHK$(;'x';'y')", "CHK$('a';'x';'y')", "CHK#(1;;2)",
+      "CHK$(X=5;'set';'no')+'/'+CHK$(X==5;'five';'other')", "FN$TRIM(CHK$(1;' a ';'b'))+'|'",
+      "CHK$(1;CHK$(0;'a';CHK$(1;'deep';'no'));'c')", "CHK$(1;'a'+(2;'b')", "Z$=CHK$(D>1;T$+'x';U$)",
+      // the other function that reads the rest of its text itself
+      "EXP$('[$1_|$2_]';A#*2;T$+'x')", "EXP$(1+'a';2)",
+  };
+  for (const char* c : cases) {
+    SCOPED_TRACE(c);
+    ExpectSame({c});
+    ExpectSame({c}, true);
+  }
+}
+
 TEST_F(ExpCodeTest, PostfixFormAgreesAtItsEdges) {
   const char* const cases[] = {
       // texts read in place while a step changes the variable store
@@ -359,6 +381,27 @@ TEST_F(ExpCodeTest, RegisteringAFunctionIsSeen) {
   ScratchScope scope;
   EXPECT_EQ(ExpCodeEvalText(*code), 0);
   EXPECT_EQ(DecToText(NumAccValue()).str(), "4");
+}
+
+TEST_F(ExpCodeTest, ConditionalBranchesFollowTheRegisteredFunctions) {
+  // A branch met under one program's functions and met again after a fresh
+  // start that registered others in the same places calls the new ones.
+  auto one = [](FnArgs&) -> Status { return ExpPushInt(1); };
+  auto two = [](FnArgs&) -> Status { return ExpPushInt(2); };
+  const char* const text = "CHK#(1;APPA(0)*10+APPB(0);0)";
+  ASSERT_EQ(FnRegister(StrOf("APPA"), one), kOk);
+  ASSERT_EQ(FnRegister(StrOf("APPB"), two), kOk);
+  {
+    ScratchScope scope;
+    EXPECT_EQ(ExpEvalText(StrOf(text)), 0);
+    EXPECT_EQ(DecToText(NumAccValue()).str(), "12");
+  }
+  Fresh();
+  ASSERT_EQ(FnRegister(StrOf("APPB"), one), kOk);
+  ASSERT_EQ(FnRegister(StrOf("APPA"), two), kOk);
+  ScratchScope scope;
+  EXPECT_EQ(ExpEvalText(StrOf(text)), 0);
+  EXPECT_EQ(DecToText(NumAccValue()).str(), "21");
 }
 
 StrPair Provider(StrPair name, uint16_t mode, StrPair) {

@@ -7,6 +7,7 @@
 #include "core/err_register.h"
 #include "core/field_access.h"
 #include "core/sys_vars.h"
+#include "data/dict_define.h"
 #include "data/field_ref.h"
 #include "data/record_buffer.h"
 #include "tests/support/data_fixture.h"
@@ -100,6 +101,50 @@ TEST_F(FieldRefTest, ExpressionsReachFieldsThroughTheInstalledTable) {
   EXPECT_EQ(FieldTypeOf(StrOf("9{2}"), &type), kStDataOutBound);
   EXPECT_EQ(FieldRead(StrOf("NAME"), &value, &type), kStSyntax);
   EXPECT_EQ(FieldAssign(StrOf("NAME{0}"), StrOf("x")), kStFileOutBound);
+  FieldAccessInstall(nullptr);
+}
+
+// References are resolved once and kept: what is read must still follow the
+// current file for "{}" and every change of the dictionary.
+TEST_F(FieldRefTest, ReadsFollowTheCurrentFileAndTheDictionaryAfterTheFirstRead) {
+  DataInstallFieldAccess();
+  auto read = [](const char* ref) {
+    std::string value;
+    Status s = FieldRead(StrOf(ref), &value, nullptr);
+    return s == kOk ? value : "status " + std::to_string(s);
+  };
+  // NAME is field 2 of clientes and field 1 of params.
+  ASSERT_EQ(FieldAssign(StrOf("NAME{clientes}"), StrOf("Ann")), kOk);
+  ASSERT_EQ(FieldAssign(StrOf("NAME{params}"), StrOf("RATE")), kOk);
+  for (int round = 0; round < 2; ++round) {
+    SysVarSet(kVarCurFil, fx::kClientes);
+    EXPECT_EQ(read("NAME{}"), "Ann" + std::string(27, ' '));
+    SysVarSet(kVarCurFil, fx::kParams);
+    EXPECT_EQ(read("NAME{}"), "RATE    ");
+  }
+
+  // A fifth file, cut and defined again with another layout under the same
+  // names: its first NAME now comes first, and is the one read.
+  const DictExtent four = DictExtentNow();
+  ASSERT_EQ(DictDefineFile(0, StrOf("EXTRA"), StrOf("")), kOk);
+  ASSERT_EQ(DictDefineField(StrOf("X"), 5, 'A'), kOk);
+  ASSERT_EQ(DictDefineField(StrOf("NAME"), 4, 'A'), kOk);
+  ASSERT_EQ(BufInit(5), kOk);
+  ASSERT_EQ(BufStore(5, kBufCurrent, StrOf("xxxxxabcd")), kOk);
+  EXPECT_EQ(read("NAME{5}"), "abcd");
+  EXPECT_EQ(read("NAME{extra}"), "abcd");
+  ASSERT_EQ(DictTruncate(four), kOk);
+  EXPECT_EQ(read("NAME{5}"), "status " + std::to_string(kStFileOutBound));
+  ASSERT_EQ(DictDefineFile(0, StrOf("EXTRA"), StrOf("")), kOk);
+  ASSERT_EQ(DictDefineField(StrOf("NAME"), 6, 'A'), kOk);
+  ASSERT_EQ(DictDefineField(StrOf("NAME"), 4, 'A'), kOk);
+  ASSERT_EQ(BufInit(5), kOk);
+  ASSERT_EQ(BufStore(5, kBufCurrent, StrOf("second1234")), kOk);
+  EXPECT_EQ(read("NAME{5}"), "second");
+  EXPECT_EQ(read("NAME{extra}"), "second");
+  DictFieldRefResult r = DictFieldRef(StrOf("NAME{5}"));
+  EXPECT_EQ(r.field, 1);
+  EXPECT_EQ(r.desc.length, 6);
   FieldAccessInstall(nullptr);
 }
 
