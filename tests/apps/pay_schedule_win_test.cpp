@@ -69,18 +69,8 @@ class PayScheduleWinTest : public ScreenTest {
   // Opens the schedule with the pad's key script queued; a far timer ends a
   // loop the script left open.
   Status OpenWith(const std::string& keys) {
-    constexpr int kEndTimer = 97;
-    constexpr uint32_t kEndMs = 600000;
-    d.ws().SetTimer(root, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
-      ws.KillTimer(h, id);
-      ws.PostQuit(0);
-    });
-    d.Run(keys);
-    d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
-    const Status s = PayScheduleOpen(StrOf(kOpenLine));
-    d.ws().KillTimer(root, kEndTimer);
-    EXPECT_EQ(stall, "");
-    EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
+    Status s = kOk;
+    DriveHeadlessWith(d, stall, root, keys, [&s] { s = PayScheduleOpen(StrOf(kOpenLine)); });
     return s;
   }
   // The stored payments of CLI1: "line date amount" each.

@@ -22,19 +22,27 @@ namespace {
 
 class ReportTermTest : public TempFolderTest {};
 
+// Starts pelmora over `work` in the pane (its standard error and exit code
+// written beside `work`) and opens the Informes menu; false when tmux cannot
+// start, with the reason in `error`.
+bool StartAtInformes(TmuxPane& pane, const std::filesystem::path& work, std::string& error) {
+  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+    return false;
+  EXPECT_TRUE(pane.WaitFor("Informes  Transacciones")) << pane.Pane();
+  pane.Keys("F10");
+  pane.Keys("Right");
+  pane.Keys("Right");
+  return true;
+}
+
 TEST_F(ReportTermTest, BalancesFromTheMenuIntoTheViewer) {
   const std::filesystem::path work = CopySample("Pelmora", dir_);
   ASSERT_EQ(RunProgram(PELMORA_EXE, work, {"/RUN:'PrcExec cuentas.prx'"}).exit_code, 0);
   TmuxPane pane("report-term");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
-    GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Informes  Transacciones")) << pane.Pane();
+  if (!StartAtInformes(pane, work, error)) GTEST_SKIP() << "tmux cannot start: " << error;
 
   // Informes, its first item: the limits form; Ok with no limits.
-  pane.Keys("F10");
-  pane.Keys("Right");
-  pane.Keys("Right");
   ASSERT_TRUE(pane.WaitFor("Saldos del plan de cuentas")) << pane.Pane();
   pane.Keys("Enter");
   ASSERT_TRUE(pane.WaitFor("Desde la cuenta")) << pane.Pane();
@@ -82,14 +90,9 @@ TEST_F(ReportTermTest, ProfitAndLossFromTheMenuIntoTheViewer) {
     ASSERT_EQ(RunProgram(PELMORA_EXE, work, {std::string("/RUN:'PrcExec ") + prx + "'"}).exit_code, 0) << prx;
   TmuxPane pane("pyg-term");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
-    GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Informes  Transacciones")) << pane.Pane();
+  if (!StartAtInformes(pane, work, error)) GTEST_SKIP() << "tmux cannot start: " << error;
 
   // Informes, its fifth item.
-  pane.Keys("F10");
-  pane.Keys("Right");
-  pane.Keys("Right");
   ASSERT_TRUE(pane.WaitFor("P\xC3\xA9rdidas y ganancias")) << pane.Pane();
   for (int i = 0; i < 4; ++i) pane.Keys("Down");
   pane.Keys("Enter");

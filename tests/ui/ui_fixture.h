@@ -28,12 +28,13 @@
 
 namespace eng::test {
 
-// Runs the script in the window's loop until the window is gone or the
-// script is used up; a timer on `owner` far beyond the script's own waits
-// then ends the loop, so that the next script goes on in the same window.
+// Queues the script, then calls `run` (a modal loop, or a call that runs
+// one); a timer on `owner` far beyond the script's own waits ends a loop the
+// script left open, so that the next script goes on in the same window.
 // `stall` is what the driver's stall handler recorded.
-inline void DriveHeadless(plat::HeadlessDriver& d, const std::string& stall, plat::Hwnd owner, plat::Hwnd window,
-                          const std::string& script) {
+template <class Run>
+inline void DriveHeadlessWith(plat::HeadlessDriver& d, const std::string& stall, plat::Hwnd owner,
+                              const std::string& script, Run&& run) {
   constexpr int kEndTimer = 99;
   constexpr uint32_t kEndMs = 600000;
   d.ws().SetTimer(owner, kEndTimer, kEndMs, [](plat::WinSystem& ws, plat::Hwnd h, int id) {
@@ -42,10 +43,17 @@ inline void DriveHeadless(plat::HeadlessDriver& d, const std::string& stall, pla
   });
   d.Run(script);
   d.Run("wait " + std::to_string(kEndMs + 1) + "ms\n");
-  WinModalLoop(window);
+  run();
   d.ws().KillTimer(owner, kEndTimer);
   EXPECT_EQ(stall, "");
   EXPECT_TRUE(d.input().failures().empty()) << ::testing::PrintToString(d.input().failures());
+}
+
+// Runs the script in the window's loop until the window is gone or the
+// script is used up.
+inline void DriveHeadless(plat::HeadlessDriver& d, const std::string& stall, plat::Hwnd owner, plat::Hwnd window,
+                          const std::string& script) {
+  DriveHeadlessWith(d, stall, owner, script, [window] { WinModalLoop(window); });
 }
 
 class UiTest : public TempFolderTest {
