@@ -11,6 +11,7 @@
 #include "core/exp_code.h"
 #include "core/exp_eval.h"
 #include "core/scratch_arena.h"
+#include "core/str_search.h"
 #include "core/sys_vars.h"
 #include "data/dict_query.h"
 #include "data/file_ctrl.h"
@@ -212,30 +213,6 @@ AcRelCacheScope::~AcRelCacheScope() {
 
 namespace {
 
-// The items of a text split at `sep` outside quotes and parentheses.
-std::vector<std::string> TopItems(std::string_view text, char sep) {
-  std::vector<std::string> out;
-  int depth = 0;
-  char quote = 0;
-  size_t start = 0;
-  for (size_t i = 0; i <= text.size(); ++i) {
-    char c = i < text.size() ? text[i] : sep;
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')') {
-      --depth;
-    } else if (c == sep && (depth == 0 || i == text.size())) {
-      out.emplace_back(text.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  return out;
-}
-
 std::string_view Trimmed(std::string_view v) {
   while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
   while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
@@ -255,8 +232,12 @@ int SmallNumber(std::string_view v) {
 
 AcRelRulePass::AcRelRulePass(std::string text) : text_(std::move(text)) {
   constexpr std::string_view kCall = "FILEREL(";
-  for (const std::string& raw : TopItems(text_, ';')) {
-    std::string_view item = Trimmed(raw);
+  const std::string_view rules = text_;
+  for (size_t start = 0; start <= rules.size();) {
+    size_t end = StrFindTopLevel(rules, start, ";");
+    if (end == std::string_view::npos) end = rules.size();
+    std::string_view item = Trimmed(rules.substr(start, end - start));
+    start = end + 1;
     if (item.empty()) continue;
     if (item.substr(0, kCall.size()) != kCall || item.back() != ')') return;
     std::string_view args = item.substr(kCall.size(), item.size() - kCall.size() - 1);

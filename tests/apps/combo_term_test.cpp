@@ -62,7 +62,7 @@ TEST_F(ComboTermTest, CodePickedFromTheListReachesTheRecord) {
   const std::filesystem::path work = CopySample("Pelmora", dir_);
   TmuxPane pane("combo-term");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+  if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
   ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 

@@ -87,7 +87,7 @@ TEST_F(PelmoraJournalTermTest, ABalancedEntryTypedOnScreenReachesTheJournalAndTh
 
   TmuxPane pane("journal-term");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+  if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
   ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 

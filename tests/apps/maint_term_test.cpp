@@ -55,7 +55,7 @@ TEST_F(MaintTermTest, ChartOfAccountsAddFindChangeDelete) {
   const std::filesystem::path file = work / "cuentas.FD";
   TmuxPane pane("maint-term");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+  if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
   ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 

@@ -58,7 +58,7 @@ TEST_F(NavTermTest, ALineEditedAndLeftIsWrittenAtOnce) {
 
   TmuxPane pane("nav-term");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+  if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
   ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 

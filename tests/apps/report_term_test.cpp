@@ -26,7 +26,7 @@ class ReportTermTest : public TempFolderTest {};
 // written beside `work`) and opens the Informes menu; false when tmux cannot
 // start, with the reason in `error`.
 bool StartAtInformes(TmuxPane& pane, const std::filesystem::path& work, std::string& error) {
-  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+  if (!pane.StartLogged(work, PELMORA_EXE, error))
     return false;
   EXPECT_TRUE(pane.WaitFor("Informes  Transacciones")) << pane.Pane();
   pane.Keys("F10");

@@ -51,7 +51,7 @@ TEST_P(TermRunTest, MenuByKeyboardAndMouseThenQuitThroughTheCloseCheck) {
   const std::filesystem::path work = CopySample(c.title, dir_);
   TmuxPane pane("term-run");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(c.exe) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+  if (!pane.StartLogged(work, c.exe, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
 
   // The main window: the menu bar and the logo.
@@ -119,7 +119,7 @@ TEST_F(TermTest, TheRecoveryQuestionIsAskedOnTheScreen) {
   std::ofstream(work / "PLFSTAT.DAT") << "1";
   TmuxPane pane("term-recover");
   std::string error;
-  if (!pane.Start(work.string(), ShellQuote(PELMORA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error))
+  if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
   ASSERT_TRUE(pane.WaitFor("Ultima sesion interrumpida")) << pane.Pane();
   pane.Keys("n");

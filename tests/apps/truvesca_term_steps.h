@@ -40,7 +40,7 @@ inline ::testing::AssertionResult Gone(TmuxPane& pane, const std::string& text) 
 // Starts the program in the work folder, its error output and exit code
 // beside the folder; false when tmux cannot start.
 inline bool Start(TmuxPane& pane, const fs::path& work, std::string& error) {
-  return pane.Start(work.string(), ShellQuote(TRUVESCA_EXE) + " 2>../stderr.txt; echo $? >../exit.txt", error);
+  return pane.StartLogged(work, TRUVESCA_EXE, error);
 }
 
 // Opens a menu item: F10 opens the first menu, `right` moves to a later

@@ -51,6 +51,12 @@ class TmuxPane {
     return started_;
   }
 
+  // Starts the program in `work`, its standard error and exit code written
+  // to stderr.txt and exit.txt in the folder above.
+  bool StartLogged(const std::filesystem::path& work, const std::string& exe, std::string& error) {
+    return Start(work.string(), ShellQuote(exe) + " 2>../stderr.txt; echo $? >../exit.txt", error);
+  }
+
   std::string Pane() { return Tmux("capture-pane -p -t run"); }
 
   // Waits until the pane shows the text (true) or the deadline passes.
