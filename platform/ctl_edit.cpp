@@ -34,14 +34,20 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 // Keeps the caret inside the visible columns and the view no further right
-// than the text needs.
+// than the text needs. A text that fits the control is never scrolled: a
+// caret past its end is drawn on the last cell (PaintEdit clamps it), so a
+// field filled to its length shows every character.
 void KeepCaretVisible(WinSystem& ws, Hwnd h) {
   Window* w = ws.Rec(h);
   if (!w) return;
   EditState& e = w->edit;
   const size_t width = static_cast<size_t>(VisibleCols(ws, h));
   const size_t len = w->text.size();
-  size_t max_scroll = len + 1 > width ? len + 1 - width : 0;
+  if (len <= width) {
+    e.scroll = 0;
+    return;
+  }
+  size_t max_scroll = len + 1 - width;
   e.scroll = std::min(e.scroll, max_scroll);
   if (e.caret < e.scroll) e.scroll = e.caret;
   if (e.caret >= e.scroll + width) e.scroll = e.caret - width + 1;

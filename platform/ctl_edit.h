@@ -4,7 +4,9 @@
 // Home, End, Left and Right (with Shift extending the selection); characters
 // below 32 are ignored; a text limit (typing that would pass it is refused);
 // read-only, password (shown as "*"), right-aligned and digits-only styles;
-// the view scrolls horizontally to keep the caret visible. Select all is
+// the view scrolls horizontally to keep the caret visible, but never while
+// the whole text fits (a caret past its end stands on the last cell, so a
+// text as long as the control is wide shows whole). Select all is
 // EM_SETSEL (0, -1). Setting the text puts the caret at the start.
 // Multi-line (kEsMultiline, shown read-only): lines separated by CR LF or LF;
 // arrows, PgUp, PgDn, Home and End scroll the view; kEmLineScroll too.

@@ -59,6 +59,14 @@ TEST_F(EditTest, EditingTable) {
        [](Script& s) { s.Key("End").Key("Backspace").Type("x").Key("Left"); }, "abc", 2, "abc       "},
       {"password shows stars", kEsPassword, 0, "", [](Script& s) { s.Type("s3cret"); }, "s3cret", 6, "******    "},
       {"right-aligned", kEsRight, 0, "", [](Script& s) { s.Type("125"); }, "125", 3, "       125"},
+      {"a text as long as the box is wide shows whole", 0, 0, "", [](Script& s) { s.Type("2024022612"); },
+       "2024022612", 10, "2024022612"},
+      {"selecting a full text keeps it whole", 0, 0, "2024022612", [](Script& s) { s.Key("Shift+End"); },
+       "2024022612", 10, "2024022612"},
+      {"a full right-aligned text shows whole", kEsRight, 0, "", [](Script& s) { s.Type("1234567890"); },
+       "1234567890", 10, "1234567890"},
+      {"one character more than fits scrolls", 0, 0, "", [](Script& s) { s.Type("abcdefghijk"); }, "abcdefghijk", 11,
+       "cdefghijk "},
       {"scrolls to keep the caret visible", 0, 0, "", [](Script& s) { s.Type("abcdefghijkl"); }, "abcdefghijkl", 12,
        "defghijkl "},
       {"scrolls back at Home", 0, 0, "", [](Script& s) { s.Type("abcdefghijkl").Key("Home"); }, "abcdefghijkl", 0,
@@ -125,6 +133,22 @@ TEST_F(EditTest, TheCaretIsDrawnOnlyInTheFocusedEdit) {
   ws.SetFocus(top);
   EXPECT_FALSE(Compose(ws).caret_shown);
   EXPECT_FALSE(EditCaretPoint(ws, p));
+}
+
+TEST_F(EditTest, TheCaretPastAFullTextStandsOnTheLastCell) {
+  Hwnd e = CreateEdit(ws, top, 2001, {12, 24, 96, 24});  // 8 cells from column 1
+  ws.SetFocus(e);
+  Drive(Script().Type("20240226"));
+  CellGrid g = Compose(ws);
+  EXPECT_EQ(Cells(e), "20240226");
+  EXPECT_TRUE(g.caret_shown);
+  EXPECT_EQ(g.caret_col, 8);
+  Point p;
+  ASSERT_TRUE(EditCaretPoint(ws, p));
+  EXPECT_EQ(p, (Point{96, 48}));
+  Drive(Script().Key("Backspace"));
+  EXPECT_EQ(Cells(e), "2024022 ");
+  EXPECT_EQ(Compose(ws).caret_col, 8);
 }
 
 TEST_F(EditTest, AClickFocusesTheEditAndPlacesTheCaret) {
