@@ -41,6 +41,17 @@ Colors RowColors(const ListState& l) {
 }
 
 // Rows of data shown below the heading.
+// A column's cells counted from the control's left cell: the first is the
+// cell its left pixel falls in, the span reaches the cell its right edge
+// falls in (at least one).
+struct ColumnSpan {
+  int first = 0;
+  int span = 0;
+};
+ColumnSpan SpanOf(int x, int width, int cw) { return {x / cw, std::max(1, (x + width) / cw - x / cw)}; }
+// Cells of the span that hold text: with grid lines the last one holds "|".
+int TextCols(const Window& w, int span) { return (w.style & kLvsGridLines) ? std::max(0, span - 1) : span; }
+
 int RowsShown(const WinSystem& ws, Hwnd h) { return std::max(1, WindowCells(ws, h).rows - 1); }
 
 int64_t Notify(WinSystem& ws, Hwnd h, int code, int64_t extra) {
@@ -104,10 +115,11 @@ void PaintListView(const WinSystem& ws, Hwnd h, CellGrid& grid, const CellRect& 
     int x = 0;
     for (size_t c = 0; c < w->list.columns.size(); ++c) {
       const ListColumn& col = w->list.columns[c];
-      const int first = cells.col + x / cw;
-      int span = std::max(1, (x + col.width) / cw - x / cw);
+      const ColumnSpan s = SpanOf(x, col.width, cw);
+      const int first = cells.col + s.first;
+      const int span = s.span;
       x += col.width;
-      const int text_cols = lines ? std::max(0, span - 1) : span;
+      const int text_cols = TextCols(*w, span);
       const CellRect cell_clip = Intersect(inner, {first, screen_row, text_cols, 1});
       std::string text = heading ? col.heading : (c < texts->size() ? (*texts)[c] : std::string());
       int at = first;
@@ -231,6 +243,15 @@ Rect LvCellRect(const WinSystem& ws, Hwnd h, int row, int col) {
   int x = 0;
   for (int c = 0; c < col; ++c) x += w->list.columns[static_cast<size_t>(c)].width;
   return {x, r.y, w->list.columns[static_cast<size_t>(col)].width, r.h};
+}
+
+LvTextCells LvColumnTextCells(const WinSystem& ws, Hwnd h, int col) {
+  const Window* w = Lv(ws, h);
+  if (!w || col < 0 || col >= static_cast<int>(w->list.columns.size())) return {};
+  int x = 0;
+  for (int c = 0; c < col; ++c) x += w->list.columns[static_cast<size_t>(c)].width;
+  const ColumnSpan s = SpanOf(x, w->list.columns[static_cast<size_t>(col)].width, std::max(1, ws.metrics().cell_w));
+  return {s.first, TextCols(*w, s.span)};
 }
 
 LvHit LvHitTest(const WinSystem& ws, Hwnd h, Point p) {

@@ -62,6 +62,15 @@ void LvSetColors(WinSystem& ws, Hwnd h, uint32_t text, uint32_t back);
 // for a missing row or column.
 Rect LvRowRect(const WinSystem& ws, Hwnd h, int row);
 Rect LvCellRect(const WinSystem& ws, Hwnd h, int row, int col);
+// The character cells a column's text is drawn in, counted from the
+// control's left cell: the cell its left pixel falls in, and the cells up
+// to the one its right edge falls in (less the "|" cell with grid lines).
+// {0, 0} for a missing column.
+struct LvTextCells {
+  int first = 0;
+  int cols = 0;
+};
+LvTextCells LvColumnTextCells(const WinSystem& ws, Hwnd h, int col);
 struct LvHit {
   int row = -1;
   int col = -1;

@@ -1,5 +1,6 @@
 #include "ui/grid_slots.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/ctl_listview.h"
@@ -109,10 +110,16 @@ plat::Rect GridCellPos(uint16_t slot, int row, int column) {
   const GridSlot* g = SlotRec(slot);
   plat::WinSystem* ws = UiWs();
   if (!g || !ws) return {};
-  plat::Rect r = plat::LvCellRect(*ws, g->window, row, column);
+  const plat::Rect r = plat::LvCellRect(*ws, g->window, row, column);
   if (r.w == 0) return r;
-  const int shift = column == 0 ? 2 : 5;
-  return {r.x + g->x + shift, r.y + g->y, r.w - shift, r.h};
+  // The grid draws a cell's text from a whole character cell; the rectangle
+  // starts on that cell's left edge, so that an edit laid over it (a few
+  // pixels in, or a quarter cell back) maps to that same cell and not to
+  // the next one, and it ends where the column's separator begins.
+  const int cw = std::max(1, ws->metrics().cell_w);
+  const plat::LvTextCells text = plat::LvColumnTextCells(*ws, g->window, column);
+  const int x = (plat::PxToCell(g->x, cw) + text.first) * cw;
+  return {x, r.y + g->y, std::max(1, text.cols) * cw, r.h};
 }
 
 plat::Rect GridPosition(uint16_t slot, int row, bool own) {

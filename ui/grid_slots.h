@@ -11,8 +11,10 @@
 // GridClear leaves one empty row. GridSetCell appends empty rows until the
 // row exists, sets the cell and shows the grid.
 // GridSelectedRow: the focused row; 0xFFFF when it is 0 and no row is
-// selected. GridCellPos: a cell in the parent's pixels, its left edge moved
-// 2 (column 0) or 5 pixels right. GridPosition: the grid's own rectangle
+// selected. GridCellPos: a cell in the parent's pixels, as the character
+// cells its text is drawn in (from the cell's first text cell to its column
+// separator), so that the field edit laid over it shows on the cell's text
+// and not a column beside it. GridPosition: the grid's own rectangle
 // (flag) or the row's inside it. GridColumnAtCursor: the column of the
 // selected row under the mouse, -1 when none. GridScroll (rows): scrolls by
 // whole rows and answers the top row. GridSetItemState: selects and focuses

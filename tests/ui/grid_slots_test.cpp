@@ -52,10 +52,15 @@ TEST_F(GridSlotsTest, RowsAreMadeOnDemandAndTheSelectionIsReported) {
   EXPECT_EQ(GridSelectedRow(s), 3);
   GridSetItemState(s, 3, false);
   EXPECT_EQ(plat::LvGetSel(d.ws(), GridWindow(s)), -1);
-  // Cells in the parent's pixels, the left edge moved in.
+  // Cells in the parent's pixels, as the 12-pixel character cells their
+  // text is drawn in: the grid at pixel 10 lies in cell 1; column 0's text
+  // fills cells 1-7 (its "|" in cell 8); column 1 starts 102 pixels on, in
+  // cell 1 + 8, and its "|" stands in the cell its 60 pixels reach (1 + 12).
   const plat::Rect c0 = GridCellPos(s, 1, 0), c1 = GridCellPos(s, 1, 1);
-  EXPECT_EQ(c0.x, 10 + 2);
-  EXPECT_EQ(c1.x, 10 + 102 + 5);
+  EXPECT_EQ(c0.x, 1 * 12);
+  EXPECT_EQ(c0.w, 7 * 12);
+  EXPECT_EQ(c1.x, 9 * 12);
+  EXPECT_EQ(c1.w, 4 * 12);
   EXPECT_EQ(c0.y, c1.y);
   EXPECT_GT(c0.y, 20);
   GridClear(s);

@@ -18,6 +18,7 @@
 #include "data/record_layer.h"
 #include "platform/ctl_listview.h"
 #include "platform/win_keys.h"
+#include "platform/win_layout.h"
 #include "platform/win_messages.h"
 #include "tests/ui/screen_fixture.h"
 #include "ui/field_controls.h"
@@ -232,6 +233,36 @@ TEST_F(ListLevelTest, WithoutACallbackEscClosesTheWindow) {
   Notify(w, 0, plat::kLvKeyDown, plat::kVkEscape);
   WinPumpMessages();
   EXPECT_FALSE(d.ws().IsWindow(w));
+  ListLevelClose(-1);
+}
+
+TEST_F(ListLevelTest, TheEditsOfALineShowOnTheirCellsText) {
+  // On screen: the new line's edits start where the heading and the line
+  // above show their text, and a number ends against its column's "|".
+  const uint16_t level = OpenOnScreen(4, 6);
+  ASSERT_EQ(level, 0);
+  ListLevel* lv = ListLevelGet(level);
+  ASSERT_EQ(LinsSetField(lv->lines, 1, 1, "APPLE"), kOk);
+  ASSERT_EQ(LinsSetField(lv->lines, 1, 2, "    3"), kOk);
+  ListLinesShow(level, 1, 1);
+  ASSERT_EQ(ListLineEdit(level, 2, 1, 2), kOk);
+  const plat::Hwnd item = d.ws().FindChild(list_window, kIdFieldBase + 1);
+  const plat::Hwnd qty = d.ws().FindChild(list_window, kIdFieldBase + 2);
+  ASSERT_TRUE(item && qty);
+  d.ws().SetText(item, "PEAR");
+  d.ws().SetText(qty, "12");
+
+  const auto heading = ScreenFind("ITEM");
+  const auto above = ScreenFind("APPLE");
+  const auto typed = ScreenFind("PEAR");
+  ASSERT_NE(above.first, -1) << d.Snapshot();
+  EXPECT_EQ(typed.first, above.first + 1) << d.Snapshot();
+  EXPECT_EQ(typed.second, above.second) << d.Snapshot();
+  EXPECT_EQ(heading.second, above.second) << d.Snapshot();
+  EXPECT_EQ(plat::WindowCells(d.ws(), item).col, above.second);
+  const std::string row_above = ScreenRow(above.first), row_typed = ScreenRow(typed.first);
+  EXPECT_NE(row_above.find("3|"), std::string::npos) << row_above;
+  EXPECT_EQ(row_typed.find("12|"), row_above.find("3|") - 1) << row_above << "\n" << row_typed;
   ListLevelClose(-1);
 }
 

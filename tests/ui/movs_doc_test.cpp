@@ -31,6 +31,30 @@ TEST_F(MovsDocTest, ANewDocumentIsSavedWithItsHeaderAndNumberedLines) {
   EXPECT_EQ(FieldText(kFldNum), "");
 }
 
+TEST_F(MovsDocTest, ALineIsTypedOnItsCellsAndAFullFieldShowsWhole) {
+  // On screen: a field typed to its full length shows every character while
+  // the cursor is still in it; the second line's edits start on the column
+  // the first line's text shows in, and a number ends against its column's
+  // "|".
+  Screen(1);
+  ASSERT_EQ(Open(), kOk);
+  Drive("type \"A\"\nkey Tab\ntype \"000001\"\n");
+  EXPECT_NE(d.Snapshot().find("000001"), std::string::npos) << d.Snapshot();
+  Drive("key Tab\ntype \"ACME\"\nkey Tab\n");
+  Drive("type \"TORN\"\nkey Tab\ntype \"4\"\nkey Tab\ntype \"150\"\nkey Tab\n");
+  Drive("type \"BOLTANDNUT\"\n");
+  ASSERT_EQ(Lines()->current, 2);
+  const auto above = ScreenFind("TORN");
+  const auto typed = ScreenFind("BOLTANDNUT");
+  ASSERT_NE(above.first, -1) << d.Snapshot();
+  EXPECT_EQ(typed.first, above.first + 1) << d.Snapshot();
+  EXPECT_EQ(typed.second, above.second) << d.Snapshot();
+  Drive("key Tab\ntype \"10\"\n");
+  const std::string row_above = ScreenRow(above.first), row_typed = ScreenRow(above.first + 1);
+  EXPECT_NE(row_above.find("4|"), std::string::npos) << row_above;
+  EXPECT_EQ(row_typed.find("10|"), row_above.find("4|") - 1) << row_above << "\n" << row_typed;
+}
+
 }  // namespace
 }  // namespace eng::test
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "core/msg_box.h"
 #include "core/var_store.h"
@@ -81,6 +83,24 @@ class UiTest : public TempFolderTest {
   // then ends the loop, so that the next script goes on in the same window.
   void DriveWindow(plat::Hwnd owner, plat::Hwnd window, const std::string& script) {
     DriveHeadless(d, stall, owner, window, script);
+  }
+
+  // The row of the screen (the cell snapshot) that first shows the text,
+  // and the column the text starts in; {-1, -1} when none does.
+  std::pair<int, int> ScreenFind(const std::string& text) {
+    std::istringstream rows(d.Snapshot());
+    std::string row;
+    for (int r = 0; std::getline(rows, row); ++r)
+      if (const size_t at = row.find(text); at != std::string::npos) return {r, static_cast<int>(at)};
+    return {-1, -1};
+  }
+  // One row of the screen, blanks kept up to its last non-blank.
+  std::string ScreenRow(int r) {
+    std::istringstream rows(d.Snapshot());
+    std::string row;
+    for (int i = 0; std::getline(rows, row); ++i)
+      if (i == r) return row;
+    return {};
   }
 
   plat::HeadlessDriver d;
