@@ -40,7 +40,6 @@ Colors RowColors(const ListState& l) {
   return c;
 }
 
-// Rows of data shown below the heading.
 // A column's cells counted from the control's left cell: the first is the
 // cell its left pixel falls in, the span reaches the cell its right edge
 // falls in (at least one).
@@ -52,6 +51,7 @@ ColumnSpan SpanOf(int x, int width, int cw) { return {x / cw, std::max(1, (x + w
 // Cells of the span that hold text: with grid lines the last one holds "|".
 int TextCols(const Window& w, int span) { return (w.style & kLvsGridLines) ? std::max(0, span - 1) : span; }
 
+// Rows of data shown below the heading.
 int RowsShown(const WinSystem& ws, Hwnd h) { return std::max(1, WindowCells(ws, h).rows - 1); }
 
 int64_t Notify(WinSystem& ws, Hwnd h, int code, int64_t extra) {
