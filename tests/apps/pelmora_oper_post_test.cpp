@@ -271,17 +271,39 @@ TEST_F(PelmoraOperPostTest, ARefusedOrCancelledPostingWritesNothing) {
   }
 }
 
-// The payment schedule shows the stored payments of an entry posted before;
-// Esc closes it alone: the operation window stays with its record current,
-// and closing it then leaves the journal window as it was.
-TEST_F(PelmoraOperPostTest, CancellingAStoredScheduleClosesOnlyTheSchedule) {
-  PostPredefinedEntry(books_);
-  const std::string entry = Prefix("20240601", 8);
-  const std::vector<std::string> lines = Lines(entry), registry = Registry();
-  const size_t payments = FileRecordCount(AppModuleFile(2));
-  OpenJournalAt(entry);
-  ShowEntry(entry, 1);
-  const std::vector<std::string> grid = Grid();
+// The journal window on entry 8, posted before with its stored payments;
+// afterwards the journal window must be as it was, with its record current.
+class PelmoraOperScheduleTest : public PelmoraOperPostTest {
+ protected:
+  void SetUp() override {
+    PelmoraOperPostTest::SetUp();
+    PostPredefinedEntry(books_);
+    entry_ = Prefix("20240601", 8);
+    lines_ = Lines(entry_);
+    registry_ = Registry();
+    payments_ = FileRecordCount(AppModuleFile(2));
+    OpenJournalAt(entry_);
+    ShowEntry(entry_, 1);
+    grid_ = Grid();
+  }
+  void ExpectJournalAsBefore() {
+    EXPECT_EQ(WinTop(), window_);
+    EXPECT_EQ(ScreenCounterGet(kWinCount), 1);
+    EXPECT_EQ(ScreenWinCurrent().window, window_);
+    EXPECT_EQ(Grid(), grid_);
+    EXPECT_EQ(Lines(entry_), lines_);
+    EXPECT_EQ(Registry(), registry_);
+  }
+
+  std::string entry_;
+  std::vector<std::string> lines_, registry_, grid_;
+  size_t payments_ = 0;
+};
+
+// The schedule shows the stored payments; Esc closes it alone: the
+// operation window stays with its record current, and closing it then
+// leaves the journal window as it was.
+TEST_F(PelmoraOperScheduleTest, CancellingAStoredScheduleClosesOnlyTheSchedule) {
   // Opened as a changed line of the entry is left.
   ASSERT_EQ(AcSetFieldText(books_.journal, books_.j_type, "Q"), kOk);
   EXPECT_EQ(AcEntryLockCheck(kAcLineDown), 32);
@@ -297,37 +319,21 @@ TEST_F(PelmoraOperPostTest, CancellingAStoredScheduleClosesOnlyTheSchedule) {
   EXPECT_EQ(ScreenCounterGet(kWinCount), 2);
   EXPECT_EQ(ScreenWinCurrent().window, operation);
   RunUntilGone(operation, "close\n");
-  EXPECT_EQ(WinTop(), window_);
-  EXPECT_EQ(ScreenCounterGet(kWinCount), 1);
-  EXPECT_EQ(ScreenWinCurrent().window, window_);
-  EXPECT_EQ(Grid(), grid);
-  EXPECT_EQ(Lines(entry), lines);
-  EXPECT_EQ(Registry(), registry);
-  EXPECT_EQ(FileRecordCount(AppModuleFile(2)), payments);
+  ExpectJournalAsBefore();
+  EXPECT_EQ(FileRecordCount(AppModuleFile(2)), payments_);
 }
 
 // The operation window closed while its schedule was up (a close typed
 // ahead, taken as the schedule ends): nothing is posted, the earlier
 // posting stays, and the journal window stays open with its record.
-TEST_F(PelmoraOperPostTest, AnOperationWindowClosedDuringItsScheduleIsNotPosted) {
-  PostPredefinedEntry(books_);
-  const std::string entry = Prefix("20240601", 8);
-  const std::vector<std::string> lines = Lines(entry), registry = Registry();
-  OpenJournalAt(entry);
-  ShowEntry(entry, 1);
-  const std::vector<std::string> grid = Grid();
+TEST_F(PelmoraOperScheduleTest, AnOperationWindowClosedDuringItsScheduleIsNotPosted) {
   ASSERT_EQ(MantAcceptRun(StrOf(kOperation), kMantHookFlags, kAcceptHookSelector), kOk);
   const plat::Hwnd operation = WinTop();
   ASSERT_NE(operation, window_);
   box_.Queue(plat::MsgAnswer::kOk);
   // Ok in the schedule, and the close at once.
   RunUntilGone(operation, TypedOk("50", "20240601", "8", "1") + "click id=" + std::to_string(kOkButton) + "\nclose\n");
-  EXPECT_EQ(WinTop(), window_);
-  EXPECT_EQ(ScreenCounterGet(kWinCount), 1);
-  EXPECT_EQ(ScreenWinCurrent().window, window_);
-  EXPECT_EQ(Grid(), grid);
-  EXPECT_EQ(Lines(entry), lines);
-  EXPECT_EQ(Registry(), registry);
+  ExpectJournalAsBefore();
 }
 
 // Forms without a data file: definition 1 confirmed opens definition 2
