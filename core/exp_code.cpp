@@ -241,8 +241,10 @@ Status EvalOperand(const Cur& c, const ExpCodeToken& t, Value& out) {
     case kNumber: {
       const int16_t precis = static_cast<int16_t>(exp_detail::Precis());
       if (t.precis != precis) {
+        // A refused literal is read again at each run: its failure is the
+        // run's, recorded like the text's.
         Value v;
-        exp_detail::EvalLiteralOrConstant(op.view(), v);
+        if (Status s = exp_detail::EvalLiteralOrConstant(op.view(), v)) return s;
         t.number = v.num;
         t.precis = precis;
       }

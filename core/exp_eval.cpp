@@ -118,11 +118,10 @@ Status EvalLiteralOrConstant(std::string_view op, Value& out) {
       return kOk;
     }
     // An unknown name is read as the number written after the ".".
-    out.num = DecFromText(StrOf(op.substr(1)));
-    return kOk;
+    return DecParseText(StrOf(op.substr(1)), &out.num);
   }
-  out.num = DecFromText(StrOf(op));
-  return kOk;
+  // A literal outside the number format is an error, never a silent 0.
+  return DecParseText(StrOf(op), &out.num);
 }
 
 Status EvalField(StrPair ref, Value& out) {

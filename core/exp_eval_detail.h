@@ -115,7 +115,8 @@ Status Hand(const Value& v, uint16_t mark);
 void TakeTop(Value& v, bool is_text);
 // Records an error of 128 and above with its incident text; the status as it is.
 Status Record(Status s, StrPair incident);
-// A number literal ("1.5") or a named constant (".name").
+// A number literal ("1.5") or a named constant (".name"); 146 (the value
+// 0) for a literal outside the number format.
 Status EvalLiteralOrConstant(std::string_view op, Value& out);
 // A field reference "{...}": a number for a numeric field, else a text.
 Status EvalField(StrPair ref, Value& out);

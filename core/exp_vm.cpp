@@ -33,7 +33,7 @@ constexpr uint16_t kNone = 0xFFFF;
 constexpr size_t kMaxStack = 48;
 
 enum Code : uint8_t {
-  kVmLit,     // a = literal
+  kVmLit,     // a = literal, b = its text (incident)
   kVmZero,    // the empty operand before a sign: 0
   kVmNull,    // "()" with nothing inside: 0, status 123
   kVmStr,     // a quoted text: a = start, b = length
@@ -180,7 +180,7 @@ class Builder {
         lit.start = static_cast<uint16_t>(base + t->start);
         lit.len = t->len;
         p_.literals.push_back(lit);
-        Emit(kVmLit, 0, static_cast<uint16_t>(p_.literals.size() - 1));
+        Emit(kVmLit, 0, static_cast<uint16_t>(p_.literals.size() - 1), Span(base + t->start, t->len));
         Push(-1, kNumberValue);
         break;
       }
@@ -466,8 +466,15 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
         const ExpVmLiteral& lit = p.literals[o.a];
         const int16_t precis = static_cast<int16_t>(exp_detail::Precis());
         if (lit.precis != precis) {
+          // A literal outside the number format fails where it stands, as
+          // in the token walk; it is read again at the next run.
           exp_detail::Value v;
-          exp_detail::EvalLiteralOrConstant(std::string_view(text + lit.start, lit.len), v);
+          s = exp_detail::EvalLiteralOrConstant(std::string_view(text + lit.start, lit.len), v);
+          if (s >= kStFirstError) {
+            incident = o.b;
+            goto failed;
+          }
+          s = kOk;
           lit.number = v.num;
           lit.precis = precis;
         }

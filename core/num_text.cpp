@@ -78,15 +78,31 @@ DecNorm DecNormText(StrPair text, int n) {
   return {ScratchText(work), further};
 }
 
-DecValue DecFromText(StrPair text) {
-  if (!text.ok()) return 0;
+Status DecParseText(StrPair text, DecValue* out) {
+  *out = 0;
+  if (!text.ok()) return StrError(text);
   std::string work;
   uint16_t further = 0;
-  if (NormWork(text, DecPrecis(), work, further)) return 0;
+  if (Status s = NormWork(text, DecPrecis(), work, further)) return s;
+  // Rounding half away from zero at the further digits depends on the
+  // first of them only; reading the value without them keeps a number at
+  // the edge of the range from overflowing through digits it drops anyway.
+  const size_t whole = work.size() - further;
   int64_t v = 0;
-  if (!WorkValue(work, v)) return 0;
-  if (further == 0) return v;
-  return DecDivPow10(v, further);
+  if (!WorkValue(work.substr(0, whole), v)) return kStStringTooLong;
+  if (further && work[whole] >= '5') {
+    const bool neg = work[0] == '-';
+    if (v == (neg ? INT64_MIN : INT64_MAX)) return kStStringTooLong;
+    v += neg ? -1 : 1;
+  }
+  *out = v;
+  return kOk;
+}
+
+DecValue DecFromText(StrPair text) {
+  DecValue v = 0;
+  DecParseText(text, &v);
+  return v;
 }
 
 StrPair DecTextToValue(StrPair text) { return DecStoreValue(DecFromText(text)); }

@@ -30,7 +30,10 @@ struct DecNorm {
 // "150"; "1.567" with 2 is "1567" with one further digit.
 DecNorm DecNormText(StrPair text, int n);
 // The DecValue of a number text (with _PRECIS decimals), further digits
-// rounded half away from zero; 0 for a failure pair or a refused text.
+// rounded half away from zero, into `out`: 0, or 146 (and `out` 0) for a
+// text outside the number format (above); a failure pair gives its status.
+Status DecParseText(StrPair text, DecValue* out);
+// DecParseText's value: 0 for a failure pair or a refused text.
 DecValue DecFromText(StrPair text);
 // DecFromText as a new 8-byte scratch entry.
 StrPair DecTextToValue(StrPair text);

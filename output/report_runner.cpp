@@ -208,7 +208,7 @@ Status Prepare(ReportState& st, const RunTexts& t) {
   st.progress = t.progress;
   if (Trim(st.tmpl).empty()) {
     ScratchScope scope;
-    return ErrIncident(kStFileNotFound, MsgCatalogText(10), true);
+    return ErrIncident(kStFileNotFound, MsgText("0010"), true);
   }
   PdfHeaderImage(st.tmpl);
   return kOk;
@@ -384,7 +384,9 @@ Status AskLimitValues(const std::string& acbound, std::string& filter) {
   Status s;
   if (g_limits) {
     ScratchScope scope;
-    s = g_limits(MsgCatalogText(81).view(), acbound, values, filter);
+    // The form's title: the catalogue's text of message 0081, else the
+    // engine's own.
+    s = g_limits(MsgText("0081").view(), acbound, values, filter);
   } else {
     ScratchScope scope;
     StrPair line = CmdInputNextLine();

@@ -76,18 +76,19 @@ uint16_t EntryFirstLine(const LinsBuf& b, const std::string& prefix) {
   return 0;
 }
 
-// The screen of the window the operation window was opened from: the
-// window record below the current one (each window definition is one screen
-// here, so that is the journal window's screen). An index that names no
-// screen when there is none.
-int OpenerScreen() {
+// The journal window the operation window was opened from: the window
+// record below the current one when it shows lines; null when the operation
+// window was opened without one (from the menu).
+const ScreenWin* JournalWindowBelow() {
   const int below = ScreenCounterGet(kCurWin) - 1;
   const ScreenWin* w = below >= 0 ? ScreenWinGet(below) : nullptr;
-  return w ? w->screen : ScreenCounterGet(kScreenCount);
+  return w && ListLevelGet(w->list_level) ? w : nullptr;
 }
 
-// Steps 1-6: the posting itself. `c` receives the journal lines written.
-Status WritePosting(const std::string& s, uint32_t* c) {
+// Steps 1-6: the posting itself, the earlier one going through the rules of
+// the journal window's screen (each window definition is one screen here).
+// `c` receives the journal lines written.
+Status WritePosting(const std::string& s, int journal_screen, uint32_t* c) {
   const uint16_t journal = AppModuleFile(4);
   if (Status st = ScreenCheckParm(kParmAlarm, kWholeValue)) return st;
   const std::vector<std::string> schedule = WindowsItem1();
@@ -97,15 +98,21 @@ Status WritePosting(const std::string& s, uint32_t* c) {
     if (open >= kStFirstWarning) return open;
     if (open == 1) {
       // The schedule's windows come and go above this one; this window's
-      // record is current again afterwards, whatever became of them.
-      const int self = ScreenCounterGet(kCurWin);
+      // record is current again afterwards, whatever became of them. Input
+      // taken as the schedule ends may have closed this window: then nothing
+      // is posted, since the writes read its fields and parameters and its
+      // close would take the journal window instead.
+      const plat::Hwnd self = ScreenWinCurrent().window;
       const Status st = paydates::PayScheduleOpen(StrOf(AcUnquote(schedule.front())));
-      if (ScreenCounterGet(kCurWin) != self && ScreenWinGet(self)) ScreenWinSelect(self);
+      const int record = WinStackValue(self);
+      const ScreenWin* w = record >= 0 ? ScreenWinGet(record) : nullptr;
+      if (!w || w->window != self) return st ? st : Status{kStCancelled};
+      if (ScreenCounterGet(kCurWin) != record) ScreenWinSelect(record);
       if (st) return st;
     }
   }
   if (!s.empty()) {
-    if (Status st = AcDeletePosting(s, true, false, OpenerScreen())) return st;
+    if (Status st = AcDeletePosting(s, true, false, journal_screen)) return st;
   }
   if (Status st = AcPostingWrite(journal, kAcContextAcc, kAcPostContexts, false, c)) return st;
   return AcPostingWrite(AppModuleFile(1), kAcContextRegis, kAcPostContexts, true, nullptr);
@@ -159,17 +166,23 @@ Status ShowPosting(const std::string& p, const std::string& s, uint32_t n, uint3
 Status PostOperation() {
   const uint16_t journal = AppModuleFile(4);
   const std::string p = AcEntryKeyPrefix(journal, false);
+  // Without a journal window below (opened from the menu) the operation is
+  // posted as a new one and no grid is brought up to date: the journal's
+  // saved copy then belongs to no entry the user chose.
+  const ScreenWin* below = JournalWindowBelow();
+  const bool journal_window = below != nullptr;
+  const int journal_screen = below ? below->screen : -1;
   // Only an earlier posting is replaced: the line the journal window stood
   // on may belong to an entry typed by hand, which a new posting must not
   // take away.
-  std::string s = AcEntryKeyPrefix(journal, true);
+  std::string s = journal_window ? AcEntryKeyPrefix(journal, true) : std::string();
   if (!s.empty() && AcEntryIsPlain(journal, true)) s.clear();
   // The grid lines of the entry replaced (at least its first); none for a
   // new posting, so that no line of another entry leaves the grid.
   const uint32_t n = s.empty() ? 0 : std::max<uint32_t>(1, CountLines(journal, s));
   uint32_t c = 0;
-  Status st = WritePosting(s, &c);
-  if (st == kOk) st = ShowPosting(p, s, n, c);
+  Status st = WritePosting(s, journal_screen, &c);
+  if (st == kOk && journal_window) st = ShowPosting(p, s, n, c);
   // Shown once, although the window's dispatch shows the hook's failure too.
   if (st != kOk) ScreenShowOnce(st);
   return st;

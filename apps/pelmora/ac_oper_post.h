@@ -39,6 +39,9 @@
 //      are read in their place (to the end of the file in maintenance
 //      mode), the grid is redrawn and the cursor goes to the line after the
 //      entry, first bounded field.
+//   Opened with no journal window below (from the menu), the operation is
+//   posted as a new one (there is no earlier posting the user stands on)
+//   and steps 7-9 do not apply.
 //   A failure is shown once in a message box; the common exit gets it.
 // AcInstallOperHooks puts them into slots 12, 13 and 14.
 #pragma once

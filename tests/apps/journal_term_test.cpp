@@ -2,7 +2,8 @@
 // day typed, a balanced two-line entry typed line by line; each line is
 // written with the journal's rules when the cursor leaves it, so the journal
 // and the accounts' month totals change on disk while the window is still
-// open. Skipped when tmux cannot start; every wait has a deadline.
+// open. An operation posted from the menu reaches the journal too. Skipped
+// when tmux cannot start; every wait has a deadline.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -144,6 +145,45 @@ TEST_F(PelmoraJournalTermTest, ABalancedEntryTypedOnScreenReachesTheJournalAndTh
   EXPECT_EQ(JournalOnDisk(work / "diario.FD"),
             (std::vector<std::string>{"20240601|1|1|57200001||50.00|Venta", "20240601|1|2||70000000|50.00|Venta"}))
       << pane.Pane();
+}
+
+// Ficheros > Asiento predefinido opens the operation window straight above
+// the main window: the form confirmed past its last field posts the entry's
+// two lines, no box comes up and the program goes on.
+TEST_F(PelmoraJournalTermTest, AnOperationPostedFromTheMenuReachesTheJournal) {
+  const std::filesystem::path work = CopySample("Pelmora", dir_);
+
+  TmuxPane pane("oper-term");
+  std::string error;
+  if (!pane.StartLogged(work, PELMORA_EXE, error))
+    GTEST_SKIP() << "tmux cannot start: " << error;
+  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
+
+  // Ficheros, the item below the journal window.
+  pane.Click(12, 0);
+  ASSERT_TRUE(pane.WaitFor("Asiento predefinido")) << pane.Pane();
+  pane.Click(13, 6);
+  ASSERT_TRUE(pane.WaitFor("Vencimientos (1/0)")) << pane.Pane();
+
+  // Amount, date, entry number, debit and credit accounts, text, no
+  // schedule; the Tab past the last field confirms the form.
+  for (const char* value : {"50", "01-06-24", "8", "43000001", "70000000", "Cuota", "0"}) {
+    pane.Literal(value);
+    pane.Keys("Tab");
+  }
+  ASSERT_TRUE(pane.WaitGone("Vencimientos (1/0)")) << pane.Pane();
+  const std::vector<std::string> want{"20240601|8|1|43000001||50.00|Cuota", "20240601|8|2||70000000|50.00|Cuota"};
+  bool posted = false;
+  for (int waited = 0; waited <= 8000 && !posted; waited += 50) {
+    posted = JournalOnDisk(work / "diario.FD") == want;
+    if (!posted) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(posted) << ::testing::PrintToString(JournalOnDisk(work / "diario.FD")) << pane.Pane();
+  const std::string shown = pane.Pane();
+  EXPECT_EQ(shown.find("AcRegistryOperDev"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("Error"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Procesos  Ficheros  Informes  Transacciones  Ayuda"), std::string::npos)
+      << "the program goes on\n" << shown;
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // system over the demo year: the operation window (PLDIA definition 2)
 // opened above the journal window posts a two-line entry and its registry
 // record with the journal's rules; posting an entry again replaces the
-// earlier posting; a refused or cancelled posting writes nothing. Also the
+// earlier posting; a refused or cancelled posting writes nothing; opened
+// from the menu it posts with no journal window below. Also the
 // list-window hook (12) and the statistics-steps hook (7) on their windows.
 #include <array>
 #include <fstream>
@@ -89,16 +90,28 @@ class PelmoraOperPostTest : public PelmoraOperWindowTest {
     for (uint16_t i = 1; i <= level->lines.used; ++i) out.push_back(LinsKeyText(level->lines, i, columns));
     return out;
   }
-  // The script that fills the operation window: amount, date, entry
-  // number, debit and credit accounts, text, schedule switch; then Ok.
-  static std::string Fields(const std::string& amount, const std::string& date, const std::string& entry,
-                            const std::string& schedule = "0") {
+  // The script that types the operation window's fields: amount, date,
+  // entry number, debit and credit accounts, text, schedule switch; the
+  // cursor stays in the last field.
+  static std::string Typed(const std::string& amount, const std::string& date, const std::string& entry,
+                           const std::string& schedule = "0") {
     std::string script;
     for (const std::string& text : {amount, date, entry, std::string("43000001"), std::string("70000000"),
                                     std::string("Cuota"), schedule}) {
-      script += "key Ctrl+A\ntype \"" + text + "\"\nkey Tab\n";  // whatever the field showed goes
+      if (!script.empty()) script += "key Tab\n";
+      script += "key Ctrl+A\ntype \"" + text + "\"\n";  // whatever the field showed goes
     }
-    return script + "click id=" + std::to_string(kOkButton) + "\n";
+    return script;
+  }
+  // The same, then Tab and Ok.
+  static std::string Fields(const std::string& amount, const std::string& date, const std::string& entry,
+                            const std::string& schedule = "0") {
+    return Typed(amount, date, entry, schedule) + "key Tab\nclick id=" + std::to_string(kOkButton) + "\n";
+  }
+  // The fields typed and Ok clicked in the last one.
+  static std::string TypedOk(const std::string& amount, const std::string& date, const std::string& entry,
+                             const std::string& schedule = "0") {
+    return Typed(amount, date, entry, schedule) + "click id=" + std::to_string(kOkButton) + "\n";
   }
   // The operation window opened above the journal window, driven by the
   // script until the window is gone (the script must end it).
@@ -150,6 +163,27 @@ TEST_F(PelmoraOperPostTest, PostingWritesTheEntryAndItsRegistryRecordThroughTheR
   EXPECT_EQ(WinTop(), window_);
   const std::vector<std::string> grid = Grid();
   EXPECT_EQ(std::count(grid.begin(), grid.end(), Prefix("20240601", 8)), 2) << ::testing::PrintToString(grid);
+}
+
+// The menu's "Asiento predefinido" opens the operation window straight
+// above the main window: the entry and its registry record are posted
+// through the rules as from the journal window, with no grid to bring up to
+// date and no box.
+TEST_F(PelmoraOperPostTest, AnOperationOpenedFromTheMenuPostsWithoutAJournalWindow) {
+  const DecValue income = Balance("70000000");
+  {
+    ScratchScope scope;
+    ASSERT_EQ(AcceptRunVerb(StrOf(kOperation)), kOk) << ::testing::PrintToString(Boxes());
+  }
+  ASSERT_NE(WinTop(), root_);
+  RunUntilGone(WinTop(), TypedOk("50", "20240601", "8"));
+  EXPECT_EQ(Boxes(), std::vector<std::string>{});
+  EXPECT_EQ(Lines(Prefix("20240601", 8)),
+            (std::vector<std::string>{"1 43000001  50.00 P", "2  70000000 50.00 P"}));
+  EXPECT_EQ(Registry(), (std::vector<std::string>{"20240601/8 43000001>70000000"}));
+  EXPECT_EQ(Balance("70000000"), income - DecFromInt(50));
+  EXPECT_EQ(WinTop(), root_);
+  EXPECT_EQ(ScreenCounterGet(kWinCount), 0);
 }
 
 TEST_F(PelmoraOperPostTest, PostingAnEntryAgainReplacesItsEarlierPosting) {
@@ -235,6 +269,71 @@ TEST_F(PelmoraOperPostTest, ARefusedOrCancelledPostingWritesNothing) {
     EXPECT_EQ(Registry(), registry);
     EXPECT_EQ(Balance("70000000"), income);
   }
+}
+
+// The journal window on entry 8, posted before with its stored payments;
+// afterwards the journal window must be as it was, with its record current.
+class PelmoraOperScheduleTest : public PelmoraOperPostTest {
+ protected:
+  void SetUp() override {
+    PelmoraOperPostTest::SetUp();
+    PostPredefinedEntry(books_);
+    entry_ = Prefix("20240601", 8);
+    lines_ = Lines(entry_);
+    registry_ = Registry();
+    payments_ = FileRecordCount(AppModuleFile(2));
+    OpenJournalAt(entry_);
+    ShowEntry(entry_, 1);
+    grid_ = Grid();
+  }
+  void ExpectJournalAsBefore() {
+    EXPECT_EQ(WinTop(), window_);
+    EXPECT_EQ(ScreenCounterGet(kWinCount), 1);
+    EXPECT_EQ(ScreenWinCurrent().window, window_);
+    EXPECT_EQ(Grid(), grid_);
+    EXPECT_EQ(Lines(entry_), lines_);
+    EXPECT_EQ(Registry(), registry_);
+  }
+
+  std::string entry_;
+  std::vector<std::string> lines_, registry_, grid_;
+  size_t payments_ = 0;
+};
+
+// The schedule shows the stored payments; Esc closes it alone: the
+// operation window stays with its record current, and closing it then
+// leaves the journal window as it was.
+TEST_F(PelmoraOperScheduleTest, CancellingAStoredScheduleClosesOnlyTheSchedule) {
+  // Opened as a changed line of the entry is left.
+  ASSERT_EQ(AcSetFieldText(books_.journal, books_.j_type, "Q"), kOk);
+  EXPECT_EQ(AcEntryLockCheck(kAcLineDown), 32);
+  ASSERT_EQ(AcSetFieldText(books_.journal, books_.j_type, "P"), kOk);
+  const plat::Hwnd operation = WinTop();
+  ASSERT_NE(operation, window_);
+  ScreenWinFirstFocus(operation);
+  box_.Queue(plat::MsgAnswer::kOk);
+  DriveIn(operation, TypedOk("50", "20240601", "8", "1") + "key Esc\n");
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_NE(Boxes()[0].find("Cancelado"), std::string::npos) << Boxes()[0];
+  ASSERT_EQ(WinTop(), operation);
+  EXPECT_EQ(ScreenCounterGet(kWinCount), 2);
+  EXPECT_EQ(ScreenWinCurrent().window, operation);
+  RunUntilGone(operation, "close\n");
+  ExpectJournalAsBefore();
+  EXPECT_EQ(FileRecordCount(AppModuleFile(2)), payments_);
+}
+
+// The operation window closed while its schedule was up (a close typed
+// ahead, taken as the schedule ends): nothing is posted, the earlier
+// posting stays, and the journal window stays open with its record.
+TEST_F(PelmoraOperScheduleTest, AnOperationWindowClosedDuringItsScheduleIsNotPosted) {
+  ASSERT_EQ(MantAcceptRun(StrOf(kOperation), kMantHookFlags, kAcceptHookSelector), kOk);
+  const plat::Hwnd operation = WinTop();
+  ASSERT_NE(operation, window_);
+  box_.Queue(plat::MsgAnswer::kOk);
+  // Ok in the schedule, and the close at once.
+  RunUntilGone(operation, TypedOk("50", "20240601", "8", "1") + "click id=" + std::to_string(kOkButton) + "\nclose\n");
+  ExpectJournalAsBefore();
 }
 
 // Forms without a data file: definition 1 confirmed opens definition 2

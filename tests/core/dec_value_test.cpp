@@ -106,6 +106,42 @@ TEST_F(DecValueTest, FromTextAtSeveralPrecisions) {
   }
 }
 
+// DecParseText tells a refused text from a 0: 146 for what the number
+// format or the 64 bits cannot hold. Digits beyond the decimals round at
+// the first of them, also at the edge of the range.
+TEST_F(DecValueTest, ParseTextRefusesWhatTheRangeCannotHold) {
+  struct Case { int16_t precis; const char* text; Status status; int64_t want; };
+  const Case cases[] = {
+      {2, "92233720368547758.07", kOk, INT64_MAX},
+      {2, "92233720368547758.08", kStStringTooLong, 0},
+      {2, "92233720368547758.0749", kOk, INT64_MAX},
+      {2, "92233720368547758.075", kStStringTooLong, 0},
+      {2, "-92233720368547758.08", kOk, INT64_MIN},
+      {2, "-92233720368547758.0849", kOk, INT64_MIN},
+      {2, "-92233720368547758.085", kOk, INT64_MIN},  // the sign leaves no room for a further digit
+      {2, "-92233720368547758.09", kStStringTooLong, 0},
+      {2, "123456789012345678901", kStStringTooLong, 0},
+      {2, "1D18", kStStringTooLong, 0},
+      {2, "0.00500000000000000001", kOk, 1},
+      {2, "", kOk, 0},
+      {2, "abc", kOk, 0},
+      {0, "9223372036854775807.4", kOk, INT64_MAX},
+      {0, "9223372036854775807.5", kStStringTooLong, 0},
+      {18, "9.223372036854775807", kOk, INT64_MAX},
+      {18, "9.223372036854775808", kStStringTooLong, 0},
+  };
+  for (const Case& c : cases) {
+    SysVarSet(kVarPrecis, c.precis);
+    DecValue v = -7;
+    EXPECT_EQ(DecParseText(StrOf(c.text), &v), c.status) << c.precis << " " << c.text;
+    EXPECT_EQ(v, c.want) << c.precis << " " << c.text;
+    EXPECT_EQ(DecFromText(StrOf(c.text)), c.want) << c.precis << " " << c.text;
+  }
+  DecValue v = -7;
+  EXPECT_EQ(DecParseText(StrFail(kStOutOfMemory), &v), kStOutOfMemory);
+  EXPECT_EQ(v, 0);
+}
+
 TEST_F(DecValueTest, NormTextCountsFurtherDigits) {
   DecNorm d = DecNormText(StrOf("1.567"), 2);
   EXPECT_EQ(S(d.digits), "1567");

@@ -162,6 +162,46 @@ TEST_F(ExpTest, ErrorStatuses) {
   EXPECT_EQ(SysVarGet(kVarPrecis), 2);
 }
 
+// A number is 64-bit cents with _PRECIS 2: from -92233720368547758.08 to
+// 92233720368547758.07. A literal outside that range, or too long for the
+// number format, fails with 146 and is recorded with its text; it never
+// reads as 0.
+TEST_F(ExpTest, NumberLiteralsAtTheEdgesOfTheRange) {
+  RunTable({
+      {"92233720368547758.07", 0, "92233720368547758.07"},    // the largest
+      {"92233720368547758.08", kStStringTooLong, ""},         // one cent more
+      {"92233720368547758.074", 0, "92233720368547758.07"},   // further digits rounded off
+      {"92233720368547758.075", kStStringTooLong, ""},        // ... or up past the largest
+      {"92233720368547758.0749999", 0, "92233720368547758.07"},
+      {"-92233720368547758.07", 0, "-92233720368547758.07"},  // a sign before the largest
+      {"-92233720368547758.08", kStStringTooLong, ""},        // the sign applies to a literal too large
+      {"0-92233720368547758.07-.01", 0, "-92233720368547758.08"},  // the smallest, computed
+      {"92233720368547758", 0, "92233720368547758"},
+      {"922337203685477580", kStStringTooLong, ""},           // 18 digits and 2 decimals fit the text, not 64 bits
+      {"123456789012345678901234567890", kStStringTooLong, ""},  // more digits than the number text holds
+      {"9D16", 0, "90000000000000000"},
+      {"1D17", kStStringTooLong, ""},
+      {"1D99", kStStringTooLong, ""},
+      {"1+92233720368547758.08", kStStringTooLong, ""},       // inside a larger expression
+      {"(92233720368547758.08)", kStStringTooLong, ""},
+      {"X=5", 0, "5"},
+      {"X=92233720368547758.08", kStStringTooLong, ""},
+      // Many decimals: rounded half away from zero at the second.
+      {"0.123456789012345678901234567890", 0, ".12"},
+      {"1.00499999999999999999", 0, "1"},
+      {"-0.005", 0, "-.01"},
+      {"0.0049", 0, ""},
+      {".995", 0, "1"},
+  });
+  EXPECT_EQ(Var("X"), "5") << "a refused literal assigns nothing";
+  EXPECT_EQ(Eval("1+92233720368547758.08").status, kStStringTooLong);
+  EXPECT_EQ(ErrLastCode(), kStStringTooLong);
+  EXPECT_NE(ErrIncidentText().str().find("92233720368547758.08"), std::string::npos) << ErrIncidentText().str();
+  // The limits follow _PRECIS: with 4 decimals the 64 bits hold less.
+  SysVarSet(kVarPrecis, 4);
+  RunTable({{"922337203685477.5807", 0, "922337203685477.5807"}, {"922337203685477.5808", kStStringTooLong, ""}});
+}
+
 TEST_F(ExpTest, BlanksAroundOperatorsAreDropped) {
   RunTable({{" 1 + 2 ", 0, "3"}, {"X = 4 ; Y = X * 2", 0, "8"}, {"\t5\t>\t3", 0, "1"}});
 }

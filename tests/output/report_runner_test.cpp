@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "core/app_verbs.h"
+#include "core/err_register.h"
 #include "core/exec_run.h"
 #include "core/exp_eval.h"
 #include "core/msg_box.h"
@@ -119,7 +120,10 @@ TEST_F(RunnerTest, LimitsFromTheInputScriptUntilCancelled) {
 TEST_F(RunnerTest, LimitsFromAnInstalledFormWithItsFilter) {
   static int rounds;
   rounds = 0;
-  OutputSetLimitsAsker([](std::string_view, std::string_view definition, std::string& values, std::string& filter) {
+  OutputSetLimitsAsker([](std::string_view title, std::string_view definition, std::string& values,
+                          std::string& filter) {
+    // No catalogue file: the engine's own text of message 0081.
+    EXPECT_EQ(title, "Captura de Limites de Informe");
     EXPECT_EQ(definition, "'Desde':'A10','Hasta':'A10'");
     if (rounds++) return Status{kStCancelled};
     values = "'A','Z'";
@@ -287,6 +291,10 @@ TEST_F(RunnerTest, DocPrintOnTheProcedureDeviceKeepsItOpen) {
   // A missing template: 164 in _STAT and as the procedure's status.
   EXPECT_EQ(RunProc("DEVICE 'dev2.txt'\nDOCPRINT ',nothere.pdc','','','',''\n"), kStFileNotFound);
   EXPECT_EQ(SysVarGet(kVarStat), kStFileNotFound);
+  // No template named: 164 with the text of message 0010 as incident.
+  ErrIncident(kOk, StrPair{}, false);
+  EXPECT_EQ(ReportRun("dev3.txt", " ", "", "", "", 0, "", "", nullptr), kStFileNotFound);
+  EXPECT_NE(ErrIncidentText().str().find("No definido"), std::string::npos) << ErrIncidentText().str();
 }
 
 TEST_F(RunnerTest, RangeKeysOfACommandText) {
