@@ -510,6 +510,15 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
     l.held = false;
     return kOk;
   };
+  // A call's result, kept directly above `keep`, as the new top value.
+  auto push_result = [&](uint16_t keep, StrPair result, bool is_text, Status r) {
+    Cell& c = push();
+    c.mark = keep;
+    c.text = is_text || r == 1;
+    if (c.text) StrPairStore(c.str, result.ok() ? result : StrPair{kNoText, 0});
+    else c.num = exp_detail::Decode(result);
+    c.info = r == 1 ? kOk : r;
+  };
   const uint16_t list_mark = arena.current();
   const char* const text = code.text.data();
   const ExpVmOp* const ops = p.ops.data();
@@ -790,12 +799,7 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
         const StrPair top = arena.Top();
         StrPair result = arena.current() == keep + 1 ? top : arena.Keep(keep, top);
         sp -= argc;
-        Cell& c = push();
-        c.mark = keep;
-        c.text = is_text || r == 1;
-        if (c.text) StrPairStore(c.str, result.ok() ? result : StrPair{kNoText, 0});
-        else c.num = exp_detail::Decode(result);
-        c.info = r == 1 ? kOk : r;
+        push_result(keep, result, is_text, r);
         break;
       }
       case kVmField: {
@@ -870,13 +874,7 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
           s = r;
           goto failed;
         }
-        const StrPair result = arena.Keep(keep, arena.Top());
-        Cell& c = push();
-        c.mark = keep;
-        c.text = want_text || r == 1;
-        if (c.text) StrPairStore(c.str, result.ok() ? result : StrPair{kNoText, 0});
-        else c.num = exp_detail::Decode(result);
-        c.info = r == 1 ? kOk : r;
+        push_result(keep, arena.Keep(keep, arena.Top()), want_text, r);
         break;
       }
       case kVmPushArg: {
