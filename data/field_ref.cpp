@@ -126,11 +126,30 @@ size_t PlaceOf(int16_t current, std::string_view text) {
   return static_cast<size_t>(h >> 40) & (kKeptRefPlaces - 1);
 }
 
+// Whether two texts are equal; the short ones a reference and a field name
+// are, compared in two eight-byte words without a library call.
+bool SameText(std::string_view a, std::string_view b) {
+  const size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n < 8) {
+    for (size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+  uint64_t x, y, u, v;
+  std::memcpy(&x, a.data(), 8);
+  std::memcpy(&y, b.data(), 8);
+  std::memcpy(&u, a.data() + n - 8, 8);
+  std::memcpy(&v, b.data() + n - 8, 8);
+  if (x != y || u != v) return false;
+  return n <= 16 || std::memcmp(a.data() + 8, b.data() + 8, n - 16) == 0;
+}
+
 bool StillHolds(const KeptRef& k, StrPair text) {
   const DictFieldRefResult& r = k.result;
   if (k.epoch != Core().dict.epoch || r.file > DictFileCount()) return false;
   if (r.field == 0) return true;
-  return DictFieldName(r.file, r.field).view() == text.view().substr(0, k.open);
+  return SameText(DictFieldName(r.file, r.field).view(), text.view().substr(0, k.open));
 }
 
 }  // namespace
@@ -140,7 +159,7 @@ DictFieldRefResult DictFieldRef(StrPair text) {
   if (!text.ok() || epoch == 0) return ResolveFieldRef(text);
   const int16_t current = SysVarGet(kVarCurFil);
   KeptRef& k = KeptRefs()[PlaceOf(current, text.view())];
-  if (k.epoch != 0 && k.current == current && k.text == text.view() && StillHolds(k, text)) return k.result;
+  if (k.epoch != 0 && k.current == current && SameText(k.text, text.view()) && StillHolds(k, text)) return k.result;
   DictFieldRefResult r = ResolveFieldRef(text);
   if (r.status == kOk) {
     k.epoch = epoch;
