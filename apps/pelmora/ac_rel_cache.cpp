@@ -37,7 +37,8 @@ struct Relation {
 struct Kept {
   std::string record;
   bool in_file = false;  // read from the file (else created here)
-  bool adding = false;   // created by a call whose statements are running
+  bool busy = false;     // its statements are running, on b's buffer
+  bool adding = false;   // busy, and created by that call
 };
 
 }  // namespace
@@ -98,9 +99,12 @@ Status RunStatements(CacheState& c, std::string_view text, const ExpCode* code) 
   return s >= kStFirstError ? s : Status{kOk};
 }
 
-// Writes the kept records of one file and forgets them. A record created by
-// a call whose statements are still running is not in the file yet, as it
-// would not be line by line: that call adds it when its statements end.
+// Writes the kept records of one file and forgets them. When the statements
+// of one of them are running (a call into the file from those statements is
+// what writes them), the file's buffer and position are then made what they
+// would be line by line: that record's buffer as the statements left it, on
+// that record in the file, or on no record when the running call created
+// it (it is not in the file yet: that call adds it when its statements end).
 Status FlushFile(CacheState& c, uint16_t file) {
   auto found = c.files.find(file);
   if (found == c.files.end()) return kOk;
@@ -109,8 +113,18 @@ Status FlushFile(CacheState& c, uint16_t file) {
   ++c.flushes;
   std::vector<const std::pair<const std::string, Kept>*> order;
   order.reserve(kept.size());
-  for (const auto& entry : kept)
+  const std::pair<const std::string, Kept>* running = nullptr;
+  std::string buffer;
+  for (const auto& entry : kept) {
+    if (entry.second.busy) {
+      running = &entry;
+      ScratchScope scope;
+      StrPair rec = BufRecord(file, kBufCurrent);
+      if (!rec.ok()) return StrError(rec);
+      buffer.assign(rec.view());
+    }
     if (!entry.second.adding) order.push_back(&entry);
+  }
   std::sort(order.begin(), order.end(), [](auto* x, auto* y) { return x->first < y->first; });
   for (const auto* entry : order) {
     const std::string& key = entry->first;
@@ -128,6 +142,16 @@ Status FlushFile(CacheState& c, uint16_t file) {
       s = DataFileAddRecord(file);
     }
     if (s >= kStFirstError) return s;
+  }
+  if (running) {
+    ScratchScope scope;
+    if (running->second.adding) {
+      DataFileCtrl(file).recno = -1;
+    } else {
+      Status s = DataFileLocate(file, 1, StrOf(running->first), 0);
+      if (s != kOk) return s >= kStFirstError ? s : Status{kStDataError};
+    }
+    if (Status b = BufStore(file, kBufCurrent, StrOf(buffer))) return b;
   }
   return kOk;
 }
@@ -183,6 +207,7 @@ Status KeptFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t f
     // The statements may keep records of other files, and a FILEREL of
     // theirs into b writes b's kept records and forgets them: nothing of
     // b's map is held while they run, the record is found again after.
+    it->second.busy = true;
     it->second.adding = created;
     const uint64_t flushes = c.flushes;
     ++c.busy[b];
@@ -198,6 +223,7 @@ Status KeptFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t f
     }
     if (s) {
       if (created && slot) c.files[b].erase(value);
+      else if (slot) slot->busy = false;
       return s;
     }
     if (!slot) {
@@ -207,7 +233,7 @@ Status KeptFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t f
       Status w = created ? DataFileAddRecord(b) : DataFileUpdateRecord(b);
       if (w >= kStFirstError) return w;
     } else {
-      slot->adding = false;
+      slot->busy = slot->adding = false;
       StrPair rec = BufRecord(b, kBufCurrent);
       if (!rec.ok()) return StrError(rec);
       slot->record.assign(rec.view());

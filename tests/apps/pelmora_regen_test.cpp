@@ -44,8 +44,12 @@ TEST_F(PelmoraRegenTest, RegenerationGivesWhatPostingLineByLineGave) {
       {"a rule whose statements reach into the period file again",
        "0900FILEREL(9;10;1;4;D_VDOS{10}=D_VDOS{10}+_SGN;FILEREL(9;10;5;4;DIARIO{10}=DIARIO{10}+_SGN))\r\n",
        "69:10R5K1=CHK$(CTA_DEBE{}>'0';CTA_DEBE{};'')\r\n"},
-      {"a rule whose statements fetch a kept record of the same file",
+      {"a rule whose statements fetch another record of the same file",
        "0900FILEREL(9;10;3;4;H_VDOS{10}=H_VDOS{10}+_SGN;FILEREL(9;10;4;4;H_VDOS{10}=H_VDOS{10}+2*_SGN))\r\n",
+       ""},
+      {"a rule whose statements call into the same file for no record, then go on",
+       "0900FILEREL(9;10;3;4;H_VDOS{10}=H_VDOS{10}+_SGN;FILEREL(9;10;1;4;D_VDOS{10}=D_VDOS{10}+1);"
+       "H_VDOS{10}=H_VDOS{10}+_SGN)\r\n",
        ""},
   };
   int n = 0;
