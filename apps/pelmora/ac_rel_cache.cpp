@@ -49,8 +49,8 @@ struct AcRelCacheState {
   std::unordered_map<std::string, std::shared_ptr<const ExpCode>> statements;
   // Per file, the kept records by key 1 value (put in key order for the flush).
   std::map<uint16_t, std::unordered_map<std::string, Kept>> files;
-  // Per file, the calls whose statements run on a kept record of it.
-  std::map<uint16_t, int> busy;
+  // Per file number, the calls whose statements run on a kept record of it.
+  std::vector<int> busy;
   uint64_t flushes = 0;  // files whose kept records were written and forgotten
 };
 
@@ -172,7 +172,7 @@ Status KeptFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t f
   if ((flags & (kRelNearest | kRelSeekOrDelete)) || r.key != 1) return record_layer();
   // Called from the statements of a kept record of b: the record layer
   // serves it, with b's file as line by line writes would have left it.
-  if (auto busy = c.busy.find(b); busy != c.busy.end() && busy->second > 0) return record_layer();
+  if (b < c.busy.size() && c.busy[b] > 0) return record_layer();
   SysVarSet(kVarRelRes, 0);
   if (r.expr.empty()) return kStDataError;
   std::string value;
@@ -210,6 +210,7 @@ Status KeptFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t f
     it->second.busy = true;
     it->second.adding = created;
     const uint64_t flushes = c.flushes;
+    if (b >= c.busy.size()) c.busy.resize(size_t(b) + 1);
     ++c.busy[b];
     Status s = RunStatements(c, text, code);
     --c.busy[b];
