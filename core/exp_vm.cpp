@@ -855,7 +855,8 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
           }
           char number[kDecEntryBytes];
           Encode(cond.num, number);
-          const StrPair taken = ScratchText(cond.omitted ? std::string_view() : std::string_view(number, kDecEntryBytes));
+          const StrPair taken =
+              ScratchText(cond.omitted ? std::string_view("") : std::string_view(number, kDecEntryBytes));
           if (!taken.ok()) {
             s = StrError(taken);
             goto failed;
