@@ -15,6 +15,7 @@
 #include "core/exp_scan.h"
 #include "core/fn_call.h"
 #include "core/hooks.h"
+#include "core/num_text.h"
 #include "core/obj_table.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
@@ -49,6 +50,10 @@ enum Code : uint8_t {
   kVmCall,    // a = function, op = argument count, b = operand text, c = argument text, d = nesting
   kVmOmit,    // an empty argument
   kVmPushArg, // an argument of an argument list: onto list 35
+  kVmField,   // a field read: a = operand text
+  kVmFieldSet,  // an assignment to a field: a = operand text, b = its argument text, c = flags, d = function
+  kVmChk,     // CHK# (op 0) or CHK$ (op 1) over the condition on the stack: a = its first branch,
+              // b = operand text, d = nesting
 };
 
 const char kNoText[] = "";
@@ -159,6 +164,14 @@ class Builder {
     c.op = t ? t->op : uint16_t{kOpNone};
     const uint32_t base = c.seg.offset;
     *empty = false;
+    if (t && t->op == kOpAssign && minprec <= 0 && t->kind == kField) {
+      bool rhs_empty = false;
+      if (!Expr(c, 0, depth, &rhs_empty) || rhs_empty) return false;
+      CopyHeldTexts();
+      Emit(kVmFieldSet, 0, Span(base + t->start, t->len), Span(base + t->args_start, t->args_len), t->flags, t->fn);
+      stack_.back().producer = -1;
+      return true;
+    }
     if (t && t->op == kOpAssign && minprec <= 0) {
       uint16_t type = 0;
       if (!VarType(t->kind, &type)) return false;
@@ -212,7 +225,15 @@ class Builder {
         }
         break;
       }
+      case kField:
+        Emit(kVmField, 0, Span(base + t->start, t->len));
+        Push(-1);
+        break;
       case kFunction: {
+        if (t->fn == kFnChkNum || t->fn == kFnChkStr) {
+          if (!Check(*t, base, depth)) return false;
+          break;
+        }
         if (!FnBuiltinDirect(t->fn)) return false;
         const uint16_t operand = Span(base + t->start, t->len);
         const uint16_t outer = ctx_;
@@ -267,6 +288,42 @@ class Builder {
       else if (texts) kind = kTextValue;
       stack_.back() = Held{-1, kind};
     }
+    return true;
+  }
+
+  // CHK# or CHK$: the condition is evaluated as the one argument FnCall
+  // evaluates for it; both branches of the raw text after it are found and
+  // compiled now, as the handler would find them when it runs.
+  bool Check(const ExpCodeToken& t, uint32_t base, int depth) {
+    if (!FnChkStock(t.fn)) return false;
+    SegCur args(code_, t.child);
+    if (args.seg.len == 0) return false;
+    const uint16_t operand = Span(base + t.start, t.len);
+    const uint16_t outer = ctx_;
+    p_.contexts.push_back(ExpVmContext{operand, outer});
+    ctx_ = static_cast<uint16_t>(p_.contexts.size() - 1);
+    bool empty = false;
+    if (!Expr(args, 0, depth, &empty)) return false;
+    if (empty) {
+      Emit(kVmOmit);
+      Push(-1);
+    }
+    ctx_ = outer;
+    const StrPair rest = args.pos < args.seg.len ? StrPair{code_.text.data() + args.seg.offset + args.pos,
+                                                           static_cast<uint16_t>(args.seg.len - args.pos)}
+                                                 : StrPair{};
+    const uint16_t first = static_cast<uint16_t>(p_.branches.size());
+    {
+      ScratchScope scope;
+      p_.branches.push_back(FnChkBranchOf(rest, true));
+      p_.branches.push_back(FnChkBranchOf(rest, false));
+    }
+    (t.fn == kFnChkStr ? p_.chk_text : p_.chk_num) = true;
+    // The branch may change the variable store.
+    CopyHeldTexts();
+    Emit(kVmChk, t.fn == kFnChkStr ? 1 : 0, first, operand, 0, static_cast<uint16_t>(depth));
+    stack_.pop_back();
+    Push(-1);
     return true;
   }
 
@@ -326,6 +383,7 @@ struct Cell {
   bool lead;           // began with an empty operand
   bool omitted;        // an empty argument
   bool held;           // a text read in place from the variable store
+  bool num_field;      // a numeric field's value, not yet taken by an operator
   Status info;
 };
 
@@ -407,6 +465,7 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
   const ExpProgram& p = code.program;
   if (!p.ok()) return false;
   if (p.provider_names && HookFilled(kHookFieldProvider)) return false;
+  if ((p.chk_num && !FnChkStock(kFnChkNum)) || (p.chk_text && !FnChkStock(kFnChkStr))) return false;
   // The runtime stays the same for the whole run: its parts are reached
   // through these references instead of being looked up at every step.
   CoreRuntime& core = Core();
@@ -450,6 +509,15 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
     StrPairStore(l.str, kept);
     l.held = false;
     return kOk;
+  };
+  // A call's result, kept directly above `keep`, as the new top value.
+  auto push_result = [&](uint16_t keep, StrPair result, bool is_text, Status r) {
+    Cell& c = push();
+    c.mark = keep;
+    c.text = is_text || r == 1;
+    if (c.text) StrPairStore(c.str, result.ok() ? result : StrPair{kNoText, 0});
+    else c.num = exp_detail::Decode(result);
+    c.info = r == 1 ? kOk : r;
   };
   const uint16_t list_mark = arena.current();
   const char* const text = code.text.data();
@@ -581,6 +649,12 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
           incident = o.c;
           goto failed;
         }
+        if (l.num_field && !l.text && r.text) {
+          // A numeric field on the left reads a text on the right as a number.
+          r.num = DecFromText(r.str);
+          r.text = false;
+        }
+        l.num_field = false;
         l.info = kOk;
         incident = o.b;
         if (l.text && r.text) {
@@ -732,12 +806,83 @@ bool Run(const ExpCode& code, exp_detail::Value* out, Status* status, uint16_t* 
         const StrPair top = arena.Top();
         StrPair result = arena.current() == keep + 1 ? top : arena.Keep(keep, top);
         sp -= argc;
+        push_result(keep, result, is_text, r);
+        break;
+      }
+      case kVmField: {
+        const ExpVmSpan& ref = p.spans[o.a];
+        const uint16_t mark = arena.current();
+        exp_detail::Value v;
+        if ((s = exp_detail::EvalField(StrPair{text + ref.start, ref.len}, v)) >= kStFirstError) {
+          incident = o.a;
+          goto failed;
+        }
+        s = kOk;
         Cell& c = push();
-        c.mark = keep;
-        c.text = is_text || r == 1;
-        if (c.text) StrPairStore(c.str, result.ok() ? result : StrPair{kNoText, 0});
-        else c.num = exp_detail::Decode(result);
-        c.info = r == 1 ? kOk : r;
+        c.mark = mark;
+        c.text = v.text;
+        c.num = v.num;
+        c.num_field = v.num_field;
+        if (v.text) StrPairStore(c.str, v.str);
+        break;
+      }
+      case kVmFieldSet: {
+        Cell& v = st[sp - 1];
+        const ExpVmSpan& name = p.spans[o.a];
+        const ExpVmSpan& args = p.spans[o.b];
+        exp_detail::Value value;
+        value.text = v.text;
+        value.num = v.num;
+        value.str = v.str;
+        incident = o.a;
+        s = exp_detail::AssignTo(StrPair{text + name.start, name.len}, StrPair{text + args.start, args.len}, o.c, o.d,
+                                 value);
+        if (s >= kStFirstError) goto failed;
+        s = kOk;
+        v.lead = false;
+        break;
+      }
+      case kVmChk: {
+        // FnCall's steps for the handler: the argument types as an entry
+        // directly above the call's mark, the condition taken from list 35
+        // into the arena, then the branch the condition chooses.
+        const Cell cond = st[--sp];
+        const uint16_t keep = cond.mark;
+        const bool want_text = o.op != 0;
+        incident = o.b;
+        release(keep);
+        const char types[2] = {static_cast<char>(kFnArgNum & 0xFF), static_cast<char>(kFnArgNum >> 8)};
+        const bool typed = ScratchText(std::string_view(types, 2)).ok();
+        const uint16_t inner = arena.current();
+        bool holds = false;
+        if (typed) {
+          if (cond.text) {
+            s = kStIncompatibleTypes;
+            goto failed;
+          }
+          char number[kDecEntryBytes];
+          Encode(cond.num, number);
+          const StrPair taken =
+              ScratchText(cond.omitted ? std::string_view("") : std::string_view(number, kDecEntryBytes));
+          if (!taken.ok()) {
+            s = StrError(taken);
+            goto failed;
+          }
+          holds = !cond.omitted && cond.num != 0;
+        }
+        depth = static_cast<uint16_t>(depth_at_entry + o.d);
+        Status r = FnChkRun(p.branches[o.a + (holds ? 0 : 1)], want_text);
+        depth = depth_at_entry;
+        if (arena.current() == inner) {
+          // A handler that leaves no result gives a number 0 or an empty text.
+          if (want_text) ScratchText("");
+          else DecStoreValue(0);
+        }
+        if (r >= kStFirstError) {
+          s = r;
+          goto failed;
+        }
+        push_result(keep, arena.Keep(keep, arena.Top()), want_text, r);
         break;
       }
       case kVmPushArg: {

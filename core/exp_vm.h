@@ -1,25 +1,29 @@
 // The postfix form of a compiled expression and the small stack machine
 // that runs it. ExpVmBuild reads the tokens of a compiled expression
 // (core/exp_code.h) once, in the order the evaluator walks them, and writes
-// one operation per step: push a literal, a variable or a text; apply an
-// operator; assign; call a built-in with the arguments already on the stack;
-// drop an item's value. Variables are bound to their slots with the variable
-// store's generation check (VarBind), so a declaration or a scope change is
-// still seen; literal numbers are read once per _PRECIS.
+// one operation per step: push a literal, a variable, a field or a text;
+// apply an operator; assign to a variable or a field; call a built-in with
+// the arguments already on the stack; run the branch that a CHK# or CHK$
+// condition chooses (core/fn_check.h); drop an item's value. Variables are
+// bound to their slots with the variable store's generation check
+// (VarBind), so a declaration or a scope change is still seen; literal
+// numbers are read once per _PRECIS.
 //
 // The machine gives what the token walk gives: the same values, statuses,
 // recorded errors with their incident texts (each enclosing operand records
 // again, as the walk does), and the same order of side effects. Texts the
-// build cannot take on in full (arrays, fields, other functions, "_" names
-// while a field provider is set, any scan or syntax error, nesting past the
-// evaluator's limit) keep the token walk: ExpVmRun then answers false before
-// it has done anything.
+// build cannot take on in full (arrays, other functions, "_" names while a
+// field provider is set, any scan or syntax error, nesting past the
+// evaluator's limit) keep the token walk, as does CHK# or CHK$ while another
+// handler is installed for it: ExpVmRun then answers false before it has
+// done anything.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "core/dec_value.h"
+#include "core/fn_check.h"
 #include "core/str_pair.h"
 #include "core/var_store.h"
 
@@ -74,6 +78,9 @@ struct ExpProgram {
   std::vector<ExpVmLiteral> literals;
   std::vector<ExpVmSpan> spans;
   std::vector<ExpVmContext> contexts;
+  // The two branches of each CHK# and CHK$, compiled with the text: the one
+  // taken when the condition holds, then the other.
+  std::vector<FnChkBranch> branches;
   // The first step of each item of the whole text, with the item's position.
   std::vector<uint16_t> item_ops;
   std::vector<uint16_t> item_pos;
@@ -81,6 +88,8 @@ struct ExpProgram {
   uint16_t stack = 0;            // the values held at most
   bool provider_names = false;   // names beginning with "_"
   bool args = false;             // an argument list (ExpVmBuildArgs)
+  bool chk_num = false;          // runs CHK# (its own handler must be installed)
+  bool chk_text = false;         // runs CHK$
   bool ok() const { return !ops.empty(); }
 };
 

@@ -9,8 +9,11 @@
 #include "core/dyn_strings.h"
 #include "core/exp_code.h"
 #include "core/exp_eval.h"
+#include "core/fn_check.h"
 #include "core/fn_builtins_detail.h"
+#include "core/fn_call.h"
 #include "core/macros.h"
+#include "core/runtime.h"
 #include "core/scratch_arena.h"
 #include "core/str_build.h"
 #include "core/str_case.h"
@@ -32,10 +35,7 @@ constexpr int kMacroEvaluate = 8;
 // found again as they come.
 constexpr size_t kBranchRoom = 512;
 
-struct Branch {
-  bool blank = false;  // missing or only blanks: the empty result
-  std::string text;
-  std::shared_ptr<const ExpCode> code;
+struct Branch : FnChkBranch {
   std::string names;  // the function names the text was compiled with
 };
 
@@ -47,13 +47,8 @@ std::string_view FunctionNames() { return DynStrGet(sl::kSettings, sl::kBuiltinN
 std::shared_ptr<const Branch> BranchOf(StrPair rest, bool holds) {
   auto find = [&] {
     auto b = std::make_shared<Branch>();
-    StrPair branch = ExpListItem(rest, holds ? 1 : 2);
-    b->blank = !branch.ok() || StrTrim(branch, 3).len == 0;
-    if (!b->blank) {
-      b->text.assign(branch.view());
-      b->code = ExpCompile(StrOf(b->text));
-      b->names.assign(FunctionNames());
-    }
+    static_cast<FnChkBranch&>(*b) = FnChkBranchOf(rest, holds);
+    if (!b->blank) b->names.assign(FunctionNames());
     return std::shared_ptr<const Branch>(std::move(b));
   };
   if (!rest.ok()) return find();
@@ -80,21 +75,17 @@ Status Check(FnArgs& a, bool want_text) {
   const std::shared_ptr<const Branch> branch = BranchOf(RawRest(a), holds);
   if (a.cursor) a.cursor->pos = a.cursor->text.len;  // the rest is taken
   a.result_text = want_text;
-  if (branch->blank) return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
-  Status s = branch->code ? ExpCodeEvalText(*branch->code) : ExpEvalText(StrOf(branch->text));
-  if (s == kStNullExpression) return want_text ? ResultText(a, std::string()) : ResultNum(a, 0);
-  if (s >= kStFirstWarning) return s;
-  bool is_text = s == 1;
-  if (is_text != want_text) {
-    // The result keeps the function's kind: the empty text or 0.
-    if (Status r = want_text ? ResultText(a, std::string()) : ResultNum(a, 0)) return r;
-    return kStAtypical;
-  }
-  return s > 1 ? s : kOk;
+  return FnChkRun(*branch, want_text);
 }
 
 Status ChkNum(FnArgs& a) { return Check(a, false); }
 Status ChkStr(FnArgs& a) { return Check(a, true); }
+
+// The empty result of the function's kind.
+Status EmptyResult(bool want_text) {
+  StrPair r = want_text ? ScratchText("") : DecStoreValue(0);
+  return r.ok() ? kOk : StrError(r);
+}
 
 Status Macro(FnArgs& a) {
   if (Status s = FnArgCount(a, 1, 3)) return s;
@@ -170,3 +161,37 @@ void InstallControl() {
 }
 
 }  // namespace eng::fn
+
+namespace eng {
+
+FnChkBranch FnChkBranchOf(StrPair rest, bool holds) {
+  FnChkBranch b;
+  StrPair branch = ExpListItem(rest, holds ? 1 : 2);
+  b.blank = !branch.ok() || StrTrim(branch, 3).len == 0;
+  if (!b.blank) {
+    b.text.assign(branch.view());
+    b.code = ExpCompile(StrOf(b.text));
+  }
+  return b;
+}
+
+Status FnChkRun(const FnChkBranch& branch, bool want_text) {
+  if (branch.blank) return fn::EmptyResult(want_text);
+  Status s = branch.code ? ExpCodeEvalText(*branch.code) : ExpEvalText(StrOf(branch.text));
+  if (s == kStNullExpression) return fn::EmptyResult(want_text);
+  if (s >= kStFirstWarning) return s;
+  bool is_text = s == 1;
+  if (is_text != want_text) {
+    // The result keeps the function's kind: the empty text or 0.
+    if (Status r = fn::EmptyResult(want_text)) return r;
+    return kStAtypical;
+  }
+  return s > 1 ? s : kOk;
+}
+
+bool FnChkStock(uint16_t n) {
+  const FnState& f = Core().fn;
+  return (n == kFnChkNum && f.builtins[n] == &fn::ChkNum) || (n == kFnChkStr && f.builtins[n] == &fn::ChkStr);
+}
+
+}  // namespace eng

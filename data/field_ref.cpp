@@ -1,8 +1,9 @@
 #include "data/field_ref.h"
 
+#include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "core/err_register.h"
 #include "core/field_access.h"
@@ -93,25 +94,62 @@ DictFieldRefResult ResolveFieldRef(StrPair text) {
 // be looked for among the file's fields each time. An entry holds while the
 // dictionary has not changed (its epoch) and its file and field are still
 // there under that name; failures are not kept, so that they are recorded
-// again as they come.
+// again as they come. The entries lie in a table by a hash of the file and
+// the text, one per place: a reference whose place another one took is
+// resolved again.
 struct KeptRef {
-  uint32_t epoch = 0;
+  uint32_t epoch = 0;  // 0: no entry (a kept one has the epoch it was resolved in, never 0)
+  int16_t current = 0;
+  uint16_t open = 0;   // where "{" is in the text
+  std::string text;
   DictFieldRefResult result;
 };
 
-constexpr size_t kKeptRefRoom = 1024;
+constexpr size_t kKeptRefPlaces = 1024;  // a power of two
 
-std::unordered_map<std::string, KeptRef>& KeptRefs() {
-  static std::unordered_map<std::string, KeptRef> kept;
+std::array<KeptRef, kKeptRefPlaces>& KeptRefs() {
+  static std::array<KeptRef, kKeptRefPlaces> kept;
   return kept;
+}
+
+size_t PlaceOf(int16_t current, std::string_view text) {
+  // The length, the file and the first and last eight bytes, mixed.
+  uint64_t head = 0, tail = 0;
+  if (text.size() >= 8) {
+    std::memcpy(&head, text.data(), 8);
+    std::memcpy(&tail, text.data() + text.size() - 8, 8);
+  } else {
+    for (char c : text) head = head << 8 | static_cast<uint8_t>(c);
+  }
+  uint64_t h = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ (uint64_t(text.size()) << 48) ^ uint16_t(current)) *
+               0xFF51AFD7ED558CCDull;
+  return static_cast<size_t>(h >> 40) & (kKeptRefPlaces - 1);
+}
+
+// Whether two texts are equal; the short ones a reference and a field name
+// are, compared in two eight-byte words without a library call.
+bool SameText(std::string_view a, std::string_view b) {
+  const size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n < 8) {
+    for (size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+  uint64_t x, y, u, v;
+  std::memcpy(&x, a.data(), 8);
+  std::memcpy(&y, b.data(), 8);
+  std::memcpy(&u, a.data() + n - 8, 8);
+  std::memcpy(&v, b.data() + n - 8, 8);
+  if (x != y || u != v) return false;
+  return n <= 16 || std::memcmp(a.data() + 8, b.data() + 8, n - 16) == 0;
 }
 
 bool StillHolds(const KeptRef& k, StrPair text) {
   const DictFieldRefResult& r = k.result;
   if (k.epoch != Core().dict.epoch || r.file > DictFileCount()) return false;
   if (r.field == 0) return true;
-  const uint16_t open = StrFindChar(text, '{', true);
-  return DictFieldName(r.file, r.field).view() == text.view().substr(0, open);
+  return SameText(DictFieldName(r.file, r.field).view(), text.view().substr(0, k.open));
 }
 
 }  // namespace
@@ -120,19 +158,15 @@ DictFieldRefResult DictFieldRef(StrPair text) {
   const uint32_t epoch = Core().dict.epoch;
   if (!text.ok() || epoch == 0) return ResolveFieldRef(text);
   const int16_t current = SysVarGet(kVarCurFil);
-  std::string key(reinterpret_cast<const char*>(&current), sizeof current);
-  key.append(text.view());
-  auto& kept = KeptRefs();
-  auto found = kept.find(key);
-  if (found != kept.end() && StillHolds(found->second, text)) return found->second.result;
+  KeptRef& k = KeptRefs()[PlaceOf(current, text.view())];
+  if (k.epoch != 0 && k.current == current && SameText(k.text, text.view()) && StillHolds(k, text)) return k.result;
   DictFieldRefResult r = ResolveFieldRef(text);
   if (r.status == kOk) {
-    if (found != kept.end()) {
-      found->second = KeptRef{epoch, r};
-    } else {
-      if (kept.size() >= kKeptRefRoom) kept.clear();
-      kept.emplace(std::move(key), KeptRef{epoch, r});
-    }
+    k.epoch = epoch;
+    k.current = current;
+    k.open = StrFindChar(text, '{', true);
+    k.text.assign(text.view());
+    k.result = r;
   }
   return r;
 }

@@ -37,6 +37,8 @@ struct Relation {
 struct Kept {
   std::string record;
   bool in_file = false;  // read from the file (else created here)
+  bool busy = false;     // its statements are running, on b's buffer
+  bool adding = false;   // busy, and created by that call
 };
 
 }  // namespace
@@ -47,6 +49,9 @@ struct AcRelCacheState {
   std::unordered_map<std::string, std::shared_ptr<const ExpCode>> statements;
   // Per file, the kept records by key 1 value (put in key order for the flush).
   std::map<uint16_t, std::unordered_map<std::string, Kept>> files;
+  // Per file number, the calls whose statements run on a kept record of it.
+  std::vector<int> busy;
+  uint64_t flushes = 0;  // files whose kept records were written and forgotten
 };
 
 namespace {
@@ -94,15 +99,32 @@ Status RunStatements(CacheState& c, std::string_view text, const ExpCode* code) 
   return s >= kStFirstError ? s : Status{kOk};
 }
 
-// Writes the kept records of one file and forgets them.
+// Writes the kept records of one file and forgets them. When the statements
+// of one of them are running (a call into the file from those statements is
+// what writes them), the file's buffer and position are then made what they
+// would be line by line: that record's buffer as the statements left it, on
+// that record in the file, or on no record when the running call created
+// it (it is not in the file yet: that call adds it when its statements end).
 Status FlushFile(CacheState& c, uint16_t file) {
   auto found = c.files.find(file);
   if (found == c.files.end()) return kOk;
   std::unordered_map<std::string, Kept> kept = std::move(found->second);
   c.files.erase(found);
+  ++c.flushes;
   std::vector<const std::pair<const std::string, Kept>*> order;
   order.reserve(kept.size());
-  for (const auto& entry : kept) order.push_back(&entry);
+  const std::pair<const std::string, Kept>* running = nullptr;
+  std::string buffer;
+  for (const auto& entry : kept) {
+    if (entry.second.busy) {
+      running = &entry;
+      ScratchScope scope;
+      StrPair rec = BufRecord(file, kBufCurrent);
+      if (!rec.ok()) return StrError(rec);
+      buffer.assign(rec.view());
+    }
+    if (!entry.second.adding) order.push_back(&entry);
+  }
   std::sort(order.begin(), order.end(), [](auto* x, auto* y) { return x->first < y->first; });
   for (const auto* entry : order) {
     const std::string& key = entry->first;
@@ -121,6 +143,16 @@ Status FlushFile(CacheState& c, uint16_t file) {
     }
     if (s >= kStFirstError) return s;
   }
+  if (running) {
+    ScratchScope scope;
+    if (running->second.adding) {
+      DataFileCtrl(file).recno = -1;
+    } else {
+      Status s = DataFileLocate(file, 1, StrOf(running->first), 0);
+      if (s != kOk) return s >= kStFirstError ? s : Status{kStDataError};
+    }
+    if (Status b = BufStore(file, kBufCurrent, StrOf(buffer))) return b;
+  }
   return kOk;
 }
 
@@ -138,6 +170,9 @@ Status KeptFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t f
     return DataFileRelFetch(a, b, relation, flags, StrOf(std::string(text)));
   };
   if ((flags & (kRelNearest | kRelSeekOrDelete)) || r.key != 1) return record_layer();
+  // Called from the statements of a kept record of b: the record layer
+  // serves it, with b's file as line by line writes would have left it.
+  if (b < c.busy.size() && c.busy[b] > 0) return record_layer();
   SysVarSet(kVarRelRes, 0);
   if (r.expr.empty()) return kStDataError;
   std::string value;
@@ -169,16 +204,41 @@ Status KeptFetch(uint16_t file_a, uint16_t file_b, uint16_t relation, uint16_t f
     if (Status s = BufStore(b, kBufCurrent, StrOf(it->second.record))) return s;
   }
   if (!text.empty()) {
-    // The statements may keep more records of b: the map may grow, which
-    // moves its iterators but not its elements.
-    Kept& slot = it->second;
-    if (Status s = RunStatements(c, text, code)) {
-      if (created) kept.erase(value);
+    // The statements may keep records of other files, and a FILEREL of
+    // theirs into b writes b's kept records and forgets them: nothing of
+    // b's map is held while they run, the record is found again after.
+    it->second.busy = true;
+    it->second.adding = created;
+    const uint64_t flushes = c.flushes;
+    if (b >= c.busy.size()) c.busy.resize(size_t(b) + 1);
+    ++c.busy[b];
+    Status s = RunStatements(c, text, code);
+    --c.busy[b];
+    // Nothing was added to b's map meanwhile (a call into b is served by the
+    // record layer); unless a file was written, the record is where it was.
+    Kept* slot = &it->second;
+    if (c.flushes != flushes) {
+      slot = nullptr;
+      if (auto f = c.files.find(b); f != c.files.end())
+        if (auto k = f->second.find(value); k != f->second.end()) slot = &k->second;
+    }
+    if (s) {
+      if (created && slot) c.files[b].erase(value);
+      else if (slot) slot->busy = false;
       return s;
     }
-    StrPair rec = BufRecord(b, kBufCurrent);
-    if (!rec.ok()) return StrError(rec);
-    slot.record.assign(rec.view());
+    if (!slot) {
+      // b's kept records were written while the statements ran (all but
+      // this one when it was created here): this one is written as the
+      // record layer writes it, from b's buffer as the statements left it.
+      Status w = created ? DataFileAddRecord(b) : DataFileUpdateRecord(b);
+      if (w >= kStFirstError) return w;
+    } else {
+      slot->busy = slot->adding = false;
+      StrPair rec = BufRecord(b, kBufCurrent);
+      if (!rec.ok()) return StrError(rec);
+      slot->record.assign(rec.view());
+    }
   }
   if (created) SysVarSet(kVarRelRes, kRelResCreated);
   return kOk;

@@ -13,8 +13,10 @@
 // Calls the memory cannot stand in for go to the record layer as usual,
 // after the kept records of that file were written: a relation whose value
 // is not a whole key 1 value, flags asking for the nearest record, stepping
-// or deletion. A failing statement changes nothing kept (and creates
-// nothing), as a failing statement writes nothing.
+// or deletion, and a call into a file made by the statements that run on a
+// kept record of it (that record is then written by the record layer when
+// its statements end, as line by line). A failing statement changes nothing
+// kept (and creates nothing), as a failing statement writes nothing.
 //
 // AcRelCacheScope: opens the route (the previous hook 3 and _UPSTAT bit 4
 // are put back when the scope ends). Flush writes every kept record, in key

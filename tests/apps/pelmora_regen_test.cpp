@@ -3,8 +3,10 @@
 // the one the rules built line by line while the demo year was posted.
 // The cases add to the sample's rules a relation whose value is only a
 // prefix of the period key (served by the record layer, after the kept
-// records were written) and a rule item that is no FILEREL call (the rule
-// text then runs as text, its FILEREL calls still kept in memory).
+// records were written), a rule item that is no FILEREL call (the rule
+// text then runs as text, its FILEREL calls still kept in memory), and rules
+// whose statements call FILEREL into the period file again while the outer
+// call's record of it is kept.
 #include <fstream>
 
 #include "apps/pelmora/ac_process.h"
@@ -36,6 +38,19 @@ TEST_F(PelmoraRegenTest, RegenerationGivesWhatPostingLineByLineGave) {
        "0900FILEREL(9;10;5;4;DIARIO{10}=DIARIO{10}+_SGN)\r\n",
        "69:10R5K1=CHK$(CTA_DEBE{}>'0';CTA_DEBE{};'')\r\n"},
       {"a rule item that is no FILEREL call", "0900RLVX=RLVX+1\r\n", ""},
+      // The inner call reaches the period file while the outer call's
+      // record of it is kept and its statements run: the kept records are
+      // written under it and the inner call served by the record layer.
+      {"a rule whose statements reach into the period file again",
+       "0900FILEREL(9;10;1;4;D_VDOS{10}=D_VDOS{10}+_SGN;FILEREL(9;10;5;4;DIARIO{10}=DIARIO{10}+_SGN))\r\n",
+       "69:10R5K1=CHK$(CTA_DEBE{}>'0';CTA_DEBE{};'')\r\n"},
+      {"a rule whose statements fetch another record of the same file",
+       "0900FILEREL(9;10;3;4;H_VDOS{10}=H_VDOS{10}+_SGN;FILEREL(9;10;4;4;H_VDOS{10}=H_VDOS{10}+2*_SGN))\r\n",
+       ""},
+      {"a rule whose statements call into the same file for no record, then go on",
+       "0900FILEREL(9;10;3;4;H_VDOS{10}=H_VDOS{10}+_SGN;FILEREL(9;10;1;4;D_VDOS{10}=D_VDOS{10}+1);"
+       "H_VDOS{10}=H_VDOS{10}+_SGN)\r\n",
+       ""},
   };
   int n = 0;
   for (const Case& c : cases) {

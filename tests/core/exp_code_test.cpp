@@ -12,6 +12,7 @@
 #include "core/exp_code.h"
 #include "core/exp_eval.h"
 #include "core/exp_scan.h"
+#include "core/field_access.h"
 #include "core/fn_builtins.h"
 #include "core/fn_call.h"
 #include "core/hooks.h"
@@ -180,14 +181,15 @@ TEST_F(ExpCodeTest, PostfixFormAgreesAtItsEdges) {
 
 TEST_F(ExpCodeTest, UsualStatementsGetThePostfixForm) {
   for (const char* c : {"(A#+B#)*C#/2-D+A#%7.5", "T$+FN$TRIM(U$)+' / '+S12$", "A#*2>=B#+1&&T$<>''",
-                        "X=D+1;Y#=A#*X;Z$=T$+'x'", "-D", "()"}) {
+                        "X=D+1;Y#=A#*X;Z$=T$+'x'", "-D", "()", "CHK$(1;'a';'b')", "N{}=N{}+1",
+                        "CHK$(T{}>'0';T{}+FN$MIDS(T{};1;2);'')"}) {
     SCOPED_TRACE(c);
     auto code = ExpCompile(StrOf(c));
     ASSERT_NE(code, nullptr);
     EXPECT_TRUE(code->program.ok());
   }
   // What the postfix form does not take on stays with the token walk.
-  for (const char* c : {"_#(3)", "CHK$(1;'a';'b')", "ARR(1)+1", ".lf$", "X@", "'open", "5=X", "1+", ";;"}) {
+  for (const char* c : {"_#(3)", "ARR(1)+1", ".lf$", "X@", "'open", "5=X", "1+", ";;", "CHK$()"}) {
     SCOPED_TRACE(c);
     auto code = ExpCompile(StrOf(c));
     if (code) {
@@ -421,6 +423,54 @@ TEST_F(ExpCodeTest, FieldProviderNamesStillAsked) {
   ScratchScope scope;
   EXPECT_EQ(ExpCodeEvalText(*code), 1);
   EXPECT_EQ(ScratchTop().str(), "from provider!");
+}
+
+// Fields for the expressions: N{} a number field, T{} a text field, BAD{}
+// a reference that fails; what is assigned is kept as the field's text.
+std::string g_number_field, g_text_field;
+
+Status FieldType(StrPair ref, char* type) {
+  if (ref.view() == "N{}") *type = 'N';
+  else if (ref.view() == "T{}") *type = 'A';
+  else return kStSyntax;
+  return kOk;
+}
+Status FieldValue(StrPair ref, std::string* value, char* type) {
+  if (Status s = FieldType(ref, type)) return s;
+  *value = ref.view() == "N{}" ? g_number_field : g_text_field;
+  return kOk;
+}
+Status FieldStore(StrPair ref, StrPair value) {
+  char type = 0;
+  if (Status s = FieldType(ref, &type)) return s;
+  (ref.view() == "N{}" ? g_number_field : g_text_field).assign(value.view());
+  return kOk;
+}
+const FieldAccess kTestFields{FieldType, FieldValue, FieldStore};
+
+// Field reads and assignments, alone, inside CHK# and CHK$ and as call
+// arguments: a number field compared with a text reads the text as a
+// number, a failing reference records its text.
+TEST_F(ExpCodeTest, FieldsGiveWhatTheTextGives) {
+  FieldAccessInstall(&kTestFields);
+  auto reset = [] {
+    g_number_field = "     12.50";
+    g_text_field = "570 ";
+  };
+  const char* const cases[] = {
+      "N{}+1", "N{}>'5'", "'5'<N{}", "N{}>'x'", "(N{})>'3'", "N{}*2+(N{}>'12')", "T{}+'x'", "T{}>'0'",
+      "N{}=N{}+2.25;N{}", "N{}=N{}+'1'", "T{}=T{}+'y';T{}", "T{}=5", "N{}='7';N{}+0", "X=N{}+D;X",
+      "FN$MIDS(T{};2)+N{}", "FN$MIDS(N{};2)", "BAD{}+1", "X=BAD{}", "BAD{}=3", "1+(2*BAD{})",
+      "CHK$(T{}>'0';T{}+FN$MIDS(T{};1;2)+'01';'')", "CHK$(T{}>'9';T{};'')", "CHK#(N{}>10;N{}*2;0)",
+      "CHK$(BAD{};'a';'b')", "CHK#(N{};1;2)", "CHK$(T{};'a';'b')", "CHK$(1;BAD{};'b')+'!'",
+      "CHK#(1;N{}=N{}+1;0);N{}", "Z$=CHK$(N{}>0;T{};'none')+T$;Z$", "T$+CHK$(1;(T$='new');'')+T$",
+  };
+  for (const char* c : cases) {
+    SCOPED_TRACE(c);
+    ExpectSame({c}, false, reset);
+    ExpectSame({c}, true, reset);
+  }
+  FieldAccessInstall(nullptr);
 }
 
 TEST_F(ExpCodeTest, TextsThatDoNotPrepareAreLeftToTheText) {
