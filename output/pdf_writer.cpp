@@ -4,6 +4,7 @@
 #include <hpdf_utils.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -149,18 +150,19 @@ bool PdfWriter::ShowText(std::string_view text) {
   char* p = out_.data();
   *p++ = '(';
   unsigned width = 0;
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
+  size_t run = 0;  // the first byte not yet copied
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
     width += widths[c];
-    if (kEscape[c]) {
-      *p++ = '\\';
-      *p++ = static_cast<char>('0' + (c >> 6));
-      *p++ = static_cast<char>('0' + ((c >> 3) & 7));
-      *p++ = static_cast<char>('0' + (c & 7));
-    } else {
-      *p++ = ch;
-    }
+    if (!kEscape[c]) continue;
+    p = std::copy(text.data() + run, text.data() + i, p);
+    *p++ = '\\';
+    *p++ = static_cast<char>('0' + (c >> 6));
+    *p++ = static_cast<char>('0' + ((c >> 3) & 7));
+    *p++ = static_cast<char>('0' + (c & 7));
+    run = i + 1;
   }
+  p = std::copy(text.data() + run, text.data() + text.size(), p);
   if (width == 0) return true;
   for (char c : {')', ' ', 'T', 'j', '\012'}) *p++ = c;
   HPDF_Stream_Write(stream, reinterpret_cast<const HPDF_BYTE*>(out_.data()), static_cast<HPDF_UINT>(p - out_.data()));
