@@ -91,12 +91,12 @@ Status SetSize(PdfDevSlot& s, float size) {
   return s.doc.SetFont("Courier", size) ? kOk : LibFailure(s.doc);
 }
 
-Status ShowLine(PdfDevSlot& s, std::string line) {
-  while (!line.empty() && line.back() == ' ') line.pop_back();
+Status ShowLine(PdfDevSlot& s, std::string_view line) {
+  while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
   float after = 0;
   if (!line.empty() && SizeOf(line.back())) {
     after = SizeOf(line.back());
-    line.pop_back();
+    line.remove_suffix(1);
   }
   if (s.y < kLineStep) {
     if (Status st = NewPage(s)) return st;
@@ -140,8 +140,10 @@ Status PdfDevOpen(DeviceRecord& d) {
 Status PdfDevWrite(DeviceRecord& d, std::string_view text) {
   PdfDevSlot* s = SlotOf(d);
   if (!s) return kStDeviceIo;
-  StrPair own = DynStrGet(sl::kWork, sl::kPdfHeaderImage);
-  if (own.ok() && !own.empty() && OnlySeparator(text)) return kOk;
+  if (OnlySeparator(text)) {
+    StrPair own = DynStrGet(sl::kWork, sl::kPdfHeaderImage);
+    if (own.ok() && !own.empty()) return kOk;
+  }
   if (!text.empty() && SizeOf(text.front())) {
     if (Status st = SetSize(*s, SizeOf(text.front()))) return st;
     text.remove_prefix(1);
@@ -157,10 +159,11 @@ Status PdfDevWrite(DeviceRecord& d, std::string_view text) {
       s->pending.append(text.substr(0, kPendingMax - std::min(kPendingMax, s->pending.size())));
       return kOk;
     }
-    std::string line = s->pending;
-    line.append(text.substr(0, end));
+    // The line is gathered in the pending text, whose room stays for the next.
+    s->pending.append(text.substr(0, end));
+    Status st = ShowLine(*s, s->pending);
     s->pending.clear();
-    if (Status st = ShowLine(*s, std::move(line))) return st;
+    if (st) return st;
     text.remove_prefix(end + 2);
     if (text.empty()) return kOk;
   }

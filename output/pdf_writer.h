@@ -5,9 +5,14 @@
 // page 1252. A PNG image is read once per document and drawn again on later
 // pages. Save writes a new file beside the target and renames it over the
 // target only when the whole document was written: a failed save never
-// leaves a partial file under the final name.
+// leaves a partial file under the final name. Inside a text object with a
+// font, texts and whole-number moves go straight into the page's content
+// stream as the bytes libHaru's own calls write (a report writes one of each
+// per line, and the library's calls cost more than the bytes); anything else
+// goes through the library.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -53,12 +58,16 @@ class PdfWriter {
 
  private:
   bool Check();
+  const std::array<unsigned, 256>& WidthsOf(void* font);  // HPDF_Font
 
   void* doc_ = nullptr;   // HPDF_Doc
   void* page_ = nullptr;  // HPDF_Page
   bool text_open_ = false;
   unsigned long error_ = 0;
   std::map<std::string, void*> images_;  // path -> HPDF_Image
+  std::string out_;  // room for the bytes of a text operator
+  void* widths_font_ = nullptr;  // the HPDF_Font whose widths are in widths_
+  std::array<unsigned, 256> widths_{};
 };
 
 }  // namespace eng
