@@ -267,6 +267,71 @@ Status DataFileMoveInRange(uint16_t file, uint16_t flags, StrPair bound) {
   return DataFileKeyBeyond(file, flags, bound);
 }
 
+bool DataFileWalk::Resolve(uint16_t file) {
+  ready_ = false;
+  uint16_t f = 0;
+  if (eng::Resolve(file, &f)) return false;
+  DataFileSlot& s = DataFileSlotOf(f);
+  if (Indexed(s)) return false;
+  uint16_t k = 0;
+  if (CurrentKey(f, &k)) return false;
+  file_ = file;
+  f_ = f;
+  k_ = k;
+  slot_ = &s;
+  key_checked_ = DictCheckKey(f, k) == kOk;
+  if (key_checked_) layout_ = DictKeyParts(f, k);
+  ready_ = true;
+  return true;
+}
+
+Status DataFileWalk::Step(uint16_t file, uint16_t flags, StrPair bound) {
+  if ((!ready_ || file_ != file) && !Resolve(file)) {
+    has_key_ = false;
+    return DataFileMoveInRange(file, flags, bound);
+  }
+  // DataFileMove on the resolved file and key.
+  DataFileSlot& s = *slot_;
+  if (flags & 1) {
+    Forget();
+    return DataFileMoveInRange(file, flags, bound);
+  }
+  DataFileIndex& ix = s.store.Index();
+  const uint16_t move = flags & kNdxMoveMask;
+  if ((move == kNdxNext || move == kNdxPrevious || move == 0) && s.ctrl.recno >= 0 &&
+      ix.Current(k_) != s.ctrl.recno) {
+    uint32_t pos = ix.PositionOf(k_, s.ctrl.recno);
+    if (pos < ix.Array(k_).size()) ix.SetCursor(pos);
+  }
+  NdxResult r = ix.Move(k_, move);
+  has_key_ = false;
+  Status st = r.error;
+  if (!st && SeekHit(r, flags & 2)) st = ReadInto(f_, s, r.recno, kBufBoth);
+  else if (!st) Blank(f_, s);
+  if (st) {
+    // A failure as DataFileMoveInRange gives it.
+    if (st >= kStFirstError) return st;
+    return DataFileKeyBeyond(file, flags, bound);
+  }
+  s.ctrl.last_status = r.position;
+  // The record's key, as DataFileKeyBeyond builds it (empty when the key
+  // does not check).
+  key_.clear();
+  if (key_checked_) {
+    const StrPair record = BufRecord(f_, kBufCurrent);
+    has_key_ = record.ok();
+    if (has_key_) BufKeyValueOf(layout_, record, key_);
+  }
+  // DataFileKeyBeyond on the same file and key.
+  if (!bound.ok()) return bound.len;
+  if (r.position > 1) return r.position;
+  if (bound.len == 0) return kOk;
+  std::string_view cut = std::string_view(key_).substr(0, bound.len);
+  const int c = bound.view().compare(cut);
+  const bool beyond = (flags & 4) ? c > 0 : c < 0;
+  return beyond ? kStEndOfData : kOk;
+}
+
 Status DataFileAddRecord(uint16_t file) {
   uint16_t f = 0;
   if (Status st = Resolve(file, &f)) return st;

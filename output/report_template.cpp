@@ -649,15 +649,28 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
     direct = t.ok();
     if (direct) value = t.view();
   }
+  // A number literal gives the same number, and text, while the decimals
+  // in effect stay: they are worked out once for them (its evaluation
+  // leaves nothing behind the scratch scope).
+  static struct {
+    std::string expr, text;
+    int precis = -1;
+    uint64_t run = 0;
+    DecValue value = 0;
+  } literal;
+  const bool known_literal = !direct && src.number_literal && literal.run == g_compiled_run &&
+                             literal.precis == DecPrecis() && literal.expr == *src.expr;
   const ExpCode* code = src.code ? src.code : src.file && !direct ? CodeOf(*src.expr) : nullptr;
   if (!direct && !src.number_literal) ++g_ran;
-  Status s = direct ? Status{1} : code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(*src.expr));
+  Status s = direct || known_literal ? Status{direct ? 1 : 0}
+             : code                  ? ExpCodeEvalText(*code)
+                                     : ExpEvalText(StrOf(*src.expr));
   if (s >= kStFirstError) return s;
   bool number = s == 0;
   if (direct) {
     // The field's text, read above.
   } else if (s == 0) {
-    DecValue v = NumAccValue();
+    DecValue v = known_literal ? literal.value : NumAccValue();
     if (total) {
       // The totals array is found by name once, and again only after a
       // declaration or scope change.
@@ -666,8 +679,19 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
       if (array == kVarUndeclared) return kStDimStruct;
       if (Status a = DimAddNumAt(array, total, v); a >= kStFirstError) return a;
     }
-    StrPair t = DecToText(v);
-    if (t.ok()) value = t.view();
+    if (known_literal) {
+      value = literal.text;
+    } else {
+      StrPair t = DecToText(v);
+      if (t.ok()) value = t.view();
+      if (src.number_literal && t.ok()) {
+        literal.expr = *src.expr;
+        literal.text.assign(t.view());
+        literal.precis = DecPrecis();
+        literal.run = g_compiled_run;
+        literal.value = v;
+      }
+    }
   } else if (s == 1) {
     StrPair t = ScratchTop();
     if (t.ok()) value = t.view();
@@ -795,7 +819,6 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
   if (status) return status;
   uint16_t width = st.device.width;
   st.device.width = static_cast<uint16_t>(wd);
-  Status s = DeviceGotoRowCol(st.device, st.row, st.column);
   bool body = (st.flags & kRptBody) != 0;
   uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
   const uint16_t file_fields = file ? DictFieldCount(file) : 0;
@@ -814,6 +837,17 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
     }
   }
   const std::vector<FieldSource>& sources = *sources_at;
+  // Nothing of a line that holds nothing (no parts to hold) reads the
+  // device's position between its line ends and its text: the position the
+  // line ends reach is published with the text's, or before the first field
+  // on row 1 (which reads it back), or before a failure is told.
+  bool owed = false;
+  Status s = DeviceGotoRowCol(st.device, st.row, st.column, hold.held ? nullptr : &owed);
+  auto publish_owed = [&] {
+    if (owed) DevicePublishPos(st.device, false);
+    owed = false;
+  };
+  if (st.device.row == 1) publish_owed();
   // The line is built in storage kept from line to line (a nested report
   // run by an expression of the line takes storage of its own).
   static thread_local std::string spare;
@@ -825,6 +859,7 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
     FieldSource src;
     if (i < exprs.size()) {
       if (exprs[i].empty() && file && i + 1 > file_fields) {
+        publish_owed();
         s = ErrIncident(kStDataOutBound, StrOf(hold.held ? hold.exprs_text : exprs_text), true);
         break;
       }
@@ -846,8 +881,12 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
     }
     if (i + 1 < pieces.size()) line += ' ';
   }
-  // The line goes to the device in one write.
-  if (s == kOk && !line.empty()) s = DeviceWrite(st.device, line);
+  // The line goes to the device in one write, which publishes the position.
+  if (s == kOk && !line.empty()) {
+    s = DeviceWrite(st.device, line);
+    if (s == kOk) owed = false;
+  }
+  publish_owed();
   spare = std::move(line);
   st.device.width = width;
   return s;
@@ -898,8 +937,11 @@ int LineStep(const ReportState& st) { return LineStepOf(st, Info(st.current)); }
 // ATEND$. `checked`: the current record is the one the last move of this
 // body found within the bound, and nothing ran since (its check would give
 // the same). `moved` tells when the answer came from such a move.
-Status NextRecord(ReportState& st, const std::string& cond, std::string atend, bool checked, bool* moved) {
+Status NextRecord(ReportState& st, const std::string& cond, std::string atend, bool checked, bool* moved,
+                  DataFileWalk& walk) {
   *moved = false;
+  // The walk's resolution holds while nothing ran since its last step.
+  if (!checked) walk.Forget();
   if (atend.empty() && SysVarHas(kVarUpStat, 4)) atend = "StatMove('NEXT')==0";
   if (!atend.empty()) return EvalCond(atend);
   if (st.input) {
@@ -921,7 +963,7 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend, b
     // text for the progress, the condition), not what it leaves behind.
     StrPair last = DynStrGet(sl::kWork, sl::kFileRelKey);
     if (!last.ok() || !last.empty()) DynStrSet(sl::kWork, sl::kFileRelKey, StrOf(""));
-    s = DataFileMoveInRange(file, 0x90, StrOf(st.bound));
+    s = walk.Step(file, 0x90, StrOf(st.bound));
     *moved = s == kOk;
   } else {
     ++g_ran;
@@ -937,9 +979,11 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend, b
 // The default end of a body, "(KEY$()>'<bound>~')", worked out without the
 // evaluator: the key in use of the current file, as KEY$() gives it, against
 // `end` (the bound followed by "~"), bytewise as the evaluator compares
-// texts. 1 beyond, 0 not, or KEY$()'s failure.
-Status KeyPastEnd(std::string_view end) {
+// texts. 1 beyond, 0 not, or KEY$()'s failure. `walk`: the walk that just
+// moved, whose key value is the current record's when its file is current.
+Status KeyPastEnd(std::string_view end, const DataFileWalk* walk) {
   const uint16_t f = DictFileNumber(0);
+  if (walk && walk->HasKey() && walk->File() == f && f != 0) return walk->Key().compare(end) > 0 ? 1 : 0;
   if (f == 0 || !DictFileDefined(f) || DictKeyCount(f) == 0) return 0;  // KEY$() is empty
   const uint16_t k = DataFileKeyNumber(f);
   if (Status s = DictCheckKey(f, k)) return s;
@@ -1035,6 +1079,7 @@ void PrintBody(ReportState& st) {
   bool moved = false;
   uint64_t moved_ran = 0;
   uint16_t moved_file = 0;
+  DataFileWalk walk;
   do {
     st.current = body_line;
     bool no_fit = false;
@@ -1080,7 +1125,7 @@ void PrintBody(ReportState& st) {
     if (!no_fit) {
       const uint16_t file = ReportCurrentFile();
       const bool checked = moved && moved_ran == g_ran && moved_file == file;
-      more = NextRecord(st, cond, atend, checked, &moved);
+      more = NextRecord(st, cond, atend, checked, &moved, walk);
       moved_ran = g_ran;
       moved_file = file;
     }
@@ -1094,7 +1139,7 @@ void PrintBody(ReportState& st) {
         st.status = kStDataError;  // a key bound that cannot be quoted
         break;
       }
-      Status b = key_end.empty() ? EvalCond(brkend) : KeyPastEnd(key_end);
+      Status b = key_end.empty() ? EvalCond(brkend) : KeyPastEnd(key_end, moved ? &walk : nullptr);
       if (b >= kStFirstError) {
         st.status = b;
         break;
