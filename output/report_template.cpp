@@ -320,6 +320,9 @@ struct LineInfo {
   // lines: every source is a literal piece, a field read in place or a
   // number literal, and no piece holds a macro.
   bool quiet = false;
+  // Its role marker (0 without one) and whether the marker is doubled.
+  char mark = 0;
+  bool doubled = false;
 };
 
 LineInfo& Info(uint16_t i) {
@@ -349,6 +352,12 @@ LineInfo& Info(uint16_t i) {
     std::vector<MaskPlan> masks;
     for (const std::string& piece : *e.pieces) masks.push_back(PlanMask(piece));
     e.masks = std::make_shared<const std::vector<MaskPlan>>(std::move(masks));
+    if (e.parts.marker) {
+      const std::string layout = Layout(e.text);
+      const size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
+      e.mark = layout[m];
+      e.doubled = m + 1 < layout.size() && layout[m + 1] == e.mark;
+    }
   }
   return e;
 }
@@ -361,7 +370,17 @@ bool IsDigitLiteral(std::string_view v) {
   return true;
 }
 
-const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
+const LineParmValue& LookUpParm(LineInfo& info, uint16_t n);
+
+// Looked up for every record: a parameter looked up before is found inline.
+inline const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
+  if (n >= kParmAtEnd && n <= kParmWd) {
+    if (uint8_t at = info.parm_at[n - kParmAtEnd]) return info.parms[at - 1u];
+  }
+  return LookUpParm(info, n);
+}
+
+const LineParmValue& LookUpParm(LineInfo& info, uint16_t n) {
   const bool line_parm = n >= kParmAtEnd && n <= kParmWd;
   if (line_parm) {
     if (uint8_t at = info.parm_at[n - kParmAtEnd]) return info.parms[at - 1u];
@@ -390,11 +409,20 @@ const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
 std::string LineParm(const ReportState& st, uint16_t n) { return ParmOf(Info(st.current), n).text; }
 
 // A numeric line parameter evaluated; `status` receives an error of 128 or more.
-int ParmIntOf(LineInfo& info, uint16_t n, int fallback, Status* status) {
+int EvalParmInt(const LineParmValue& p, int fallback, Status* status);
+
+inline int ParmIntOf(LineInfo& info, uint16_t n, int fallback, Status* status) {
   const LineParmValue& p = ParmOf(info, n);
   if (p.text.empty()) return fallback;
-  int64_t scale = ExpScale();
-  if (p.literal) return static_cast<int>(scale ? p.number / scale : p.number);
+  if (p.literal) {
+    const int64_t scale = ExpScale();
+    return static_cast<int>(scale ? p.number / scale : p.number);
+  }
+  return EvalParmInt(p, fallback, status);
+}
+
+int EvalParmInt(const LineParmValue& p, int fallback, Status* status) {
+  int64_t scale;
   const std::string v = p.text;  // the evaluation may look up further parameters
   ScratchScope scope;
   Status s = EvalTextCompiled(v);
@@ -431,24 +459,25 @@ int LinesPerPage(const ReportState& st) { return st.device.lines ? st.device.lin
 // lines print only during an overflow visit.
 Status LineSetup(ReportState& st, bool overflow_visit = false) {
   st.flags &= kKeepOnSetup;
-  std::string line = LineAt(st.current);
-  ReportRowCol rc = ReportLineRowCol(line);
+  // The line's row, column and marker are read from its entry before its
+  // condition runs (which could make a nested report reuse the entry).
+  const LineInfo& info = Info(st.current);
+  const ReportRowCol rc = ReportLineRowCol(info.text);
+  const char mark = info.mark;
+  const bool doubled = info.doubled;
   st.row = rc.row;
   st.column = static_cast<uint16_t>(rc.column);
   bool conditional = rc.row == 0;
   if (conditional) {
-    std::string_view rest = line.size() > 5 ? std::string_view(line).substr(5) : std::string_view();
+    std::string_view line = info.text;
+    std::string_view rest = line.size() > 5 ? line.substr(5) : std::string_view();
     std::string cond = Trim(rest.substr(0, rest.find('\t')));
     Status c = EvalCond(cond);
     if (c >= kStFirstError) return c;
     if (c != 1) return 1;
   }
-  LineParts p = Parts(line);
-  if (p.marker) {
-    std::string layout = Layout(line);
-    size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
-    char mark = layout[m];
-    if (m + 1 < layout.size() && layout[m + 1] == mark) {
+  if (mark) {
+    if (doubled) {
       if (!overflow_visit) return 1;
       st.flags |= kRptContinuation;
     } else {
@@ -459,7 +488,11 @@ Status LineSetup(ReportState& st, bool overflow_visit = false) {
     int step = st.device.step ? st.device.step : 1;
     int offset = step;
     if (!conditional) {
-      int prev = st.current > st.first ? ReportLineRowCol(LineAt(st.current - 1)).row : 0;
+      int prev = 0;
+      if (st.current > st.first) {
+        StrPair p = DynStrGet(sl::kReportLines, static_cast<uint16_t>(st.current - 1));
+        prev = ReportLineRowCol(p.ok() ? p.view() : std::string_view()).row;
+      }
       offset = rc.row - prev;
     }
     st.row = st.device.row + offset - (st.device.column == 1 ? step : 0);
@@ -469,10 +502,7 @@ Status LineSetup(ReportState& st, bool overflow_visit = false) {
 
 bool IsBodyLine(uint16_t i) {
   const LineInfo& info = Info(i);
-  if (!info.parts.marker) return false;
-  std::string layout = Layout(info.text);
-  size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
-  return layout[m] == kMarkBody && !(m + 1 < layout.size() && layout[m + 1] == kMarkBody);
+  return info.mark == kMarkBody && !info.doubled;
 }
 
 }  // namespace
@@ -1062,6 +1092,7 @@ void PrintBody(ReportState& st) {
   const std::string brkend = BreakEnd(st);
   const std::string key_end = LineParm(st, kParmBrkEnd).empty() ? st.bound + "~" : std::string();
   const std::string brk = LineParm(st, kParmBreak);
+  const std::string brk_cond = brk.empty() ? "0" : brk;
   const std::string atend = LineParm(st, kParmAtEnd);
   const int fixed_below = FixedRowBelow(st);
   int printed = 0;
@@ -1147,7 +1178,7 @@ void PrintBody(ReportState& st) {
       ended = b == 1;
     }
     if (!ended) {
-      Status br = no_fit ? Status{0} : EvalCond(brk.empty() ? "0" : brk);
+      Status br = no_fit ? Status{0} : EvalCond(brk_cond);
       if (br >= kStFirstError) {
         st.status = br;
         break;
