@@ -834,7 +834,20 @@ struct LineHold {
   }
 };
 
-Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
+// The record file of a body line and its field count, as worked out while
+// nothing ran since.
+struct LineFile {
+  uint16_t file = 0, fields = 0;
+};
+
+LineFile LineFileOf(const ReportState& st) {
+  LineFile lf;
+  lf.file = (st.flags & kRptBody) && st.input == 0 ? ReportCurrentFile() : 0;
+  lf.fields = lf.file ? DictFieldCount(lf.file) : 0;
+  return lf;
+}
+
+Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field, const LineFile* known = nullptr) {
   // The parts are read through the entry while nothing can change it, and
   // held (LineHold) before anything runs that could.
   LineHold hold;
@@ -849,9 +862,9 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
   if (status) return status;
   uint16_t width = st.device.width;
   st.device.width = static_cast<uint16_t>(wd);
-  bool body = (st.flags & kRptBody) != 0;
-  uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
-  const uint16_t file_fields = file ? DictFieldCount(file) : 0;
+  const LineFile lf = known ? *known : LineFileOf(st);
+  const uint16_t file = lf.file;
+  const uint16_t file_fields = lf.fields;
   // Where each field comes from, worked out before any expression of the
   // line runs.
   const std::vector<FieldSource>* sources_at = nullptr;
@@ -1099,10 +1112,14 @@ void PrintBody(ReportState& st) {
   // The body line's entry, looked up again only when something ran since.
   LineInfo* info_at = nullptr;
   uint64_t info_ran = 0;
+  // With it, the record file of the line (the body flag and the input stay
+  // for the whole body).
+  LineFile line_file;
   auto body_info = [&]() -> LineInfo& {
     if (!info_at || info_ran != g_ran) {
       info_at = &Info(body_line);
       info_ran = g_ran;
+      line_file = LineFileOf(st);
     }
     return *info_at;
   };
@@ -1136,7 +1153,8 @@ void PrintBody(ReportState& st) {
         }
       } else {
         st.row = row;
-        if (Status s = PrintLineOf(st, body_info(), 1)) {
+        LineInfo& line_info = body_info();
+        if (Status s = PrintLineOf(st, line_info, 1, &line_file)) {
           st.status = s;
           break;
         }
