@@ -981,7 +981,7 @@ int LineStep(const ReportState& st) { return LineStepOf(st, Info(st.current)); }
 // body found within the bound, and nothing ran since (its check would give
 // the same). `moved` tells when the answer came from such a move.
 Status NextRecord(ReportState& st, const std::string& cond, std::string atend, bool checked, bool* moved,
-                  DataFileWalk& walk) {
+                  DataFileWalk& walk, uint16_t current_file) {
   *moved = false;
   // The walk's resolution holds while nothing ran since its last step.
   if (!checked) walk.Forget();
@@ -995,7 +995,8 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend, b
     if (Status s = DynStrPush(sl::kReturnBuffer, line)) return s;
     return 1;
   }
-  uint16_t file = ReportCurrentFile();
+  // Nothing ran since the caller found the current file.
+  const uint16_t file = current_file;
   if (!file) return 0;
   if (!checked && DataFileKeyBeyond(file, 0, StrOf(st.bound)) != kOk) return 0;
   Status s;
@@ -1128,6 +1129,10 @@ void PrintBody(ReportState& st) {
   uint64_t moved_ran = 0;
   uint16_t moved_file = 0;
   DataFileWalk walk;
+  // The report's current file, found again when something ran since.
+  bool file_known = false;
+  uint64_t file_ran = 0;
+  uint16_t current_file = 0;
   do {
     st.current = body_line;
     bool no_fit = false;
@@ -1172,9 +1177,14 @@ void PrintBody(ReportState& st) {
     if (st.flags & kRptOverflow) break;
     Status more = 1;
     if (!no_fit) {
-      const uint16_t file = ReportCurrentFile();
+      if (!file_known || file_ran != g_ran) {
+        current_file = ReportCurrentFile();
+        file_ran = g_ran;
+        file_known = true;
+      }
+      const uint16_t file = current_file;
       const bool checked = moved && moved_ran == g_ran && moved_file == file;
-      more = NextRecord(st, cond, atend, checked, &moved, walk);
+      more = NextRecord(st, cond, atend, checked, &moved, walk, file);
       moved_ran = g_ran;
       moved_file = file;
     }
