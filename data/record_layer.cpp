@@ -203,6 +203,22 @@ Status DataFileSeekRead(uint16_t file, uint16_t key, StrPair value, uint16_t par
   return q.r.position;
 }
 
+namespace {
+
+// Moves the cursor of key k. A relative move starts from the record the
+// buffer holds, wherever a search has left the cursor since.
+NdxResult MoveOnKey(DataFileSlot& s, uint16_t k, uint16_t move) {
+  DataFileIndex& ix = s.store.Index();
+  if ((move == kNdxNext || move == kNdxPrevious || move == 0) && s.ctrl.recno >= 0 &&
+      ix.Current(k) != s.ctrl.recno) {
+    uint32_t pos = ix.PositionOf(k, s.ctrl.recno);
+    if (pos < ix.Array(k).size()) ix.SetCursor(pos);
+  }
+  return ix.Move(k, move);
+}
+
+}  // namespace
+
 Status DataFileMove(uint16_t file, uint16_t flags) {
   uint16_t f = 0;
   if (Status st = Resolve(file, &f)) return st;
@@ -219,16 +235,7 @@ Status DataFileMove(uint16_t file, uint16_t flags) {
   }
   uint16_t k = 0;
   if (Status st = CurrentKey(f, &k)) return st;
-  DataFileIndex& ix = s.store.Index();
-  const uint16_t move = flags & kNdxMoveMask;
-  // A relative move starts from the record the buffer holds, wherever a
-  // search has left the cursor since.
-  if ((move == kNdxNext || move == kNdxPrevious || move == 0) && s.ctrl.recno >= 0 &&
-      ix.Current(k) != s.ctrl.recno) {
-    uint32_t pos = ix.PositionOf(k, s.ctrl.recno);
-    if (pos < ix.Array(k).size()) ix.SetCursor(pos);
-  }
-  NdxResult r = ix.Move(k, move);
+  NdxResult r = MoveOnKey(s, k, flags & kNdxMoveMask);
   if (r.error) return r.error;
   if (SeekHit(r, flags & 2)) {
     if (Status st = ReadInto(f, s, r.recno, kBufBoth)) return st;
@@ -296,14 +303,7 @@ Status DataFileWalk::Step(uint16_t file, uint16_t flags, StrPair bound) {
     Forget();
     return DataFileMoveInRange(file, flags, bound);
   }
-  DataFileIndex& ix = s.store.Index();
-  const uint16_t move = flags & kNdxMoveMask;
-  if ((move == kNdxNext || move == kNdxPrevious || move == 0) && s.ctrl.recno >= 0 &&
-      ix.Current(k_) != s.ctrl.recno) {
-    uint32_t pos = ix.PositionOf(k_, s.ctrl.recno);
-    if (pos < ix.Array(k_).size()) ix.SetCursor(pos);
-  }
-  NdxResult r = ix.Move(k_, move);
+  NdxResult r = MoveOnKey(s, k_, flags & kNdxMoveMask);
   has_key_ = false;
   Status st = r.error;
   if (!st && SeekHit(r, flags & 2)) st = ReadInto(f_, s, r.recno, kBufBoth);
