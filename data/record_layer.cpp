@@ -203,6 +203,22 @@ Status DataFileSeekRead(uint16_t file, uint16_t key, StrPair value, uint16_t par
   return q.r.position;
 }
 
+namespace {
+
+// Moves the cursor of key k. A relative move starts from the record the
+// buffer holds, wherever a search has left the cursor since.
+NdxResult MoveOnKey(DataFileSlot& s, uint16_t k, uint16_t move) {
+  DataFileIndex& ix = s.store.Index();
+  if ((move == kNdxNext || move == kNdxPrevious || move == 0) && s.ctrl.recno >= 0 &&
+      ix.Current(k) != s.ctrl.recno) {
+    uint32_t pos = ix.PositionOf(k, s.ctrl.recno);
+    if (pos < ix.Array(k).size()) ix.SetCursor(pos);
+  }
+  return ix.Move(k, move);
+}
+
+}  // namespace
+
 Status DataFileMove(uint16_t file, uint16_t flags) {
   uint16_t f = 0;
   if (Status st = Resolve(file, &f)) return st;
@@ -219,16 +235,7 @@ Status DataFileMove(uint16_t file, uint16_t flags) {
   }
   uint16_t k = 0;
   if (Status st = CurrentKey(f, &k)) return st;
-  DataFileIndex& ix = s.store.Index();
-  const uint16_t move = flags & kNdxMoveMask;
-  // A relative move starts from the record the buffer holds, wherever a
-  // search has left the cursor since.
-  if ((move == kNdxNext || move == kNdxPrevious || move == 0) && s.ctrl.recno >= 0 &&
-      ix.Current(k) != s.ctrl.recno) {
-    uint32_t pos = ix.PositionOf(k, s.ctrl.recno);
-    if (pos < ix.Array(k).size()) ix.SetCursor(pos);
-  }
-  NdxResult r = ix.Move(k, move);
+  NdxResult r = MoveOnKey(s, k, flags & kNdxMoveMask);
   if (r.error) return r.error;
   if (SeekHit(r, flags & 2)) {
     if (Status st = ReadInto(f, s, r.recno, kBufBoth)) return st;
@@ -265,6 +272,64 @@ Status DataFileMoveInRange(uint16_t file, uint16_t flags, StrPair bound) {
   Status st = DataFileMove(file, flags);
   if (st >= kStFirstError) return st;
   return DataFileKeyBeyond(file, flags, bound);
+}
+
+bool DataFileWalk::Resolve(uint16_t file) {
+  ready_ = false;
+  uint16_t f = 0;
+  if (eng::Resolve(file, &f)) return false;
+  DataFileSlot& s = DataFileSlotOf(f);
+  if (Indexed(s)) return false;
+  uint16_t k = 0;
+  if (CurrentKey(f, &k)) return false;
+  file_ = file;
+  f_ = f;
+  k_ = k;
+  slot_ = &s;
+  key_checked_ = DictCheckKey(f, k) == kOk;
+  if (key_checked_) layout_ = DictKeyParts(f, k);
+  ready_ = true;
+  return true;
+}
+
+Status DataFileWalk::Step(uint16_t file, uint16_t flags, StrPair bound) {
+  if ((!ready_ || file_ != file) && !Resolve(file)) {
+    has_key_ = false;
+    return DataFileMoveInRange(file, flags, bound);
+  }
+  // DataFileMove on the resolved file and key.
+  DataFileSlot& s = *slot_;
+  if (flags & 1) {
+    Forget();
+    return DataFileMoveInRange(file, flags, bound);
+  }
+  NdxResult r = MoveOnKey(s, k_, flags & kNdxMoveMask);
+  has_key_ = false;
+  Status st = r.error;
+  if (!st && SeekHit(r, flags & 2)) st = ReadInto(f_, s, r.recno, kBufBoth);
+  else if (!st) Blank(f_, s);
+  if (st) {
+    // A failure as DataFileMoveInRange gives it.
+    if (st >= kStFirstError) return st;
+    return DataFileKeyBeyond(file, flags, bound);
+  }
+  s.ctrl.last_status = r.position;
+  // The record's key, as DataFileKeyBeyond builds it (empty when the key
+  // does not check).
+  key_.clear();
+  if (key_checked_) {
+    const StrPair record = BufRecord(f_, kBufCurrent);
+    has_key_ = record.ok();
+    if (has_key_) BufKeyValueOf(layout_, record, key_);
+  }
+  // DataFileKeyBeyond on the same file and key.
+  if (!bound.ok()) return bound.len;
+  if (r.position > 1) return r.position;
+  if (bound.len == 0) return kOk;
+  std::string_view cut = std::string_view(key_).substr(0, bound.len);
+  const int c = bound.view().compare(cut);
+  const bool beyond = (flags & 4) ? c > 0 : c < 0;
+  return beyond ? kStEndOfData : kOk;
 }
 
 Status DataFileAddRecord(uint16_t file) {

@@ -22,9 +22,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "core/status.h"
 #include "core/str_pair.h"
+#include "data/dict_types.h"
 #include "data/file_ctrl.h"
 
 namespace eng {
@@ -50,6 +53,33 @@ Status DataFileSeekRead(uint16_t file, uint16_t key, StrPair value, uint16_t par
 // record into both halves; any other status blanks the buffer.
 Status DataFileMove(uint16_t file, uint16_t flags);
 Status DataFileMoveInRange(uint16_t file, uint16_t flags, StrPair bound);
+// Steps through a file as DataFileMoveInRange(file, flags, bound) does, for
+// a caller that steps again and again with nothing else running in between:
+// the file, its slot, its current key and the key's layout are resolved at
+// the first step and taken as they stand at the next ones. Forget() before a
+// step when anything may have run since the last (the dictionary, the open
+// files, the current key or the buffer may have changed). Key() is the
+// current-key value of the record the last step left in the buffer, when
+// HasKey().
+class DataFileWalk {
+ public:
+  Status Step(uint16_t file, uint16_t flags, StrPair bound);
+  void Forget() { ready_ = false; }
+  // The resolved file of the last step (0 before one).
+  uint16_t File() const { return ready_ ? f_ : 0; }
+  uint16_t KeyNumber() const { return k_; }
+  bool HasKey() const { return ready_ && has_key_; }
+  std::string_view Key() const { return key_; }
+
+ private:
+  bool Resolve(uint16_t file);
+  bool ready_ = false, key_checked_ = false, has_key_ = false;
+  uint16_t file_ = 0, f_ = 0, k_ = 0;
+  DataFileSlot* slot_ = nullptr;
+  DictKeyLayout layout_;
+  std::string key_;
+};
+
 // 2 when the current record's key, cut to the bound's length, has passed the
 // bound (forward: bound below it; with flag 4: bound above it), else 0. A
 // failed bound gives its status; a last status above 1 is returned as is.

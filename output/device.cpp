@@ -377,6 +377,13 @@ Status WriteGathered(uint16_t channel) {
   return bytes.empty() ? Status{kOk} : WriteStream(channel, bytes);
 }
 
+// Writes out a full piece, keeping its storage for the next one.
+Status WritePiece(uint16_t channel, std::string& gathered) {
+  Status s = WriteStream(channel, gathered);
+  gathered.clear();
+  return s;
+}
+
 }  // namespace
 
 Status DeviceWrite(DeviceRecord& d, std::string_view text) {
@@ -406,8 +413,9 @@ Status DeviceWriteRaw(DeviceRecord& d, std::string_view bytes) {
     s = PrnGdiWrite(bytes);
   } else if (Out().buffering && (d.kind & (kDevFile | kDevPort)) == kDevFile) {
     std::string& gathered = Out().pending[d.channel];
+    if (gathered.capacity() < kGatherBytes) gathered.reserve(kGatherBytes + 1024);
     gathered.append(bytes);
-    s = gathered.size() >= kGatherBytes ? WriteGathered(d.channel) : kOk;
+    s = gathered.size() >= kGatherBytes ? WritePiece(d.channel, gathered) : kOk;
   } else {
     s = WriteGathered(d.channel);
     if (s == kOk) s = WriteStream(d.channel, bytes);
@@ -438,7 +446,7 @@ Status DeviceFlushAll() {
   return first;
 }
 
-Status DeviceGotoRowCol(DeviceRecord& d, int row, int column) {
+Status DeviceGotoRowCol(DeviceRecord& d, int row, int column, bool* unpublished) {
   for (;;) {
     if (d.lines != 0 && row > d.lines) {
       row -= d.lines;
@@ -467,7 +475,8 @@ Status DeviceGotoRowCol(DeviceRecord& d, int row, int column) {
     }
     if (row < 1) break;
   }
-  if (moved) DevicePublishPos(d, false);
+  if (unpublished) *unpublished = moved;
+  else if (moved) DevicePublishPos(d, false);
   if (d.status == kOk && d.column < column) DeviceWrite(d, std::string(static_cast<size_t>(column - d.column), ' '));
   return d.status;
 }

@@ -80,8 +80,10 @@ std::string DeviceUnixPrinterFile(std::string_view name);
 
 Status DeviceWrite(DeviceRecord& d, std::string_view text);
 Status DeviceWriteRaw(DeviceRecord& d, std::string_view bytes);
-// Rows below 1 set no row (only the column moves).
-Status DeviceGotoRowCol(DeviceRecord& d, int row, int column);
+// Rows below 1 set no row (only the column moves). With `unpublished` the
+// position the line ends moved to is not published; *unpublished tells
+// whether it is owed (the caller publishes it before anything can read it).
+Status DeviceGotoRowCol(DeviceRecord& d, int row, int column, bool* unpublished = nullptr);
 void DeviceNewLine(DeviceRecord& d);
 void DeviceTrackText(DeviceRecord& d, std::string_view text);
 bool DeviceNeedsWrap(const DeviceRecord& d, size_t length);

@@ -320,6 +320,9 @@ struct LineInfo {
   // lines: every source is a literal piece, a field read in place or a
   // number literal, and no piece holds a macro.
   bool quiet = false;
+  // Its role marker (0 without one) and whether the marker is doubled.
+  char mark = 0;
+  bool doubled = false;
 };
 
 LineInfo& Info(uint16_t i) {
@@ -349,6 +352,12 @@ LineInfo& Info(uint16_t i) {
     std::vector<MaskPlan> masks;
     for (const std::string& piece : *e.pieces) masks.push_back(PlanMask(piece));
     e.masks = std::make_shared<const std::vector<MaskPlan>>(std::move(masks));
+    if (e.parts.marker) {
+      const std::string layout = Layout(e.text);
+      const size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
+      e.mark = layout[m];
+      e.doubled = m + 1 < layout.size() && layout[m + 1] == e.mark;
+    }
   }
   return e;
 }
@@ -361,7 +370,17 @@ bool IsDigitLiteral(std::string_view v) {
   return true;
 }
 
-const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
+const LineParmValue& LookUpParm(LineInfo& info, uint16_t n);
+
+// Looked up for every record: a parameter looked up before is found inline.
+inline const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
+  if (n >= kParmAtEnd && n <= kParmWd) {
+    if (uint8_t at = info.parm_at[n - kParmAtEnd]) return info.parms[at - 1u];
+  }
+  return LookUpParm(info, n);
+}
+
+const LineParmValue& LookUpParm(LineInfo& info, uint16_t n) {
   const bool line_parm = n >= kParmAtEnd && n <= kParmWd;
   if (line_parm) {
     if (uint8_t at = info.parm_at[n - kParmAtEnd]) return info.parms[at - 1u];
@@ -390,11 +409,20 @@ const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
 std::string LineParm(const ReportState& st, uint16_t n) { return ParmOf(Info(st.current), n).text; }
 
 // A numeric line parameter evaluated; `status` receives an error of 128 or more.
-int ParmIntOf(LineInfo& info, uint16_t n, int fallback, Status* status) {
+int EvalParmInt(const LineParmValue& p, int fallback, Status* status);
+
+inline int ParmIntOf(LineInfo& info, uint16_t n, int fallback, Status* status) {
   const LineParmValue& p = ParmOf(info, n);
   if (p.text.empty()) return fallback;
-  int64_t scale = ExpScale();
-  if (p.literal) return static_cast<int>(scale ? p.number / scale : p.number);
+  if (p.literal) {
+    const int64_t scale = ExpScale();
+    return static_cast<int>(scale ? p.number / scale : p.number);
+  }
+  return EvalParmInt(p, fallback, status);
+}
+
+int EvalParmInt(const LineParmValue& p, int fallback, Status* status) {
+  int64_t scale;
   const std::string v = p.text;  // the evaluation may look up further parameters
   ScratchScope scope;
   Status s = EvalTextCompiled(v);
@@ -431,24 +459,25 @@ int LinesPerPage(const ReportState& st) { return st.device.lines ? st.device.lin
 // lines print only during an overflow visit.
 Status LineSetup(ReportState& st, bool overflow_visit = false) {
   st.flags &= kKeepOnSetup;
-  std::string line = LineAt(st.current);
-  ReportRowCol rc = ReportLineRowCol(line);
+  // The line's row, column and marker are read from its entry before its
+  // condition runs (which could make a nested report reuse the entry).
+  const LineInfo& info = Info(st.current);
+  const ReportRowCol rc = ReportLineRowCol(info.text);
+  const char mark = info.mark;
+  const bool doubled = info.doubled;
   st.row = rc.row;
   st.column = static_cast<uint16_t>(rc.column);
   bool conditional = rc.row == 0;
   if (conditional) {
-    std::string_view rest = line.size() > 5 ? std::string_view(line).substr(5) : std::string_view();
+    std::string_view line = info.text;
+    std::string_view rest = line.size() > 5 ? line.substr(5) : std::string_view();
     std::string cond = Trim(rest.substr(0, rest.find('\t')));
     Status c = EvalCond(cond);
     if (c >= kStFirstError) return c;
     if (c != 1) return 1;
   }
-  LineParts p = Parts(line);
-  if (p.marker) {
-    std::string layout = Layout(line);
-    size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
-    char mark = layout[m];
-    if (m + 1 < layout.size() && layout[m + 1] == mark) {
+  if (mark) {
+    if (doubled) {
       if (!overflow_visit) return 1;
       st.flags |= kRptContinuation;
     } else {
@@ -459,7 +488,11 @@ Status LineSetup(ReportState& st, bool overflow_visit = false) {
     int step = st.device.step ? st.device.step : 1;
     int offset = step;
     if (!conditional) {
-      int prev = st.current > st.first ? ReportLineRowCol(LineAt(st.current - 1)).row : 0;
+      int prev = 0;
+      if (st.current > st.first) {
+        StrPair p = DynStrGet(sl::kReportLines, static_cast<uint16_t>(st.current - 1));
+        prev = ReportLineRowCol(p.ok() ? p.view() : std::string_view()).row;
+      }
       offset = rc.row - prev;
     }
     st.row = st.device.row + offset - (st.device.column == 1 ? step : 0);
@@ -469,10 +502,7 @@ Status LineSetup(ReportState& st, bool overflow_visit = false) {
 
 bool IsBodyLine(uint16_t i) {
   const LineInfo& info = Info(i);
-  if (!info.parts.marker) return false;
-  std::string layout = Layout(info.text);
-  size_t m = layout.find_first_of(std::string_view("\x17\x18\x19", 3));
-  return layout[m] == kMarkBody && !(m + 1 < layout.size() && layout[m + 1] == kMarkBody);
+  return info.mark == kMarkBody && !info.doubled;
 }
 
 }  // namespace
@@ -649,15 +679,28 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
     direct = t.ok();
     if (direct) value = t.view();
   }
+  // A number literal gives the same number, and text, while the decimals
+  // in effect stay: they are worked out once for them (its evaluation
+  // leaves nothing behind the scratch scope).
+  static struct {
+    std::string expr, text;
+    int precis = -1;
+    uint64_t run = 0;
+    DecValue value = 0;
+  } literal;
+  const bool known_literal = !direct && src.number_literal && literal.run == g_compiled_run &&
+                             literal.precis == DecPrecis() && literal.expr == *src.expr;
   const ExpCode* code = src.code ? src.code : src.file && !direct ? CodeOf(*src.expr) : nullptr;
   if (!direct && !src.number_literal) ++g_ran;
-  Status s = direct ? Status{1} : code ? ExpCodeEvalText(*code) : ExpEvalText(StrOf(*src.expr));
+  Status s = direct || known_literal ? Status{direct ? 1 : 0}
+             : code                  ? ExpCodeEvalText(*code)
+                                     : ExpEvalText(StrOf(*src.expr));
   if (s >= kStFirstError) return s;
   bool number = s == 0;
   if (direct) {
     // The field's text, read above.
   } else if (s == 0) {
-    DecValue v = NumAccValue();
+    DecValue v = known_literal ? literal.value : NumAccValue();
     if (total) {
       // The totals array is found by name once, and again only after a
       // declaration or scope change.
@@ -666,8 +709,19 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
       if (array == kVarUndeclared) return kStDimStruct;
       if (Status a = DimAddNumAt(array, total, v); a >= kStFirstError) return a;
     }
-    StrPair t = DecToText(v);
-    if (t.ok()) value = t.view();
+    if (known_literal) {
+      value = literal.text;
+    } else {
+      StrPair t = DecToText(v);
+      if (t.ok()) value = t.view();
+      if (src.number_literal && t.ok()) {
+        literal.expr = *src.expr;
+        literal.text.assign(t.view());
+        literal.precis = DecPrecis();
+        literal.run = g_compiled_run;
+        literal.value = v;
+      }
+    }
   } else if (s == 1) {
     StrPair t = ScratchTop();
     if (t.ok()) value = t.view();
@@ -780,7 +834,20 @@ struct LineHold {
   }
 };
 
-Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
+// The record file of a body line and its field count, as worked out while
+// nothing ran since.
+struct LineFile {
+  uint16_t file = 0, fields = 0;
+};
+
+LineFile LineFileOf(const ReportState& st) {
+  LineFile lf;
+  lf.file = (st.flags & kRptBody) && st.input == 0 ? ReportCurrentFile() : 0;
+  lf.fields = lf.file ? DictFieldCount(lf.file) : 0;
+  return lf;
+}
+
+Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field, const LineFile* known = nullptr) {
   // The parts are read through the entry while nothing can change it, and
   // held (LineHold) before anything runs that could.
   LineHold hold;
@@ -795,10 +862,9 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
   if (status) return status;
   uint16_t width = st.device.width;
   st.device.width = static_cast<uint16_t>(wd);
-  Status s = DeviceGotoRowCol(st.device, st.row, st.column);
-  bool body = (st.flags & kRptBody) != 0;
-  uint16_t file = body && st.input == 0 ? ReportCurrentFile() : 0;
-  const uint16_t file_fields = file ? DictFieldCount(file) : 0;
+  const LineFile lf = known ? *known : LineFileOf(st);
+  const uint16_t file = lf.file;
+  const uint16_t file_fields = lf.fields;
   // Where each field comes from, worked out before any expression of the
   // line runs.
   const std::vector<FieldSource>* sources_at = nullptr;
@@ -814,6 +880,17 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
     }
   }
   const std::vector<FieldSource>& sources = *sources_at;
+  // Nothing of a line that holds nothing (no parts to hold) reads the
+  // device's position between its line ends and its text: the position the
+  // line ends reach is published with the text's, or before the first field
+  // on row 1 (which reads it back), or before a failure is told.
+  bool owed = false;
+  Status s = DeviceGotoRowCol(st.device, st.row, st.column, hold.held ? nullptr : &owed);
+  auto publish_owed = [&] {
+    if (owed) DevicePublishPos(st.device, false);
+    owed = false;
+  };
+  if (st.device.row == 1) publish_owed();
   // The line is built in storage kept from line to line (a nested report
   // run by an expression of the line takes storage of its own).
   static thread_local std::string spare;
@@ -825,6 +902,7 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
     FieldSource src;
     if (i < exprs.size()) {
       if (exprs[i].empty() && file && i + 1 > file_fields) {
+        publish_owed();
         s = ErrIncident(kStDataOutBound, StrOf(hold.held ? hold.exprs_text : exprs_text), true);
         break;
       }
@@ -846,8 +924,12 @@ Status PrintLineOf(ReportState& st, LineInfo& info, int progress_field) {
     }
     if (i + 1 < pieces.size()) line += ' ';
   }
-  // The line goes to the device in one write.
-  if (s == kOk && !line.empty()) s = DeviceWrite(st.device, line);
+  // The line goes to the device in one write, which publishes the position.
+  if (s == kOk && !line.empty()) {
+    s = DeviceWrite(st.device, line);
+    if (s == kOk) owed = false;
+  }
+  publish_owed();
   spare = std::move(line);
   st.device.width = width;
   return s;
@@ -898,8 +980,11 @@ int LineStep(const ReportState& st) { return LineStepOf(st, Info(st.current)); }
 // ATEND$. `checked`: the current record is the one the last move of this
 // body found within the bound, and nothing ran since (its check would give
 // the same). `moved` tells when the answer came from such a move.
-Status NextRecord(ReportState& st, const std::string& cond, std::string atend, bool checked, bool* moved) {
+Status NextRecord(ReportState& st, const std::string& cond, std::string atend, bool checked, bool* moved,
+                  DataFileWalk& walk, uint16_t current_file) {
   *moved = false;
+  // The walk's resolution holds while nothing ran since its last step.
+  if (!checked) walk.Forget();
   if (atend.empty() && SysVarHas(kVarUpStat, 4)) atend = "StatMove('NEXT')==0";
   if (!atend.empty()) return EvalCond(atend);
   if (st.input) {
@@ -910,7 +995,8 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend, b
     if (Status s = DynStrPush(sl::kReturnBuffer, line)) return s;
     return 1;
   }
-  uint16_t file = ReportCurrentFile();
+  // Nothing ran since the caller found the current file.
+  const uint16_t file = current_file;
   if (!file) return 0;
   if (!checked && DataFileKeyBeyond(file, 0, StrOf(st.bound)) != kOk) return 0;
   Status s;
@@ -921,7 +1007,7 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend, b
     // text for the progress, the condition), not what it leaves behind.
     StrPair last = DynStrGet(sl::kWork, sl::kFileRelKey);
     if (!last.ok() || !last.empty()) DynStrSet(sl::kWork, sl::kFileRelKey, StrOf(""));
-    s = DataFileMoveInRange(file, 0x90, StrOf(st.bound));
+    s = walk.Step(file, 0x90, StrOf(st.bound));
     *moved = s == kOk;
   } else {
     ++g_ran;
@@ -937,9 +1023,11 @@ Status NextRecord(ReportState& st, const std::string& cond, std::string atend, b
 // The default end of a body, "(KEY$()>'<bound>~')", worked out without the
 // evaluator: the key in use of the current file, as KEY$() gives it, against
 // `end` (the bound followed by "~"), bytewise as the evaluator compares
-// texts. 1 beyond, 0 not, or KEY$()'s failure.
-Status KeyPastEnd(std::string_view end) {
+// texts. 1 beyond, 0 not, or KEY$()'s failure. `walk`: the walk that just
+// moved, whose key value is the current record's when its file is current.
+Status KeyPastEnd(std::string_view end, const DataFileWalk* walk) {
   const uint16_t f = DictFileNumber(0);
+  if (walk && walk->HasKey() && walk->File() == f && f != 0) return walk->Key().compare(end) > 0 ? 1 : 0;
   if (f == 0 || !DictFileDefined(f) || DictKeyCount(f) == 0) return 0;  // KEY$() is empty
   const uint16_t k = DataFileKeyNumber(f);
   if (Status s = DictCheckKey(f, k)) return s;
@@ -1018,16 +1106,21 @@ void PrintBody(ReportState& st) {
   const std::string brkend = BreakEnd(st);
   const std::string key_end = LineParm(st, kParmBrkEnd).empty() ? st.bound + "~" : std::string();
   const std::string brk = LineParm(st, kParmBreak);
+  const std::string brk_cond = brk.empty() ? "0" : brk;
   const std::string atend = LineParm(st, kParmAtEnd);
   const int fixed_below = FixedRowBelow(st);
   int printed = 0;
   // The body line's entry, looked up again only when something ran since.
   LineInfo* info_at = nullptr;
   uint64_t info_ran = 0;
+  // With it, the record file of the line (the body flag and the input stay
+  // for the whole body).
+  LineFile line_file;
   auto body_info = [&]() -> LineInfo& {
     if (!info_at || info_ran != g_ran) {
       info_at = &Info(body_line);
       info_ran = g_ran;
+      line_file = LineFileOf(st);
     }
     return *info_at;
   };
@@ -1035,6 +1128,11 @@ void PrintBody(ReportState& st) {
   bool moved = false;
   uint64_t moved_ran = 0;
   uint16_t moved_file = 0;
+  DataFileWalk walk;
+  // The report's current file, found again when something ran since.
+  bool file_known = false;
+  uint64_t file_ran = 0;
+  uint16_t current_file = 0;
   do {
     st.current = body_line;
     bool no_fit = false;
@@ -1060,7 +1158,8 @@ void PrintBody(ReportState& st) {
         }
       } else {
         st.row = row;
-        if (Status s = PrintLineOf(st, body_info(), 1)) {
+        LineInfo& line_info = body_info();
+        if (Status s = PrintLineOf(st, line_info, 1, &line_file)) {
           st.status = s;
           break;
         }
@@ -1078,9 +1177,14 @@ void PrintBody(ReportState& st) {
     if (st.flags & kRptOverflow) break;
     Status more = 1;
     if (!no_fit) {
-      const uint16_t file = ReportCurrentFile();
+      if (!file_known || file_ran != g_ran) {
+        current_file = ReportCurrentFile();
+        file_ran = g_ran;
+        file_known = true;
+      }
+      const uint16_t file = current_file;
       const bool checked = moved && moved_ran == g_ran && moved_file == file;
-      more = NextRecord(st, cond, atend, checked, &moved);
+      more = NextRecord(st, cond, atend, checked, &moved, walk, file);
       moved_ran = g_ran;
       moved_file = file;
     }
@@ -1094,7 +1198,7 @@ void PrintBody(ReportState& st) {
         st.status = kStDataError;  // a key bound that cannot be quoted
         break;
       }
-      Status b = key_end.empty() ? EvalCond(brkend) : KeyPastEnd(key_end);
+      Status b = key_end.empty() ? EvalCond(brkend) : KeyPastEnd(key_end, moved ? &walk : nullptr);
       if (b >= kStFirstError) {
         st.status = b;
         break;
@@ -1102,7 +1206,7 @@ void PrintBody(ReportState& st) {
       ended = b == 1;
     }
     if (!ended) {
-      Status br = no_fit ? Status{0} : EvalCond(brk.empty() ? "0" : brk);
+      Status br = no_fit ? Status{0} : EvalCond(brk_cond);
       if (br >= kStFirstError) {
         st.status = br;
         break;

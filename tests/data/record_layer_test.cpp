@@ -248,6 +248,48 @@ TEST_F(RecordLayerTest, KeyBound) {
   EXPECT_EQ(DataFileMoveInRange(kClientes, 0x10, StrOf("B")), 2);
 }
 
+// A walk gives, step by step, what moves within the bound give: the status,
+// both halves of the buffer, the last status and the record's key value.
+TEST_F(RecordLayerTest, WalkStepsAsMovesWithinTheBound) {
+  OpenClientes();
+  ASSERT_EQ(Add(kClientes, Cli("BA", "Beto")), kOk);
+  ASSERT_EQ(Add(kClientes, Cli("D", "Dora")), kOk);
+  struct Case {
+    const char* start;
+    uint16_t flags;
+    std::string bound;
+  } cases[] = {
+      {"A", 0x10, "B"}, {"A", 0x90, "\xFF"}, {"A", 0x10, ""}, {"D", 0x14, ""}, {"D", 0x14 | 4, "B"}, {"B", 0x12, "C"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.start) + " " + c.bound + " " + std::to_string(c.flags));
+    std::vector<std::string> moved, walked;
+    auto trace = [&](std::vector<std::string>& out, Status st) {
+      out.push_back(std::to_string(st) + "|" + BufRecord(kClientes, kBufBoth).str() + "|" +
+                    std::to_string(DataFileCtrl(kClientes).last_status));
+    };
+    ASSERT_EQ(DataFileLocate(kClientes, 1, StrOf(c.start), 0), 0);
+    for (int i = 0; i < 7; ++i) trace(moved, DataFileMoveInRange(kClientes, c.flags, StrOf(c.bound)));
+    ASSERT_EQ(DataFileLocate(kClientes, 1, StrOf(c.start), 0), 0);
+    DataFileWalk walk;
+    for (int i = 0; i < 7; ++i) {
+      trace(walked, walk.Step(kClientes, c.flags, StrOf(c.bound)));
+      ASSERT_TRUE(walk.HasKey());
+      EXPECT_EQ(std::string(walk.Key()), Code(kClientes));
+    }
+    EXPECT_EQ(walked, moved);
+  }
+  // Moved elsewhere between steps (and told so), the walk goes on from there.
+  DataFileWalk walk;
+  ASSERT_EQ(DataFileLocate(kClientes, 1, StrOf("A"), 0), 0);
+  ASSERT_EQ(walk.Step(kClientes, 0x10, StrOf("")), 0);
+  ASSERT_EQ(DataFileLocate(kClientes, 1, StrOf("C"), 0), 0);
+  walk.Forget();
+  ASSERT_EQ(walk.Step(kClientes, 0x10, StrOf("")), 0);
+  EXPECT_EQ(StrTrimmed(Code(kClientes)), "D");
+  EXPECT_EQ(walk.File(), kClientes);
+}
+
 Status MarkName(uint16_t f, StrPair text) {
   std::string rec = BufRecord(f, kBufCurrent).str();
   rec.replace(10, text.len, text.view());
