@@ -24,7 +24,7 @@ int64_t Signed(uint64_t mag, bool negative) {
 int ClampDecimals(int n) { return std::clamp(n, 0, kDecMaxDecimals); }
 
 // Rounds |a| / divisor half away from zero and gives it the sign asked for.
-int64_t DivRoundMag(uint64_t ua, uint64_t ub, bool negative) {
+inline int64_t DivRoundMag(uint64_t ua, uint64_t ub, bool negative) {
   uint64_t q = ua / ub;
   uint64_t r = ua % ub;
   if (r >= ub - r) ++q;  // twice the remainder reaches the divisor
@@ -183,7 +183,17 @@ DecValue DecFromInt64(int64_t value) {
 DecValue DecDivPow10(DecValue value, int n) {
   if (n <= 0) return value;
   if (n > 19) return 0;  // no 64-bit value reaches half of 10^20
-  return DivRoundMag(Magnitude(value), DecPow10(n), value < 0);
+  // The scales _PRECIS allows, each with a constant divisor (a multiply,
+  // not a division); the rest as they come.
+  const uint64_t mag = Magnitude(value);
+  const bool negative = value < 0;
+  switch (n) {
+    case 1: return DivRoundMag(mag, 10, negative);
+    case 2: return DivRoundMag(mag, 100, negative);
+    case 3: return DivRoundMag(mag, 1000, negative);
+    case 4: return DivRoundMag(mag, 10000, negative);
+    default: return DivRoundMag(mag, DecPow10(n), negative);
+  }
 }
 
 DecValue DecMulPow10(DecValue value, int n) { return WrapMul(value, DecPow10(ClampDecimals(n))); }

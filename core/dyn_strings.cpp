@@ -156,6 +156,16 @@ StrPair DynStrTop(uint16_t list) { return DynStrGet(list, TopIndex(list)); }
 
 Status DynStrPop(uint16_t list) {
   if (list < kDynLists && S().lists[list].empty()) return kOk;
+  if (list < kDynLists && !QueueList(list)) {
+    // The last element of a stack goes: DynStrDelete's accounts, with no
+    // element moved.
+    DynStrings& d = S();
+    auto& l = d.lists[list];
+    d.text_in_use -= static_cast<uint32_t>(l.back().size());
+    l.pop_back();
+    --d.elements_in_use;
+    return kOk;
+  }
   return DynStrDelete(list, TopIndex(list));
 }
 

@@ -256,8 +256,13 @@ Status ExecRunStatements(uint16_t procedure, uint16_t flags) {
   ExecProc* rec = ExecProcGet(procedure);
   if (!rec) return kStStructMem;
   ExecRun run;
-  run.body = ExecProcBodyOf(procedure);
-  if (!run.body) return kStStructMem;
+  {
+    // ExecProcBodyOf, with the record already found.
+    const auto& bodies = X().bodies;
+    auto it = bodies.find(rec->body);
+    if (it == bodies.end() || !it->second) return kStStructMem;
+    run.body = it->second;
+  }
   run.position = rec->position;
   run.flags = flags;
   ExecContextMark mark = ExecNoteContext();
@@ -555,14 +560,15 @@ std::shared_ptr<const ExecLocalNames> ExecLocalVarsPrepare(StrPair names) {
     if (comma == std::string_view::npos) break;
     stop = comma;
   }
+  local->declared.resize(local->names.size());
   return local;
 }
 
 Status ExecLocalVars(StrPair names) { return ExecLocalVars(*ExecLocalVarsPrepare(names)); }
 
 Status ExecLocalVars(const ExecLocalNames& local) {
-  for (const std::string& item : local.names) {
-    StrPair name = StrOf(item);
+  for (size_t n = 0; n < local.names.size(); ++n) {
+    StrPair name = StrOf(local.names[n]);
     uint16_t type = VarTypeOfName(name);
     if (name.empty() || type == kVarArray || type == kVarNoValue) return kStIncompatibleTypes;
     uint16_t count = DynStrCount(sl::kProcArgs);
@@ -595,7 +601,7 @@ Status ExecLocalVars(const ExecLocalNames& local) {
       }
     }
     if (!value.ok()) return StrError(value);
-    Status s = VarAssign(name, value);
+    Status s = n < local.declared.size() ? VarAssignRemembered(name, value, local.declared[n]) : VarAssign(name, value);
     if (s) return s;
     DynStrPop(sl::kProcArgs);
     if (noted && top < kinds.size()) kinds[top] = kExecNoArgKind;

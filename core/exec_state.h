@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/str_pair.h"
+#include "core/var_store.h"
 
 namespace eng {
 
@@ -66,6 +67,8 @@ struct ExecCallTarget {
 // first (the order they take the arguments in).
 struct ExecLocalNames {
   std::vector<std::string> names;
+  // Where each name was declared last (VarAssignRemembered), by name.
+  mutable std::vector<VarRedeclare> declared;
 };
 
 // A statement as the runner takes it: its code and jump target, with the

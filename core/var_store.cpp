@@ -42,6 +42,14 @@ T* ValueAt(uint16_t table, uint16_t index) {
   return reinterpret_cast<T*>(t->at(index));
 }
 
+// The elements of value table `table`, as ObjTableInfo(table, 0) answers,
+// straight from the runtime's tables.
+uint16_t TableCount(uint16_t table) {
+  const ObjTables& o = Core().objects;
+  const ObjTableData* t = o.tables[table].get();
+  return o.root && t ? t->count : 0;
+}
+
 // The text of name list `list` (empty when the list has no such element).
 std::string_view NamesOf(uint16_t list) {
   const auto& lists = Core().strings.lists[sl::kVarNames];
@@ -199,6 +207,44 @@ uint16_t VarBind(StrPair name, uint16_t type, VarBinding& b) {
   return b.index;
 }
 
+namespace {
+
+// A declaration's common steps: the value slot at `index` (so that a failure
+// leaves the name undeclared), then the name on the end of its list in place
+// (a declaration per CALL is common: the list is not copied). False when
+// either fails; the list's length before is `old_len`.
+bool AppendName(StrPair name, uint16_t type, uint16_t list, uint16_t index, uint32_t old_len) {
+  const bool listed = DynStrCount(sl::kVarNames) > list;
+  std::string text;
+  if (old_len != 0) text += ',';
+  text.append(name.view());
+  if (old_len + text.size() > kMaxText) return false;
+  const StrPair piece = StrOf(text);
+  switch (type) {
+    case kVarNum: {
+      DecValue zero = 0;
+      if (!ObjTableSet(kObjNumVars, index, zero)) return false;
+      break;
+    }
+    case kVarText:
+      if (DynStrSet(sl::kTextVarValues, index, StrPair{})) return false;
+      break;
+    case kVarArray:
+      break;  // the descriptor comes with the array's creation
+    default: {
+      int16_t zero = 0;
+      if (!ObjTableSet(kObjIntVars, index, zero)) return false;
+      break;
+    }
+  }
+  if (listed) return DynStrAppend(sl::kVarNames, list, piece) == kOk;
+  std::string all(DynStrGet(sl::kVarNames, list).view());
+  all.append(piece.ptr, piece.len);
+  return DynStrSet(sl::kVarNames, list, StrOf(all)) == kOk;
+}
+
+}  // namespace
+
 VarRef VarDeclare(StrPair name, uint16_t type) {
   VarRef r;
   r.type = type;
@@ -207,38 +253,8 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
   const StrPair names = DynStrGet(sl::kVarNames, list);
   const uint32_t old_len = names.len;
   const uint16_t index = CountOf(list, names.view());
-  // The name goes on the end of its list in place (a declaration per CALL is
-  // common: the list is not copied).
-  const bool listed = DynStrCount(sl::kVarNames) > list;
-  std::string piece;
-  if (old_len != 0) piece += ',';
-  piece.append(name.view());
-  if (old_len + piece.size() > kMaxText) return r;
-  // The value slot first, so that a failure leaves the name undeclared.
-  switch (type) {
-    case kVarNum: {
-      DecValue zero = 0;
-      if (!ObjTableSet(kObjNumVars, index, zero)) return r;
-      break;
-    }
-    case kVarText:
-      if (DynStrSet(sl::kTextVarValues, index, StrPair{})) return r;
-      break;
-    case kVarArray:
-      break;  // the descriptor comes with the array's creation
-    default: {
-      int16_t zero = 0;
-      if (!ObjTableSet(kObjIntVars, index, zero)) return r;
-      break;
-    }
-  }
-  if (listed) {
-    if (DynStrAppend(sl::kVarNames, list, StrOf(piece))) return r;
-  } else {
-    std::string all(names.view());
-    all += piece;
-    if (DynStrSet(sl::kVarNames, list, StrOf(all))) return r;
-  }
+  if (!AppendName(name, type, list, index, old_len)) return r;
+  const uint32_t new_len = static_cast<uint32_t>(NamesOf(list).size());
   VarState& v = Core().vars;
   v.declared = VarNewGeneration();
   v.epoch = VarNewGeneration();
@@ -250,10 +266,61 @@ VarRef VarDeclare(StrPair name, uint16_t type) {
     if (it == names_index.end()) names_index.emplace(std::string(name.view()), index);
     else if (first) it->second = index;
     NoteSlot(v, list, index, name.view(), first);
-    v.indexed_len[list] = static_cast<uint32_t>(old_len + piece.size());
+    v.indexed_len[list] = new_len;
   }
   r.index = index;
   return r;
+}
+
+namespace {
+
+// VarLookup of a name of type `type` (integer, number or text), declared
+// when not found, remembering where in `memo`.
+VarRef FindOrDeclare(StrPair name, uint16_t type, VarRedeclare& memo) {
+  VarState& v = Core().vars;
+  const uint16_t list = kListOfType(type);
+  const uint16_t at = memo.index;
+  const uint32_t len = static_cast<uint32_t>(NamesOf(list).size());
+  // Nothing declared since the name was declared at `at`, and the list cut
+  // back to just before it: the names below are those it was declared
+  // after, none of them this one, so it goes back to the same place, where
+  // the index still has it and the position keeps its stamp.
+  if (memo.declared == v.declared && at != kVarUndeclared && v.live[list] == at && v.indexed_len[list] == len &&
+      memo.names_len == len && at < v.slots[list].size() && v.slots[list][at].stamp == memo.stamp) {
+    VarRef r;
+    r.type = type;
+    if (!AppendName(name, type, list, at, len)) return r;
+    v.declared = VarNewGeneration();
+    v.epoch = VarNewGeneration();
+    v.live[list] = static_cast<uint16_t>(at + 1);
+    v.indexed_len[list] = static_cast<uint32_t>(NamesOf(list).size());
+    memo.declared = v.declared;
+    r.index = at;
+    return r;
+  }
+  VarRef r = VarLookup(name);
+  if (r.declared()) return r;
+  r = VarDeclare(name, r.type);
+  memo = VarRedeclare{};
+  if (r.declared() && v.indexed_len[list] == NamesOf(list).size() && r.index < v.live[list] &&
+      Holds(v, list, r.index, name.view())) {
+    memo.declared = v.declared;
+    memo.stamp = v.slots[list][r.index].stamp;
+    memo.names_len = len;
+    memo.index = r.index;
+  }
+  return r;
+}
+
+}  // namespace
+
+Status VarAssignRemembered(StrPair name, StrPair value, VarRedeclare& memo) {
+  if (!value.ok() || IsProviderName(name)) return VarAssign(name, value);
+  const uint16_t type = VarTypeOfName(name);
+  if (type == kVarNoValue || type == kVarArray) return VarAssign(name, value);
+  VarRef r = FindOrDeclare(name, type, memo);
+  if (!r.declared()) return Recorded(kStVarName);
+  return VarAssignAt(r, value);
 }
 
 Status VarAssign(StrPair name, StrPair value) {
@@ -427,9 +494,9 @@ VarScreenField VarGetScreenField(uint16_t n) {
 VarScope VarScopeSave() {
   VarScope s;
   for (uint16_t i = 0; i < 4; ++i) s.name_len[i] = static_cast<uint16_t>(NamesOf(i).size());
-  s.ints = ObjTableInfo(kObjIntVars, 0);
-  s.nums = ObjTableInfo(kObjNumVars, 0);
-  s.arrays = ObjTableInfo(kObjArrays, 0);
+  s.ints = TableCount(kObjIntVars);
+  s.nums = TableCount(kObjNumVars);
+  s.arrays = TableCount(kObjArrays);
   s.texts = CountOf(2, NamesOf(2));
   return s;
 }
@@ -465,8 +532,8 @@ Status VarScopeRestore(const VarScope& scope) {
       v.indexed_len[i] = indexed && !s ? cut_len : 0xFFFFFFFF;
     }
   }
-  ObjTableTruncate(kObjIntVars, scope.ints);
-  ObjTableTruncate(kObjNumVars, scope.nums);
+  if (TableCount(kObjIntVars) > scope.ints) ObjTableTruncate(kObjIntVars, scope.ints);
+  if (TableCount(kObjNumVars) > scope.nums) ObjTableTruncate(kObjNumVars, scope.nums);
   DimFreeFrom(scope.arrays);
   const auto& texts = Core().strings.lists[sl::kTextVarValues];
   for (uint16_t i = scope.texts; i < texts.size(); ++i) {

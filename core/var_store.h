@@ -111,6 +111,19 @@ uint16_t VarBind(StrPair name, uint16_t type, VarBinding& binding);
 // Appends the name to its list and makes its value slot; index 0xFFFF on failure.
 VarRef VarDeclare(StrPair name, uint16_t type);
 
+// Where VarFindOrDeclare declared a name last: while nothing else was
+// declared since and a scope cut freed that position again, the name is
+// declared there again without a look-up.
+struct VarRedeclare {
+  uint32_t declared = 0;   // VarState::declared right after the declaration
+  uint32_t stamp = 0;      // the position's stamp
+  uint32_t names_len = 0;  // the name list's length before the name
+  uint16_t index = kVarUndeclared;
+};
+// VarAssign, with `memo` kept by the caller for the same name from one
+// assignment to the next.
+Status VarAssignRemembered(StrPair name, StrPair value, VarRedeclare& memo);
+
 // Assigns a value (a text for a text variable, an 8-byte DecValue otherwise,
 // as the current result holds them) to the variable; declares it when new.
 // An integer takes the number divided by the scale, rounded half away from

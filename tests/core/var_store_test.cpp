@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
@@ -193,6 +194,79 @@ TEST_F(VarStoreTest, DeclareRefusesBadNamesAndExistingSlotsAreKept) {
   EXPECT_EQ(VarSetNum(r.index, 1234), kOk);
   EXPECT_EQ(Var("N#"), "12.34");
   EXPECT_EQ(VarSetNum(77, 1), kStDataOutBound);
+}
+
+// One step of a sequence over the store: "(" saves the scope, ")" restores
+// the last one saved, "=NAME" assigns the name the way under test, "+NAME"
+// assigns it with VarAssign.
+std::string RunSteps(const std::vector<std::string>& steps, bool remembered) {
+  std::vector<VarScope> scopes;
+  VarRedeclare memo;
+  std::string trace;
+  int value = 0;
+  for (const std::string& step : steps) {
+    if (step == "(") {
+      scopes.push_back(VarScopeSave());
+    } else if (step == ")") {
+      if (scopes.empty()) {
+        ADD_FAILURE() << "no scope saved";
+        break;
+      }
+      EXPECT_EQ(VarScopeRestore(scopes.back()), kOk);
+      scopes.pop_back();
+    } else {
+      ScratchScope scope;
+      const StrPair name = StrOf(std::string_view(step).substr(1));
+      StrPair v = VarTypeOfName(name) == kVarText ? ScratchText(std::to_string(++value)) : DecIntToValue(++value);
+      const bool plain = step[0] == '+' || !remembered;
+      EXPECT_EQ(plain ? VarAssign(name, v) : VarAssignRemembered(name, v, memo), kOk) << step;
+    }
+    // What can be seen after the step: the name lists, where V is, its value.
+    for (uint16_t list = 0; list < 4; ++list) trace += std::string(DynStrGet(sl::kVarNames, list).view()) + "|";
+    for (const char* name : {"V", "V#", "V$"}) {
+      VarRef r = VarLookup(StrOf(name));
+      trace += std::to_string(r.declared() ? int(r.index) : -1) + "=";
+      ScratchScope scope;
+      trace += (VarRead(StrOf(name)) == 1 ? ScratchTop() : DecToText(NumAccValue())).str() + ";";
+    }
+    trace += "\n";
+  }
+  while (!scopes.empty()) {
+    VarScopeRestore(scopes.back());
+    scopes.pop_back();
+  }
+  return trace;
+}
+
+TEST_F(VarStoreTest, RememberedAssignmentFindsAndDeclaresAsVarAssign) {
+  // Each sequence gives the same lists, places and values whether the name
+  // under test is assigned with VarAssignRemembered or VarAssign.
+  const std::vector<std::vector<std::string>> cases = {
+      // Declared and cut again and again, as LOCALVARS in a called entry.
+      {"(", "=V", ")", "(", "=V", ")", "(", "=V", "=V", ")"},
+      {"(", "=V#", ")", "(", "=V#", ")", "(", "=V$", ")", "(", "=V$", ")"},
+      // Another name declared between the calls takes V's old place.
+      {"(", "=V", ")", "+W", "(", "=V", ")", "(", "=V", ")"},
+      {"(", "=V", ")", "(", "+W", "=V", ")", "(", "=V", ")"},
+      // The cut goes below V's place: a name now there, or none.
+      {"(", "+A", "(", "=V", ")", "(", "=V", ")", ")", "(", "=V", ")"},
+      {"(", "+A", "(", "=V", ")", ")", "(", "=V", ")", "(", "+B", "=V", ")"},
+      {"(", "+A", "=V", ")", "(", "=V", ")"},
+      // V declared outside the calls, and V declared again inside one.
+      {"(", "=V", ")", "+V", "(", "=V", ")", "=V"},
+      {"(", "=V", "(", "+X", "=V", ")", ")", "(", "=V", ")"},
+      // Not cut between: V stays and takes the new value.
+      {"(", "=V", "=V", "+W", "=V", ")", "(", "=V", ")"},
+  };
+  for (const auto& steps : cases) {
+    std::string label;
+    for (const std::string& step : steps) label += step + " ";
+    const VarScope base = VarScopeSave();
+    const std::string plain = RunSteps(steps, false);
+    ASSERT_EQ(VarScopeRestore(base), kOk);
+    EXPECT_EQ(RunSteps(steps, true), plain) << label;
+    ASSERT_EQ(VarScopeRestore(base), kOk);
+  }
 }
 
 TEST_F(VarStoreTest, ShutdownFreesTheStore) {
