@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -35,6 +36,31 @@ class DataFileStoreTest : public DataFileTest {
     }
     for (int r = 0; r < n; r += 7) ASSERT_EQ(f.Delete(r, 1), kOk);
     ASSERT_EQ(f.Close(), kOk);
+  }
+  // Runs `child` in a child process, which reports each completed step by
+  // writing its number to the descriptor it gets; kills it with SIGKILL
+  // `delay_us` after the report of step kill_after - 1 and waits for it.
+  // The last step reported (-1: none), or -2 when the child was not killed
+  // (it ended by itself) or reported fewer steps.
+  static int32_t RunAndKill(int kill_after, int delay_us, const std::function<void(int)>& child) {
+    int pipefd[2];
+    if (::pipe(pipefd) != 0) return -2;
+    pid_t pid = ::fork();
+    if (pid < 0) return -2;
+    if (pid == 0) {
+      ::close(pipefd[0]);
+      child(pipefd[1]);
+      ::_exit(9);
+    }
+    ::close(pipefd[1]);
+    int32_t last = -1, got;
+    while (last + 1 < kill_after && ::read(pipefd[0], &got, sizeof got) == sizeof got) last = got;
+    ::usleep(useconds_t(delay_us));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(pipefd[0]);
+    return WIFSIGNALED(status) && last + 1 == kill_after ? last : -2;
   }
   // Every live record of the record file is found by both keys.
   void ExpectAllFound(DataFileStore& f) {
@@ -439,12 +465,7 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
     const int kill_after = 20 + int(rng() % 400);
     const int delay_us = int(rng() % 400);
     const uint8_t child_flags = round % 2 ? uint8_t(kOpenExclusive) : uint8_t(0);
-    int pipefd[2];
-    ASSERT_EQ(::pipe(pipefd), 0);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(pipefd[0]);
+    const int32_t last = RunAndKill(kill_after, delay_us, [&](int report) {
       DataFileStore f;
       if (f.Open(Names(), TwoKeyLayout(), child_flags) != kOk) ::_exit(1);
       for (int32_t i = 0;; ++i) {
@@ -458,19 +479,10 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
           rec.replace(10, 20, Pad("rw" + std::to_string(i), 20));
           if (f.Rewrite(r, rec, 1) != kOk) ::_exit(4);
         }
-        if (::write(pipefd[1], &i, sizeof i) != sizeof i) ::_exit(5);
+        if (::write(report, &i, sizeof i) != sizeof i) ::_exit(5);
       }
-    }
-    ::close(pipefd[1]);
-    int32_t last = -1, got;
-    while (last + 1 < kill_after && ::read(pipefd[0], &got, sizeof got) == sizeof got) last = got;
-    ::usleep(useconds_t(delay_us));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ::close(pipefd[0]);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended by itself: " << status;
-    ASSERT_EQ(last + 1, kill_after);
+    });
+    ASSERT_EQ(last + 1, kill_after) << "the child was not killed, or stopped early";
 
     DataFileStore f;
     if (child_flags) {
@@ -550,12 +562,7 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileRewritingLosesNoCompletedRewrite) {
     };
     const int kill_after = std::min(10 + int(rng() % 3000), int(order.size()));
     const int delay_us = int(rng() % 300);
-    int pipefd[2];
-    ASSERT_EQ(::pipe(pipefd), 0);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(pipefd[0]);
+    const int32_t last = RunAndKill(kill_after, delay_us, [&](int report) {
       DataFileStore f;
       if (f.Open(Names(), TwoKeyLayout(), kOpenExclusive) != kOk) ::_exit(1);
       for (int32_t i = 0;; ++i) {
@@ -564,19 +571,10 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileRewritingLosesNoCompletedRewrite) {
           continue;
         }
         if (f.Rewrite(order[size_t(i)], rewritten(order[size_t(i)]), 1) != kOk) ::_exit(2);
-        if (::write(pipefd[1], &i, sizeof i) != sizeof i) ::_exit(3);
+        if (::write(report, &i, sizeof i) != sizeof i) ::_exit(3);
       }
-    }
-    ::close(pipefd[1]);
-    int32_t last = -1, got;
-    while (last + 1 < kill_after && ::read(pipefd[0], &got, sizeof got) == sizeof got) last = got;
-    ::usleep(useconds_t(delay_us));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ::close(pipefd[0]);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended by itself: " << status;
-    ASSERT_EQ(last + 1, kill_after);
+    });
+    ASSERT_EQ(last + 1, kill_after) << "the child was not killed, or stopped early";
     std::remove("clientes.lock");
 
     const std::string after = Get("clientes.FD");
