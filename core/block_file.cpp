@@ -8,6 +8,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <vector>
@@ -19,6 +20,23 @@ namespace eng {
 namespace {
 
 constexpr size_t kMinMap = size_t(1) << 20;
+
+// Fills the page tables of a range as stores would (Linux 5.14 on; older
+// systems refuse it).
+#ifdef MADV_POPULATE_WRITE
+constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
+#else
+constexpr int kPopulateWrite = 23;
+#endif
+
+// Enters the pages under [p, p + n) of a writable mapping in its page
+// tables writable, as stores would, in one call; false when refused.
+bool EnterWritable(char* p, size_t n) {
+  if (!n) return true;
+  const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
+  const uintptr_t from = uintptr_t(p) & ~(page - 1);
+  return ::madvise(reinterpret_cast<void*>(from), uintptr_t(p) + n - from, kPopulateWrite) == 0;
+}
 
 Status OpenFailure(int err) {
   if (err == ENOENT || err == ENOTDIR) return kStFileNotFound;
@@ -128,6 +146,7 @@ void BlockFile::Close() {
     map_len_ = 0;
   }
   keep_map_ = false;
+  DropRewriteMap();
   Unmap();
   if (fd_ >= 0) ::close(fd_);  // also drops the record locks of this open
   fd_ = -1;
@@ -212,7 +231,11 @@ bool BlockFile::WritePiecesAt(int64_t pos, const Piece* pieces, size_t count) {
   return true;
 }
 
-bool BlockFile::Sync() { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
+bool BlockFile::Sync() {
+  if (fd_ < 0) return false;
+  DropRewriteMap();
+  return ::fdatasync(fd_) == 0;
+}
 
 const char* BlockFile::View(int64_t pos, size_t n) {
   int64_t end = pos + int64_t(n);
@@ -230,6 +253,36 @@ char* BlockFile::WriteView(int64_t pos, size_t n) {
   }
   if (size_t(end) > map_len_ && !Remap(end)) return nullptr;
   return map_ + pos;
+}
+
+char* BlockFile::StoreView(int64_t pos, size_t n) {
+  char* p = WriteView(pos, n);
+  return p && EnterWritable(p, n) ? p : nullptr;
+}
+
+char* BlockFile::RewriteView(int64_t pos, size_t n, bool enter) {
+  const int64_t end = pos + int64_t(n);
+  if (!writable_ || pos < 0 || end > known_size_) return nullptr;
+  if (size_t(end) > rewrite_len_) {
+    DropRewriteMap();
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    size_t len = std::max(size_t(end) * 2, kMinMap);
+    len = (len + page - 1) / page * page;
+    // Not populated: only the pages entered below are ever touched.
+    void* p = ::mmap(nullptr, len, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
+    if (p == MAP_FAILED) return nullptr;
+    rewrite_map_ = static_cast<char*>(p);
+    rewrite_len_ = len;
+    ++rewrite_maps_;
+  }
+  char* p = rewrite_map_ + pos;
+  return !enter || EnterWritable(p, n) ? p : nullptr;
+}
+
+void BlockFile::DropRewriteMap() {
+  if (rewrite_map_) ::munmap(rewrite_map_, rewrite_len_);
+  rewrite_map_ = nullptr;
+  rewrite_len_ = 0;
 }
 
 // Maps well beyond the present size, so that a growing file is remapped
@@ -324,6 +377,7 @@ bool BlockFile::Truncate(int64_t size) {
   while (rc != 0 && errno == EINTR);
   if (rc != 0) return false;
   known_size_ = size;
+  if (size_t(size) < rewrite_len_) DropRewriteMap();
   if (map_ && size_t(size) < map_len_) {
     // Pages past the new end must not be read through the mapping.
     Unmap();

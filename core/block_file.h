@@ -68,6 +68,8 @@ class BlockFile {
     size_t size;
   };
   bool WritePiecesAt(int64_t pos, const Piece* pieces, size_t count);
+  // Flushes the file's bytes to the disk (after letting go of the rewrite
+  // mapping, see RewriteView).
   bool Sync();
 
   // The bytes [pos, pos + n) through the mapping, when they lie below the
@@ -76,6 +78,24 @@ class BlockFile {
   // The bytes [pos, pos + n) writable through the mapping, when the file is
   // open for writing and they lie below the known size; null otherwise.
   char* WriteView(int64_t pos, size_t n);
+  // As WriteView, with the pages under the bytes first entered in the
+  // mapping writable, in one call: stores to them then take no page fault
+  // each, and what the system would refuse at a store (no room on the disk)
+  // is refused here instead. Null where the system cannot enter them so
+  // (the caller then writes with WriteAt, or lets the stores fault).
+  char* StoreView(int64_t pos, size_t n);
+  // The bytes [pos, pos + n) of a file open for writing, below the known
+  // size, through a second writable mapping kept for changing bytes already
+  // in the file (null otherwise). With `enter`, the pages under them are
+  // first entered in it writable, in one call (null where the system
+  // refuses: then write with WriteAt); stores to pages not entered would
+  // fault one by one. Sync and Close let this mapping go first, in one step,
+  // instead of the sync taking write access back page by page (each time
+  // flushing every processor's page tables); the reading mapping keeps its
+  // pages. RewriteMaps() counts the mappings made: a change of it means
+  // that no page is entered any more.
+  char* RewriteView(int64_t pos, size_t n, bool enter);
+  uint64_t RewriteMaps() const { return rewrite_maps_; }
 
   // The open lock; 175 when another open holds it in a conflicting way.
   Status Lock(BlockLock kind);
@@ -114,6 +134,7 @@ class BlockFile {
  private:
   bool Remap(int64_t need);
   void Unmap();
+  void DropRewriteMap();
 
   int fd_ = -1;
   uint64_t device_ = 0, inode_ = 0;
@@ -123,6 +144,9 @@ class BlockFile {
   std::string path_;
   int64_t known_size_ = 0;
   char* map_ = nullptr;
+  char* rewrite_map_ = nullptr;
+  size_t rewrite_len_ = 0;
+  uint64_t rewrite_maps_ = 0;
   size_t map_len_ = 0;
 };
 

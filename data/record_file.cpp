@@ -1,8 +1,5 @@
 #include "data/record_file.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -16,13 +13,15 @@ namespace {
 // Bytes the sole writer extends the file by at a time, at least.
 constexpr int64_t kRoomStep = 64 * 1024;
 
-// Fills the page tables of a range as stores would (Linux 5.14 on; older
-// systems refuse it, and the stores fault the pages in one by one).
-#ifdef MADV_POPULATE_WRITE
-constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
-#else
-constexpr int kPopulateWrite = 23;
-#endif
+// Rewrites of records already in the file go through the mapping by
+// stretches of this many bytes: a stretch's pages are entered writable in
+// one call once it has had kCallsBeforeStore rewrites by call since the last
+// sync (one call costs about what that many calls to write cost), so that a
+// file rewritten here and there keeps its rewrites to the pages they touch.
+constexpr int64_t kStretch = 64 * 1024;
+constexpr uint8_t kCallsBeforeStore = 4;
+constexpr uint8_t kStretchEntered = 0xFF;
+constexpr uint8_t kStretchRefused = 0xFE;
 
 }  // namespace
 
@@ -31,6 +30,7 @@ Status DataRecordFile::Open(std::string_view path, uint16_t record_length, bool 
   length_ = record_length;
   sole_writer_ = false;
   wrote_ = written_ = false;
+  stretch_.clear();
   writable_ = writable;
   end_ = 0;
   guard_ = nullptr;
@@ -91,11 +91,7 @@ bool DataRecordFile::MakeRoom(int64_t end) {
     // The appends to come store into these pages: entered in the mapping
     // writable now, in one call, instead of a fault at the first store to
     // each (where the system cannot, the faults come as before).
-    if (char* p = file_.WriteView(size, room.size())) {
-      const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
-      const uintptr_t from = uintptr_t(p) & ~(page - 1);
-      ::madvise(reinterpret_cast<void*>(from), uintptr_t(p) + room.size() - from, kPopulateWrite);
-    }
+    file_.StoreView(size, room.size());
     return true;
   }
   file_.Truncate(size);  // no partial record left at the end
@@ -105,12 +101,38 @@ bool DataRecordFile::MakeRoom(int64_t end) {
 char* DataRecordFile::Writable(int64_t r) {
   if (!sole_writer_ || !writable_) return nullptr;
   const int64_t pos = r * int64_t(length_), end = pos + length_;
-  // Records already in the file are changed with a call: a store into the
-  // mapping would cost a page fault and, at the next sync, a page table
-  // flush, for one record among many pages.
-  if (end <= end_) return nullptr;
+  if (end <= end_) return Rewritable(pos);
   if (end > file_.KnownSize() && !MakeRoom(end)) return nullptr;
   return file_.WriteView(pos, length_);
+}
+
+char* DataRecordFile::Rewritable(int64_t pos) {
+  // A new rewrite mapping has no page entered.
+  if (stretch_maps_ != file_.RewriteMaps()) {
+    stretch_.clear();
+    stretch_maps_ = file_.RewriteMaps();
+  }
+  const size_t first = size_t(pos / kStretch), last = size_t((pos + length_ - 1) / kStretch);
+  if (stretch_.size() <= last) stretch_.resize(last + 1, 0);
+  if (stretch_[first] == kStretchEntered && stretch_[last] == kStretchEntered)
+    return file_.RewriteView(pos, length_, false);
+  uint8_t& state = stretch_[first];
+  if (state == kStretchRefused || state == kStretchEntered || ++state <= kCallsBeforeStore) return nullptr;
+  // The stretches the record touches, up to the records' end (the room
+  // beyond is the appends').
+  const int64_t from = int64_t(first) * kStretch;
+  const int64_t to = std::min(int64_t(last + 1) * kStretch, end_);
+  const uint64_t maps = file_.RewriteMaps();
+  if (!file_.RewriteView(from, size_t(to - from), true)) {
+    state = kStretchRefused;
+    return nullptr;
+  }
+  if (maps != file_.RewriteMaps()) {  // mapped anew: the others are no longer entered
+    stretch_.assign(stretch_.size(), 0);
+    stretch_maps_ = file_.RewriteMaps();
+  }
+  for (size_t s = first; s <= last; ++s) stretch_[s] = kStretchEntered;
+  return file_.RewriteView(pos, length_, false);
 }
 
 Status DataRecordFile::WriteRecNo(int64_t r, const char* record) {
@@ -172,6 +194,8 @@ bool DataRecordFile::Trim() {
 bool DataRecordFile::Sync() {
   if (!Trim()) return false;
   if (!wrote_) return true;
+  // The sync lets go of the mapping, and with it the pages entered writable.
+  stretch_.clear();
   if (!file_.Sync()) return false;
   wrote_ = false;
   return true;

@@ -22,8 +22,12 @@
 // Record numbers are 32-bit; offsets are computed in 64 bits.
 //
 // The sole writer (an open holding the file exclusively) appends records
-// through a writable mapping instead of one system call each (records
-// already in the file are changed with a call). Appends need the file to
+// through a writable mapping instead of one system call each. Records
+// already in the file are changed with a call, until a stretch of the file
+// has had a few such changes since the last sync: its pages are then entered
+// writable in a second mapping in one call, and its later changes are
+// stores there (a shared mapping's stores are in the system's cache at once,
+// so a process killed afterwards loses none of them). Appends need the file to
 // reach past them first, so it is extended ahead of them in batches, with
 // deleted records (ESC and blanks): the records count only up to the last
 // one written, and the room beyond is cut off again by Trim, Sync and
@@ -86,6 +90,9 @@ class DataRecordFile {
   // Where record r's bytes may be written through the mapping (the file
   // extended first when r is past its end); null: write them with a call.
   char* Writable(int64_t r);
+  // The same for a record already in the file, at byte `pos`: through the
+  // mapping once its stretch has had a few rewrites (see the .cpp).
+  char* Rewritable(int64_t pos);
   bool MakeRoom(int64_t end);
   // Whether record r lies below the records written (sole writer only: the
   // room beyond holds no record).
@@ -99,6 +106,10 @@ class DataRecordFile {
   bool written_ = false;  // written since the open
   int64_t end_ = 0;     // sole writer: the bytes the records take
   std::vector<char> spare_;  // a record read where the mapping does not reach
+  // Per stretch of the file: rewrites by call since its pages were last
+  // entered writable, or entered / refused (for the mapping counted below).
+  std::vector<uint8_t> stretch_;
+  uint64_t stretch_maps_ = 0;
   std::function<bool()> guard_;
 };
 

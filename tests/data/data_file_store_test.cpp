@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -34,6 +36,31 @@ class DataFileStoreTest : public DataFileTest {
     }
     for (int r = 0; r < n; r += 7) ASSERT_EQ(f.Delete(r, 1), kOk);
     ASSERT_EQ(f.Close(), kOk);
+  }
+  // Runs `child` in a child process, which reports each completed step by
+  // writing its number to the descriptor it gets; kills it with SIGKILL
+  // `delay_us` after the report of step kill_after - 1 and waits for it.
+  // The last step reported (-1: none), or -2 when the child was not killed
+  // (it ended by itself) or reported fewer steps.
+  static int32_t RunAndKill(int kill_after, int delay_us, const std::function<void(int)>& child) {
+    int pipefd[2];
+    if (::pipe(pipefd) != 0) return -2;
+    pid_t pid = ::fork();
+    if (pid < 0) return -2;
+    if (pid == 0) {
+      ::close(pipefd[0]);
+      child(pipefd[1]);
+      ::_exit(9);
+    }
+    ::close(pipefd[1]);
+    int32_t last = -1, got;
+    while (last + 1 < kill_after && ::read(pipefd[0], &got, sizeof got) == sizeof got) last = got;
+    ::usleep(useconds_t(delay_us));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(pipefd[0]);
+    return WIFSIGNALED(status) && last + 1 == kill_after ? last : -2;
   }
   // Every live record of the record file is found by both keys.
   void ExpectAllFound(DataFileStore& f) {
@@ -438,12 +465,7 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
     const int kill_after = 20 + int(rng() % 400);
     const int delay_us = int(rng() % 400);
     const uint8_t child_flags = round % 2 ? uint8_t(kOpenExclusive) : uint8_t(0);
-    int pipefd[2];
-    ASSERT_EQ(::pipe(pipefd), 0);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(pipefd[0]);
+    const int32_t last = RunAndKill(kill_after, delay_us, [&](int report) {
       DataFileStore f;
       if (f.Open(Names(), TwoKeyLayout(), child_flags) != kOk) ::_exit(1);
       for (int32_t i = 0;; ++i) {
@@ -457,19 +479,10 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
           rec.replace(10, 20, Pad("rw" + std::to_string(i), 20));
           if (f.Rewrite(r, rec, 1) != kOk) ::_exit(4);
         }
-        if (::write(pipefd[1], &i, sizeof i) != sizeof i) ::_exit(5);
+        if (::write(report, &i, sizeof i) != sizeof i) ::_exit(5);
       }
-    }
-    ::close(pipefd[1]);
-    int32_t last = -1, got;
-    while (last + 1 < kill_after && ::read(pipefd[0], &got, sizeof got) == sizeof got) last = got;
-    ::usleep(useconds_t(delay_us));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ::close(pipefd[0]);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended by itself: " << status;
-    ASSERT_EQ(last + 1, kill_after);
+    });
+    ASSERT_EQ(last + 1, kill_after) << "the child was not killed, or stopped early";
 
     DataFileStore f;
     if (child_flags) {
@@ -490,6 +503,95 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
     ASSERT_EQ(f.Close(), kOk);
   }
   EXPECT_GT(rebuilt, 0) << "the index on disk lagged behind the records in some round";
+}
+
+// Records already in the file, rewritten again and again by an open that
+// holds the file exclusively (after a few rewrites the stretch they lie in
+// is changed through a writable mapping): every rewrite and deletion is in
+// the file the moment the call returns, as another reader of the file sees
+// it, and the file reopens with all of them.
+TEST_F(DataFileStoreTest, RewritesByTheSoleWriterReachTheFileAtOnce) {
+  Build(4000);  // 160,000 bytes: a few stretches of rewrites
+  DataFileStore f;
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  std::string expect = Get("clientes.FD");
+  std::mt19937 rng(20261211);
+  for (int i = 0; i < 600; ++i) {
+    const int64_t r = int64_t(rng() % 4000);
+    std::string rec = expect.substr(size_t(r) * 40, 40);
+    if (rec[0] == kRecordDeleted) continue;
+    if (i % 50 == 49) {
+      ASSERT_EQ(f.Delete(r, 1), kOk) << i;
+      expect[size_t(r) * 40] = kRecordDeleted;
+    } else {
+      rec.replace(10, 20, Pad("rw" + std::to_string(i), 20));
+      ASSERT_EQ(f.Rewrite(r, rec, 1), kOk) << i;
+      expect.replace(size_t(r) * 40, 40, rec);
+    }
+    if (i % 10 == 0 || i > 580) ASSERT_EQ(Get("clientes.FD"), expect) << i;
+  }
+  ExpectAllFound(f);
+  ASSERT_EQ(f.Close(), kOk);
+  EXPECT_EQ(Get("clientes.FD"), expect);
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  ExpectAllFound(f);
+  ASSERT_EQ(f.Close(), kOk);
+}
+
+// A child holding the file exclusively rewrites records already in it (each
+// once, in random order, its name changing so that key 2 moves) and reports
+// each completed rewrite; the parent kills it at a random moment (fixed
+// seed). The file then opens with every reported rewrite present, every
+// other record as it was or as rewritten, and an index that agrees with it.
+TEST_F(DataFileStoreTest, ProcessKilledWhileRewritingLosesNoCompletedRewrite) {
+  constexpr int kCount = 6000;
+  Build(kCount);
+  std::mt19937 rng(20261212);
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    const std::string before = Get("clientes.FD");
+    std::vector<int32_t> order;
+    for (int32_t r = 0; r < kCount; ++r)
+      if (before[size_t(r) * 40] != kRecordDeleted) order.push_back(r);
+    std::shuffle(order.begin(), order.end(), rng);
+    auto rewritten = [&](int32_t r) {
+      std::string rec = before.substr(size_t(r) * 40, 40);
+      rec.replace(10, 20, Pad("k" + std::to_string(round) + "-" + std::to_string(r % 97), 20));
+      rec.replace(30, 10, Pad("c" + std::to_string(round), 10));
+      return rec;
+    };
+    const int kill_after = std::min(10 + int(rng() % 3000), int(order.size()));
+    const int delay_us = int(rng() % 300);
+    const int32_t last = RunAndKill(kill_after, delay_us, [&](int report) {
+      DataFileStore f;
+      if (f.Open(Names(), TwoKeyLayout(), kOpenExclusive) != kOk) ::_exit(1);
+      for (int32_t i = 0;; ++i) {
+        if (size_t(i) == order.size()) {
+          ::pause();  // every record rewritten: wait for the kill
+          continue;
+        }
+        if (f.Rewrite(order[size_t(i)], rewritten(order[size_t(i)]), 1) != kOk) ::_exit(2);
+        if (::write(report, &i, sizeof i) != sizeof i) ::_exit(3);
+      }
+    });
+    ASSERT_EQ(last + 1, kill_after) << "the child was not killed, or stopped early";
+    std::remove("clientes.lock");
+
+    const std::string after = Get("clientes.FD");
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+      const int32_t r = order[i];
+      const std::string now = after.substr(size_t(r) * 40, 40);
+      if (int32_t(i) <= last) ASSERT_EQ(now, rewritten(r)) << "reported rewrite " << i << " of record " << r;
+      else ASSERT_TRUE(now == rewritten(r) || now == before.substr(size_t(r) * 40, 40)) << r;
+    }
+    for (int32_t r = 0; r < kCount; ++r)
+      if (before[size_t(r) * 40] == kRecordDeleted) ASSERT_EQ(after[size_t(r) * 40], kRecordDeleted) << r;
+    DataFileStore f;
+    ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+    ExpectAllFound(f);
+    ASSERT_EQ(f.Close(), kOk);
+  }
 }
 
 TEST_F(DataFileStoreTest, FileNames) {
