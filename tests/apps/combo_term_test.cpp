@@ -14,6 +14,7 @@
 
 #include "tests/apps/sample_copy.h"
 #include "tests/support/temp_folder.h"
+#include "tests/apps/pelmora_term_steps.h"
 #include "tests/support/tmux_pane.h"
 
 namespace eng::test {
@@ -64,13 +65,9 @@ TEST_F(ComboTermTest, CodePickedFromTheListReachesTheRecord) {
   std::string error;
   if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 
   // Ficheros, Cuentas por grupo: the list under the code starts on the first code.
-  pane.Click(12, 0);
-  ASSERT_TRUE(pane.WaitFor("Cuentas por grupo")) << pane.Pane();
-  pane.Click(13, 2);
-  ASSERT_TRUE(pane.WaitFor("Nueva alta")) << pane.Pane();
+  ASSERT_TRUE(plterm::OpenFicheros(pane, "Cuentas por grupo", 2, "Nueva alta"));
   ASSERT_TRUE(pane.WaitFor("4300001")) << pane.Pane();
 
   // Down on the code field picks the next code, which the field shows.

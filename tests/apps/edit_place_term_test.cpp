@@ -14,6 +14,7 @@
 #include "tests/apps/sample_copy.h"
 #include "tests/apps/truvesca_term_steps.h"
 #include "tests/support/temp_folder.h"
+#include "tests/apps/pelmora_term_steps.h"
 #include "tests/support/tmux_pane.h"
 
 namespace eng::test {
@@ -77,12 +78,8 @@ TEST_F(EditPlaceTermTest, PelmoraJournalDateShowsWholeOnItsCell) {
   TmuxPane pane("edit-place-pl");
   std::string error;
   if (!pane.StartLogged(work, PELMORA_EXE, error)) GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(Shows(pane, "Procesos  Ficheros  Informes  Transacciones  Ayuda"));
   // Ficheros, the fifth item: the journal window; a day with no lines yet.
-  pane.Click(12, 0);
-  ASSERT_TRUE(Shows(pane, "Diario de asientos"));
-  pane.Click(13, 5);
-  ASSERT_TRUE(Shows(pane, "Modo Mantenimiento"));
+  ASSERT_TRUE(plterm::OpenFicheros(pane, "Diario de asientos", 5, "Modo Mantenimiento"));
   pane.Literal("01-06-24");
   pane.Keys("Tab");
   ASSERT_TRUE(Shows(pane, "Mensaje Informativo"));

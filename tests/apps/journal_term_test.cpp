@@ -18,6 +18,7 @@
 #include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/support/temp_folder.h"
+#include "tests/apps/pelmora_term_steps.h"
 #include "tests/support/tmux_pane.h"
 
 namespace eng::test {
@@ -90,13 +91,9 @@ TEST_F(PelmoraJournalTermTest, ABalancedEntryTypedOnScreenReachesTheJournalAndTh
   std::string error;
   if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 
   // Ficheros, the fifth item: the journal window, maintenance mode.
-  pane.Click(12, 0);
-  ASSERT_TRUE(pane.WaitFor("Diario de asientos")) << pane.Pane();
-  pane.Click(13, 5);
-  ASSERT_TRUE(pane.WaitFor("Modo Mantenimiento")) << pane.Pane();
+  ASSERT_TRUE(plterm::OpenFicheros(pane, "Diario de asientos", 5, "Modo Mantenimiento"));
 
   // The day has no lines yet: the window suggests the insertion mode; once
   // the box is answered the cursor stands on the new line's date.
@@ -157,13 +154,9 @@ TEST_F(PelmoraJournalTermTest, AnOperationPostedFromTheMenuReachesTheJournal) {
   std::string error;
   if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 
   // Ficheros, the item below the journal window.
-  pane.Click(12, 0);
-  ASSERT_TRUE(pane.WaitFor("Asiento predefinido")) << pane.Pane();
-  pane.Click(13, 6);
-  ASSERT_TRUE(pane.WaitFor("Vencimientos (1/0)")) << pane.Pane();
+  ASSERT_TRUE(plterm::OpenFicheros(pane, "Asiento predefinido", 6, "Vencimientos (1/0)"));
 
   // Amount, date, entry number, debit and credit accounts, text, no
   // schedule; the Tab past the last field confirms the form.

@@ -15,6 +15,7 @@
 
 #include "tests/apps/sample_copy.h"
 #include "tests/support/temp_folder.h"
+#include "tests/apps/pelmora_term_steps.h"
 #include "tests/support/tmux_pane.h"
 
 namespace eng::test {
@@ -57,13 +58,9 @@ TEST_F(MaintTermTest, ChartOfAccountsAddFindChangeDelete) {
   std::string error;
   if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 
   // Ficheros, Plan de cuentas: the window opens on an empty file, adding.
-  pane.Click(12, 0);
-  ASSERT_TRUE(pane.WaitFor("Plan de cuentas")) << pane.Pane();
-  pane.Click(13, 1);
-  ASSERT_TRUE(pane.WaitFor("Nueva alta")) << pane.Pane();
+  ASSERT_TRUE(plterm::OpenFicheros(pane, "Plan de cuentas", 1, "Nueva alta"));
 
   pane.Literal("5720001");
   pane.Keys("Tab");

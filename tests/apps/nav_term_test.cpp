@@ -15,6 +15,7 @@
 #include "tests/apps/program_run.h"
 #include "tests/apps/sample_copy.h"
 #include "tests/support/temp_folder.h"
+#include "tests/apps/pelmora_term_steps.h"
 #include "tests/support/tmux_pane.h"
 
 namespace eng::test {
@@ -60,13 +61,9 @@ TEST_F(NavTermTest, ALineEditedAndLeftIsWrittenAtOnce) {
   std::string error;
   if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
-  ASSERT_TRUE(pane.WaitFor("Procesos  Ficheros  Informes  Transacciones  Ayuda")) << pane.Pane();
 
   // Ficheros, the fourth item: the window opens on the group, maintenance mode.
-  pane.Click(12, 0);
-  ASSERT_TRUE(pane.WaitFor("Plan de cuentas")) << pane.Pane();
-  pane.Click(13, 4);
-  ASSERT_TRUE(pane.WaitFor("Modo Mantenimiento")) << pane.Pane();
+  ASSERT_TRUE(plterm::OpenFicheros(pane, "Plan de cuentas", 4, "Modo Mantenimiento"));
 
   // The group's accounts fill the grid; the cursor stands on the first line.
   pane.Literal("57");

@@ -26,16 +26,8 @@ namespace fs = std::filesystem;
 
 inline constexpr const char* kMenuBar = "Procesos  Ficheros  Informes  Transacciones  Ayuda";
 
-// The pane shows the text before the deadline.
-inline ::testing::AssertionResult Shows(TmuxPane& pane, const std::string& text) {
-  if (pane.WaitFor(text)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "\"" << text << "\" did not show:\n" << pane.Pane();
-}
-// The pane no longer shows the text before the deadline.
-inline ::testing::AssertionResult Gone(TmuxPane& pane, const std::string& text) {
-  if (pane.WaitGone(text)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "\"" << text << "\" stayed:\n" << pane.Pane();
-}
+using eng::test::Gone;
+using eng::test::Shows;
 
 // Starts the program in the work folder, its error output and exit code
 // beside the folder; false when tmux cannot start.

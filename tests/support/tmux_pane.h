@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -107,5 +109,16 @@ class TmuxPane {
   std::string socket_;
   bool started_ = false;
 };
+
+// The pane shows the text before the deadline; the failure carries the pane.
+inline ::testing::AssertionResult Shows(TmuxPane& pane, const std::string& text) {
+  if (pane.WaitFor(text)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << text << "\" did not show:\n" << pane.Pane();
+}
+// The pane no longer shows the text before the deadline.
+inline ::testing::AssertionResult Gone(TmuxPane& pane, const std::string& text) {
+  if (pane.WaitGone(text)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << text << "\" stayed:\n" << pane.Pane();
+}
 
 }  // namespace eng::test
