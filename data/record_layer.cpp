@@ -205,6 +205,14 @@ Status DataFileSeekRead(uint16_t file, uint16_t key, StrPair value, uint16_t par
 
 namespace {
 
+// kStEndOfData when the key, cut to the bound's length, has passed the bound
+// (forward: bound below it; with flag 4: bound above it), else 0.
+Status BoundPassed(std::string_view key, StrPair bound, uint16_t flags) {
+  const int c = bound.view().compare(key.substr(0, bound.len));
+  const bool beyond = (flags & 4) ? c > 0 : c < 0;
+  return beyond ? kStEndOfData : kOk;
+}
+
 // Moves the cursor of key k. A relative move starts from the record the
 // buffer holds, wherever a search has left the cursor since.
 NdxResult MoveOnKey(DataFileSlot& s, uint16_t k, uint16_t move) {
@@ -262,10 +270,7 @@ Status DataFileKeyBeyond(uint16_t file, uint16_t flags, StrPair bound) {
   const StrPair record = BufRecord(f, kBufCurrent);
   if (!record.ok() || DictCheckKey(f, k) != kOk) key.clear();
   else BufKeyValueOf(DictKeyParts(f, k), record, key);
-  std::string_view cut = std::string_view(key).substr(0, bound.len);
-  const int c = bound.view().compare(cut);
-  const bool beyond = (flags & 4) ? c > 0 : c < 0;
-  return beyond ? kStEndOfData : kOk;
+  return BoundPassed(key, bound, flags);
 }
 
 Status DataFileMoveInRange(uint16_t file, uint16_t flags, StrPair bound) {
@@ -326,10 +331,7 @@ Status DataFileWalk::Step(uint16_t file, uint16_t flags, StrPair bound) {
   if (!bound.ok()) return bound.len;
   if (r.position > 1) return r.position;
   if (bound.len == 0) return kOk;
-  std::string_view cut = std::string_view(key_).substr(0, bound.len);
-  const int c = bound.view().compare(cut);
-  const bool beyond = (flags & 4) ? c > 0 : c < 0;
-  return beyond ? kStEndOfData : kOk;
+  return BoundPassed(key_, bound, flags);
 }
 
 Status DataFileAddRecord(uint16_t file) {

@@ -370,21 +370,10 @@ bool IsDigitLiteral(std::string_view v) {
   return true;
 }
 
-const LineParmValue& LookUpParm(LineInfo& info, uint16_t n);
-
-// Looked up for every record: a parameter looked up before is found inline.
-inline const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
-  if (n >= kParmAtEnd && n <= kParmWd) {
-    if (uint8_t at = info.parm_at[n - kParmAtEnd]) return info.parms[at - 1u];
-  }
-  return LookUpParm(info, n);
-}
-
+// A parameter not found by ParmOf: looked up in the line's parameters once.
 const LineParmValue& LookUpParm(LineInfo& info, uint16_t n) {
   const bool line_parm = n >= kParmAtEnd && n <= kParmWd;
-  if (line_parm) {
-    if (uint8_t at = info.parm_at[n - kParmAtEnd]) return info.parms[at - 1u];
-  } else {
+  if (!line_parm) {
     for (const LineParmValue& v : info.parms)
       if (v.n == n) return v;
   }
@@ -405,24 +394,19 @@ const LineParmValue& LookUpParm(LineInfo& info, uint16_t n) {
   return info.parms.back();
 }
 
+// Looked up for every record: a parameter looked up before is found inline.
+inline const LineParmValue& ParmOf(LineInfo& info, uint16_t n) {
+  if (n >= kParmAtEnd && n <= kParmWd) {
+    if (uint8_t at = info.parm_at[n - kParmAtEnd]) return info.parms[at - 1u];
+  }
+  return LookUpParm(info, n);
+}
+
 // A line parameter of the current line (unquoted value), or empty.
 std::string LineParm(const ReportState& st, uint16_t n) { return ParmOf(Info(st.current), n).text; }
 
-// A numeric line parameter evaluated; `status` receives an error of 128 or more.
-int EvalParmInt(const LineParmValue& p, int fallback, Status* status);
-
-inline int ParmIntOf(LineInfo& info, uint16_t n, int fallback, Status* status) {
-  const LineParmValue& p = ParmOf(info, n);
-  if (p.text.empty()) return fallback;
-  if (p.literal) {
-    const int64_t scale = ExpScale();
-    return static_cast<int>(scale ? p.number / scale : p.number);
-  }
-  return EvalParmInt(p, fallback, status);
-}
-
+// A parameter that is no literal, evaluated as a number.
 int EvalParmInt(const LineParmValue& p, int fallback, Status* status) {
-  int64_t scale;
   const std::string v = p.text;  // the evaluation may look up further parameters
   ScratchScope scope;
   Status s = EvalTextCompiled(v);
@@ -432,8 +416,19 @@ int EvalParmInt(const LineParmValue& p, int fallback, Status* status) {
   }
   if (s != 0) return fallback;
   DecValue d = NumAccValue();
-  scale = ExpScale();
+  const int64_t scale = ExpScale();
   return static_cast<int>(scale ? d / scale : d);
+}
+
+// A numeric line parameter evaluated; `status` receives an error of 128 or more.
+inline int ParmIntOf(LineInfo& info, uint16_t n, int fallback, Status* status) {
+  const LineParmValue& p = ParmOf(info, n);
+  if (p.text.empty()) return fallback;
+  if (p.literal) {
+    const int64_t scale = ExpScale();
+    return static_cast<int>(scale ? p.number / scale : p.number);
+  }
+  return EvalParmInt(p, fallback, status);
 }
 
 Status EvalCond(const std::string& cond) {
@@ -692,9 +687,10 @@ Status PrintField(ReportState& st, const std::string& piece, const MaskPlan& pla
                              literal.precis == DecPrecis() && literal.expr == *src.expr;
   const ExpCode* code = src.code ? src.code : src.file && !direct ? CodeOf(*src.expr) : nullptr;
   if (!direct && !src.number_literal) ++g_ran;
-  Status s = direct || known_literal ? Status{direct ? 1 : 0}
-             : code                  ? ExpCodeEvalText(*code)
-                                     : ExpEvalText(StrOf(*src.expr));
+  Status s = direct          ? Status{1}
+             : known_literal ? Status{kOk}
+             : code          ? ExpCodeEvalText(*code)
+                             : ExpEvalText(StrOf(*src.expr));
   if (s >= kStFirstError) return s;
   bool number = s == 0;
   if (direct) {
