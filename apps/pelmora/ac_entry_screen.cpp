@@ -32,6 +32,7 @@
 #include "ui/movs_win.h"
 #include "ui/nav_win.h"
 #include "ui/screen_actions.h"
+#include "ui/screen_dispatch.h"
 #include "ui/screen_parms.h"
 #include "ui/screen_table.h"
 #include "ui/win_def.h"
@@ -89,8 +90,18 @@ Status DeleteByPrefix(uint16_t file, const std::string& prefix) {
   return s >= kStFirstError ? s : Status{kOk};
 }
 
-// The entry's line committed, then its balance: an entry whose debits and
-// credits differ stays on the screen with its message.
+// The day the window's lines belong to: its first field (the new line
+// under the last one holds no entry and a default date of its own).
+std::string DocumentDay() {
+  ScratchScope scope;
+  StrPair day = ScreenFieldRaw(1);
+  return day.ok() ? AcTrim(day.view()) : std::string();
+}
+
+// The line committed, then every entry of the day: an entry whose debits
+// and credits differ keeps the window on the day and its line with its
+// message. The journal's position and record are the window's again
+// afterwards.
 Status EntryEndCheck() {
   const uint16_t file = ScreenFile();
   const ScreenWin* w = ScreenWinGet(-1);
@@ -98,10 +109,21 @@ Status EntryEndCheck() {
   if (Status s = MovsLineCommit(ScreenCurrent(), w->list_level); s >= kStFirstError) return s;
   AcBooks b;
   if (AcBooksResolve(&b) != kOk || b.journal != file) return kOk;
-  Status s = AcEntryCheck(b, EntryPrefix(file));
+  const std::string day = DocumentDay();
+  if (day.empty()) return kOk;
+  DataFileSaved saved;
+  if (Status s = DataFileCtrlSave(file, saved)) return s;
+  Status s = AcEntryCheck(b, day);
+  DataFileCtrlSave(file, saved);
   if (s == kOk) return kOk;
   ScratchScope scope;
   std::string text = ErrIncidentText().str();
+  // The commit took the line's edit controls away: they come back, and the
+  // field the cursor stood on takes the focus before the box opens (the box
+  // gives it back to that control), so that the entry can be mended.
+  MovsLinsControlLine(ScreenCurrent(), kLineGoto);
+  const int current = ScreenWinCurrent().current_field;
+  if (current > 0 && ListFieldCtrlExists(static_cast<uint16_t>(current))) ScreenFieldFocus(current);
   MsgBox(StrOf(text), MsgText(kCaptionMsg), 1);
   return s;
 }

@@ -12,9 +12,10 @@
 //     predefined entry whose key 1 or TIPO changed (and _IER clear), the
 //     command of WINDOWS$ item 5 (its first item; MantMain when it names no
 //     verb) runs instead and the move does not happen (answer 0).
-//   - Ctrl+End also ends the entry: the line is committed first and an
-//     entry whose debits and credits differ is refused with message 1021
-//     and the difference; the window stays on it.
+//   - Ctrl+End also ends the day's entries: the line is committed first and
+//     the day shown (the window's first field) is refused while one of its
+//     entries has debits and credits that differ, with message 1021 and
+//     that entry's difference; the window stays on it.
 //   - F2 (20) in the last bounded field stores the imbalance AcFieldName(15)
 //     gives (minus DSC1# on a debit line, DSC1# on a credit line).
 //   - INS: the trace line, then AcEntryInsertCheck (nothing with _TRACE bit

@@ -68,7 +68,22 @@ DecValue AcEntryImbalance(const AcBooks& b, std::string_view prefix) {
 }
 
 Status AcEntryCheck(const AcBooks& b, std::string_view prefix) {
-  DecValue diff = AcEntryImbalance(b, prefix);
+  // Each entry under the prefix balances on its own: the first that does
+  // not is the one reported.
+  const size_t entry_key = DictFieldLength(b.journal, b.j_date) + b.entry_len;
+  std::string entry;
+  DecValue diff = 0;
+  AcWalk(b.journal, 1, prefix, prefix, [&]() -> Status {
+    std::string key = AcKeyText(b.journal, 1).substr(0, entry_key);
+    if (key != entry) {
+      if (diff != 0) return kStBadData;
+      entry = std::move(key);
+    }
+    DecValue amount = AcFieldAmount(b.journal, b.j_amount);
+    if (!AcFieldText(b.journal, b.j_debit).empty()) diff += amount;
+    if (!AcFieldText(b.journal, b.j_credit).empty()) diff -= amount;
+    return kOk;
+  });
   if (diff == 0) return kOk;
   ScratchScope scope;
   std::string text = MsgText(kAcEntryUnbalancedMsg).str();

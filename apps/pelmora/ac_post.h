@@ -9,10 +9,11 @@
 //   hooked delete (0x600), so that the rules take its amount back out.
 // AcEntryImbalance (prefix): debit total minus credit total of the journal
 //   lines whose key 1 begins with the prefix (date and entry number).
-// AcEntryCheck (prefix): 0 when the entry balances (or has no lines);
-//   otherwise 126 with message 1021 ("Asiento descuadrado") and the
-//   difference as incident text: the save of an entry calls it and refuses
-//   an entry whose debits and credits differ.
+// AcEntryCheck (prefix): 0 when every entry whose lines' key 1 begins with
+//   the prefix (an entry's, or a day's) balances on its own (or there are
+//   none); otherwise 126 with message 1021 ("Asiento descuadrado") and the
+//   first such entry's difference as incident text: the end of an entry
+//   calls it and refuses an entry whose debits and credits differ.
 // AcEntryPrefix (date, entry): the key-1 prefix of an entry.
 // AcLastEntry (date, since): the highest entry number of the days from
 //   `since` to the date (0 when those days have none); without `since`, of

@@ -81,6 +81,49 @@ std::vector<std::string> JournalOnDisk(const std::filesystem::path& file) {
   return out;
 }
 
+// A line typed field by field from its date, as a user types it, without
+// waiting between fields; Down leaves the line, which is confirmed and
+// written.
+struct JournalLine {
+  const char* entry;
+  const char* line;
+  const char* debit;
+  const char* credit;
+  const char* text;
+  const char* amount;
+};
+
+void TypeLine(TmuxPane& pane, const JournalLine& l) {
+  for (const char* value : {"01-06-24", l.entry, l.line, l.debit, l.credit, l.text}) {
+    if (*value) pane.Literal(value);
+    pane.Keys("Tab");
+  }
+  pane.Literal(l.amount);
+  pane.Keys("Down");
+}
+
+// Ficheros, the fifth item: the journal window, maintenance mode, on
+// 01-06-24. The day has no lines yet: the window suggests the insertion
+// mode; once the box is answered the cursor stands on the new line's date.
+::testing::AssertionResult OpenEmptyDay(TmuxPane& pane) {
+  if (auto r = plterm::OpenFicheros(pane, "Diario de asientos", 5, "Modo Mantenimiento"); !r) return r;
+  pane.Literal("01-06-24");
+  pane.Keys("Tab");
+  if (auto r = Shows(pane, "Mensaje Informativo"); !r) return r;
+  pane.Keys("Enter");
+  if (!pane.WaitGone("Mensaje Informativo")) return ::testing::AssertionFailure() << pane.Pane();
+  if (auto r = Shows(pane, "Edicion de lineas"); !r) return r << "the lines keep the cursor";
+  return ::testing::AssertionSuccess();
+}
+
+// Answers the question that confirms a line left.
+::testing::AssertionResult ConfirmLine(TmuxPane& pane) {
+  if (auto r = Shows(pane, "Datos Cambiados. Confirmar"); !r) return r;
+  pane.Keys("s");
+  if (!pane.WaitGone("Datos Cambiados. Confirmar")) return ::testing::AssertionFailure() << pane.Pane();
+  return ::testing::AssertionSuccess();
+}
+
 class PelmoraJournalTermTest : public TempFolderTest {};
 
 TEST_F(PelmoraJournalTermTest, ABalancedEntryTypedOnScreenReachesTheJournalAndTheMonthTotals) {
@@ -91,39 +134,9 @@ TEST_F(PelmoraJournalTermTest, ABalancedEntryTypedOnScreenReachesTheJournalAndTh
   std::string error;
   if (!pane.StartLogged(work, PELMORA_EXE, error))
     GTEST_SKIP() << "tmux cannot start: " << error;
+  ASSERT_TRUE(OpenEmptyDay(pane));
 
-  // Ficheros, the fifth item: the journal window, maintenance mode.
-  ASSERT_TRUE(plterm::OpenFicheros(pane, "Diario de asientos", 5, "Modo Mantenimiento"));
-
-  // The day has no lines yet: the window suggests the insertion mode; once
-  // the box is answered the cursor stands on the new line's date.
-  pane.Literal("01-06-24");
-  pane.Keys("Tab");
-  ASSERT_TRUE(pane.WaitFor("Mensaje Informativo")) << pane.Pane();
-  pane.Keys("Enter");
-  ASSERT_TRUE(pane.WaitGone("Mensaje Informativo")) << pane.Pane();
-  ASSERT_TRUE(pane.WaitFor("Edicion de lineas")) << "the lines keep the cursor\n" << pane.Pane();
-
-  // Each line typed field by field from its date; keys are sent as a user
-  // types them, without waiting between fields. Down leaves the line, which
-  // is confirmed and written.
-  struct JournalLine {
-    const char* entry;
-    const char* line;
-    const char* debit;
-    const char* credit;
-    const char* text;
-    const char* amount;
-  };
-  auto type_line = [&](const JournalLine& l) {
-    for (const char* value : {"01-06-24", l.entry, l.line, l.debit, l.credit, l.text}) {
-      if (*value) pane.Literal(value);
-      pane.Keys("Tab");
-    }
-    pane.Literal(l.amount);
-    pane.Keys("Down");
-  };
-  type_line({"1", "1", "57200001", "", "Venta", "50"});
+  TypeLine(pane, {"1", "1", "57200001", "", "Venta", "50"});
   ASSERT_TRUE(pane.WaitFor("Datos Cambiados. Confirmar")) << pane.Pane();
   pane.Keys("s");
   EXPECT_TRUE(WaitMonth(months, "5720000120240601", "50.00/")) << pane.Pane();
@@ -132,13 +145,46 @@ TEST_F(PelmoraJournalTermTest, ABalancedEntryTypedOnScreenReachesTheJournalAndTh
 
   // The cursor went down to the new line's last field: back to its date.
   for (int i = 0; i < 6; ++i) pane.Keys("BTab");
-  type_line({"1", "2", "", "70000000", "Venta", "50"});
+  TypeLine(pane, {"1", "2", "", "70000000", "Venta", "50"});
   ASSERT_TRUE(pane.WaitFor("Datos Cambiados. Confirmar")) << pane.Pane();
   pane.Keys("s");
   EXPECT_TRUE(WaitMonth(months, "7000000020240601", "/50.00")) << pane.Pane();
   EXPECT_TRUE(WaitMonth(months, "700     20240601", "/50.00")) << pane.Pane();
   EXPECT_EQ(MonthOnDisk(months, "5720000120240601"), "50.00/") << "the first line's month is untouched";
 
+  EXPECT_EQ(JournalOnDisk(work / "diario.FD"),
+            (std::vector<std::string>{"20240601|1|1|57200001||50.00|Venta", "20240601|1|2||70000000|50.00|Venta"}))
+      << pane.Pane();
+}
+
+// Ctrl+End ends the day. Pressed on the new line under an entry that does
+// not balance, the entry is refused with its difference, and the cursor
+// stays on the line so that the missing line can be typed; then the day
+// ends.
+TEST_F(PelmoraJournalTermTest, AnEntryThatDoesNotBalanceIsRefusedAtTheEndAndCanBeMended) {
+  const std::filesystem::path work = CopySample("Pelmora", dir_);
+
+  TmuxPane pane("journal-end-term");
+  std::string error;
+  if (!pane.StartLogged(work, PELMORA_EXE, error))
+    GTEST_SKIP() << "tmux cannot start: " << error;
+  ASSERT_TRUE(OpenEmptyDay(pane));
+
+  TypeLine(pane, {"1", "1", "57200001", "", "Venta", "50"});
+  ASSERT_TRUE(ConfirmLine(pane));
+  pane.Keys("C-End");
+  ASSERT_TRUE(Shows(pane, "Asiento descuadrado: 50"));
+  pane.Keys("Enter");
+  ASSERT_TRUE(pane.WaitGone("Asiento descuadrado")) << pane.Pane();
+  EXPECT_TRUE(Shows(pane, "Edicion de lineas")) << "the window stays on the day";
+
+  // The cursor stands on the new line's last field, as after Down.
+  for (int i = 0; i < 6; ++i) pane.Keys("BTab");
+  TypeLine(pane, {"1", "2", "", "70000000", "Venta", "50"});
+  ASSERT_TRUE(ConfirmLine(pane));
+  pane.Keys("C-End");
+  ASSERT_TRUE(Shows(pane, "Busqueda")) << "the balanced day ends";
+  EXPECT_EQ(pane.Pane().find("descuadrado"), std::string::npos) << pane.Pane();
   EXPECT_EQ(JournalOnDisk(work / "diario.FD"),
             (std::vector<std::string>{"20240601|1|1|57200001||50.00|Venta", "20240601|1|2||70000000|50.00|Venta"}))
       << pane.Pane();

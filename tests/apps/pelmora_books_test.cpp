@@ -11,6 +11,7 @@
 #include "apps/pelmora/ac_dates.h"
 #include "apps/pelmora/ac_process.h"
 #include "apps/pelmora/ac_recovery.h"
+#include "core/err_register.h"
 #include "core/hooks.h"
 #include "core/dyn_strings.h"
 #include "core/string_lists.h"
@@ -297,6 +298,24 @@ TEST_F(PelmoraBooksTest, AnUnbalancedEntryIsRefused) {
   EXPECT_EQ(AcLastEntry(books_, D("20240701")), 8);
   EXPECT_EQ(AcLastEntry(books_, D("20240630")), 7);
   EXPECT_EQ(AcLastEntry(books_, D("20240101")), 0);
+}
+
+// A day is checked entry by entry: two entries that are off by the same
+// amount either way do not make up for each other; an entry of three lines
+// that balances passes.
+TEST_F(PelmoraBooksTest, EachEntryOfADayMustBalanceOnItsOwn) {
+  const AcLine lines[] = {{D("20240701"), 1, 1, "60000000", "", 5000, "", ""},
+                          {D("20240701"), 1, 2, "", "57200001", 3000, "", ""},
+                          {D("20240701"), 1, 3, "", "57200001", 2000, "", ""},
+                          {D("20240701"), 2, 1, "60000000", "", 10000, "", ""},
+                          {D("20240701"), 2, 2, "", "57200001", 8000, "", ""},
+                          {D("20240701"), 3, 1, "60000000", "", 6000, "", ""},
+                          {D("20240701"), 3, 2, "", "57200001", 8000, "", ""}};
+  for (const AcLine& l : lines) ASSERT_EQ(AcPostLine(books_, l), kOk);
+  EXPECT_EQ(AcEntryCheck(books_, AcEntryPrefix(books_, D("20240701"), 1)), kOk) << "three lines";
+  EXPECT_EQ(AcEntryImbalance(books_, "20240701"), 0) << "the day as a whole balances";
+  EXPECT_EQ(AcEntryCheck(books_, "20240701"), kStBadData);
+  EXPECT_EQ(ErrIncidentText().str(), "Asiento descuadrado: 20") << "the first entry that does not balance";
 }
 
 }  // namespace

@@ -90,6 +90,8 @@ TEST_F(PelmoraEntryScreenTest, AnEntryEndsOnlyWhenItBalancesAndF2FillsTheImbalan
     ScratchScope scope;
     DataFileSetKeyNumber(books_.journal, 1);
     ASSERT_EQ(DataFileLocate(books_.journal, 1, StrOf(AcEntryPrefix(books_, D("20240601"), 8) + "  2"), 0), kOk);
+    // The day as typed in the window's first field.
+    ASSERT_EQ(ScreenFieldStore(0, 1, StrOf("20240601")), kOk);
   }
   const uint8_t state = ScreenWinCurrent().state;
   box_.Queue(plat::MsgAnswer::kOk);
