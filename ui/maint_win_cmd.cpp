@@ -43,9 +43,13 @@ Status LastStatus(uint16_t file) { return file && DictFileDefined(file) ? DataFi
 
 std::string ParmText(uint16_t parameter, int item) { return ScreenParmText(parameter, item); }
 
+// The status's item of message 0023; a status whose item is empty (3, 4 and
+// those past the list) shows no box: a box without a text tells nothing.
 void WarnItem(Status r) {
   ScratchScope scope;
-  MsgBox(StrItem(MsgText("0023"), ',', static_cast<uint16_t>(r)), StrOf(""), 1);
+  StrPair text = StrItem(MsgText("0023"), ',', static_cast<uint16_t>(r));
+  if (!text.ok() || StrTrim(text, 3).empty()) return;
+  MsgBox(text, StrOf(""), 1);
 }
 
 Status RefreshKeyFields(uint16_t word, int key) {

@@ -124,6 +124,17 @@ TEST_F(MaintScenarioTest, TheEndsOfTheFileWarnAndGoBackToTheKey) {
   EXPECT_EQ(OnDisk(), (std::vector<CliRecord>{kC001, kC002}));
 }
 
+// F10 and F11 run commands a maintenance window has no move for: no box
+// without a text comes up, and the records stay as they were.
+TEST_F(MaintScenarioTest, AKeyWithoutAMoveShowsNoEmptyBox) {
+  Seed({kC001, kC002});
+  ASSERT_EQ(Open("CLI,1,60,12,1"), kOk);
+  Drive("click id=3002\nexpect text id=2000 \"C001\"\nkey F10\nkey F11\n");
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+  Drive("close\n");
+  EXPECT_EQ(OnDisk(), (std::vector<CliRecord>{kC001, kC002}));
+}
+
 TEST_F(MaintScenarioTest, ClosingReleasesRulesLockAndOpenState) {
   Seed({kC001});
   const uint16_t rules_before = DynStrCount(sl::kRelUpdateRules);
