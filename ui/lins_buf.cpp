@@ -82,6 +82,7 @@ Status LinsReset(LinsBuf& b) {
   std::fill(b.data.begin(), b.data.end(), ' ');
   LinsSetCurrent(b, 0);
   SetUsed(b, 0);
+  b.fresh_line = 0;
   b.flags |= kLinsRedraw | kLinsChanged;
   SysVarSet(kVarScrStat, static_cast<int16_t>(SysVarBits(kVarScrStat) & ~kScrStatLinesLoaded));
   return kOk;
@@ -166,6 +167,15 @@ void LinsTrimBlank(LinsBuf& b) {
   while (b.used >= 2 && IsBlank(std::string_view(LineAt(b, b.used), b.line_width)))
     SetUsed(b, static_cast<uint16_t>(b.used - 1));
   LinsSetCurrent(b, b.used);
+}
+
+void LinsDropUntouched(LinsBuf& b) {
+  if (b.fresh_line == 0 || b.fresh_line != b.used) return;
+  b.fresh_line = 0;
+  BlankLine(b, b.used);
+  SetUsed(b, static_cast<uint16_t>(b.used - 1));
+  if (b.current > b.used) LinsSetCurrent(b, b.used);
+  b.flags |= kLinsRedraw;
 }
 
 Status LinsTrimToMax(LinsBuf& b, uint16_t count, StrPair text) {

@@ -85,6 +85,11 @@ struct LinsBuf {
   uint16_t range_first = 0;
   uint16_t range_last = 0;
   std::string names;
+  // The new line last shown beyond the used lines (0 none) and its fields'
+  // text as shown: a new line the user leaves as it was shown holds nothing
+  // of theirs, and is neither written nor kept.
+  uint16_t fresh_line = 0;
+  std::string fresh_text;
 };
 
 LinsBuf LinsInit(uint16_t columns, uint16_t max_lines, uint8_t mode);
@@ -100,6 +105,8 @@ Status LinsShiftIf(int k, LinsBuf* b, StrPair text);
 Status LinsInsertAtCurrent(LinsBuf* b, StrPair text);
 Status LinsDeleteCurrent(LinsBuf* b, StrPair text);
 void LinsTrimBlank(LinsBuf& b);
+// Drops the last line when it is the untouched new line (see fresh_line).
+void LinsDropUntouched(LinsBuf& b);
 Status LinsTrimToMax(LinsBuf& b, uint16_t count, StrPair text);
 Status LinsDeleteByKey(LinsBuf& b, std::string_view key, std::span<const uint16_t> columns, StrPair text);
 std::string LinsPosText(const LinsBuf& b);

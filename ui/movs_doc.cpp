@@ -414,6 +414,7 @@ Status MovsSave(const ScreenDesc& screen, ScreenWin* window, LinsBuf* buffer) {
   buffer = MovsLines();
   if (!window || !buffer) return kStScreenStruct;
   if (s < kStFirstWarning) s = kOk;
+  if (s == kOk && buffer->mode != kLinsNavigation) LinsDropUntouched(*buffer);
   if (s == kOk) {
     if (buffer->used == 0) {
       ScratchScope scope;

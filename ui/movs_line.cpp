@@ -75,6 +75,17 @@ bool SavedBlank(uint16_t file) {
   return v.empty() || v[0] == '\x1b' || v.find_first_not_of(' ') == std::string_view::npos;
 }
 
+// The text of the line's screen fields, to tell whether the user changed any.
+std::string LineFieldsText(const ScreenDesc& s) {
+  std::string text;
+  for (uint16_t n = MovsLineFirst(s), last = MovsLineLast(s); n <= last; ++n) {
+    ScratchScope scope;
+    text.append(ScreenFieldRaw(n).view());
+    text.push_back('\x1f');
+  }
+  return text;
+}
+
 }  // namespace
 
 uint16_t MovsLineFirst(const ScreenDesc& screen) { return screen.bounded_first ? screen.bounded_first : 1; }
@@ -213,7 +224,10 @@ Status MovsLineCommit(const ScreenDesc& screen, int level) {
   if (!ListFieldCtrlExists(first)) return kOk;
   Status s = MovsLineRowRefresh(level);
   LinsBuf* b = LevelLines(level);
-  if (s == kOk && b && Navigation(*b)) {
+  // The new line keeps its mark while it holds what it was shown with.
+  if (b && b->current == b->fresh_line && LineFieldsText(screen) != b->fresh_text) b->fresh_line = 0;
+  const bool untouched = b && b->fresh_line != 0 && b->current == b->fresh_line;
+  if (s == kOk && b && Navigation(*b) && !untouched) {
     const uint16_t file = screen.data_file;
     ScratchScope scope;
     const StrPair writelins = ScreenParmItem(kParmWriteLins, 0);
@@ -255,6 +269,7 @@ Status MovsLineStep(uint16_t code, ScreenWin* window) {
   if (nav) {
     const int rows = ListScrollNeeded(window->list_level, line);
     if (rows) {
+      b.fresh_line = 0;  // the rows are read again from the file
       const Status r = ListNavShift(window->list_level, static_cast<uint16_t>(window->flags & 0xFF), rows);
       if (r == 1 && code == 32) return kStNoData;
       return r;
@@ -284,14 +299,21 @@ Status MovsLineChange(const ScreenDesc& screen, uint16_t code, ScreenWin* window
       s = MovsLineShowFields(screen, level, b->current);
     }
   }
+  // The untouched new line is shown as new again, with its defaults.
+  if (b->fresh_line && b->current == b->fresh_line && b->current == b->used) fresh = true;
+  uint16_t line = 0;
   if (fresh) {
-    const uint16_t line = b->current ? b->current : 1;
+    line = b->current ? b->current : 1;
     SysVarSet(kVarLNum, static_cast<int16_t>(line));
     s = MovsLineNew(screen, level, line);
   }
   if (s == kOk) {
     ScratchScope scope;
     s = MovsRunFldUpdate(ScreenParmItem(kParmFldUpdate, 0));
+  }
+  if (s == kOk && fresh) {
+    b->fresh_line = line;
+    b->fresh_text = LineFieldsText(screen);
   }
   return s;
 }
@@ -317,6 +339,7 @@ Status MovsLineInsert(const ScreenDesc& screen, ScreenWin* window, LinsBuf* buff
   if (!window || !buffer || window->state != kStateEdit) return kStNoData;
   Status s = MovsLineCommit(screen, window->list_level);
   if (s) return s;
+  buffer->fresh_line = 0;  // the lines move: an inserted line is kept as any other
   if (buffer->current == 0) LinsSetCurrent(*buffer, 1);
   {
     ScratchScope scope;
@@ -330,6 +353,7 @@ Status MovsLineDelete(const ScreenDesc& screen, LinsBuf* buffer, bool keep) {
   const ScreenWin* w = ScreenWinGet(-1);
   if (!w || !buffer || w->state != kStateEdit) return kStNoData;
   const int level = w->list_level;
+  buffer->fresh_line = 0;
   Status s = kOk;
   if (buffer->used || keep) {
     {

@@ -31,6 +31,19 @@ TEST_F(MovsDocTest, ANewDocumentIsSavedWithItsHeaderAndNumberedLines) {
   EXPECT_EQ(FieldText(kFldNum), "");
 }
 
+TEST_F(MovsDocTest, ANewLineLeftWithItsDefaultsIsNotSaved) {
+  // QTY has a default, so the new line opened after the last one is not blank.
+  Screen(1, {"ASSIGN$:=\",,,,1,,_LLST\""});
+  ASSERT_EQ(Open(), kOk);
+  Drive("type \"A\"\nkey Tab\ntype \"000001\"\nkey Tab\ntype \"ACME\"\nkey Tab\n");
+  Drive("type \"TORN\"\nkey Tab\ntype \"4\"\nkey Tab\ntype \"150\"\nkey Tab\n");
+  ASSERT_EQ(Lines()->current, 2);
+  EXPECT_EQ(FieldText(kFldQty).find_first_not_of(' '), FieldText(kFldQty).size() - 1) << FieldText(kFldQty);
+  Drive("key Ctrl+End\n");
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(OnDisk(), Sorted({FacRec("000001", 0, "ACME", "TORN", 4, 150), FacRec("000001", 1, "ACME", "TORN", 4, 150)}));
+}
+
 TEST_F(MovsDocTest, ALineIsTypedOnItsCellsAndAFullFieldShowsWhole) {
   // On screen: a field typed to its full length shows every character while
   // the cursor is still in it; the second line's edits start on the column

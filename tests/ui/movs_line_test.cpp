@@ -1,6 +1,7 @@
 // Line editing in NAVIGATION mode: every committed line reaches the lines
 // file at once (a changed line rewritten, a new one added, both traced),
-// and a line that WRITELINS$ refuses is blanked and written nowhere.
+// a line that WRITELINS$ refuses is blanked and written nowhere, and a new
+// line left as it was shown is written nowhere either.
 #include "tests/ui/movs_fixture.h"
 
 namespace eng::test {
@@ -45,6 +46,15 @@ TEST_F(MovsLineTest, ARefusedLineIsBlankedAndStays) {
   EXPECT_EQ(Lines()->current, 2) << "the user stays on the line";
   EXPECT_EQ(Line(2, 1), docs::Pad("", 10));
   EXPECT_EQ(OnDisk().size(), 2u) << "nothing written";
+}
+
+TEST_F(MovsLineTest, ANewLineLeftAsItWasShownIsNotWritten) {
+  Drive("key Down\nkey Up\n");
+  EXPECT_EQ(OnDisk().size(), 2u) << "nothing typed: no record";
+  Drive("key Down\ntype \"BOLT\"\nkey Up\n");
+  const std::vector<std::string> disk = OnDisk();
+  ASSERT_EQ(disk.size(), 3u) << "a line typed on is written";
+  EXPECT_EQ(disk[2].substr(31, 10), docs::Pad("BOLT", 10));
 }
 
 }  // namespace
