@@ -77,6 +77,18 @@ Status DynStrSet(uint16_t list, uint16_t element, StrPair text) {
     e.assign(text.ptr, text.len);
     return kOk;
   }
+  if (list < kDynLists && element == S().lists[list].size() && element < S().lists[list].capacity()) {
+    // A push onto room the list already has: no element moves, so the text
+    // (even a view of this store) is read in place.
+    DynStrings& d = S();
+    auto& l = d.lists[list];
+    if (d.elements_in_use + 1 >= kDynElementRoom || d.text_in_use + text.len >= kDynTextRoom)
+      return Refuse(kStStrOutBound);
+    l.emplace_back(text.ptr, text.len);
+    ++d.elements_in_use;
+    d.text_in_use += text.len;
+    return kOk;
+  }
   // The value is copied first: it may be a view of this very store.
   std::string value(text.view());
   // The lists before this one hold no more elements than all of them do, so

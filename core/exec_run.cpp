@@ -252,20 +252,17 @@ Status ExecRestoreContext(const ExecContextMark& mark) {
   return result;
 }
 
-Status ExecRunStatements(uint16_t procedure, uint16_t flags) {
-  ExecProc* rec = ExecProcGet(procedure);
-  if (!rec) return kStStructMem;
+namespace {
+
+// Runs a loaded procedure's body from `position` (ExecRunStatements with the
+// record and its body found).
+Status RunBody(std::shared_ptr<const ExecProcBody> body, uint16_t position, uint16_t flags) {
   ExecRun run;
-  {
-    // ExecProcBodyOf, with the record already found.
-    const auto& bodies = X().bodies;
-    auto it = bodies.find(rec->body);
-    if (it == bodies.end() || !it->second) return kStStructMem;
-    run.body = it->second;
-  }
-  run.position = rec->position;
+  run.body = std::move(body);
+  run.position = position;
   run.flags = flags;
-  ExecContextMark mark = ExecNoteContext();
+  const bool restore = (flags & kExecRunRestore) != 0;
+  const ExecContextMark mark = restore ? ExecNoteContext() : ExecContextMark{};
   const uint16_t scratch = ScratchMark(-1);
 
   Status status = kOk;
@@ -278,25 +275,42 @@ Status ExecRunStatements(uint16_t procedure, uint16_t flags) {
     if (status) break;
   }
   ScratchMark(scratch);
-  if (status <= kStFirstError && (flags & kExecRunRestore)) {
+  if (status <= kStFirstError && restore) {
     Status r = ExecRestoreContext(mark);
     if (!status) status = r;
   }
   if (status) {
     ErrSetLast(1, kModMemAcums, status, status);
-    const ExecProcBody& body = *run.body;
+    const ExecProcBody& b = *run.body;
     uint16_t i = run.last;
     std::string incident = "Line: " + std::to_string(static_cast<uint32_t>(i) + 1) + " (+ remmarks):\r\n";
-    if (i < body.entries.size()) {
-      incident += ExecKeywordName(body.entries[i].code);
+    if (i < b.entries.size()) {
+      incident += ExecKeywordName(b.entries[i].code);
       incident += ' ';
-      incident += body.texts[i];
+      incident += b.texts[i];
     } else {
       incident += ' ';
     }
     ErrIncident(status, StrOf(incident), true);
   }
   return status;
+}
+
+// The body of a record (null when it has none).
+std::shared_ptr<const ExecProcBody> BodyOf(const ExecProc& rec) {
+  const auto& bodies = X().bodies;
+  auto it = bodies.find(rec.body);
+  return it == bodies.end() ? nullptr : it->second;
+}
+
+}  // namespace
+
+Status ExecRunStatements(uint16_t procedure, uint16_t flags) {
+  ExecProc* rec = ExecProcGet(procedure);
+  if (!rec) return kStStructMem;
+  std::shared_ptr<const ExecProcBody> body = BodyOf(*rec);
+  if (!body) return kStStructMem;
+  return RunBody(std::move(body), rec->position, flags);
 }
 
 Status ExecRunFunction(StrPair name, StrPair file, uint16_t flags) {
@@ -384,7 +398,8 @@ Status RunFunction(StrPair name, StrPair file, uint16_t flags, const ExecCallTar
       ExecProc* rec = ExecProcGet(found);
       rec->position = start;
       uint16_t run_flags = static_cast<uint16_t>((flags & kExecRunFunction) | (entry.empty() ? kExecRunRestore : 0));
-      status = ExecRunStatements(found, run_flags);
+      std::shared_ptr<const ExecProcBody> body = BodyOf(*rec);
+      status = body ? RunBody(std::move(body), start, run_flags) : Status{kStStructMem};
     }
     if (loaded != 0xFFFF) {
       // Whoever loads a procedure unloads it: the file this call loaded.

@@ -39,6 +39,26 @@ TEST_F(DynStringsTest, ValueTakenFromTheStoreItselfIsCopiedFirst) {
   EXPECT_EQ(Core().strings.text_in_use, before - 12u + 300u);
 }
 
+TEST_F(DynStringsTest, PushOfAnElementOfTheSameList) {
+  // The list grows with room to spare and without: each push takes a view of
+  // the list itself, a short text and a long one.
+  const uint32_t before = Core().strings.text_in_use;
+  const std::string long_text(40, 'L');
+  ASSERT_EQ(DynStrPush(31, StrOf("s")), kOk);
+  ASSERT_EQ(DynStrPush(31, StrOf(long_text)), kOk);
+  for (uint16_t i = 0; i < 20; ++i) ASSERT_EQ(DynStrPush(31, DynStrGet(31, i % 2)), kOk) << i;
+  ASSERT_EQ(DynStrCount(31), 22);
+  for (uint16_t e = 0; e < 22; ++e) EXPECT_EQ(S(DynStrGet(31, e)), e % 2 ? long_text : "s") << e;
+  EXPECT_EQ(Core().strings.text_in_use, before + 11u * 1u + 11u * 40u);
+  // A push the text room cannot take is refused, whether the list has room left or not.
+  ASSERT_EQ(DynStrPop(31), kOk);
+  const std::string too_long(kDynTextRoom - 11u * 1u - 10u * 40u, 't');
+  EXPECT_EQ(DynStrPush(31, StrOf(too_long)), kStStrOutBound);
+  EXPECT_EQ(DynStrCount(31), 21);
+  EXPECT_EQ(S(DynStrTop(31)), "s");
+  EXPECT_EQ(Core().strings.text_in_use, before + 11u * 1u + 10u * 40u);
+}
+
 TEST_F(DynStringsTest, DeleteBeyondTheCountGrowsTheList) {
   for (int i = 0; i < 3; ++i) DynStrPush(20, StrOf("e"));
   EXPECT_EQ(DynStrDelete(20, 9), kOk);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
@@ -154,6 +156,68 @@ TEST_F(ExecCompiledTest, NameListsReadTheSameDuringAndAfterCalls) {
   EXPECT_FALSE(VarLookup(StrOf("X")).declared());
   // Only the two texts read back take room in the string store.
   EXPECT_EQ(Core().strings.text_in_use, bytes + (ints + ",I,A").size() + (texts + ",B$").size());
+}
+
+struct CallCase {
+  const char* what;
+  const char* globals;
+  const char* source;
+  std::vector<std::pair<std::string, std::string>> expect;  // variables after the run
+};
+
+TEST_F(ExecCompiledTest, CallsAndTheVariablesTheirCalleesDeclare) {
+  const CallCase cases[] = {
+      {"a LOCALVARS name the caller has already is that variable: it takes the argument and keeps it",
+       "V=5;R=0", "CALL f 7\nR=R+V\nEND\nDEF_FN f\nLOCALVARS V\nEND\n", {{"V", "7"}, {"R", "7"}}},
+      {"each level of a recursion takes its own argument into the one variable the outermost declared",
+       "S$='';T$=''",
+       "CALL down 4\nEND\nDEF_FN down\nLOCALVARS N\nS$=S$+FN$CHRS(48+N)\nIF N>1\nCALL down N-1\nENDIF\n"
+       "T$=T$+FN$CHRS(48+N)\nEND\n",
+       {{"S$", "4321"}, {"T$", "1111"}}},
+      {"the callee reads the newest argument on list 35 before LOCALVARS takes them", "A$='';B$=''",
+       "CALL f 'x','y'\nEND\nDEF_FN f\nA$=_$(35;0)\nLOCALVARS P$,Q$\nB$=P$+Q$\nEND\n", {{"A$", "y"}, {"B$", "xy"}}},
+      {"the callee pops an argument off list 35 itself and LOCALVARS takes the rest", "A$='';B$=''",
+       "CALL f 'x','y'\nEND\nDEF_FN f\nA$=_$(35;-1)\nLOCALVARS P$\nB$=P$\nEND\n", {{"A$", "y"}, {"B$", "x"}}},
+      {"a nested call sees its caller's locals, and both are gone afterwards", "R=0;S$=''",
+       "CALL outer 1,'a'\nEND\nDEF_FN outer\nLOCALVARS X,Y$\nCALL inner X+1\nS$=Y$\nEND\n"
+       "DEF_FN inner\nLOCALVARS Z\nR=X*100+Z\nEND\n",
+       {{"R", "102"}, {"S$", "a"}}},
+      {"a macro names a local at run time", "R$=''", "CALL f 6\nEND\nDEF_FN f\nLOCALVARS V\nR$=MACRO$('[V*3]')\nEND\n",
+       {{"R$", "18"}}},
+  };
+  for (const CallCase& c : cases) {
+    ASSERT_LT(Eval(c.globals).status, kStFirstError) << c.what;
+    EXPECT_EQ(Run(c.source), kOk) << c.what << ": " << S(ErrIncidentText());
+    for (const auto& [name, value] : c.expect) EXPECT_EQ(Var(name), value) << c.what << ": " << name;
+    for (const char* local : {"N", "P$", "Q$", "X", "Y$", "Z"})
+      EXPECT_FALSE(VarLookup(StrOf(local)).declared()) << c.what << ": " << local;
+    EXPECT_EQ(DynStrCount(sl::kProcArgs), 0) << c.what;
+    EXPECT_EQ(Core().exec.call_depth, 0) << c.what;
+  }
+}
+
+TEST_F(ExecCompiledTest, AFailureInsideACalleeUnwindsTheCall) {
+  // The callee's statements before the failure have run; its variables, its
+  // arguments and the call depth are gone; the incident names the callee's
+  // statement, then the CALL. The same call runs again afterwards.
+  ASSERT_LT(Eval("R=0").status, kStFirstError);
+  Put("lib.prx", "DEF_FN f\nLOCALVARS V\nW=1\nR=R+V\nX=1+'a'\nR=100\nEND\n");
+  Put("t.prx", "CALL f 'left',6\nR=R+1000\n");
+  Put("u.prx", "CALL f 6\nR=R+1000\n");
+  ErrIncident(0, StrPair{}, false);
+  EXPECT_EQ(ExecRunMenuProc(StrOf("u.prx;lib.prx"), nullptr), kStIncompatibleTypes);
+  EXPECT_EQ(Var("R"), "6");
+  const std::string incident = S(ErrIncidentText());
+  EXPECT_NE(incident.find("Line: 4 (+ remmarks):\r\n X=1+'a'"), std::string::npos) << incident;
+  EXPECT_NE(incident.find("Line: 1 (+ remmarks):\r\nCALL f 6"), std::string::npos) << incident;
+  for (const char* local : {"V", "W", "X"}) EXPECT_FALSE(VarLookup(StrOf(local)).declared()) << local;
+  EXPECT_EQ(DynStrCount(sl::kProcArgs), 0);
+  EXPECT_EQ(Core().exec.call_depth, 0);
+  // A failure while arguments the callee never took are still on list 35.
+  EXPECT_EQ(ExecRunMenuProc(StrOf("t.prx;lib.prx"), nullptr), kStIncompatibleTypes);
+  EXPECT_EQ(Var("R"), "12");
+  EXPECT_EQ(DynStrCount(sl::kProcArgs), 0);
+  EXPECT_TRUE(Core().exec.arg_kinds.empty());
 }
 
 }  // namespace
