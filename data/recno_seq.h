@@ -90,7 +90,9 @@ class RecNoSeq {
     hint_ = lo;  // the caller reads the entry found next
     const char* k = Keys(lo, fill);
     const std::vector<int32_t>& b = blocks_[lo];
-    return InBlock(lo, [&](size_t i) { return pred(b.data() + i, k ? k + i * width_ : nullptr); });
+    auto at = [&](size_t i) { return pred(b.data() + i, k ? k + i * width_ : nullptr); };
+    if (!k) return InBlock(lo, at);
+    return InBlock(lo, at, [&](size_t i) { __builtin_prefetch(k + i * width_); });
   }
 
   template <class Pred>
@@ -147,12 +149,17 @@ class RecNoSeq {
   }
 
   // The first entry of block `lo` satisfying at(i), whose last entry does.
-  template <class At>
-  uint32_t InBlock(size_t lo, At at) const {
+  // `fetch(i)` asks for what at(i) reads: both entries that may be compared
+  // next are fetched while one is compared, so that the search does not
+  // wait for memory at every step.
+  template <class At, class Fetch = void (*)(size_t)>
+  uint32_t InBlock(size_t lo, At at, Fetch fetch = [](size_t) {}) const {
     if (lo == blocks_.size()) return size_;
     size_t l = 0, h = blocks_[lo].size() - 1;  // the last entry satisfies pred
     while (l < h) {
       size_t mid = l + (h - l) / 2;
+      fetch(l + (mid - l) / 2);
+      fetch(mid + 1 + (h - mid - 1) / 2);
       if (at(mid)) h = mid;
       else l = mid + 1;
     }

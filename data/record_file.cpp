@@ -10,18 +10,24 @@ namespace eng {
 
 namespace {
 
-// Bytes the sole writer extends the file by at a time, at least.
+// The sole writer extends the file ahead of its appends up to a boundary
+// of kRoomRegion bytes (whole records short of it), at least kRoomStep bytes
+// past the end it needs. Written in one call, an aligned region may be kept
+// by the system in one large page, which the mappings then enter in one
+// step: stores into it (appends and rewrites) then take no fault and no page
+// table walk per small page, where a call to write into it costs far more.
 constexpr int64_t kRoomStep = 64 * 1024;
+constexpr int64_t kRoomRegion = 2 * 1024 * 1024;
 
-// Rewrites of records already in the file go through the mapping by
-// stretches of this many bytes: a stretch's pages are entered writable in
-// one call once it has had kCallsBeforeStore rewrites by call since the last
-// sync (one call costs about what that many calls to write cost), so that a
-// file rewritten here and there keeps its rewrites to the pages they touch.
+// Rewrites of records already in the file go through the second writable
+// mapping by stretches of this many bytes: a stretch's pages are entered
+// writable in one call at its first rewrite since the last sync (which
+// costs about what one call to write costs), and its rewrites are stores
+// from then on; a file rewritten here and there keeps its changes to the
+// stretches they touch.
 constexpr int64_t kStretch = 64 * 1024;
-constexpr uint8_t kCallsBeforeStore = 4;
-constexpr uint8_t kStretchEntered = 0xFF;
-constexpr uint8_t kStretchRefused = 0xFE;
+constexpr uint8_t kStretchEntered = 1;
+constexpr uint8_t kStretchRefused = 2;
 
 }  // namespace
 
@@ -35,6 +41,7 @@ Status DataRecordFile::Open(std::string_view path, uint16_t record_length, bool 
   end_ = 0;
   guard_ = nullptr;
   spare_.assign(record_length, ' ');
+  room_.clear();
   if (record_length == 0) return kStDataOutBound;
   Status s = file_.Open(path, writable, create);
   // Record files are opened again and again (the record layer reopens them
@@ -82,16 +89,22 @@ Status DataRecordFile::ReadRecNo(int64_t r, char* out) {
 
 bool DataRecordFile::MakeRoom(int64_t end) {
   const int64_t size = file_.KnownSize();
-  const int64_t step = std::max<int64_t>(kRoomStep / length_ * length_, length_);
-  const int64_t want = std::max(end, size + step);
-  // Deleted records: ESC, then blanks.
-  std::vector<char> room(size_t(want - size), ' ');
-  for (size_t at = 0; at < room.size(); at += length_) room[at] = kRecordDeleted;
-  if (file_.WriteAt(size, room.data(), room.size())) {
+  const int64_t bound = (std::max(end, size + kRoomStep) + kRoomRegion - 1) / kRoomRegion * kRoomRegion;
+  const int64_t want = std::max(end, size + (bound - size) / length_ * length_);
+  // Deleted records (ESC, then blanks), written in one call from a pattern
+  // of whole records repeated.
+  if (room_.empty()) {
+    room_.assign(size_t(std::max<int64_t>(kRoomStep / length_, 1) * length_), ' ');
+    for (size_t at = 0; at < room_.size(); at += length_) room_[at] = kRecordDeleted;
+  }
+  std::vector<BlockFile::Piece> pieces;
+  for (int64_t left = want - size; left > 0; left -= int64_t(room_.size()))
+    pieces.push_back({room_.data(), size_t(std::min<int64_t>(left, int64_t(room_.size())))});
+  if (file_.WritePiecesAt(size, pieces.data(), pieces.size())) {
     // The appends to come store into these pages: entered in the mapping
     // writable now, in one call, instead of a fault at the first store to
     // each (where the system cannot, the faults come as before).
-    file_.StoreView(size, room.size());
+    file_.StoreView(size, size_t(want - size));
     return true;
   }
   file_.Truncate(size);  // no partial record left at the end
@@ -116,15 +129,14 @@ char* DataRecordFile::Rewritable(int64_t pos) {
   if (stretch_.size() <= last) stretch_.resize(last + 1, 0);
   if (stretch_[first] == kStretchEntered && stretch_[last] == kStretchEntered)
     return file_.RewriteView(pos, length_, false);
-  uint8_t& state = stretch_[first];
-  if (state == kStretchRefused || state == kStretchEntered || ++state <= kCallsBeforeStore) return nullptr;
+  if (stretch_[first] == kStretchRefused || stretch_[last] == kStretchRefused) return nullptr;
   // The stretches the record touches, up to the records' end (the room
   // beyond is the appends').
   const int64_t from = int64_t(first) * kStretch;
   const int64_t to = std::min(int64_t(last + 1) * kStretch, end_);
   const uint64_t maps = file_.RewriteMaps();
   if (!file_.RewriteView(from, size_t(to - from), true)) {
-    state = kStretchRefused;
+    stretch_[first] = kStretchRefused;
     return nullptr;
   }
   if (maps != file_.RewriteMaps()) {  // mapped anew: the others are no longer entered

@@ -23,17 +23,19 @@
 //
 // The sole writer (an open holding the file exclusively) appends records
 // through a writable mapping instead of one system call each. Records
-// already in the file are changed with a call, until a stretch of the file
-// has had a few such changes since the last sync: its pages are then entered
-// writable in a second mapping in one call, and its later changes are
-// stores there (a shared mapping's stores are in the system's cache at once,
-// so a process killed afterwards loses none of them). Appends need the file to
-// reach past them first, so it is extended ahead of them in batches, with
-// deleted records (ESC and blanks): the records count only up to the last
-// one written, and the room beyond is cut off again by Trim, Sync and
-// Close. A process killed meanwhile leaves those deleted records
-// at the end of the file, which the index check of the next open finds and
-// the rebuild lists as free numbers; no written record is lost.
+// already in the file are changed through a second writable mapping: at the
+// first change to a stretch of the file since the last sync, the stretch's
+// pages are entered there writable in one call, and its changes are stores
+// (a shared mapping's stores are in the system's cache at once, so a process
+// killed afterwards loses none of them); where the system refuses, with a
+// call. Appends need the file to reach past them first, so it is extended
+// ahead of them, up to an aligned region of the file at a time (which the
+// system keeps in large pages), with deleted records (ESC and blanks): the
+// records count only up to the last one written, and the room beyond is cut
+// off again by Trim, Sync and Close. A process killed meanwhile leaves those
+// deleted records at the end of the file, which the index check of the next
+// open finds and the rebuild lists as free numbers; no written record is
+// lost.
 #pragma once
 
 #include <cstdint>
@@ -91,7 +93,7 @@ class DataRecordFile {
   // extended first when r is past its end); null: write them with a call.
   char* Writable(int64_t r);
   // The same for a record already in the file, at byte `pos`: through the
-  // mapping once its stretch has had a few rewrites (see the .cpp).
+  // mapping, its stretch entered writable first (see the .cpp).
   char* Rewritable(int64_t pos);
   bool MakeRoom(int64_t end);
   // Whether record r lies below the records written (sole writer only: the
@@ -106,8 +108,9 @@ class DataRecordFile {
   bool written_ = false;  // written since the open
   int64_t end_ = 0;     // sole writer: the bytes the records take
   std::vector<char> spare_;  // a record read where the mapping does not reach
-  // Per stretch of the file: rewrites by call since its pages were last
-  // entered writable, or entered / refused (for the mapping counted below).
+  std::vector<char> room_;   // deleted records, the pattern the room is written from
+  // Per stretch of the file: whether its pages are entered writable, or
+  // refused (for the mapping counted below).
   std::vector<uint8_t> stretch_;
   uint64_t stretch_maps_ = 0;
   std::function<bool()> guard_;

@@ -39,12 +39,12 @@ class DataFileBatchTest : public DataFileTest {
   }
 };
 
-// Two thousand appends cross more than one batch of room (64 KiB of 40-byte
-// records): each is found by both keys and walked before any sync; the
-// file on disk holds whole records with deleted ones past the last written,
-// and sync and close cut those off.
+// Appends cross more than one batch of room (made up to a 2 MiB boundary of
+// the file, whole 40-byte records short of it): each is found by both keys
+// and walked before any sync; the file on disk holds whole records with
+// deleted ones past the last written, and sync and close cut those off.
 TEST_F(DataFileBatchTest, AppendsAreVisibleAtOnceAndTheRoomIsCutAtSyncAndClose) {
-  constexpr int kCount = 2000;
+  constexpr int kCount = 56000;
   DataFileStore f;
   ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
   for (int i = 0; i < kCount; ++i) {

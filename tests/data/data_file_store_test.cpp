@@ -506,10 +506,10 @@ TEST_F(DataFileStoreTest, ProcessKilledWhileWritingLosesNoCompletedRecord) {
 }
 
 // Records already in the file, rewritten again and again by an open that
-// holds the file exclusively (after a few rewrites the stretch they lie in
-// is changed through a writable mapping): every rewrite and deletion is in
-// the file the moment the call returns, as another reader of the file sees
-// it, and the file reopens with all of them.
+// holds the file exclusively (the stretch they lie in is changed through a
+// writable mapping): every rewrite and deletion is in the file the moment
+// the call returns, as another reader of the file sees it, and the file
+// reopens with all of them.
 TEST_F(DataFileStoreTest, RewritesByTheSoleWriterReachTheFileAtOnce) {
   Build(4000);  // 160,000 bytes: a few stretches of rewrites
   DataFileStore f;
@@ -534,6 +534,49 @@ TEST_F(DataFileStoreTest, RewritesByTheSoleWriterReachTheFileAtOnce) {
   ASSERT_EQ(f.Close(), kOk);
   EXPECT_EQ(Get("clientes.FD"), expect);
   ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  ExpectAllFound(f);
+  ASSERT_EQ(f.Close(), kOk);
+}
+
+// Rewrites by an open that holds the file exclusively, spread over the whole
+// file, each changing one of: the CITY only (no key moves), the CODE (key 1
+// moves), the NAME (key 2 moves), or both. After each kind the file holds
+// every rewrite, and every record is found by both keys through an index
+// that agrees with the file; the file reopens with them, its index taken as
+// saved.
+TEST_F(DataFileStoreTest, RewritesByTheSoleWriterMoveExactlyTheKeysThatChanged) {
+  constexpr int kCount = 4000;
+  Build(kCount);
+  struct Case {
+    const char* what;
+    bool code, name;
+  };
+  const Case cases[] = {{"city only", false, false}, {"code", true, false}, {"name", false, true}, {"both", true, true}};
+  DataFileStore f;
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  std::string expect = Get("clientes.FD");
+  for (size_t c = 0; c < std::size(cases); ++c) {
+    SCOPED_TRACE(cases[c].what);
+    const std::vector<int32_t> key1 = ArrayOf(f.Index(), 1), key2 = ArrayOf(f.Index(), 2);
+    for (int32_t r = int32_t(c); r < kCount; r += 13) {
+      std::string rec = expect.substr(size_t(r) * 40, 40);
+      if (rec[0] == kRecordDeleted) continue;
+      if (cases[c].code) rec.replace(0, 10, Pad("C" + std::to_string(c) + "-" + std::to_string(r), 10));
+      if (cases[c].name) rec.replace(10, 20, Pad("n" + std::to_string(c) + "-" + std::to_string(r % 11), 20));
+      rec.replace(30, 10, Pad("city" + std::to_string(c), 10));
+      ASSERT_EQ(f.Rewrite(r, rec, 1), kOk) << r;
+      ASSERT_EQ(f.Index().Current(1), r) << "the cursor rests on the rewritten record";
+      expect.replace(size_t(r) * 40, 40, rec);
+    }
+    ASSERT_EQ(Get("clientes.FD"), expect);
+    if (!cases[c].code) EXPECT_EQ(ArrayOf(f.Index(), 1), key1) << "key 1 moved without a change";
+    if (!cases[c].name) EXPECT_EQ(ArrayOf(f.Index(), 2), key2) << "key 2 moved without a change";
+    ExpectAllFound(f);
+  }
+  ASSERT_EQ(f.Close(), kOk);
+  EXPECT_EQ(Get("clientes.FD"), expect);
+  ASSERT_EQ(f.Open(Names(), TwoKeyLayout(), kOpenExclusive), kOk);
+  EXPECT_FALSE(f.IndexRebuilt());
   ExpectAllFound(f);
   ASSERT_EQ(f.Close(), kOk);
 }
