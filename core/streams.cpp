@@ -332,10 +332,7 @@ StrmCount StrmWrite(uint16_t stream, StrmPos pos, const char* bytes, size_t n) {
     int r = pos == kStrmHere ? ::fseeko(f, 0, SEEK_END) : pos < 0 ? -1 : ::fseeko(f, pos, SEEK_SET);
     if (r != 0) return kStrmFailed;
   }
-  for (size_t off = 0; off < n; off += kStrmPiece) {
-    size_t k = std::min(kStrmPiece, n - off);
-    if (std::fwrite(bytes + off, 1, k, f) != k) return kStrmFailed;
-  }
+  if (std::fwrite(bytes, 1, n, f) != n) return kStrmFailed;
   if (std::fflush(f) != 0) return kStrmFailed;
   return StrmCount(n);
 }

@@ -361,7 +361,7 @@ void DeviceTrackText(DeviceRecord& d, std::string_view text) {
 namespace {
 
 // A report's file writes go out in pieces of this size.
-constexpr size_t kGatherBytes = 64 * 1024;
+constexpr size_t kGatherBytes = 256 * 1024;
 
 Status WriteStream(uint16_t channel, std::string_view bytes) {
   StrmCount n = StrmWrite(channel, kStrmHere, bytes.data(), bytes.size());
@@ -411,8 +411,8 @@ Status DeviceWriteRaw(DeviceRecord& d, std::string_view bytes) {
     s = PrnRawWrite(bytes);
   } else if (d.kind == kDevAlways) {
     s = PrnGdiWrite(bytes);
-  } else if (Out().buffering && (d.kind & (kDevFile | kDevPort)) == kDevFile) {
-    std::string& gathered = Out().pending[d.channel];
+  } else if (OutputState& out = Out(); out.buffering && (d.kind & (kDevFile | kDevPort)) == kDevFile) {
+    std::string& gathered = out.pending[d.channel];
     if (gathered.capacity() < kGatherBytes) gathered.reserve(kGatherBytes + 1024);
     gathered.append(bytes);
     s = gathered.size() >= kGatherBytes ? WritePiece(d.channel, gathered) : kOk;

@@ -257,7 +257,7 @@ TEST_F(DeviceTest, WritesGatheredDuringARunKeepTheirOrderAndReachTheFile) {
     EXPECT_EQ(Get("a.txt"), "one\r\ntwo\r\nthree|four|five|six");
     // A device left open: the run's end writes out what it gathered.
     b = DeviceOpen("b.txt");
-    for (int i = 0; i < 1400; ++i) lines += std::string(50, 'x') + "\r\n";  // past one piece
+    for (int i = 0; i < 6000; ++i) lines += std::string(50, 'x') + "\r\n";  // past one piece
     ASSERT_EQ(DeviceWrite(b, lines), kOk);
     ASSERT_EQ(DeviceWrite(b, "end"), kOk);
   }
