@@ -210,13 +210,7 @@ Status AssignTo(StrPair name, StrPair args, uint16_t flags, uint16_t fn, const V
   bool element = (flags & kExpFnCall) ? fn == kFnSysArray : (flags & kExpArrayCall) != 0;
   if (element) return DimAssign(name, args, ValuePair(v, buf), v.text);
   if (flags & (kExpFnCall | kExpSubExpr)) return kStSyntax;
-  if (flags & kExpField) {
-    if (v.text) return FieldAssign(name, v.str);
-    ScratchScope scope;
-    StrPair rendered = DecToText(v.num);
-    if (!rendered.ok()) return StrError(rendered);
-    return FieldAssign(name, rendered);
-  }
+  if (flags & kExpField) return v.text ? FieldAssign(name, v.str) : FieldAssignNumber(name, v.num);
   if (flags & kExpVariable) {
     bool name_text = VarTypeOfName(name) == kVarText;
     if (name_text != v.text) return kStIncompatibleTypes;

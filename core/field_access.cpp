@@ -1,5 +1,7 @@
 #include "core/field_access.h"
 
+#include "core/scratch_arena.h"
+
 namespace eng {
 namespace {
 const FieldAccess* g_access = nullptr;
@@ -15,6 +17,14 @@ Status FieldRead(StrPair ref, std::string* value, char* type) {
 }
 Status FieldAssign(StrPair ref, StrPair value) {
   return g_access && g_access->assign ? g_access->assign(ref, value) : Status{kStFileOutBound};
+}
+
+Status FieldAssignNumber(StrPair ref, DecValue value) {
+  if (g_access && g_access->assign_number) return g_access->assign_number(ref, value);
+  ScratchScope scope;
+  StrPair rendered = DecToText(value);
+  if (!rendered.ok()) return StrError(rendered);
+  return FieldAssign(ref, rendered);
 }
 
 }  // namespace eng

@@ -54,6 +54,12 @@ StrPair FmtPadField(char type, StrPair value, int32_t width);
 // of that type and width with the plain point, exactly `width` characters;
 // (null, 168) when its integer part does not fit.
 StrPair FmtFieldByType(char type, StrPair value, int32_t width);
+// FmtFieldByType of a decimal value with `precis` implied decimals (the text
+// DecFormat gives it) written straight into `out` (`width` bytes), for the
+// common case only: a digit type, a value of at least one unit in magnitude
+// whose digits beyond the type's decimals are all 0 and which fits. False,
+// `out` untouched, for anything else: the caller formats the text then.
+bool FmtFieldNumber(char type, int64_t value, int precis, int32_t width, char* out);
 // A typed number reduced to a number text with "." as point (at most 20 characters).
 StrPair FmtNumberText(StrPair typed);
 

@@ -1,6 +1,9 @@
 // Fitting values to field widths by type, and typed numbers.
+#include <charconv>
+#include <cstring>
 #include <string>
 
+#include "core/dec_value.h"
 #include "core/field_format.h"
 #include "core/field_format_detail.h"
 #include "core/num_text.h"
@@ -96,6 +99,37 @@ StrPair FmtFieldByType(char type, StrPair value, int32_t width) {
   std::string out = FmtNumberMaskString(mask, Trim(value.view()), '.', ',', &overflow);
   if (overflow) return StrFail(kStDataOutBound);
   return ScratchText(out);
+}
+
+bool FmtFieldNumber(char type, int64_t value, int precis, int32_t width, char* out) {
+  if (!(type >= '1' && type <= '9') || value == 0 || precis < 0 || precis > kDecMaxDecimals) return false;
+  const int decimals = type - '0';
+  const int int_places = width - decimals - 1;  // the default mask's places before its point
+  if (int_places < 1) return false;
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  int kept = precis;
+  if (precis > decimals) {
+    // Decimals the field has no room for must be 0: nothing is rounded here.
+    const uint64_t cut = DecPow10(precis - decimals);
+    if (magnitude % cut) return false;
+    magnitude /= cut;
+    kept = decimals;
+  }
+  const uint64_t scale = DecPow10(kept);
+  const uint64_t whole = magnitude / scale;
+  const uint64_t fraction = (magnitude % scale) * DecPow10(decimals - kept);
+  if (whole == 0) return false;
+  char digits[24];
+  const int length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
+  const int sign = value < 0 ? 1 : 0;
+  if (length + sign > int_places) return false;
+  std::memset(out, ' ', static_cast<size_t>(int_places - length - sign));
+  if (sign) out[int_places - length - 1] = '-';
+  std::memcpy(out + int_places - length, digits, static_cast<size_t>(length));
+  out[int_places] = '.';
+  uint64_t rest = fraction;
+  for (int i = decimals; i > 0; --i, rest /= 10) out[int_places + i] = static_cast<char>('0' + rest % 10);
+  return true;
 }
 
 StrPair FmtNumberText(StrPair typed) {

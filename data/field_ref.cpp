@@ -48,7 +48,14 @@ Status FieldAssignRef(StrPair ref, StrPair value) {
   return BufAssignFieldRef(ref, value);
 }
 
-const FieldAccess kDataFieldAccess{FieldTypeOfRef, FieldReadRef, FieldAssignRef};
+Status FieldAssignNumberRef(StrPair ref, DecValue value) {
+  ScratchScope scope;
+  DictFieldRefResult r = DictFieldRef(ref);
+  if (r.status) return r.status;
+  return BufSetFieldNumber(r.file, r.field, value);
+}
+
+const FieldAccess kDataFieldAccess{FieldTypeOfRef, FieldReadRef, FieldAssignRef, FieldAssignNumberRef};
 
 DictFieldRefResult ResolveFieldRef(StrPair text) {
   DictFieldRefResult r;

@@ -6,6 +6,7 @@
 
 #include "core/dyn_strings.h"
 #include "core/err_register.h"
+#include "core/field_format.h"
 #include "core/scratch_arena.h"
 #include "data/buf_format.h"
 #include "data/dict_query.h"
@@ -156,6 +157,21 @@ Status BufSetField(uint16_t file, uint16_t field, StrPair value) {
   uint32_t n_bytes = stored.len < room ? stored.len : room;
   if (n_bytes) std::memcpy(b.data + d.offset, stored.ptr, n_bytes);
   return kOk;
+}
+
+Status BufSetFieldNumber(uint16_t file, uint16_t field, DecValue value) {
+  const uint16_t n = DictFileNumber(file);
+  if (field != kDictAnyField) {
+    Buffer b = Open(n, field);
+    const DictFieldDesc d = b.status ? DictFieldDesc{} : DictField(n, field);
+    if (b.data && uint32_t(d.offset) + d.length <= b.length &&
+        FmtFieldNumber(d.type, value, DecPrecis(), d.length, b.data + d.offset))
+      return kOk;
+  }
+  ScratchScope scope;
+  StrPair text = DecToText(value);
+  if (!text.ok()) return StrError(text);
+  return BufSetField(file, field, text);
 }
 
 Status BufKeyValueInto(uint16_t file, uint16_t key, StrPair record, std::string& out) {

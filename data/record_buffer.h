@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/dec_value.h"
 #include "core/status.h"
 #include "core/str_pair.h"
 #include "data/dict_types.h"  // DictKeyLayout
@@ -61,6 +62,9 @@ StrPair BufGetFieldOf(uint16_t file, const DictFieldDesc& desc);
 // part does not fit; a failure is recorded as 151 under module 13 when no
 // error is recorded yet, and the failing status is returned.
 Status BufSetField(uint16_t file, uint16_t field, StrPair value);
+// BufSetField of the value's text (DecToText); the common numbers of the
+// digit types are written without making the text (FmtFieldNumber).
+Status BufSetFieldNumber(uint16_t file, uint16_t field, DecValue value);
 
 // The key value of a key taken from a record text: the bytes of each part in
 // part order (a part reaching past the text is filled with blanks).

@@ -1,9 +1,13 @@
 #include "core/field_format.h"
 
+#include <climits>
+#include <cstring>
 #include <string>
 
 #include "core/clock.h"
+#include "core/dec_value.h"
 #include "core/dyn_strings.h"
+#include "core/scratch_arena.h"
 #include "core/string_lists.h"
 #include "core/sys_vars.h"
 #include "tests/support/core_fixture.h"
@@ -142,6 +146,45 @@ TEST_F(FieldFormatTest, FieldByTypeGivesExactWidthOrRefuses) {
   EXPECT_EQ(S(FmtFieldByType('N', StrOf("17"), 4)), "  17");
   EXPECT_EQ(StrError(FmtFieldByType('2', StrOf("123456"), 5)), kStDataOutBound);
   EXPECT_EQ(StrError(FmtFieldByType('N', StrOf("123456"), 5)), kStDataOutBound);
+}
+
+// Writing a number straight into a field gives the bytes formatting its
+// text gives, wherever it applies; where it does not, the text is formatted.
+TEST_F(FieldFormatTest, FieldNumberWritesWhatItsTextFormatsTo) {
+  Spanish();  // stored numbers never take the locale's point
+  const int64_t values[] = {1,     -1,       7,        99,        100,      -100,        1050,  -1050, 123456,
+                            -9999, 12345678, 99999999, 100000000, -9999999, 1000000000, 12340, 5,     INT64_MAX,
+                            INT64_MIN, 0};
+  int written = 0;
+  for (int precis : {0, 1, 2, 3, 4}) {
+    for (char type : {'1', '2', '3', 'N', 'A'}) {
+      for (int width : {2, 4, 6, 8, 14, 30}) {
+        for (int64_t v : values) {
+          char out[32];
+          std::memset(out, '#', sizeof out);
+          if (!FmtFieldNumber(type, v, precis, width, out)) {
+            EXPECT_EQ(out[0], '#') << v;  // untouched
+            continue;
+          }
+          ++written;
+          ScratchScope scope;
+          StrPair text = DecFormat(v, precis);
+          EXPECT_EQ(std::string(out, size_t(width)), S(FmtFieldByType(type, text, width)))
+              << v << " precis " << precis << " type " << type << " width " << width;
+        }
+      }
+    }
+  }
+  EXPECT_GT(written, 0);
+  char out[16];
+  EXPECT_TRUE(FmtFieldNumber('2', 123456, 2, 14, out));
+  EXPECT_EQ(std::string(out, 14), "       1234.56");
+  EXPECT_TRUE(FmtFieldNumber('2', -5, 0, 6, out));
+  EXPECT_EQ(std::string(out, 6), " -5.00");
+  EXPECT_FALSE(FmtFieldNumber('2', 12345, 3, 14, out));  // 12.345 is rounded by the text's formatting
+  EXPECT_FALSE(FmtFieldNumber('2', 50, 2, 14, out));     // 0.50: no integer digit
+  EXPECT_FALSE(FmtFieldNumber('2', 0, 2, 14, out));      // 0 is stored as its empty text
+  EXPECT_FALSE(FmtFieldNumber('2', 100000, 2, 6, out));  // 1000 does not fit "##.##"
 }
 
 TEST_F(FieldFormatTest, NumberTextFromTyping) {
