@@ -59,5 +59,9 @@ GeomSize GeomGridSize(int columns, int rows);
 void GeomGridForChoices(int width, int count, int cell_h);
 // Width in pixels of an edit control for a field of that length.
 int CtlFieldWidth(int length);
+// Width in pixels of an edit box showing length characters, one cell each:
+// on the character grid the box covers exactly length cells wherever it
+// starts.
+int CtlEditWidth(int length);
 
 }  // namespace eng
