@@ -58,7 +58,7 @@ plat::Hwnd ScreenFieldCtrlCreate(int n, int x, int y, int layout) {
       f.type = 'A';
     }
     if (RightAligned(f.type)) style |= plat::kEsRight;
-    const int w = std::max(CtlFieldWidth(f.width), kMinEditWidth);
+    const int w = std::max(CtlEditWidth(f.width), kMinEditWidth);
     c = plat::CreateEdit(*ws, top, id, {x, y, w, h}, style);
     if (c) ws->Send(c, plat::kEmLimitText, f.display_len);
     ScreenCtrlSubclass(c, kSubEdit);

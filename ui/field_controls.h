@@ -8,10 +8,11 @@
 // cell, less an eighth with layout flags 2 or 4 (which also put the control
 // on top and leave out the client edge); without them x moves left by a
 // quarter cell, not below 1. Type "L" while _AUXSTAT has 16 is a check box 4
-// cells wide; other fields are edits CtlFieldWidth (width) wide, at least 15
-// pixels, limited to the display length, in the screen font: read-only for
-// order 0 and for the begin field, else "P" is a password edit (its type
-// becomes "A") and "N", "L", "1"-"9" are right-aligned. Id 1999 + n.
+// cells wide; other fields are edits CtlEditWidth (width) wide (a cell per
+// character), at least 15 pixels, limited to the display length, in the
+// screen font: read-only for order 0 and for the begin field, else "P" is a
+// password edit (its type becomes "A") and "N", "L", "1"-"9" are
+// right-aligned. Id 1999 + n.
 #pragma once
 
 #include <cstdint>

@@ -132,4 +132,6 @@ int CtlFieldWidth(int length) {
   return length * cw - (k - 1) * (cw / 2);
 }
 
+int CtlEditWidth(int length) { return length * FontCellSize().w; }
+
 }  // namespace eng

@@ -57,7 +57,11 @@ GeomSize GeomGridSize(int columns, int rows);
 // Sizes the override for a chooser of count choices of width characters
 // with the given cell height, within the work area's height.
 void GeomGridForChoices(int width, int count, int cell_h);
-// Width in pixels of an edit control for a field of that length.
+// Width in pixels of a lines grid column of that many characters.
 int CtlFieldWidth(int length);
+// Width in pixels of an edit box showing length characters, one cell each:
+// on the character grid the box covers exactly length cells wherever it
+// starts.
+int CtlEditWidth(int length);
 
 }  // namespace eng

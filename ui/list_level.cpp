@@ -346,7 +346,8 @@ Status ListLineEdit(int level, uint16_t line, uint16_t first, uint16_t last) {
         sb->fields[n - 1].width = static_cast<uint16_t>(chars);
       f.width = static_cast<uint16_t>(chars);
     }
-    if (GridTypeNumeric(f.type)) x = r.x + r.w - 3 - CtlFieldWidth(std::min(f.width, f.display_len));
+    // A number's box ends where its column's text does.
+    if (GridTypeNumeric(f.type)) x = r.x + r.w - 3 - CtlEditWidth(f.width);
     const plat::Hwnd c = ScreenFieldCtrlCreate(n, x, r.y, b.mode);
     if (c) {
       ScratchScope scope;

@@ -2,12 +2,12 @@
 // a field typed to its full length shows every character while the cursor
 // is still in it, and the edits of a line in a grid stand on their cells'
 // text (a text where the line above starts its own, a number ending against
-// its column's "|"). Truvesca's delivery note window and pelmora's journal.
+// its column's "|", no edit covering a "|"). Truvesca's delivery note window
+// and pelmora's journal.
 // Skipped when tmux cannot start; every wait has a deadline.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 
 #include "tests/apps/program_run.h"
@@ -22,15 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using trterm::Shows;
-
-// The pane's row that first shows the text (empty when none does).
-std::string RowWith(TmuxPane& pane, const std::string& text) {
-  std::istringstream rows(pane.Pane());
-  std::string row;
-  while (std::getline(rows, row))
-    if (row.find(text) != std::string::npos) return row;
-  return {};
-}
 
 class EditPlaceTermTest : public TempFolderTest {};
 
@@ -91,6 +82,13 @@ TEST_F(EditPlaceTermTest, PelmoraJournalDateShowsWholeOnItsCell) {
   pane.Literal("01-06-24");
   ASSERT_TRUE(Shows(pane, "01-06-24|"));
   EXPECT_EQ(RowWith(pane, "01-06-24|").find("01-06-24|"), 0u) << pane.Pane();
+  // The line's edits cover their columns only: each column's "|" shows on
+  // the edited line where it shows on the headings above it.
+  const std::string headings = RowWith(pane, "Fecha   |");
+  ASSERT_FALSE(headings.empty()) << pane.Pane();
+  const std::string edited = RowWith(pane, "01-06-24|");
+  for (size_t at = headings.find('|'); at != std::string::npos; at = headings.find('|', at + 1))
+    EXPECT_EQ(edited.substr(at, 1), "|") << "column end at " << at << "\n" << pane.Pane();
 }
 
 }  // namespace

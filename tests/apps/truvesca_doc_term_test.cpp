@@ -3,8 +3,8 @@
 // lines are typed and saved; on disk the header (no line number) and the
 // three numbered lines are there, and the note's record the invoicing run
 // reads carries the header and the lines' sum. The note found again by its
-// number shows its header and its three lines. Skipped when tmux cannot
-// start; every wait has a deadline.
+// number shows its header and its three lines under their grid's headings.
+// Skipped when tmux cannot start; every wait has a deadline.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,6 +34,9 @@ TEST_F(TruvescaDocTermTest, ADeliveryNoteWithThreeLinesIsSavedAndFoundAgain) {
   if (!Start(pane, work, error)) GTEST_SKIP() << "tmux cannot start: " << error;
   ASSERT_TRUE(Shows(pane, kMenuBar));
   ASSERT_TRUE(OpenNotes(pane));
+  // The lines grid shows its column headings.
+  ASSERT_TRUE(Shows(pane, "Articulo"));
+  EXPECT_TRUE(Shows(pane, "Cantidad"));
 
   const Note note{"301", "20240226", "21", "01", "21",
                   {{"TORNILLOS", "10", "1.50"}, {"BROCAS", "4", "2.25"}, {"PINTURA", "2", "18.75"}}};
@@ -58,8 +61,10 @@ TEST_F(TruvescaDocTermTest, ADeliveryNoteWithThreeLinesIsSavedAndFoundAgain) {
   pane.Literal("301");
   pane.Keys("Tab");
   ASSERT_TRUE(pane.WaitFor("Modificaci")) << pane.Pane();
-  EXPECT_TRUE(Shows(pane, "Cliente         21    Forma pago  01    IVA   21"));
+  EXPECT_TRUE(Shows(pane, "Cliente        21     Forma pago  01    IVA  21"));
   for (const NoteLine& line : note.lines) EXPECT_TRUE(Shows(pane, line.item));
+  EXPECT_EQ(RowWith(pane, "TORNILLOS").find("TORNILLOS"), RowWith(pane, "Articulo").find("Articulo"))
+      << "the item under its heading\n" << pane.Pane();
   EXPECT_NE(pane.Pane().find("18,75"), std::string::npos) << pane.Pane();
 
   // Esc asks before leaving the shown note; Esc on the key closes the

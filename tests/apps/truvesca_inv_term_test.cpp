@@ -84,7 +84,7 @@ TEST_F(TruvescaInvTermTest, TheInvoicingRunFromItsMenuInvoicesTheMonth) {
                                              "F24|0008|1|20240320|18.15"};
   EXPECT_EQ(Records(work / "vencimientos.FD", trsample::kPayments), payments);
   // The window shows the last number taken.
-  EXPECT_NE(pane.Pane().find("Primera factura         8"), std::string::npos) << pane.Pane();
+  EXPECT_NE(pane.Pane().find("Primera factura        8"), std::string::npos) << pane.Pane();
 
   // The same run again: every note of the month is invoiced already.
   const std::string before = ReadFile(work / "facturas.FD") + ReadFile(work / "albara_ventas.FD") +

@@ -64,7 +64,7 @@ TEST_F(TruvescaNoteToPdfTermTest, ATypedNoteIsInvoicedAndPrinted) {
   pane.Literal("0001");
   pane.Keys("Tab");
   ASSERT_TRUE(Shows(pane, "72,60"));
-  EXPECT_TRUE(Shows(pane, "Cliente         21"));
+  EXPECT_TRUE(Shows(pane, "Cliente        21"));
   pane.Keys("F5");
   ASSERT_TRUE(Shows(pane, "n Activada"));
   pane.Keys("C-End");

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -119,6 +120,14 @@ inline ::testing::AssertionResult Shows(TmuxPane& pane, const std::string& text)
 inline ::testing::AssertionResult Gone(TmuxPane& pane, const std::string& text) {
   if (pane.WaitGone(text)) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "\"" << text << "\" stayed:\n" << pane.Pane();
+}
+// The pane's row that first shows the text (empty when none does).
+inline std::string RowWith(TmuxPane& pane, const std::string& text) {
+  std::istringstream rows(pane.Pane());
+  std::string row;
+  while (std::getline(rows, row))
+    if (row.find(text) != std::string::npos) return row;
+  return {};
 }
 
 }  // namespace eng::test

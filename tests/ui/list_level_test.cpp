@@ -364,18 +364,28 @@ TEST_F(ListLevelTest, ReadingStopsAtTheLinesTheBufferHolds) {
 }
 
 // A document screen: a header field on row 2, the lines area from row 6 (A,
-// B, C at columns 5, 15 and 30) to the summary field on row 12, and the
-// headings' label line on row 4.
+// B, C at columns 5, 15 and 30; C a number, 10 long unless given) to the
+// summary field on row 12, and the headings' label line on row 4.
 class DocumentGridTest : public ListLevelTest {
  protected:
-  void Screen(const std::string& label) {
+  void Screen(const std::string& label, int number_length = 10) {
     ScreenTest::Def("DOC.PPN", 1, {"FD$:=\"H,A,B,C,S\"", "BOUNDS$:=\"A,C\"", "MODE$:=\"DOCUMENT\""});
     ScreenTest::Def("DOC.PAN", 1,
                     {FieldLine(2, 5, 1, 1, 4, 'A'), label, FieldLine(6, 5, 1, 3, 10, 'A'),
-                     FieldLine(6, 15, 1, 3, 10, 'A'), FieldLine(6, 30, 1, 4, 10, 'N'), FieldLine(12, 5, 1, 4, 5, 'N')});
+                     FieldLine(6, 15, 1, 3, 10, 'A'), FieldLine(6, 30, 1, 4, number_length, 'N'),
+                     FieldLine(12, 5, 1, 4, 5, 'N')});
     window = WinCreateKind(2, 0, StrOf("T"), 0, 60, 14, {});
     ASSERT_EQ(ScreenOpen(StrOf("DOC"), StrOf(""), 1, 60, 14, kLin, StrOf("")), kOk);
     ScreenWinFirstFocus(window);
+  }
+  // The screen again in a fresh window layer, its definition files rewritten.
+  void ScreenAgain(const std::string& label, int number_length = 10) {
+    std::remove("DOC.PPN");
+    std::remove("DOC.PAN");
+    Ui() = UiState{};
+    UiSetWinSystem(&d.ws());
+    Ui().base_grid = {80, 24, 0, 0, 0, 0};
+    Screen(label, number_length);
   }
   plat::Hwnd window = plat::kNoWindow;
 };
@@ -386,15 +396,11 @@ TEST_F(DocumentGridTest, HeadingsComeFromTheLabelLineAboveTheLines) {
       {"00405Codigo    Descripcion    Importe", "Codigo,Descripcion,Importe"},
       {"00405Cod. art  Descripcion    Importe", "Cod. art,Descripcion,Importe"},
       {"00705Codigo", ",,"},  // not two rows above the lines
+      {"00505Codigo", ",,"},  // the row right above the lines is not the grid's
       {"00499" + std::string(400, 'X'), ",,"},  // cut at the heading line's end
   };
   for (const Case& c : cases) {
-    std::remove("DOC.PPN");
-    std::remove("DOC.PAN");
-    Ui() = UiState{};
-    UiSetWinSystem(&d.ws());
-    Ui().base_grid = {80, 24, 0, 0, 0, 0};
-    Screen(c.label);
+    ScreenAgain(c.label);
     EXPECT_EQ(ListHeadingsFromPan(StrOf("DOC,1")), c.headings) << c.label;
   }
   // Without its field file the headings are empty.
@@ -428,6 +434,34 @@ TEST_F(DocumentGridTest, ADocumentGridLiesOverTheLinesArea) {
   EXPECT_EQ(LinsGridValue(lv->lines, StrOf("C"), 2, ScreenCurrent().bounded_first), "        45");
   EXPECT_EQ(LinsGridValue(lv->lines, StrOf("_GRID3"), 2, ScreenCurrent().bounded_first), "        45");
   EXPECT_EQ(LinsGridValue(lv->lines, StrOf("H"), 2, ScreenCurrent().bounded_first), "") << "column 0";
+}
+
+TEST_F(DocumentGridTest, TheGridShowsItsHeadingsOverItsColumns) {
+  Screen("00405Cod. art  Descripcion    Importe");
+  const uint16_t level = ListLevelOpen(StrOf(""), StrOf(ListHeadingsFromPan(StrOf("DOC,1"))), StrOf(""), 0xFFFF,
+                                       20, kListHeadingWidth, {});
+  ASSERT_EQ(level, 0);
+  WinShowTop(-1);
+  const plat::Hwnd grid = GridOf(level);
+  EXPECT_EQ(GridHeadingsShown(grid), "Cod. art,Descripcion,Importe") << d.Snapshot();
+}
+
+TEST_F(DocumentGridTest, ANumbersEditCoversItsFieldAtTheEndOfItsColumn) {
+  for (int length : {1, 3, 5, 6, 10}) {
+    ScreenAgain("", length);
+    const uint16_t level = ListLevelOpen(StrOf(""), StrOf(""), StrOf(""), 0xFFFF, 20, 0, {});
+    ASSERT_EQ(level, 0) << length;
+    const ScreenDesc s = ScreenCurrent();
+    ASSERT_EQ(ListLineEdit(level, 1, s.bounded_first, s.bounded_last), kOk) << length;
+    const plat::Hwnd number = d.ws().FindChild(window, kIdFieldBase + s.bounded_last);
+    ASSERT_NE(number, plat::kNoWindow) << length;
+    const plat::CellRect at = plat::WindowCells(d.ws(), number);
+    const plat::Rect cell = GridCellPos(0, 0, 2);
+    const int column_end = plat::ClientCells(d.ws(), window).col + plat::PxToCell(cell.x + cell.w, 12);
+    EXPECT_EQ(at.cols, length) << d.Snapshot();
+    EXPECT_EQ(at.col + at.cols, column_end) << "against the column's separator\n" << d.Snapshot();
+    ListLevelClose(-1);
+  }
 }
 
 TEST_F(DocumentGridTest, ColumnsComeFromTheRangeThenTheNames) {

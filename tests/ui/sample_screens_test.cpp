@@ -1,7 +1,7 @@
 // The sample applications' first screens, opened in windows of each kind on
 // the headless window system: the window dump (ids, kinds, pixel and cell
-// rectangles, captions, toolbars, footers), the stack and modality, and one
-// form's cell snapshot.
+// rectangles, captions, toolbars, footers), the stack and modality, one
+// form's cell snapshot, and the headings the lines grids show.
 #include <filesystem>
 
 #include "core/clock.h"
@@ -11,6 +11,10 @@
 #include "platform/win_dump.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/field_controls.h"
+#include "ui/grid_headings.h"
+#include "ui/grid_slots.h"
+#include "ui/lins_build.h"
+#include "ui/list_level.h"
 #include "ui/window_procs.h"
 
 namespace eng::test {
@@ -51,6 +55,19 @@ class SampleScreensTest : public UiTest {
     return h;
   }
   std::string Line(Hwnd h) { return plat::DescribeWindow(d.ws(), h); }
+  // The headings shown by the lines grid of a window-definition line's
+  // screen, the grid built as a document window builds it.
+  std::string ShownGridHeadings(const std::string& line) {
+    Open(line, 2);
+    WinShowTop(-1);
+    const std::string headings = ListHeadingsFromPan(StrOf(line));
+    const uint16_t level = ListLevelOpen(StrOf(""), StrOf(headings), StrOf(""), 0xFFFF, 20, kListHeadingWidth, {});
+    if (level >= kListLevelCount) return "no grid: " + std::to_string(level);
+    const std::string shown = GridHeadingsShown(GridWindow(ListLevelGrid(level)));
+    ListLevelClose(-1);
+    EXPECT_EQ(ScreenWinClose(-1), kOk) << line;
+    return shown;
+  }
 };
 
 TEST_F(SampleScreensTest, ChartOfAccountsInAMaintenanceWindow) {
@@ -156,13 +173,13 @@ TEST_F(SampleScreensTest, CustomerFormOverTheItems) {
             "  static \"static\" id=4404 px=229,121 72x24 cells=35,11 6x1 \"Cuenta\"\n"
             "  static \"static\" id=4514 px=13,169 120x24 cells=17,13 10x1 \"Forma pago\"\n"
             "  static \"static\" id=4578 px=13,193 108x24 cells=17,14 9x1 \"Dias pago\"\n"
-            "  edit \"edit\" id=2000 px=118,25 66x24 cells=26,7 5x1 \"17\" right limit=5\n"
-            "  edit \"edit\" id=2001 px=118,49 462x24 cells=26,8 38x1 \"Pe\xF1" "a Hermanos S.L.\" limit=40\n"
-            "  edit \"edit\" id=2002 px=118,97 54x24 cells=26,10 4x1 \"\" right limit=4\n"
-            "  edit \"edit\" id=2003 px=334,97 54x24 cells=44,10 4x1 \"\" right limit=4\n"
-            "  edit \"edit\" id=2004 px=118,121 30x24 cells=26,11 2x1 \"\" right limit=2\n"
+            "  edit \"edit\" id=2000 px=118,25 60x24 cells=26,7 5x1 \"17\" right limit=5\n"
+            "  edit \"edit\" id=2001 px=118,49 480x24 cells=26,8 40x1 \"Pe\xF1" "a Hermanos S.L.\" limit=40\n"
+            "  edit \"edit\" id=2002 px=118,97 48x24 cells=26,10 4x1 \"\" right limit=4\n"
+            "  edit \"edit\" id=2003 px=334,97 48x24 cells=44,10 4x1 \"\" right limit=4\n"
+            "  edit \"edit\" id=2004 px=118,121 24x24 cells=26,11 2x1 \"\" right limit=2\n"
             "  edit \"edit\" id=2005 px=334,121 120x24 cells=44,11 10x1 \"\" right limit=10\n"
-            "  edit \"edit\" id=2006 px=142,169 30x24 cells=28,13 2x1 \"CO\" limit=2\n"
+            "  edit \"edit\" id=2006 px=142,169 24x24 cells=28,13 2x1 \"CO\" limit=2\n"
             "  edit \"edit\" id=2007 px=142,193 120x24 cells=28,14 10x1 \"\" limit=10\n"
             "  button \"button\" id=3100 px=589,253 144x24 cells=65,17 12x1 \"Ok\"\n"
             "  edit \"edit\" id=1481 px=0,265 768x24 cells=16,17 64x1 \"\" disabled\n"
@@ -199,6 +216,24 @@ TEST_F(SampleScreensTest, CustomerFormOverTheItems) {
   EXPECT_EQ(WinTop(), items);
   EXPECT_TRUE(d.ws().IsEnabled(items));
   EXPECT_EQ(d.ws().Active(), items);
+}
+
+// Each lines grid of the samples shows its column headings, taken from the
+// label line that its screen places on the grid's top row.
+TEST_F(SampleScreensTest, TruvescaDocumentGridsShowTheirHeadings) {
+  Sample("truvesca", "TR");
+  WinCreateKind(0, 0, StrOf("Truvesca"), 0, 80, 24, {});
+  WinShowTop(-1);
+  EXPECT_EQ(ShownGridHeadings("ALBARANES,1,64,16,8"), "Articulo,Cantidad,Precio") << d.Snapshot();
+  EXPECT_EQ(ShownGridHeadings("FACTURAS,1,64,16,14"), "Albaran,Fecha,Base,IVA,Total") << d.Snapshot();
+}
+
+TEST_F(SampleScreensTest, PelmoraLineGridsShowTheirHeadings) {
+  Sample("pelmora", "PL");
+  WinCreateKind(0, 0, StrOf("Pelmora"), 0, 80, 24, {});
+  WinShowTop(-1);
+  EXPECT_EQ(ShownGridHeadings("PLDIA,1,80,22,9"), "Fecha,Asto.,Lin,Debe,Haber,Concepto,Importe") << d.Snapshot();
+  EXPECT_EQ(ShownGridHeadings("CTALINEAS,1,60,16,8"), "Cuenta,Nombre") << d.Snapshot();
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "core/msg_box.h"
 #include "core/var_store.h"
 #include "platform/compositor.h"
+#include "platform/ctl_listview.h"
 #include "platform/headless_driver.h"
+#include "platform/win_layout.h"
 #include "tests/support/temp_folder.h"
 #include "ui/caption.h"
 #include "ui/ctl_dialog.h"
@@ -101,6 +103,22 @@ class UiTest : public TempFolderTest {
     for (int i = 0; std::getline(rows, row); ++i)
       if (i == r) return row;
     return {};
+  }
+  // The headings a grid shows on its top row: each column's text cells
+  // there, trimmed, joined by commas.
+  std::string GridHeadingsShown(plat::Hwnd grid) {
+    const plat::CellRect at = plat::WindowCells(d.ws(), grid);
+    const std::string row = ScreenRow(at.row);
+    std::string out;
+    for (int c = 0; c < plat::LvColumnCount(d.ws(), grid); ++c) {
+      const plat::LvTextCells text = plat::LvColumnTextCells(d.ws(), grid, c);
+      const size_t from = static_cast<size_t>(at.col + text.first);
+      std::string shown = from < row.size() ? row.substr(from, static_cast<size_t>(text.cols)) : "";
+      shown.erase(shown.find_last_not_of(' ') + 1);
+      shown.erase(0, shown.find_first_not_of(' '));
+      out += (c ? "," : "") + shown;
+    }
+    return out;
   }
 
   plat::HeadlessDriver d;

@@ -5,7 +5,7 @@
 01 10333140204A
 01 00402Cliente
 01 10414140405N
-01 00602Albaran Fecha     Base          IVA           Total
+01 00502Albaran Fecha     Base          IVA           Total
 01 10702140506N
 01 10710140608D
 01 107201407122
