@@ -29,9 +29,15 @@ struct DictState {
   std::array<DictExtent, kDictScopeDepth> scopes{};
   uint8_t scope_depth = 0;
   // A number new whenever a file or a field is defined or the dictionary is
-  // cut back (never given before in the process; 0 for a fresh runtime), so
-  // that what was read from the dictionary can be kept while it holds.
+  // cut back, and whenever the string store's file or field name lists or the
+  // object tables of file and field descriptions change by any other way (a
+  // program writing a list, the stores started or ended): never given before
+  // in the process; 0 for a fresh runtime. What was read from the dictionary
+  // can be kept while the number stays the same.
   uint32_t epoch = 0;
 };
+
+// Gives the dictionary a new epoch: whatever was kept from it is stale.
+void DictEpochRenew();
 
 }  // namespace eng

@@ -5,6 +5,7 @@
 #include "core/err_register.h"
 #include "core/runtime.h"
 #include "core/scratch_arena.h"
+#include "core/string_lists.h"
 
 namespace eng {
 
@@ -13,6 +14,12 @@ namespace {
 DynStrings& S() { return Core().strings; }
 
 bool QueueList(uint16_t list) { return list == 37 || list == 38; }
+
+// A change of the file or field names, whoever makes it, is a change of the
+// dictionary: what was resolved through them is stale.
+void Touch(uint16_t list) {
+  if (list == sl::kFileNames || list == sl::kFieldNames) DictEpochRenew();
+}
 
 // The status of a refused write; 156 is recorded under module 2 when the
 // register is empty.
@@ -29,11 +36,13 @@ Status DynStrInit() {
   DynStrings& d = S();
   d = DynStrings{};
   d.initialised = true;
+  DictEpochRenew();
   return kOk;
 }
 
 Status DynStrTerm() {
   S() = DynStrings{};
+  DictEpochRenew();
   ScratchTerm();
   Core().mem.initialised = false;
   return kOk;
@@ -61,11 +70,13 @@ char* DynStrData(uint16_t list, uint16_t element) {
   if (list >= kDynLists) return nullptr;
   auto& l = S().lists[list];
   if (element >= l.size()) return nullptr;
+  Touch(list);
   return l[element].data();
 }
 
 Status DynStrSet(uint16_t list, uint16_t element, StrPair text) {
   if (!text.ok()) return Refuse(StrError(text));
+  Touch(list);
   if (list < kDynLists && element < S().lists[list].size()) {
     // An element that exists takes the text in place (its room is reused):
     // no other element moves, so a view of this store stays good until the
@@ -113,6 +124,7 @@ Status DynStrSet(uint16_t list, uint16_t element, StrPair text) {
 Status DynStrAppend(uint16_t list, uint16_t element, StrPair text) {
   if (!text.ok()) return Refuse(StrError(text));
   if (list >= kDynLists || element >= S().lists[list].size()) return Refuse(kStStrOutBound);
+  Touch(list);
   DynStrings& d = S();
   std::string& e = d.lists[list][element];
   if (d.text_in_use + text.len >= kDynTextRoom) return Refuse(kStStrOutBound);
@@ -123,6 +135,7 @@ Status DynStrAppend(uint16_t list, uint16_t element, StrPair text) {
 
 Status DynStrTruncate(uint16_t list, uint16_t element, uint16_t len) {
   if (list >= kDynLists || element >= S().lists[list].size()) return Refuse(kStStrOutBound);
+  Touch(list);
   DynStrings& d = S();
   std::string& e = d.lists[list][element];
   if (len < e.size()) {
@@ -171,6 +184,7 @@ Status DynStrPop(uint16_t list) {
   if (list < kDynLists && !QueueList(list)) {
     // The last element of a stack goes: DynStrDelete's accounts, with no
     // element moved.
+    Touch(list);
     DynStrings& d = S();
     auto& l = d.lists[list];
     d.text_in_use -= static_cast<uint32_t>(l.back().size());

@@ -10,6 +10,12 @@ namespace {
 
 ObjTables& R() { return Core().objects; }
 
+// A change of the file or field descriptions, whoever makes it, is a change
+// of the dictionary: what was resolved through them is stale.
+void Touch(uint16_t table) {
+  if (table == kObjFileDescs || table == kObjFieldDescs) DictEpochRenew();
+}
+
 void Resize(ObjTableData& t, uint16_t n) {
   // n elements: the kept ones stay, new ones are zero. The buffer keeps its
   // room when the table shrinks, so that a table that grows and shrinks by
@@ -26,6 +32,7 @@ void Resize(ObjTableData& t, uint16_t n) {
 
 Status ObjTableInit() {
   R().root = true;
+  DictEpochRenew();
   return kOk;
 }
 
@@ -33,6 +40,7 @@ void* ObjTableSetRaw(uint16_t table, uint16_t index, const void* value, uint16_t
                      const void* type) {
   ObjTables& r = R();
   if (!r.root || table >= kObjTables || size == 0) return nullptr;
+  Touch(table);
   auto& slot = r.tables[table];
   if (slot && (slot->elem_size != size || slot->type != type)) return nullptr;
   uint32_t needed = index + 1u;
@@ -66,6 +74,7 @@ uint16_t ObjTableInfo(uint16_t table, int mode) {
 Status ObjTableDelete(uint16_t table, uint16_t index) {
   ObjTables& r = R();
   if (!r.root || table >= kObjTables) return kStStructMem;
+  Touch(table);
   auto& slot = r.tables[table];
   if (!slot || index >= slot->count) return kStStructMem;
   ObjTableData& t = *slot;
@@ -82,6 +91,7 @@ Status ObjTableDelete(uint16_t table, uint16_t index) {
 void ObjTableTruncate(uint16_t table, uint16_t count) {
   ObjTables& r = R();
   if (!r.root || table >= kObjTables) return;
+  Touch(table);
   auto& slot = r.tables[table];
   if (!slot || slot->count <= count) return;
   if (count == 0) slot.reset();  // as when its last element is deleted
@@ -89,6 +99,7 @@ void ObjTableTruncate(uint16_t table, uint16_t count) {
 }
 
 void ObjTableFree(uint16_t table) {
+  Touch(table);
   if (table < kObjTables) R().tables[table].reset();
 }
 
@@ -96,6 +107,7 @@ void ObjTableFreeAll() {
   ObjTables& r = R();
   for (auto& t : r.tables) t.reset();
   r.root = false;
+  DictEpochRenew();
 }
 
 }  // namespace eng

@@ -11,7 +11,6 @@
 #include "core/str_items.h"
 #include "core/str_search.h"
 #include "core/sys_vars.h"
-#include "core/var_store.h"
 #include "data/dict_query.h"
 
 namespace eng {
@@ -23,7 +22,7 @@ DictFileHook g_reset_hook = nullptr;
 DictState& D() { return Core().dict; }
 
 // The files or fields changed: what was kept from the dictionary is stale.
-void Changed() { D().epoch = VarNewGeneration(); }
+void Changed() { DictEpochRenew(); }
 
 void NotifyReset(uint16_t file) {
   if (g_reset_hook) g_reset_hook(file);

@@ -99,15 +99,16 @@ DictFieldRefResult ResolveFieldRef(StrPair text) {
 // References resolved before, by the current file and the reference text.
 // Expressions read the same few fields for every record: the name need not
 // be looked for among the file's fields each time. An entry holds while the
-// dictionary has not changed (its epoch) and its file and field are still
-// there under that name; failures are not kept, so that they are recorded
-// again as they come. The entries lie in a table by a hash of the file and
-// the text, one per place: a reference whose place another one took is
-// resolved again.
+// dictionary has not changed (its epoch): every change of its files, fields
+// or their names, by definition, cut, a program writing the name lists or
+// the stores' start and end, gives a new epoch (core/dict_state.h), so that
+// a kept entry is checked by that number alone. Failures are not kept, so
+// that they are recorded again as they come. The entries lie in a table by a
+// hash of the file and the text, one per place: a reference whose place
+// another one took is resolved again.
 struct KeptRef {
   uint32_t epoch = 0;  // 0: no entry (a kept one has the epoch it was resolved in, never 0)
   int16_t current = 0;
-  uint16_t open = 0;   // where "{" is in the text
   std::string text;
   DictFieldRefResult result;
 };
@@ -133,8 +134,8 @@ size_t PlaceOf(int16_t current, std::string_view text) {
   return static_cast<size_t>(h >> 40) & (kKeptRefPlaces - 1);
 }
 
-// Whether two texts are equal; the short ones a reference and a field name
-// are, compared in two eight-byte words without a library call.
+// Whether two texts are equal; the short ones references are, compared in
+// two eight-byte words without a library call.
 bool SameText(std::string_view a, std::string_view b) {
   const size_t n = a.size();
   if (n != b.size()) return false;
@@ -152,13 +153,6 @@ bool SameText(std::string_view a, std::string_view b) {
   return n <= 16 || std::memcmp(a.data() + 8, b.data() + 8, n - 16) == 0;
 }
 
-bool StillHolds(const KeptRef& k, StrPair text) {
-  const DictFieldRefResult& r = k.result;
-  if (k.epoch != Core().dict.epoch || r.file > DictFileCount()) return false;
-  if (r.field == 0) return true;
-  return SameText(DictFieldName(r.file, r.field).view(), text.view().substr(0, k.open));
-}
-
 }  // namespace
 
 DictFieldRefResult DictFieldRef(StrPair text) {
@@ -166,12 +160,11 @@ DictFieldRefResult DictFieldRef(StrPair text) {
   if (!text.ok() || epoch == 0) return ResolveFieldRef(text);
   const int16_t current = SysVarGet(kVarCurFil);
   KeptRef& k = KeptRefs()[PlaceOf(current, text.view())];
-  if (k.epoch != 0 && k.current == current && SameText(k.text, text.view()) && StillHolds(k, text)) return k.result;
+  if (k.epoch == epoch && k.current == current && SameText(k.text, text.view())) return k.result;
   DictFieldRefResult r = ResolveFieldRef(text);
   if (r.status == kOk) {
     k.epoch = epoch;
     k.current = current;
-    k.open = StrFindChar(text, '{', true);
     k.text.assign(text.view());
     k.result = r;
   }

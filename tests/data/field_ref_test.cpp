@@ -2,12 +2,16 @@
 // evaluator's access to fields through the installed table.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "core/dyn_strings.h"
 #include "core/err_register.h"
 #include "core/field_access.h"
+#include "core/obj_table.h"
 #include "core/sys_vars.h"
 #include "data/dict_define.h"
+#include "data/dict_query.h"
 #include "data/field_ref.h"
 #include "data/record_buffer.h"
 #include "tests/support/data_fixture.h"
@@ -21,6 +25,13 @@ class FieldRefTest : public DataFixtureTest {
     DataFixtureTest::SetUp();
     for (uint16_t f = 1; f <= fx::kFileCount; ++f) ASSERT_EQ(BufInit(f), kOk);
     SysVarSet(kVarCurFil, fx::kClientes);
+  }
+
+  // A field read through the installed table, or "status N" when it fails.
+  static std::string ReadOrStatus(const char* ref) {
+    std::string value;
+    Status s = FieldRead(StrOf(ref), &value, nullptr);
+    return s == kOk ? value : "status " + std::to_string(s);
   }
 };
 
@@ -108,11 +119,7 @@ TEST_F(FieldRefTest, ExpressionsReachFieldsThroughTheInstalledTable) {
 // current file for "{}" and every change of the dictionary.
 TEST_F(FieldRefTest, ReadsFollowTheCurrentFileAndTheDictionaryAfterTheFirstRead) {
   DataInstallFieldAccess();
-  auto read = [](const char* ref) {
-    std::string value;
-    Status s = FieldRead(StrOf(ref), &value, nullptr);
-    return s == kOk ? value : "status " + std::to_string(s);
-  };
+  auto read = ReadOrStatus;
   // NAME is field 2 of clientes and field 1 of params.
   ASSERT_EQ(FieldAssign(StrOf("NAME{clientes}"), StrOf("Ann")), kOk);
   ASSERT_EQ(FieldAssign(StrOf("NAME{params}"), StrOf("RATE")), kOk);
@@ -145,6 +152,56 @@ TEST_F(FieldRefTest, ReadsFollowTheCurrentFileAndTheDictionaryAfterTheFirstRead)
   DictFieldRefResult r = DictFieldRef(StrOf("NAME{5}"));
   EXPECT_EQ(r.field, 1);
   EXPECT_EQ(r.desc.length, 6);
+  FieldAccessInstall(nullptr);
+}
+
+// A kept reference is checked by the dictionary's epoch alone: a change of
+// the names or descriptions made other than by defining or cutting files
+// must be seen by the next read as well.
+TEST_F(FieldRefTest, ReadsFollowNameAndDescriptionChangesMadeOutsideDefinitions) {
+  DataInstallFieldAccess();
+  auto read = ReadOrStatus;
+  ASSERT_EQ(FieldAssign(StrOf("NAME{clientes}"), StrOf("Ann")), kOk);
+  const std::string ann = "Ann" + std::string(27, ' ');
+  const std::string unknown_field = "status " + std::to_string(kStSyntax);
+  const std::string unknown_file = "status " + std::to_string(kStFileOutBound);
+  // NAME is field 2 of clientes, clientes the first file name.
+  const uint16_t name_at = DictFieldIndex(fx::kClientes, 2);
+  const DictFieldDesc name_desc = DictField(fx::kClientes, 2);
+  DictFieldDesc shorter = name_desc;
+  shorter.length = 3;
+  auto rename_field = [&](const char* to) { ASSERT_EQ(DynStrSet(dl::kFieldNames, name_at, StrOf(to)), kOk); };
+  auto rename_file = [](const char* to) { ASSERT_EQ(DynStrSet(dl::kFileNames, 0, StrOf(to)), kOk); };
+  auto describe = [&](const DictFieldDesc& d) { ASSERT_TRUE(ObjTableSet(kObjFieldDescs, name_at, d)); };
+  struct Case {
+    const char* what;
+    std::function<void()> change, undo;
+    const char* ref;
+    std::string after;
+  };
+  const Case cases[] = {
+      {"field renamed in the name list", [&] { rename_field("OTHER"); }, [&] { rename_field("NAME"); },
+       "NAME{clientes}", unknown_field},
+      {"field renamed, read by its new name", [&] { rename_field("OTHER"); }, [&] { rename_field("NAME"); },
+       "OTHER{clientes}", ann},
+      {"file renamed in the name list", [&] { rename_file("gente"); }, [&] { rename_file("clientes"); },
+       "NAME{clientes}", unknown_file},
+      {"field description rewritten", [&] { describe(shorter); }, [&] { describe(name_desc); }, "NAME{clientes}",
+       "Ann"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(read("NAME{clientes}"), ann);
+    c.change();
+    EXPECT_EQ(read(c.ref), c.after);
+    c.undo();
+    EXPECT_EQ(read("NAME{clientes}"), ann);
+  }
+  // The object tables ended and started again: the files keep their count
+  // but have no fields left to find.
+  ObjTableFreeAll();
+  ASSERT_EQ(ObjTableInit(), kOk);
+  EXPECT_EQ(read("NAME{clientes}"), unknown_field);
   FieldAccessInstall(nullptr);
 }
 
