@@ -288,7 +288,9 @@ Status MovsLineChange(const ScreenDesc& screen, uint16_t code, ScreenWin* window
   LinsBuf* b = LevelLines(level);
   if (!b) return kStScreenStruct;
   Status s = kOk;
-  bool fresh = !(b->current >= 1 && b->current <= b->used && code != 39);
+  // The untouched new line is shown as new again, with its defaults.
+  const bool untouched = b->fresh_line && b->current == b->fresh_line && b->current == b->used;
+  bool fresh = untouched || !(b->current >= 1 && b->current <= b->used && code != 39);
   if (!fresh) {
     if (Navigation(*b)) {
       s = MovsLineToRecord(screen.data_file, level, b->current);
@@ -299,8 +301,6 @@ Status MovsLineChange(const ScreenDesc& screen, uint16_t code, ScreenWin* window
       s = MovsLineShowFields(screen, level, b->current);
     }
   }
-  // The untouched new line is shown as new again, with its defaults.
-  if (b->fresh_line && b->current == b->fresh_line && b->current == b->used) fresh = true;
   uint16_t line = 0;
   if (fresh) {
     line = b->current ? b->current : 1;

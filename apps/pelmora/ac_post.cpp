@@ -56,12 +56,24 @@ std::string AcEntryPrefix(const AcBooks& b, DateYmd date, int32_t entry) {
   return AcDateText(date) + num;
 }
 
+namespace {
+
+// The current journal line's share of its entry's imbalance: its amount on
+// the debit side, minus it on the credit side.
+DecValue LineImbalance(const AcBooks& b) {
+  const DecValue amount = AcFieldAmount(b.journal, b.j_amount);
+  DecValue diff = 0;
+  if (!AcFieldText(b.journal, b.j_debit).empty()) diff += amount;
+  if (!AcFieldText(b.journal, b.j_credit).empty()) diff -= amount;
+  return diff;
+}
+
+}  // namespace
+
 DecValue AcEntryImbalance(const AcBooks& b, std::string_view prefix) {
   DecValue diff = 0;
   AcWalk(b.journal, 1, prefix, prefix, [&]() -> Status {
-    DecValue amount = AcFieldAmount(b.journal, b.j_amount);
-    if (!AcFieldText(b.journal, b.j_debit).empty()) diff += amount;
-    if (!AcFieldText(b.journal, b.j_credit).empty()) diff -= amount;
+    diff += LineImbalance(b);
     return kOk;
   });
   return diff;
@@ -79,9 +91,7 @@ Status AcEntryCheck(const AcBooks& b, std::string_view prefix) {
       if (diff != 0) return kStBadData;
       entry = std::move(key);
     }
-    DecValue amount = AcFieldAmount(b.journal, b.j_amount);
-    if (!AcFieldText(b.journal, b.j_debit).empty()) diff += amount;
-    if (!AcFieldText(b.journal, b.j_credit).empty()) diff -= amount;
+    diff += LineImbalance(b);
     return kOk;
   });
   if (diff == 0) return kOk;
